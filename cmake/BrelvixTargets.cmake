@@ -1,0 +1,85 @@
+# Compiler settings shared by every target, and the helpers that declare
+# libraries and test binaries the same way in the native and the Windows build.
+
+if(MSVC)
+  add_compile_options(/W4 /WX /utf-8 /permissive-)
+  add_compile_definitions(_CRT_SECURE_NO_WARNINGS UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+else()
+  add_compile_options(-Wall -Wextra -Werror)
+  if(WIN32)
+    add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN)
+    # One self-contained .exe each: no MinGW runtime DLLs to find under Wine.
+    add_link_options(-static -static-libgcc -static-libstdc++ -municode)
+  endif()
+endif()
+
+if(BX_SANITIZE OR BX_FUZZ)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+if(BX_FUZZ)
+  # Every library a fuzzer links is instrumented for coverage too.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  # ctest runs the Windows binaries through Wine with a prefix of this build's own.
+  set(BX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                  WORLD_READ WORLD_EXECUTE @ONLY)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+endif()
+
+macro(bx_setup_gtest)
+  if(WIN32)
+    # Debian ships GoogleTest as sources; build them with this compiler.
+    set(BX_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory(${BX_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    if(NOT MSVC)
+      target_compile_options(gtest PRIVATE -w)
+      target_compile_options(gtest_main PRIVATE -w)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+  endif()
+endmacro()
+
+# bx_add_test(NAME SOURCES src... LIBS lib... [ENVIRONMENT VAR=value...] [TIMEOUT s])
+# One executable. Natively every GoogleTest case becomes a ctest test; the
+# Windows build runs the whole binary as one test under Wine, since starting a
+# Wine process per case would cost more than the cases themselves.
+function(bx_add_test name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  if(WIN32)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${ARG_ENVIRONMENT}")
+  else()
+    gtest_discover_tests(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${ARG_ENVIRONMENT}"
+                         DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
+
+# bx_add_library(NAME SOURCES src... [WIN32_SOURCES src...] [POSIX_SOURCES src...] LIBS lib...)
+function(bx_add_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;WIN32_SOURCES;POSIX_SOURCES;LIBS" ${ARGN})
+  set(sources ${ARG_SOURCES})
+  if(WIN32)
+    list(APPEND sources ${ARG_WIN32_SOURCES})
+  else()
+    list(APPEND sources ${ARG_POSIX_SOURCES})
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+endfunction()

@@ -1,0 +1,31 @@
+// CFileName: one path kept split into folder, name, stem and extension.
+#pragma once
+
+#include <cstdint>
+
+#include "base/str.h"
+
+class CFileName {
+ public:
+  CString path;  // exactly as last given to SetPath
+  // Index in path of the first non-blank byte of the name or the extension;
+  // -1 when there is none.
+  int32_t nameStart = -1;
+  int32_t extensionStart = -1;
+  CString folder;     // before the last separator
+  CString name;       // after the last separator
+  CString stem;       // name without its last dot and what follows
+  CString extension;  // after the last dot of the name
+
+  CFileName() = default;
+  CFileName(const CFileName&) = delete;
+  CFileName& operator=(const CFileName&) = delete;
+  virtual ~CFileName() = default;
+
+  // Splits an 8-bit path; separators are '\\' and '/'. Returns 0 for null
+  // (nothing changes). Parts the path does not have keep their old values.
+  int SetPath(const char* newPath);
+  // Appends "." + extension unless the path already ends with it (ASCII case
+  // ignored); the parts are then rebuilt from scratch.
+  void EnsureExtension(const char* newExtension);
+};

@@ -1,0 +1,119 @@
+// POSIX backend of CFile. The Windows sharing rule (readers share, a writer
+// excludes every other handle) is kept with non-blocking flock locks, which
+// conflict between separate opens even within one process.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "base/file.h"
+
+namespace {
+
+// handle = descriptor + 1, so that 0 means closed.
+int Descriptor(intptr_t handle) {
+  return static_cast<int>(handle - 1);
+}
+
+bool LockOrClose(int fd, int operation) {
+  if (flock(fd, operation | LOCK_NB) == 0) return true;
+  close(fd);
+  return false;
+}
+
+}  // namespace
+
+bool CFile::SystemOpen(const CString& path) {
+  const int fd = open(path.Text(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    // Windows refuses to open a folder as a file; so do we.
+    close(fd);
+    return false;
+  }
+  if (!LockOrClose(fd, LOCK_SH)) return false;
+  handle = fd + 1;
+  return true;
+}
+
+bool CFile::SystemCreate(const CString& path, CreateRule rule) {
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (rule == CreateRule::NewOnly ? O_EXCL : 0);
+  const int fd = open(path.Text(), flags, 0666);
+  if (fd < 0) return false;
+  if (!LockOrClose(fd, LOCK_EX)) return false;
+  // Emptied only once the lock is held, so a file in use elsewhere is untouched.
+  if (rule == CreateRule::Always && ftruncate(fd, 0) != 0) {
+    close(fd);
+    return false;
+  }
+  handle = fd + 1;
+  return true;
+}
+
+void CFile::SystemClose() {
+  if (handle != 0) close(Descriptor(handle));
+  handle = 0;
+}
+
+bool CFile::SystemSize(uint64_t* result) {
+  struct stat info;
+  if (fstat(Descriptor(handle), &info) != 0) return false;
+  *result = static_cast<uint64_t>(info.st_size);
+  return true;
+}
+
+bool CFile::SystemRead(void* buffer, uint32_t count, uint32_t* done) {
+  auto* out = static_cast<char*>(buffer);
+  uint32_t total = 0;
+  // Like ReadFile on a disk file: keep reading until count or end of file.
+  while (total < count) {
+    const ssize_t n = read(Descriptor(handle), out + total, count - total);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    total += static_cast<uint32_t>(n);
+  }
+  *done = total;
+  return true;
+}
+
+bool CFile::SystemWrite(const void* buffer, uint32_t count, uint32_t* done) {
+  const auto* in = static_cast<const char*>(buffer);
+  uint32_t total = 0;
+  while (total < count) {
+    const ssize_t n = write(Descriptor(handle), in + total, count - total);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (total == 0) return false;
+      break;
+    }
+    total += static_cast<uint32_t>(n);
+  }
+  *done = total;
+  return true;
+}
+
+bool CFile::SystemSeek(uint64_t position) {
+  if (position > static_cast<uint64_t>(INT64_MAX)) return false;
+  return lseek(Descriptor(handle), static_cast<off_t>(position), SEEK_SET) >= 0;
+}
+
+bool CFile::SystemSeekEnd() {
+  return lseek(Descriptor(handle), 0, SEEK_END) >= 0;
+}
+
+bool CFile::SystemTell(uint64_t* position) {
+  const off_t at = lseek(Descriptor(handle), 0, SEEK_CUR);
+  if (at < 0) return false;
+  *position = static_cast<uint64_t>(at);
+  return true;
+}
+
+void CFile::SystemFlush() {
+  fsync(Descriptor(handle));
+}

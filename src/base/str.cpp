@@ -1,0 +1,155 @@
+#include "base/str.h"
+
+#include <cstring>
+#include <new>
+
+#include "base/codepage.h"
+
+namespace {
+
+bool IsTrimmedByte(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\0';
+}
+
+}  // namespace
+
+CString::CString(const WideChar* text) {
+  AssignWide(text);
+}
+
+CString::~CString() {
+  Clear();
+}
+
+int CString::Grow(int32_t wanted) {
+  if (wanted < 0) return 0;
+  const int64_t newCapacity = int64_t{capacity} + wanted + 1;
+  if (newCapacity > INT32_MAX) return 0;
+  char* buffer = new (std::nothrow) char[newCapacity];
+  if (buffer == nullptr) return 0;
+  std::memset(buffer, 0, static_cast<size_t>(newCapacity));
+  if (data != nullptr) {
+    std::memcpy(buffer, data, static_cast<size_t>(length));
+    delete[] data;
+  }
+  data = buffer;
+  capacity = static_cast<int32_t>(newCapacity);
+  return 1;
+}
+
+int CString::AssignBytes(const char* bytes, int32_t count) {
+  if (count < 0 || (bytes == nullptr && count > 0)) return 0;
+  if (data == nullptr || capacity < count + 1) {
+    if (!Grow(count + 1)) return 0;
+  }
+  // memmove: bytes may point into this string's own buffer.
+  if (count > 0) std::memmove(data, bytes, static_cast<size_t>(count));
+  length = count;
+  data[length] = 0;
+  return 1;
+}
+
+int CString::AppendBytes(const char* bytes, int32_t count) {
+  if (count <= 0 || bytes == nullptr) return 1;
+  if (int64_t{length} + count + 256 > INT32_MAX) return 0;
+  if (data == nullptr || capacity < length + count + 1) {
+    // A reserve of 256 bytes so that a run of small appends rarely reallocates.
+    if (!Grow(count + 256)) return 0;
+  }
+  std::memmove(data + length, bytes, static_cast<size_t>(count));
+  length += count;
+  data[length] = 0;
+  return 1;
+}
+
+void CString::AssignWide(const WideChar* text) {
+  if (text == nullptr || text[0] == 0) {
+    Clear();
+    return;
+  }
+  AssignWide(text, -1);
+}
+
+void CString::AssignWide(const WideChar* text, int32_t count) {
+  if (text == nullptr || count == 0) {
+    Clear();
+    return;
+  }
+  char* narrow = WideToMultiByte(text, count, kCodePageAnsi);
+  if (narrow == nullptr) {
+    Clear();
+    return;
+  }
+  AssignBytes(narrow, static_cast<int32_t>(std::strlen(narrow)));
+  delete[] narrow;
+}
+
+const char* CString::Assign(const CString& other) {
+  if (&other == this) return data;
+  if (other.data == nullptr) {
+    Clear();
+    return nullptr;
+  }
+  AssignBytes(other.data, other.length);
+  return data;
+}
+
+const char* CString::AppendWide(const WideChar* text) {
+  CString temporary(text);
+  if (temporary.length > 0) AppendBytes(temporary.data, temporary.length);
+  return data;
+}
+
+int CString::EqualsWide(const WideChar* text) const {
+  CString temporary(text);
+  if (data == nullptr) return temporary.data == nullptr ? 1 : 0;
+  if (temporary.data == nullptr) return 0;
+  return std::strcmp(data, temporary.data) == 0 ? 1 : 0;
+}
+
+void CString::Trim() {
+  if (data == nullptr) return;
+  int32_t first = 0;
+  while (first < length && IsTrimmedByte(data[first]))
+    ++first;
+  if (first == length) {
+    data[0] = 0;
+    length = 0;
+    return;
+  }
+  int32_t last = length - 1;
+  while (last > first && IsTrimmedByte(data[last]))
+    --last;
+  const int32_t kept = last - first + 1;
+  std::memmove(data, data + first, static_cast<size_t>(kept));
+  data[kept] = 0;
+  length = kept;
+}
+
+CString* CString::Mid(int32_t start, int32_t count) const {
+  if (data == nullptr || start < 0 || start >= length || count < 0) return nullptr;
+  if (count > length - start) count = length - start;
+  CString* result = new (std::nothrow) CString();
+  if (result == nullptr) return nullptr;
+  if (!result->AssignBytes(data + start, count)) {
+    delete result;
+    return nullptr;
+  }
+  return result;
+}
+
+void CString::Clear() {
+  delete[] data;
+  delete[] wide;
+  data = nullptr;
+  wide = nullptr;
+  capacity = 0;
+  length = 0;
+}
+
+const WideChar* CString::GetWide() {
+  delete[] wide;
+  wide = nullptr;
+  if (data != nullptr && length != 0) wide = MultiByteToWide(data, length, kCodePageAnsi);
+  return wide;
+}

@@ -1,0 +1,55 @@
+// CString: the program's one string class. The text is kept once, as narrow
+// bytes in the ANSI code page; a UTF-16 copy is made on request.
+#pragma once
+
+#include <cstdint>
+
+#include "base/object.h"
+#include "base/wide.h"
+
+class CString : public CObject {
+ public:
+  // Unset: data null, capacity 0, length 0. Allocated: data[length] == 0 and
+  // length < capacity. The buffer never shrinks until Clear.
+  char* data = nullptr;
+  int32_t capacity = 0;
+  int32_t length = 0;
+  // Owned UTF-16 copy, rebuilt on every GetWide; not kept in step with data.
+  WideChar* wide = nullptr;
+
+  CString() = default;
+  explicit CString(const WideChar* text);
+  ~CString() override;
+
+  // Null or empty text clears; otherwise stores the text in the ANSI code page.
+  void AssignWide(const WideChar* text);
+  // As above for exactly count units (-1: up to the terminator).
+  void AssignWide(const WideChar* text, int32_t count);
+  // Copies other; returns data, or null when other is unset.
+  const char* Assign(const CString& other);
+  // Stores count narrow bytes as they stand (already in the ANSI code page);
+  // returns 1, or 0 when memory runs out and the string is left as it was.
+  int AssignBytes(const char* bytes, int32_t count);
+  // Appends the text converted to ANSI; returns data.
+  const char* AppendWide(const WideChar* text);
+  // Appends count narrow bytes; returns 1, or 0 when memory runs out.
+  int AppendBytes(const char* bytes, int32_t count);
+  // 1 when the text, converted to ANSI, is byte for byte this string. An unset
+  // string equals only null or empty text; an allocated empty one never does.
+  int EqualsWide(const WideChar* text) const;
+  // Removes leading and trailing space, TAB, CR, LF and NUL bytes.
+  void Trim();
+  // Returns a new string the caller deletes, holding count bytes from start
+  // (clipped to the end), or null when start or count is out of range.
+  CString* Mid(int32_t start, int32_t count) const;
+  // Enlarges the buffer by wanted + 1 bytes; 1 done, 0 out of memory.
+  int Grow(int32_t wanted);
+  void Clear();
+  // Rebuilds the UTF-16 copy; null when the string is unset or empty. The
+  // pointer stays owned by the string and lives until the next GetWide.
+  const WideChar* GetWide();
+
+  // The text, or "" when unset.
+  const char* Text() const { return data != nullptr ? data : ""; }
+  bool IsEmpty() const { return length == 0; }
+};
