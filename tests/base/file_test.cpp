@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/codepage.h"
+#include "base/file.h"
+#include "support/test_support.h"
+
+namespace {
+
+class CFileTest : public testing::Test {
+ protected:
+  void PathOf(CString& target, const std::string& name) { test::AssignPath(target, dir_ / name); }
+  test::TempDir dir_;
+};
+
+TEST_F(CFileTest, CreateNewOnlyRefusesAnExistingFileAndLeavesItAlone) {
+  test::WriteAll(dir_ / "taken.bin", std::string("keep me"));
+  CString path;
+  PathOf(path, "taken.bin");
+  CFile file;
+  EXPECT_EQ(file.Create(path, CreateRule::NewOnly), -2);
+  EXPECT_EQ(file.handle, 0);
+  EXPECT_EQ(test::ReadAll(dir_ / "taken.bin"),
+            std::vector<uint8_t>({'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+}
+
+TEST_F(CFileTest, CreateAlwaysEmptiesAnExistingFile) {
+  test::WriteAll(dir_ / "old.bin", std::string("old contents"));
+  CString path;
+  PathOf(path, "old.bin");
+  CFile file;
+  ASSERT_EQ(file.Create(path, CreateRule::Always), 0);
+  EXPECT_EQ(file.Write("new", 3), 3u);
+  file.Close();
+  EXPECT_EQ(test::ReadAll(dir_ / "old.bin"), std::vector<uint8_t>({'n', 'e', 'w'}));
+}
+
+TEST_F(CFileTest, CreateResults) {
+  CString path;
+  PathOf(path, "a.bin");
+  CString empty;
+  CFile file;
+  EXPECT_EQ(file.Create(empty, CreateRule::Always), -1);
+  ASSERT_EQ(file.Create(path, CreateRule::NewOnly), 0);
+  EXPECT_EQ(file.readMode, 0);
+  EXPECT_EQ(file.writeMode, 1);
+  EXPECT_EQ(file.Create(path, CreateRule::Always), -1) << "already open";
+  EXPECT_FALSE(file.Open(path)) << "already open";
+
+  CString missingFolder;
+  PathOf(missingFolder, "no-such-folder/a.bin");
+  CFile other;
+  EXPECT_EQ(other.Create(missingFolder, CreateRule::Always), -2);
+}
+
+TEST_F(CFileTest, AppendingWritesGrowTheSize) {
+  CString path;
+  PathOf(path, "grow.bin");
+  CFile file;
+  ASSERT_EQ(file.Create(path, CreateRule::NewOnly), 0);
+  EXPECT_EQ(file.size, 0u);
+  EXPECT_EQ(file.Write("abcd", 4), 4u);
+  EXPECT_EQ(file.size, 4u);
+  EXPECT_EQ(file.Write("ef", 2), 2u);
+  EXPECT_EQ(file.size, 6u);
+  EXPECT_TRUE(file.IsEnd());
+  // A positioned write inside the file keeps the size, and the next append
+  // still lands at the end.
+  EXPECT_EQ(file.Write("XY", 2, 1), 2u);
+  EXPECT_EQ(file.size, 6u);
+  EXPECT_EQ(file.Write("g", 1), 1u);
+  EXPECT_EQ(file.size, 7u);
+  // A positioned write past the end raises the size.
+  EXPECT_EQ(file.Write("Z", 1, 9), 1u);
+  EXPECT_EQ(file.size, 10u);
+  EXPECT_TRUE(file.Flush());
+  file.Close();
+  EXPECT_EQ(file.size, 0u);
+  const auto bytes = test::ReadAll(dir_ / "grow.bin");
+  ASSERT_EQ(bytes.size(), 10u);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 7), "aXYdefg");
+  EXPECT_EQ(bytes[9], 'Z');
+}
+
+TEST_F(CFileTest, ReadReturnsWhatRemains) {
+  test::WriteAll(dir_ / "data.bin", std::string("0123456789"));
+  CString path;
+  PathOf(path, "data.bin");
+  CFile file;
+  ASSERT_TRUE(file.Open(path));
+  EXPECT_EQ(file.size, 10u);
+  EXPECT_EQ(file.readMode, 1);
+  char buffer[32] = {};
+  EXPECT_EQ(file.Read(buffer, 4), 4u);
+  EXPECT_FALSE(file.IsEnd());
+  EXPECT_EQ(file.Read(buffer, 32), 6u) << "more than remains gives what remains";
+  EXPECT_EQ(std::string(buffer, 6), "456789");
+  EXPECT_TRUE(file.IsEnd());
+  EXPECT_EQ(file.Read(buffer, 4), 0u);
+  EXPECT_EQ(file.Read(buffer, 3, 2), 3u);
+  EXPECT_EQ(std::string(buffer, 3), "234");
+  EXPECT_EQ(file.Write("x", 1), 0u) << "a file opened for reading takes no writes";
+}
+
+TEST_F(CFileTest, OpenFailures) {
+  CString missing;
+  PathOf(missing, "missing.bin");
+  CFile file;
+  EXPECT_FALSE(file.Open(missing));
+  EXPECT_EQ(file.size, 0u);
+  EXPECT_EQ(file.handle, 0);
+  CString empty;
+  EXPECT_FALSE(file.Open(empty));
+  CString folder;
+  test::AssignPath(folder, dir_.path());
+  EXPECT_FALSE(file.Open(folder)) << "a folder is not a file";
+}
+
+TEST_F(CFileTest, ClosedObjectFails) {
+  CFile file;
+  char buffer[4];
+  EXPECT_FALSE(file.Flush());
+  EXPECT_EQ(file.Read(buffer, 4), 0u);
+  EXPECT_EQ(file.Write("abcd", 4), 0u);
+  EXPECT_FALSE(file.Seek(0));
+  EXPECT_TRUE(file.IsEnd());
+}
+
+// Readers share a file; a writer excludes every other handle.
+TEST_F(CFileTest, SharingRules) {
+  test::WriteAll(dir_ / "shared.bin", std::string("data"));
+  CString path;
+  PathOf(path, "shared.bin");
+  {
+    CFile reader1, reader2, writer;
+    ASSERT_TRUE(reader1.Open(path));
+    EXPECT_TRUE(reader2.Open(path)) << "two readers share";
+    EXPECT_EQ(writer.Create(path, CreateRule::Always), -2) << "no writer while read";
+  }
+  EXPECT_EQ(test::ReadAll(dir_ / "shared.bin").size(), 4u) << "the refused writer emptied nothing";
+  {
+    CFile writer, reader;
+    ASSERT_EQ(writer.Create(path, CreateRule::Always), 0);
+    EXPECT_FALSE(reader.Open(path)) << "no reader while written";
+    CFile secondWriter;
+    EXPECT_EQ(secondWriter.Create(path, CreateRule::Always), -2);
+  }
+  CFile reader;
+  EXPECT_TRUE(reader.Open(path)) << "closing releases the file";
+}
+
+TEST_F(CFileTest, NonAsciiPath) {
+  const std::string name = "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF.bin";  // katakana "data"
+  const auto full = dir_.path() / std::filesystem::path(std::u8string(name.begin(), name.end()));
+  CString path;
+  test::AssignPath(path, full);
+  CFile file;
+  const uint32_t ansi = AnsiCodePage();
+  if (ansi != kCodePageUtf8 && ansi != kCodePageShiftJis) {
+    // The katakana become '?', which no Windows file name may hold.
+    EXPECT_EQ(file.Create(path, CreateRule::NewOnly), -2);
+    return;
+  }
+  ASSERT_EQ(file.Create(path, CreateRule::NewOnly), 0);
+  EXPECT_EQ(file.Write("x", 1), 1u);
+  file.Close();
+  EXPECT_TRUE(std::filesystem::exists(full));
+  EXPECT_TRUE(file.Open(path));
+  EXPECT_EQ(file.size, 1u);
+}
+
+}  // namespace

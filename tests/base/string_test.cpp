@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "base/codepage.h"
+#include "base/str.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::string Bytes(const CString& s) {
+  return std::string(s.Text(), static_cast<size_t>(s.length));
+}
+
+void SetBytes(CString& s, const std::string& bytes) {
+  ASSERT_EQ(s.AssignBytes(bytes.data(), static_cast<int32_t>(bytes.size())), 1);
+}
+
+TEST(CStringTest, UnsetAndAllocatedEmptyAreDistinct) {
+  CString fromEmpty(WSTR(""));
+  EXPECT_EQ(fromEmpty.data, nullptr);
+  EXPECT_EQ(fromEmpty.capacity, 0);
+  EXPECT_EQ(fromEmpty.EqualsWide(WSTR("")), 1);
+  EXPECT_EQ(fromEmpty.EqualsWide(nullptr), 1);
+  EXPECT_EQ(fromEmpty.EqualsWide(WSTR("a")), 0);
+  EXPECT_STREQ(fromEmpty.Text(), "");
+
+  CString allocatedEmpty(WSTR("  "));
+  allocatedEmpty.Trim();
+  ASSERT_NE(allocatedEmpty.data, nullptr);
+  EXPECT_EQ(allocatedEmpty.length, 0);
+  EXPECT_EQ(allocatedEmpty.EqualsWide(WSTR("")), 0);
+  EXPECT_EQ(allocatedEmpty.EqualsWide(nullptr), 0);
+}
+
+TEST(CStringTest, EqualsWideIsExactAndCaseSensitive) {
+  CString s(WSTR("Table"));
+  EXPECT_EQ(s.EqualsWide(WSTR("Table")), 1);
+  EXPECT_EQ(s.EqualsWide(WSTR("table")), 0);
+  EXPECT_EQ(s.EqualsWide(WSTR("Table ")), 0);
+  EXPECT_EQ(s.EqualsWide(WSTR("Tab")), 0);
+}
+
+TEST(CStringTest, CapacityRules) {
+  CString s;
+  SetBytes(s, "0123456789");
+  EXPECT_EQ(s.capacity, 12) << "a first allocation for n bytes asks n + 1 and gets n + 2";
+  SetBytes(s, "abcde");
+  EXPECT_EQ(s.capacity, 12) << "buffers never shrink";
+  EXPECT_EQ(Bytes(s), "abcde");
+  SetBytes(s, "0123456789a");
+  EXPECT_EQ(s.capacity, 12);
+  SetBytes(s, "0123456789ab");
+  EXPECT_EQ(s.capacity, 12 + 13 + 1) << "growth adds to the old capacity";
+  EXPECT_EQ(Bytes(s), "0123456789ab");
+
+  CString wide(WSTR("0123456789"));
+  EXPECT_EQ(wide.capacity, 12);
+  EXPECT_EQ(wide.length, 10);
+}
+
+TEST(CStringTest, AppendGrowsByLengthPlus257WhenFull) {
+  CString s;
+  SetBytes(s, "abc");  // capacity 5, room for one more byte
+  ASSERT_EQ(s.capacity, 5);
+  s.AppendWide(WSTR("defg"));
+  EXPECT_EQ(s.capacity, 5 + 4 + 257);
+  EXPECT_EQ(Bytes(s), "abcdefg");
+  s.AppendWide(WSTR("h"));
+  EXPECT_EQ(s.capacity, 5 + 4 + 257) << "the reserve absorbs small appends";
+  s.AppendWide(WSTR(""));
+  s.AppendWide(nullptr);
+  EXPECT_EQ(Bytes(s), "abcdefgh");
+
+  CString unset;
+  unset.AppendWide(WSTR("xy"));
+  EXPECT_EQ(Bytes(unset), "xy");
+  EXPECT_EQ(unset.capacity, 2 + 257);
+}
+
+TEST(CStringTest, Trim) {
+  struct Case {
+    const char* name;
+    std::string input;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"blanks around a letter", "  a ", "a"},
+      {"only whitespace", std::string(" \t\r\n"), ""},
+      {"single letter", "a", "a"},
+      {"embedded blanks kept", " a b ", "a b"},
+      {"NUL counts as whitespace", std::string("\0x\0", 3), "x"},
+      {"high bytes are not whitespace", "\xA0x\xA0", "\xA0x\xA0"},
+      {"nothing to trim", "abc", "abc"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CString s;
+    SetBytes(s, c.input);
+    s.Trim();
+    ASSERT_NE(s.data, nullptr);
+    EXPECT_EQ(Bytes(s), c.expected);
+    EXPECT_EQ(s.data[s.length], 0);
+  }
+  CString unset;
+  unset.Trim();
+  EXPECT_EQ(unset.data, nullptr);
+}
+
+TEST(CStringTest, Mid) {
+  struct Case {
+    int32_t start;
+    int32_t count;
+    const char* expected;  // null: no string
+  };
+  const Case cases[] = {
+      {2, 100, "cdef"}, {6, 1, nullptr},  {0, 0, ""},  {-1, 2, nullptr},
+      {1, -1, nullptr}, {0, 6, "abcdef"}, {5, 1, "f"},
+  };
+  CString s(WSTR("abcdef"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "start " << c.start << " count " << c.count);
+    std::unique_ptr<CString> part(s.Mid(c.start, c.count));
+    if (c.expected == nullptr) {
+      EXPECT_EQ(part, nullptr);
+      continue;
+    }
+    ASSERT_NE(part, nullptr);
+    ASSERT_NE(part->data, nullptr) << "a zero count still gives an allocated string";
+    EXPECT_EQ(Bytes(*part), c.expected);
+  }
+  std::unique_ptr<CString> empty(s.Mid(0, 0));
+  EXPECT_EQ(empty->capacity, 2);
+  CString unset;
+  EXPECT_EQ(unset.Mid(0, 1), nullptr);
+}
+
+TEST(CStringTest, AssignCopiesAndUnsetClears) {
+  CString source(WSTR("hello"));
+  CString target(WSTR("previous text"));
+  EXPECT_STREQ(target.Assign(source), "hello");
+  EXPECT_EQ(target.length, 5);
+  CString unset;
+  EXPECT_EQ(target.Assign(unset), nullptr);
+  EXPECT_EQ(target.data, nullptr);
+  EXPECT_EQ(target.capacity, 0);
+}
+
+TEST(CStringTest, AssignWideWithCount) {
+  CString s;
+  s.AssignWide(WSTR("abcdef"), 3);
+  EXPECT_EQ(Bytes(s), "abc");
+  s.AssignWide(WSTR("abcdef"), -1);
+  EXPECT_EQ(Bytes(s), "abcdef");
+  s.AssignWide(WSTR("abcdef"), 0);
+  EXPECT_EQ(s.data, nullptr);
+}
+
+TEST(CStringTest, GetWideRebuildsAndIsNullWhenEmpty) {
+  CString s(WSTR("abc"));
+  const WideChar* first = s.GetWide();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(std::basic_string<WideChar>(first), WSTR("abc"));
+  s.AssignWide(WSTR("xyz"));
+  const WideChar* second = s.GetWide();
+  EXPECT_EQ(std::basic_string<WideChar>(second), WSTR("xyz"));
+
+  CString unset;
+  EXPECT_EQ(unset.GetWide(), nullptr);
+  CString empty(WSTR(" "));
+  empty.Trim();
+  EXPECT_EQ(empty.GetWide(), nullptr);
+}
+
+// The ANSI code page decides what survives a trip through CString: all of
+// Unicode on UTF-8 systems, Japanese on 932, and Western text only on 1252.
+TEST(CStringTest, AnsiCodePageRoundTrips) {
+  const auto japanese = test::Utf16("日本語のファイル名");
+  CString s(japanese.c_str());
+  const WideChar* back = s.GetWide();
+  ASSERT_NE(back, nullptr);
+  switch (AnsiCodePage()) {
+    case kCodePageUtf8:
+      EXPECT_EQ(std::basic_string<WideChar>(back), japanese);
+      EXPECT_EQ(s.length, 27);
+      break;
+    case kCodePageShiftJis:
+      EXPECT_EQ(std::basic_string<WideChar>(back), japanese);
+      EXPECT_EQ(s.length, 18);
+      break;
+    case 1252:
+      EXPECT_EQ(std::basic_string<WideChar>(back), WSTR("?????????"));
+      break;
+    default:
+      GTEST_SKIP() << "no expectation for ANSI code page " << AnsiCodePage();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,44 @@
+// Small helpers shared by the test binaries: temporary folders and the
+// conversions between std::filesystem paths and CString.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/str.h"
+#include "base/wide.h"
+
+namespace test {
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents at destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The path as CString text (ANSI code page, as the program keeps paths).
+void AssignPath(CString& target, const std::filesystem::path& path);
+
+// The path as UTF-16 for the platform calls.
+std::basic_string<WideChar> WidePath(const std::filesystem::path& path);
+
+// A UTF-8 literal as WideChar text (test sources are UTF-8).
+std::basic_string<WideChar> Utf16(const std::string& utf8);
+
+std::vector<uint8_t> ReadAll(const std::filesystem::path& path);
+void WriteAll(const std::filesystem::path& path, const std::string& bytes);
+void WriteAll(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+
+}  // namespace test
