@@ -33,7 +33,7 @@ run_ctest() {
   shift 2
   note "test $name"
   local log="$logs/ctest-$name.log"
-  ctest --test-dir "$dir" --output-on-failure "$@" 2>&1 | tee "$log" | grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|\*\*\*|Failure|FAILED|Error' | tail -n 200
+  ctest --test-dir "$dir" --output-on-failure "$@" 2>&1 | tee "$log" | grep -E '^ *[0-9]+/[0-9]+ Test|tests passed|\*\*\*|Failure|FAILED|Error|\[  PASSED  \]' | tail -n 200
   local line total failed
   line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
   if [ -z "$line" ]; then
