@@ -1,0 +1,60 @@
+// The dispatcher: general help and version, then hands over to a subcommand.
+#include <cstdio>
+#include <cstring>
+
+#include "cli/cli.h"
+#include "cli/options.h"
+
+namespace {
+
+// Every subcommand, in the order the help lists them.
+const CliCommand kCommands[] = {
+    {"to-text", "convert binary files into source-code array text", &RunToText},
+    {"to-binary", "convert the hexadecimal numbers of text files into binary files", &RunToBinary},
+};
+
+void PrintHelp() {
+  std::printf(
+      "Usage: %s COMMAND [OPTION]... FILE...\n"
+      "Converts files between raw binary data and hexadecimal source-code arrays.\n"
+      "\n"
+      "Commands:\n",
+      kProgramName);
+  for (const CliCommand& command : kCommands) {
+    std::printf("  %-11s %s\n", command.name, command.summary);
+  }
+  std::printf(
+      "\n"
+      "Options:\n"
+      "  -h, --help     show this help; '%s COMMAND --help' shows a command's\n"
+      "      --version  show the version\n"
+      "\n"
+      "Output files are never replaced: when a name is taken, '(1)', '(2)' ... is\n"
+      "put before the extension.\n"
+      "Exit status: 0 when every file converted, 1 when a file failed, 2 for bad usage.\n",
+      kProgramName);
+}
+
+}  // namespace
+
+int RunCli(int count, const char* const* args) {
+  if (count < 2) {
+    std::fprintf(stderr, "%s: a command is needed\nTry '%s --help'.\n", kProgramName, kProgramName);
+    return kExitUsage;
+  }
+  const char* name = args[1];
+  if (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0) {
+    PrintHelp();
+    return kExitOk;
+  }
+  if (std::strcmp(name, "--version") == 0) {
+    std::printf("%s %s\n", kProgramName, ProgramVersion());
+    return kExitOk;
+  }
+  for (const CliCommand& command : kCommands) {
+    if (std::strcmp(name, command.name) == 0) return command.run(count - 1, args + 1);
+  }
+  std::fprintf(stderr, "%s: unknown %s '%s'\nTry '%s --help'.\n", kProgramName,
+               name[0] == '-' ? "option" : "command", name, kProgramName);
+  return kExitUsage;
+}

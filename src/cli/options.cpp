@@ -1,0 +1,100 @@
+#include "cli/options.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/cli.h"
+
+#ifndef BX_VERSION
+#define BX_VERSION "0.0.0.0"
+#endif
+
+const char* ProgramVersion() {
+  return BX_VERSION;
+}
+
+void PrintError(const char* format, ...) {
+  std::fprintf(stderr, "%s: ", kProgramName);
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
+}
+
+OptionParser::OptionParser(int count, const char* const* args)
+    : count_(count), args_(args), command_(count > 0 ? args[0] : "") {}
+
+bool OptionParser::Next() {
+  for (;;) {
+    if (++index_ >= count_) {
+      current_ = nullptr;
+      return false;
+    }
+    current_ = args_[index_];
+    if (!operandsOnly_ && std::strcmp(current_, "--") == 0) {
+      operandsOnly_ = true;
+      continue;
+    }
+    operand_ = operandsOnly_ || current_[0] != '-' || current_[1] == 0;
+    return true;
+  }
+}
+
+bool OptionParser::Is(char shortName, const char* longName) const {
+  if (operand_ || current_ == nullptr) return false;
+  if (current_[1] == '-') {
+    const size_t length = std::strlen(longName);
+    return longName[0] != 0 && std::strncmp(current_ + 2, longName, length) == 0 &&
+           (current_[2 + length] == 0 || current_[2 + length] == '=');
+  }
+  return shortName != 0 && current_[1] == shortName;
+}
+
+const char* OptionParser::Value() {
+  if (current_[1] == '-') {
+    const char* equals = std::strchr(current_, '=');
+    if (equals != nullptr) return equals + 1;
+  } else if (current_[2] != 0) {
+    return current_ + 2;
+  }
+  if (index_ + 1 >= count_) {
+    Error("option '%s' needs a value", current_);
+    return nullptr;
+  }
+  return args_[++index_];
+}
+
+bool OptionParser::NoValue() const {
+  const bool attached =
+      current_[1] == '-' ? std::strchr(current_, '=') != nullptr : current_[2] != 0;
+  if (attached) Error("option '%s' takes no value", current_);
+  return !attached;
+}
+
+int OptionParser::Error(const char* format, ...) const {
+  std::fprintf(stderr, "%s %s: ", kProgramName, command_);
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fprintf(stderr, "\nTry '%s %s --help'.\n", kProgramName, command_);
+  return kExitUsage;
+}
+
+int OptionParser::Unknown() const {
+  return Error("unknown option '%s'", current_);
+}
+
+bool ParseInteger(const char* text, int32_t* value) {
+  if (text == nullptr || *text == 0) return false;
+  int64_t result = 0;
+  for (const char* p = text; *p != 0; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    result = result * 10 + (*p - '0');
+    if (result > INT32_MAX) return false;
+  }
+  *value = static_cast<int32_t>(result);
+  return true;
+}

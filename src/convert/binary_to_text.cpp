@@ -1,0 +1,299 @@
+#include "convert/binary_to_text.h"
+
+#include <bit>
+#include <cstring>
+#include <new>
+
+#include "base/codepage.h"
+#include "base/debug_print.h"
+#include "convert/convert_types.h"
+
+namespace {
+
+constexpr char kNameMarker[] = "($ARRAY_NAME)";
+constexpr char kDataMarker[] = "($ARRAY_DATA)";
+constexpr size_t kMarkerLength = 13;
+// The separators and the row break never need more than this of the 100
+// bytes kept free.
+constexpr int32_t kReserve = 100;
+
+constexpr bool kBigEndianMachine = std::endian::native == std::endian::big;
+
+template <int kUnit, bool kSwap>
+inline uint64_t LoadUnit(const uint8_t* p) {
+  if constexpr (kUnit == 1) {
+    return p[0];
+  } else if constexpr (kUnit == 2) {
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    if constexpr (kSwap) v = __builtin_bswap16(v);
+    return v;
+  } else if constexpr (kUnit == 4) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    if constexpr (kSwap) v = __builtin_bswap32(v);
+    return v;
+  } else {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    if constexpr (kSwap) v = __builtin_bswap64(v);
+    return v;
+  }
+}
+
+// Tells the debug output that a value format was replaced.
+void ReportInvalidFormat(const char* format) {
+  WideChar* wide = MultiByteToWide(format, -1, kCodePageAnsi);
+  DebugPrint(WSTR("invalid data format = %s\n"), wide);
+  delete[] wide;
+}
+
+}  // namespace
+
+BinaryToTextStream::BinaryToTextStream(ConversionMonitor& monitor, CFile& output)
+    : monitor_(monitor), output_(output) {}
+
+BinaryToTextStream::~BinaryToTextStream() {
+  delete[] buffer_;
+  delete[] table_;
+}
+
+bool BinaryToTextStream::WriteText(const char* text, size_t length) {
+  if (output_.Write(text, static_cast<uint32_t>(length)) == length) return true;
+  writeShort_ = true;
+  return false;
+}
+
+bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* valueFormat,
+                               const char* arrayTemplate, const char* arrayName,
+                               uint64_t totalSize) {
+  if (stage_ != Stage::Idle) return false;
+  stage_ = Stage::Finished;
+  unitSize_ = EffectiveUnitSize(unitSize);
+  swap_ = (byteOrder == BigEndian) != kBigEndianMachine;
+  totalSize_ = totalSize;
+
+  if (valueFormat == nullptr || valueFormat[0] == 0) {
+    format_.Parse(DefaultValueFormat(unitSize_));
+  } else if (format_.Parse(valueFormat) != ValueFormatStatus::Valid) {
+    // Never hand snprintf-style text to a formatter that cannot honour it.
+    ReportInvalidFormat(valueFormat);
+    format_.Parse(DefaultValueFormat(unitSize_));
+  }
+
+  // The head: the template up to the data marker with every name marker
+  // before it replaced.
+  const char* text = arrayTemplate != nullptr ? arrayTemplate : "";
+  const char* name = arrayName != nullptr ? arrayName : "";
+  const size_t length = std::strlen(text);
+  const size_t nameLength = std::strlen(name);
+  size_t last = 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] != '(' || length - i < kMarkerLength) continue;
+    if (std::memcmp(text + i, kNameMarker, kMarkerLength) == 0) {
+      if (i > last && !WriteText(text + last, i - last)) return false;
+      if (nameLength > 0 && !WriteText(name, nameLength)) return false;
+      last = i + kMarkerLength;
+    } else if (std::memcmp(text + i, kDataMarker, kMarkerLength) == 0) {
+      if (i > last && !WriteText(text + last, i - last)) return false;
+      last = i + kMarkerLength;
+      dataMarkerFound_ = true;
+      break;
+    }
+  }
+  if (dataMarkerFound_) {
+    tail_ = text + last;
+    tailLength_ = length - last;
+  } else if (length > last && !WriteText(text + last, length - last)) {
+    return false;
+  }
+  if (!WriteText("\r\n", 2)) return false;
+
+  stage_ = Stage::Rows;
+  rowsEnded_ = true;
+  if (totalSize_ == 0) return true;
+  buffer_ = new (std::nothrow) char[kRowBufferSize + kValueTextCapacity];
+  if (buffer_ == nullptr) {
+    outOfMemory_ = true;
+    return true;
+  }
+  rowsEnded_ = false;
+  if (unitSize_ == 1) BuildByteTable();
+  return true;
+}
+
+bool BinaryToTextStream::BuildByteTable() {
+  const int32_t longest = format_.MaxLength();
+  tableStride_ = longest <= 8 ? 8 : longest <= 16 ? 16 : longest <= 32 ? 32 : 0;
+  if (tableStride_ == 0) return false;
+  table_ = new (std::nothrow) char[256 * static_cast<size_t>(tableStride_)];
+  if (table_ == nullptr) {
+    // The values are then formatted one by one, to the same text.
+    tableStride_ = 0;
+    return false;
+  }
+  char text[kValueTextCapacity];
+  for (int value = 0; value < 256; ++value) {
+    const int32_t n = format_.Format(static_cast<uint64_t>(value), text);
+    std::memcpy(table_ + value * tableStride_, text, static_cast<size_t>(tableStride_));
+    tableLength_[value] = static_cast<uint8_t>(n);
+  }
+  return true;
+}
+
+bool BinaryToTextStream::FlushRows() {
+  const auto count = static_cast<uint32_t>(offset_);
+  offset_ = 0;
+  if (output_.Write(buffer_, count) != count) {
+    // The rest of the values are dropped; the tail is still written.
+    writeShort_ = true;
+    rowsEnded_ = true;
+    return false;
+  }
+  uint64_t percent = consumed_ * 100 / totalSize_;
+  if (percent > 100) percent = 100;
+  monitor_.SetFileProgress(static_cast<int32_t>(percent));
+  return true;
+}
+
+template <int kUnit, bool kSwap, int kStride>
+size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units) {
+  // Locals, so that the stores into the buffer do not force the compiler to
+  // reload the members on every value.
+  const std::atomic<int32_t>& cancel = monitor_.cancelRequested;
+  const char* const table = table_;
+  const uint8_t* const lengths = tableLength_;
+  char* const buffer = buffer_;
+  int32_t offset = offset_;
+  uint64_t consumed = consumed_;
+  size_t done = 0;
+  for (; done < units; ++done) {
+    if (cancel.load(std::memory_order_relaxed) != 0) {
+      cancelled_ = true;
+      rowsEnded_ = true;
+      break;
+    }
+    if (offset + kReserve >= kRowBufferSize) {
+      offset_ = offset;
+      consumed_ = consumed;
+      if (!FlushRows()) break;
+      offset = 0;
+    }
+    char* out = buffer + offset;
+    if ((consumed & 15) == 0) {
+      if (consumed != 0) {
+        std::memcpy(out, ",\r\n\t\t", 5);
+        out += 5;
+      } else {
+        std::memcpy(out, "\t\t", 2);
+        out += 2;
+      }
+    } else {
+      *out++ = ',';
+    }
+    const uint64_t value = LoadUnit<kUnit, kSwap>(data + done * kUnit);
+    if constexpr (kStride > 0) {
+      std::memcpy(out, table + value * kStride, kStride);
+      out += lengths[value];
+    } else {
+      out += format_.Format(value, out);
+    }
+    offset = static_cast<int32_t>(out - buffer);
+    consumed += kUnit;
+  }
+  offset_ = offset;
+  consumed_ = consumed;
+  return done;
+}
+
+size_t BinaryToTextStream::EmitUnits(const uint8_t* data, size_t units) {
+  switch (unitSize_) {
+    case 2:
+      return swap_ ? EmitRun<2, true, 0>(data, units) : EmitRun<2, false, 0>(data, units);
+    case 4:
+      return swap_ ? EmitRun<4, true, 0>(data, units) : EmitRun<4, false, 0>(data, units);
+    case 8:
+      return swap_ ? EmitRun<8, true, 0>(data, units) : EmitRun<8, false, 0>(data, units);
+    default:
+      switch (tableStride_) {
+        case 8:
+          return EmitRun<1, false, 8>(data, units);
+        case 16:
+          return EmitRun<1, false, 16>(data, units);
+        case 32:
+          return EmitRun<1, false, 32>(data, units);
+        default:
+          return EmitRun<1, false, 0>(data, units);
+      }
+  }
+}
+
+bool BinaryToTextStream::Feed(const uint8_t* data, size_t count) {
+  if (stage_ != Stage::Rows || rowsEnded_) return false;
+  const auto unit = static_cast<size_t>(unitSize_);
+  if (carryLength_ > 0) {
+    size_t take = unit - static_cast<size_t>(carryLength_);
+    if (take > count) take = count;
+    std::memcpy(carry_ + carryLength_, data, take);
+    carryLength_ += static_cast<int32_t>(take);
+    data += take;
+    count -= take;
+    if (static_cast<size_t>(carryLength_) < unit) return true;
+    carryLength_ = 0;
+    if (EmitUnits(carry_, 1) != 1) return false;
+  }
+  const size_t units = count / unit;
+  if (EmitUnits(data, units) != units) return false;
+  const size_t rest = count - units * unit;
+  std::memcpy(carry_, data + units * unit, rest);
+  carryLength_ = static_cast<int32_t>(rest);
+  return true;
+}
+
+void BinaryToTextStream::EndRows() {
+  if (!rowsEnded_ && carryLength_ > 0) {
+    // The last, partial unit: its missing bytes count as zero.
+    std::memset(carry_ + carryLength_, 0, sizeof carry_ - static_cast<size_t>(carryLength_));
+    carryLength_ = 0;
+    EmitUnits(carry_, 1);
+  }
+  if (buffer_ != nullptr && offset_ > 0) {
+    WriteText(buffer_, static_cast<size_t>(offset_));
+    offset_ = 0;
+  }
+  delete[] buffer_;
+  buffer_ = nullptr;
+  delete[] table_;
+  table_ = nullptr;
+  tableStride_ = 0;
+  rowsEnded_ = true;
+}
+
+bool BinaryToTextStream::Finish() {
+  if (stage_ != Stage::Rows) {
+    stage_ = Stage::Finished;
+    return false;
+  }
+  stage_ = Stage::Finished;
+  EndRows();
+  if (dataMarkerFound_) {
+    if (!WriteText("\r\n", 2)) return false;
+    if (tailLength_ > 0 && !WriteText(tail_, tailLength_)) return false;
+  }
+  if (!WriteText("\r\n", 2)) return false;
+  monitor_.SetFileProgress(totalSize_ > 0 ? 100 : 0);
+  return !writeShort_;
+}
+
+bool ConvertBinaryToText(ConversionMonitor& monitor, const uint8_t* data, int32_t count,
+                         CFile& output, int32_t byteOrder, int32_t unitSize,
+                         const char* valueFormat, const char* arrayTemplate,
+                         const char* arrayName) {
+  const uint64_t total = count > 0 && data != nullptr ? static_cast<uint64_t>(count) : 0;
+  BinaryToTextStream stream(monitor, output);
+  if (!stream.Begin(byteOrder, unitSize, valueFormat, arrayTemplate, arrayName, total)) {
+    return false;
+  }
+  if (total > 0) stream.Feed(data, static_cast<size_t>(total));
+  return stream.Finish();
+}

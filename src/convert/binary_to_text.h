@@ -1,0 +1,97 @@
+// Binary -> Text: turns binary data into a source-code array declaration made
+// from the user's template, with the data as formatted values in rows of 16
+// input bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "base/file.h"
+#include "convert/conversion_monitor.h"
+#include "convert/value_format.h"
+
+// Size of the buffer the value rows are gathered in; it is written out
+// whenever fewer than 100 bytes are free.
+inline constexpr int32_t kRowBufferSize = 102400;
+
+// The streaming form: the input arrives in blocks of any size, and the text
+// written is the same however the input is split. The texts handed to Begin
+// must stay valid until Finish.
+class BinaryToTextStream {
+ public:
+  BinaryToTextStream(ConversionMonitor& monitor, CFile& output);
+  ~BinaryToTextStream();
+  BinaryToTextStream(const BinaryToTextStream&) = delete;
+  BinaryToTextStream& operator=(const BinaryToTextStream&) = delete;
+
+  // Writes the template up to the data marker and the line break after it.
+  // totalSize is the input's full length, the base of the progress figures.
+  // An empty value format selects the unit size's default format; an invalid
+  // one is replaced by it too, with a debug line. Returns false when a write
+  // fell short: the conversion has then ended.
+  bool Begin(int32_t byteOrder, int32_t unitSize, const char* valueFormat,
+             const char* arrayTemplate, const char* arrayName, uint64_t totalSize);
+
+  // Adds the next count input bytes to the value rows. Returns false once
+  // the rows have ended (cancelled, or a write fell short); later input is
+  // ignored.
+  bool Feed(const uint8_t* data, size_t count);
+
+  // Ends the rows (a last partial unit takes its missing bytes as zero),
+  // writes the rest of the template and the final line break, and reports
+  // the progress 100. Returns true when every write of the conversion,
+  // including those of the value rows, was whole.
+  bool Finish();
+
+  bool Cancelled() const { return cancelled_; }
+  // True when the row buffer could not be allocated, so no values were made.
+  bool OutOfMemory() const { return outOfMemory_; }
+  // Input bytes turned into values so far.
+  uint64_t Consumed() const { return consumed_; }
+
+ private:
+  enum class Stage { Idle, Rows, Finished };
+
+  bool WriteText(const char* text, size_t length);
+  bool FlushRows();
+  void EndRows();
+  bool BuildByteTable();
+  void EmitUnit(const uint8_t* unit);
+  template <int kUnit, bool kSwap, int kStride>
+  size_t EmitRun(const uint8_t* data, size_t units);
+  size_t EmitUnits(const uint8_t* data, size_t units);
+
+  ConversionMonitor& monitor_;
+  CFile& output_;
+  Stage stage_ = Stage::Idle;
+  ValueFormat format_;
+  int32_t unitSize_ = 1;
+  bool swap_ = false;  // the unit's byte order differs from the machine's
+  // The template text after the data marker, written at the end.
+  const char* tail_ = nullptr;
+  size_t tailLength_ = 0;
+  bool dataMarkerFound_ = false;
+  bool writeShort_ = false;
+  bool outOfMemory_ = false;
+  bool cancelled_ = false;
+  bool rowsEnded_ = false;
+
+  char* buffer_ = nullptr;  // kRowBufferSize bytes plus room for one value
+  int32_t offset_ = 0;
+  uint64_t consumed_ = 0;  // c: input bytes formatted so far
+  uint64_t totalSize_ = 0;
+  uint8_t carry_[8] = {};  // a unit split between two blocks
+  int32_t carryLength_ = 0;
+
+  // For 1-byte units: the text of each byte value at a fixed stride, with
+  // its length.
+  char* table_ = nullptr;
+  uint8_t tableLength_[256] = {};
+  int32_t tableStride_ = 0;
+};
+
+// Converts the whole of data (count bytes) at once. Returns false when a
+// write fell short.
+bool ConvertBinaryToText(ConversionMonitor& monitor, const uint8_t* data, int32_t count,
+                         CFile& output, int32_t byteOrder, int32_t unitSize,
+                         const char* valueFormat, const char* arrayTemplate, const char* arrayName);

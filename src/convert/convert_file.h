@@ -1,0 +1,83 @@
+// The conversion of one file: open the input, create the first free output
+// name, convert the input block by block into it, close both. The window's
+// worker and the command-line tool both go through here.
+#pragma once
+
+#include <cstdint>
+
+#include "base/file.h"
+#include "base/str.h"
+#include "convert/conversion_monitor.h"
+
+// The input is read in blocks of this size, so that a file of any size
+// converts in bounded memory.
+inline constexpr uint32_t kReadBlockSize = 1u << 20;
+
+// Output names are tried as <stem>.<ext>, then <stem>(1).<ext> up to this.
+inline constexpr int32_t kLastOutputAttempt = 9998;
+
+// Limits of the texts, in bytes; longer texts are cut.
+inline constexpr int32_t kMaxValueFormatBytes = 31;
+inline constexpr int32_t kMaxTemplateBytes = 255;
+inline constexpr int32_t kMaxArrayNameBytes = 127;
+
+// What the window reads from its controls and its file list for one row.
+// Texts are 8-bit text in the ANSI code page; null reads as empty.
+struct FileConversionRequest {
+  int32_t direction = 0;  // ConvertDirection
+  int32_t unitSize = 1;
+  int32_t byteOrder = 0;  // ByteOrder
+  const char* valueFormat = nullptr;
+  const char* arrayTemplate = nullptr;
+  const char* arrayName = nullptr;
+  const char* outputFolder = nullptr;  // empty: the current directory
+  const char* outputStem = nullptr;
+  const char* outputExtension = nullptr;  // empty: no dot is added
+  const char* inputPath = nullptr;
+};
+
+enum class FileConversionStatus {
+  Converted,         // the whole input is in the output
+  Cancelled,         // stopped by the user; the output holds what was done
+  InputNotOpened,    // no output was created
+  OutputNotCreated,  // every output name was taken or refused
+  ReadFailed,        // nothing could be read; the output is empty
+  InputShort,        // the input ended before its size at open; the part read
+                     // is converted and the text finished
+  WriteFailed,       // a write to the output fell short
+  OutOfMemory,       // a buffer could not be allocated
+};
+
+// A short English description of a status, for messages to the user.
+const char* DescribeFileConversionStatus(FileConversionStatus status);
+
+struct FileConversionResult {
+  FileConversionStatus status = FileConversionStatus::InputNotOpened;
+  CString outputPath;      // the output file made; empty when none
+  uint64_t inputSize = 0;  // as the input was opened
+  uint64_t bytesRead = 0;
+};
+
+// Makes the output path for one attempt: the folder and a separator (none
+// when the folder is empty), the stem, "(attempt)" when attempt > 0, then
+// "." and the extension when there is one.
+void ComposeOutputPath(const char* folder, const char* stem, const char* extension, int32_t attempt,
+                       CString* path);
+
+// Creates the output file for one attempt without replacing anything, and
+// writes the debug line "output file = %s (%d)\n". Returns 0 when created,
+// -1 when output is already open or the path is empty, -2 when refused
+// (the name is taken, or the folder cannot be written).
+int CreateOutputFile(const char* folder, const char* stem, const char* extension, CFile& output,
+                     int32_t attempt, CString* path);
+
+// The whole conversion of one row. result may be null.
+FileConversionStatus ConvertFile(const FileConversionRequest& request, ConversionMonitor& monitor,
+                                 FileConversionResult* result);
+
+// The part after the files are open: reads input from its current position
+// in blocks and converts it into output, which the caller closes. Used where
+// the output is no named file (standard output).
+FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile& input,
+                                     CFile& output, ConversionMonitor& monitor,
+                                     FileConversionResult* result);

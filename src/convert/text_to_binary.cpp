@@ -1,0 +1,261 @@
+#include "convert/text_to_binary.h"
+
+#include <bit>
+#include <cstring>
+#include <new>
+
+#include "convert/convert_types.h"
+
+namespace {
+
+constexpr int32_t kReserve = 100;
+constexpr bool kBigEndianMachine = std::endian::native == std::endian::big;
+
+// Byte classes inside a number: 0 to 15 a hex digit's value, then these.
+constexpr uint8_t kSeparator = 16;
+constexpr uint8_t kForeign = 17;
+
+struct ByteClasses {
+  uint8_t of[256];
+  constexpr ByteClasses() : of() {
+    for (int b = 0; b < 256; ++b)
+      of[b] = kForeign;
+    for (int d = 0; d < 10; ++d)
+      of['0' + d] = static_cast<uint8_t>(d);
+    for (int d = 0; d < 6; ++d) {
+      of['A' + d] = static_cast<uint8_t>(10 + d);
+      of['a' + d] = static_cast<uint8_t>(10 + d);
+    }
+    of['\t'] = of['\n'] = of['\r'] = of[' '] = of[','] = kSeparator;
+  }
+};
+constexpr ByteClasses kClasses;
+
+template <int kUnit, bool kSwap>
+inline int32_t StoreUnit(uint8_t* out, uint64_t value) {
+  if constexpr (kUnit == 1) {
+    out[0] = static_cast<uint8_t>(value);
+  } else if constexpr (kUnit == 2) {
+    auto v = static_cast<uint16_t>(value);
+    if constexpr (kSwap) v = __builtin_bswap16(v);
+    std::memcpy(out, &v, 2);
+  } else if constexpr (kUnit == 4) {
+    auto v = static_cast<uint32_t>(value);
+    if constexpr (kSwap) v = __builtin_bswap32(v);
+    std::memcpy(out, &v, 4);
+  } else {
+    uint64_t v = value;
+    if constexpr (kSwap) v = __builtin_bswap64(v);
+    std::memcpy(out, &v, 8);
+  }
+  return kUnit;
+}
+
+}  // namespace
+
+TextToBinaryStream::TextToBinaryStream(ConversionMonitor& monitor, CFile& output)
+    : monitor_(monitor), output_(output) {}
+
+TextToBinaryStream::~TextToBinaryStream() {
+  delete[] buffer_;
+}
+
+bool TextToBinaryStream::Begin(int32_t byteOrder, int32_t unitSize, uint64_t totalSize) {
+  if (begun_) return false;
+  begun_ = true;
+  unitSize_ = EffectiveUnitSize(unitSize);
+  swap_ = (byteOrder == BigEndian) != kBigEndianMachine;
+  totalSize_ = totalSize;
+  buffer_ = new (std::nothrow) uint8_t[kUnitBufferSize];
+  if (buffer_ == nullptr) {
+    outOfMemory_ = true;
+    stopped_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool TextToBinaryStream::FlushUnits() {
+  const auto count = static_cast<uint32_t>(offset_);
+  if (output_.Write(buffer_, count) != count) {
+    // The scan stops at once and nothing more is written.
+    writeShort_ = true;
+    stopped_ = true;
+    offset_ = 0;
+    return false;
+  }
+  offset_ = 0;
+  uint64_t percent = totalSize_ > 0 ? position_ * 100 / totalSize_ : 100;
+  if (percent > 100) percent = 100;
+  monitor_.SetFileProgress(static_cast<int32_t>(percent));
+  return true;
+}
+
+void TextToBinaryStream::Append(uint64_t value) {
+  uint8_t* out = buffer_ + offset_;
+  switch (unitSize_) {
+    case 2:
+      offset_ += swap_ ? StoreUnit<2, true>(out, value) : StoreUnit<2, false>(out, value);
+      break;
+    case 4:
+      offset_ += swap_ ? StoreUnit<4, true>(out, value) : StoreUnit<4, false>(out, value);
+      break;
+    case 8:
+      offset_ += swap_ ? StoreUnit<8, true>(out, value) : StoreUnit<8, false>(out, value);
+      break;
+    default:
+      offset_ += StoreUnit<1, false>(out, value);
+      break;
+  }
+}
+
+template <int kUnit, bool kSwap>
+void TextToBinaryStream::Scan(const char* text, size_t count) {
+  // The scanner state lives in locals for the loop; the stores into the
+  // buffer would otherwise make the compiler reload the members per byte.
+  const std::atomic<int32_t>& cancel = monitor_.cancelRequested;
+  const auto* p = reinterpret_cast<const uint8_t*>(text);
+  const uint8_t* const end = p + count;
+  uint8_t* const buffer = buffer_;
+  int32_t offset = offset_;
+  bool inNumber = inNumber_;
+  bool hasDigit = hasDigit_;
+  uint64_t value = accumulator_;
+  const uint8_t* const start = p;
+  const uint64_t base = position_;
+
+  while (p < end) {
+    if (cancel.load(std::memory_order_relaxed) != 0) {
+      cancelled_ = true;
+      stopped_ = true;
+      break;
+    }
+    if (offset + kReserve >= kUnitBufferSize) {
+      offset_ = offset;
+      position_ = base + static_cast<uint64_t>(p - start);
+      if (!FlushUnits()) return;
+      offset = 0;
+    }
+    const uint8_t b = *p;
+    if (!inNumber) {
+      if (b == '0' || b == '&') {
+        if (p + 1 == end) {
+          // Whether this begins a prefix depends on the next block.
+          pending_ = b == '0' ? Pending::Zero : Pending::Ampersand;
+          ++p;
+          break;
+        }
+        const uint8_t next = p[1];
+        if (b == '0' ? next == 'x' : (next == 'H' || next == 'h')) {
+          inNumber = true;
+          hasDigit = false;
+          value = 0;
+          p += 2;
+          continue;
+        }
+      }
+      ++p;
+      continue;
+    }
+    const uint8_t kind = kClasses.of[b];
+    if (kind < 16) {
+      value = (value << 4) | kind;
+      hasDigit = true;
+    } else if (kind == kSeparator) {
+      offset += StoreUnit<kUnit, kSwap>(buffer + offset, value);
+      inNumber = false;
+    } else {
+      inNumber = false;
+      if (p + 1 == end) {
+        // Written only if this turns out to be the last byte of the text.
+        pending_ = Pending::Foreign;
+        inNumber = true;
+        ++p;
+        break;
+      }
+    }
+    ++p;
+  }
+  offset_ = offset;
+  inNumber_ = inNumber;
+  hasDigit_ = hasDigit;
+  accumulator_ = value;
+  position_ = base + static_cast<uint64_t>(p - start);
+}
+
+bool TextToBinaryStream::Feed(const char* text, size_t count) {
+  if (!begun_ || finished_ || stopped_) return false;
+  if (count == 0) return true;
+  switch (pending_) {
+    case Pending::Foreign:
+      // More text follows, so the byte that ended the number was not the
+      // last: the number is dropped.
+      inNumber_ = false;
+      break;
+    case Pending::Zero:
+    case Pending::Ampersand:
+      // The second byte of the prefix belongs to the step that examined the
+      // first one, so it is taken without a cancel check of its own.
+      if (pending_ == Pending::Zero ? text[0] == 'x' : (text[0] == 'H' || text[0] == 'h')) {
+        inNumber_ = true;
+        hasDigit_ = false;
+        accumulator_ = 0;
+        ++text;
+        --count;
+        ++position_;
+      }
+      break;
+    case Pending::None:
+      break;
+  }
+  pending_ = Pending::None;
+  switch (unitSize_) {
+    case 2:
+      swap_ ? Scan<2, true>(text, count) : Scan<2, false>(text, count);
+      break;
+    case 4:
+      swap_ ? Scan<4, true>(text, count) : Scan<4, false>(text, count);
+      break;
+    case 8:
+      swap_ ? Scan<8, true>(text, count) : Scan<8, false>(text, count);
+      break;
+    default:
+      Scan<1, false>(text, count);
+      break;
+  }
+  return !stopped_;
+}
+
+bool TextToBinaryStream::Finish() {
+  if (!begun_ || finished_) return false;
+  finished_ = true;
+  // After a short write nothing more is written; after a cancel the buffered
+  // units still are, but a number being read is lost.
+  if (buffer_ != nullptr && !writeShort_) {
+    // The text ends here. A number ended by a foreign last byte counts, and
+    // so does one whose last digit is the last byte; a bare prefix does not.
+    if (!cancelled_ &&
+        (pending_ == Pending::Foreign || (inNumber_ && hasDigit_ && pending_ == Pending::None))) {
+      Append(accumulator_);
+    }
+    if (offset_ > 0) {
+      const auto count = static_cast<uint32_t>(offset_);
+      if (output_.Write(buffer_, count) != count) writeShort_ = true;
+    }
+  }
+  pending_ = Pending::None;
+  inNumber_ = false;
+  offset_ = 0;
+  delete[] buffer_;
+  buffer_ = nullptr;
+  return !writeShort_ && !outOfMemory_;
+}
+
+bool ConvertTextToBinary(ConversionMonitor& monitor, const char* text, int32_t count, CFile& output,
+                         int32_t byteOrder, int32_t unitSize) {
+  const uint64_t total = count > 0 && text != nullptr ? static_cast<uint64_t>(count) : 0;
+  TextToBinaryStream stream(monitor, output);
+  if (!stream.Begin(byteOrder, unitSize, total)) return false;
+  if (total > 0) stream.Feed(text, static_cast<size_t>(total));
+  return stream.Finish();
+}
