@@ -4,8 +4,9 @@
 // commands every application of the framework shares.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstdint>
 

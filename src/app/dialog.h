@@ -3,8 +3,9 @@
 // procedure that forwards to it (DialogBinding); ShowDialog ties the two.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <cstdint>
 
