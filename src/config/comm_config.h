@@ -1,0 +1,97 @@
+// CCommConfig: the framework's settings object. It knows where the program and
+// its settings file are, carries the product identity the frame asks for, and
+// keeps the user-interface settings in the XML settings file.
+#pragma once
+
+#include <cstdint>
+
+#include "base/object.h"
+#include "base/str.h"
+#include "base/wide.h"
+#include "config/xml.h"
+
+// A resource named by number, the way the window system takes it: the number
+// itself stands in the pointer (what MAKEINTRESOURCEW makes); 0 is none.
+using ResourceName = const WideChar*;
+
+inline ResourceName ResourceNumber(int32_t number) {
+  return reinterpret_cast<ResourceName>(static_cast<uintptr_t>(static_cast<uint16_t>(number)));
+}
+
+// Colours are Win32 COLORREF values, 0x00BBGGRR.
+struct ColorPair {
+  uint32_t textColor;
+  uint32_t backgroundColor;
+};
+
+struct ColorLabel {
+  const WideChar* english;
+  const WideChar* japanese;
+};
+
+class CCommConfig : public CObject {
+ public:
+  int32_t canToggleToolbar = 0;
+  int32_t canToggleStatusbar = 0;
+  CString mainWindowClass;
+  CString childWindowClass;
+  CString controlItemWindowClass;
+  CString mdiClientWindowClass;
+  CString currentPath;          // the current directory at construction
+  CString appPath;              // the program file's folder, no trailing separator
+  CString settingsPath;         // full path of the settings file
+  CString settingsFileName;     // separator and file name, "\\brelvix.ini" on Windows
+  CString dataFolder;           // per-user data folder; empty when unknown
+  int32_t currentLanguage = 0;  // in use: 0 English, 1 Japanese; not stored
+  int32_t language = -1;        // stored choice; -1 not chosen yet
+  CString fontName;
+  int32_t fontSize = 0;
+  CString tempPath;
+  int32_t logEnabled = 0;
+  CString logPath;
+  int32_t viewToolbar = 1;
+  int32_t viewStatusbar = 1;
+  int32_t colorCount = 0;
+  ColorPair* defaultColors = nullptr;
+  ColorPair* colors = nullptr;
+  int32_t colorLabelCount = 0;
+  ColorLabel* colorLabels = nullptr;
+
+  CCommConfig();
+  ~CCommConfig() override;
+
+  virtual const WideChar* GetVersion();
+  virtual const WideChar* GetTitle(int32_t languageCode);
+  virtual ResourceName GetMenuId(int32_t languageCode);
+  virtual const WideChar* GetHelpPage(int32_t languageCode);
+  virtual int32_t GetMenuPosition(const WideChar* menuName);
+  virtual ResourceName GetResourceId(int32_t number);
+  virtual void InitIdentity();
+  // 1 when the settings file was read; 0 leaves every value as it was.
+  virtual int Load();
+  // 1 when the whole file was written; 0 leaves the old file as it was.
+  virtual int Save();
+  virtual void Initialize();
+  virtual void Shutdown();
+  // Reads the keys from the first top-level element named config.
+  virtual void ReadSettings(CXml& xml, XmlNode* first);
+  // Appends config with the keys to root.
+  virtual void WriteSettings(CXml& xml, XmlNode* root);
+
+ protected:
+  // Keeps the settings file in the current directory when one opens there,
+  // else beside the program; fills settingsPath and settingsFileName.
+  void LocateSettingsFile(const char* fileName);
+  // The per-user data root followed by the two folder names; creates the last
+  // level when it is missing (a missing parent is not created).
+  void PrepareDataFolder(const char* maker, const char* product);
+
+  // A string key: a child with a text object gives that text (empty text
+  // gives the empty string); a missing child or one without text gives the
+  // fallback (null: empty).
+  static void ReadStringKey(XmlNode* config, const WideChar* key, CString& target,
+                            const WideChar* fallback);
+  static void AddIntChild(XmlNode* parent, const WideChar* name, int32_t value);
+  // The first node of the chain named name, or null.
+  static XmlNode* FindTopLevel(XmlNode* first, const WideChar* name);
+};

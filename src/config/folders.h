@@ -1,0 +1,26 @@
+// The platform calls of the settings store: where the program and the process
+// are, the per-user data root, and the few folder and file operations it
+// needs. Paths are narrow text in the ANSI code page, as CString keeps them.
+#pragma once
+
+#include "base/str.h"
+
+// The separator the platform's paths use between folders.
+extern const char kPathSeparator[];
+
+// Each Query* fills path and returns true, or returns false and leaves it.
+// The full path of the running program file.
+bool QueryProgramFile(CString& path);
+// The process's current directory.
+bool QueryCurrentFolder(CString& path);
+// The per-user folder for application data: the local application-data
+// folder on Windows, $XDG_DATA_HOME (or ~/.local/share) elsewhere.
+bool QueryUserDataFolder(CString& path);
+
+// True when a file or folder of that name exists.
+bool PathExists(const CString& path);
+// Creates one folder level; false when it cannot be created.
+bool MakeFolder(const CString& path);
+// Moves source over target, replacing target in one step.
+bool MoveFileOver(const CString& source, const CString& target);
+bool RemoveFile(const CString& path);

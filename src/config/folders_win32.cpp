@@ -1,0 +1,90 @@
+// Win32 backend of the folder calls: GetModuleFileNameW, GetCurrentDirectoryW,
+// SHGetFolderPathW, PathFileExistsW, CreateDirectoryW and MoveFileExW.
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <windows.h>
+
+#include <new>
+
+#include "base/codepage.h"
+#include "config/folders.h"
+
+const char kPathSeparator[] = "\\";
+
+namespace {
+
+// Room for the longest path the system hands out; MAX_PATH would cut longer
+// ones short and make them name another folder.
+constexpr DWORD kLongPath = 32768;
+
+// The path as UTF-16 for the wide calls; the caller releases it with delete[].
+WideChar* Wide(const CString& path) {
+  return MultiByteToWide(path.Text(), -1, kCodePageAnsi);
+}
+
+}  // namespace
+
+bool QueryProgramFile(CString& path) {
+  WideChar* buffer = new (std::nothrow) WideChar[kLongPath]();
+  if (buffer == nullptr) return false;
+  const DWORD n = GetModuleFileNameW(nullptr, buffer, kLongPath);
+  const bool ok = n > 0 && n < kLongPath;
+  if (ok) path.AssignWide(buffer);
+  delete[] buffer;
+  return ok;
+}
+
+bool QueryCurrentFolder(CString& path) {
+  WideChar* buffer = new (std::nothrow) WideChar[kLongPath]();
+  if (buffer == nullptr) return false;
+  const DWORD n = GetCurrentDirectoryW(kLongPath, buffer);
+  const bool ok = n > 0 && n < kLongPath;
+  if (ok) path.AssignWide(buffer);
+  delete[] buffer;
+  return ok;
+}
+
+bool QueryUserDataFolder(CString& path) {
+  WideChar buffer[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                              SHGFP_TYPE_CURRENT, buffer))) {
+    return false;
+  }
+  path.AssignWide(buffer);
+  return true;
+}
+
+bool PathExists(const CString& path) {
+  if (path.length == 0) return false;
+  WideChar* wide = Wide(path);
+  const bool exists = wide != nullptr && PathFileExistsW(wide) != FALSE;
+  delete[] wide;
+  return exists;
+}
+
+bool MakeFolder(const CString& path) {
+  if (path.length == 0) return false;
+  WideChar* wide = Wide(path);
+  const bool made = wide != nullptr && CreateDirectoryW(wide, nullptr) != FALSE;
+  delete[] wide;
+  return made;
+}
+
+bool MoveFileOver(const CString& source, const CString& target) {
+  if (source.length == 0 || target.length == 0) return false;
+  WideChar* from = Wide(source);
+  WideChar* to = Wide(target);
+  const bool moved =
+      from != nullptr && to != nullptr && MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
+  delete[] from;
+  delete[] to;
+  return moved;
+}
+
+bool RemoveFile(const CString& path) {
+  if (path.length == 0) return false;
+  WideChar* wide = Wide(path);
+  const bool removed = wide != nullptr && DeleteFileW(wide) != FALSE;
+  delete[] wide;
+  return removed;
+}

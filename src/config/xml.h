@@ -1,0 +1,126 @@
+// A small, forgiving XML reader and writer for the settings file: one
+// declaration, elements, attributes in either quote, text, comments and the
+// five predefined entities. No DTD, namespaces, CDATA or character references.
+#pragma once
+
+#include <cstdint>
+
+#include "base/object.h"
+#include "base/str.h"
+#include "base/wide.h"
+
+struct XmlAttribute {
+  XmlAttribute* next = nullptr;
+  CString* name = nullptr;
+  CString* value = nullptr;  // null when the value is empty
+};
+
+// One element. Every pointer is owned by the node; FreeNodes releases a chain.
+struct XmlNode {
+  XmlNode* next = nullptr;
+  XmlNode* firstChild = nullptr;
+  XmlAttribute* firstAttribute = nullptr;
+  CString* name = nullptr;
+  CString* text = nullptr;      // null when the element has no text
+  CString* encoding = nullptr;  // declared encoding; first top-level node only
+};
+
+// The document as the parser sees it; owned by the caller.
+struct XmlCursor {
+  const char* bytes = nullptr;  // not NUL-terminated
+  int32_t size = 0;
+  int32_t pos = 0;
+};
+
+// One predefined entity, in both the narrow and the UTF-16 form.
+struct XmlEntity {
+  char character;
+  WideChar wideCharacter;
+  const char* text;
+  const WideChar* wideText;
+};
+
+// "&lt;", "&gt;", "&amp;", "&quot;", "&apos;", ended by a row whose text is null.
+extern const XmlEntity XmlEntities[];
+
+// The growing output buffer of the writer.
+class CXmlString : public CObject {
+ public:
+  char* buffer = nullptr;  // NUL-terminated once anything was appended
+  int32_t capacity = 0;
+  int32_t length = 0;
+  int32_t codePage = 65001;
+
+  CXmlString() = default;
+  ~CXmlString() override;
+
+  // Converts count UTF-16 units to codePage and appends them. Out of memory
+  // drops the piece without a report.
+  void Append(const WideChar* text, int32_t count);
+  // Hands the buffer over to the caller (delete[]), leaving this empty.
+  char* Release();
+
+ private:
+  void AppendBytes(const char* bytes, int32_t count);
+};
+
+class CXml : public CObject {
+ public:
+  // Code page of the document bytes: 65001 (UTF-8) unless the declaration
+  // names Shift_JIS (932).
+  int32_t codePage = 65001;
+
+  CXml() = default;
+  ~CXml() override = default;
+
+  // Reads "<?xml ... ?>"; the declared encoding goes to declaration->encoding.
+  // 1 when a complete declaration was read, else 0.
+  int ParseDeclaration(XmlCursor& cursor, XmlNode* declaration);
+  // A new element with its subtree, owned by the caller, or null.
+  XmlNode* ParseElement(XmlCursor& cursor);
+  // A new attribute appended to the owner's chain (when given), or null.
+  XmlAttribute* ParseAttribute(XmlCursor& cursor, XmlNode* owner);
+  // A new name string, or null with pos unchanged.
+  CString* ReadName(XmlCursor& cursor);
+  // Text up to '<' (terminator 0) or an attribute value up to its closing
+  // quote (terminator = the quote), entities decoded, whitespace collapsed.
+  CString* ReadText(XmlCursor& cursor, char terminator);
+
+  // The whole document as the settings store reads it: an optional UTF-8
+  // byte-order mark, the declaration, then every top-level element linked on
+  // the first one's next chain. The caller frees the chain; null when the
+  // declaration or the first element cannot be read.
+  XmlNode* ParseDocument(XmlCursor& cursor);
+
+  // The document bytes (UTF-8, NUL-terminated, delete[] by the caller) for the
+  // chain starting at first, or null.
+  char* WriteDocument(XmlNode* first);
+  // Writes node and its next chain with their subtrees. 1 done, 0 failed.
+  int WriteElements(XmlNode* node, CXmlString& out, int depth);
+
+  // Elements nested deeper than this end the document, so that hostile input
+  // cannot exhaust the stack of the recursive reader.
+  static constexpr int kMaxDepth = 256;
+
+ private:
+  XmlNode* ParseElementAt(XmlCursor& cursor, int depth);
+  XmlAttribute* ParseAttributeInto(XmlCursor& cursor, XmlAttribute** slot);
+};
+
+// A node with no children and no attributes. A null text leaves text null; an
+// empty one gives an unset but present string. Null when memory runs out.
+XmlNode* CreateNode(const WideChar* name, const WideChar* text);
+// Releases the node, every following sibling, and all their subtrees.
+void FreeNodes(XmlNode* node);
+// Releases the attribute, every following one, and their strings.
+void FreeAttributes(XmlAttribute* attribute);
+// The first child whose name equals name; children without a name are skipped.
+XmlNode* FindChild(XmlNode* parent, const WideChar* name);
+// Links child at the end of parent's child chain.
+void AppendChild(XmlNode* parent, XmlNode* child);
+// CreateNode then AppendChild; nothing happens when creation fails.
+void AddTextChild(XmlNode* parent, const WideChar* name, const WideChar* text);
+// The node's text as a plain decimal integer, or defaultValue.
+int32_t GetInt(XmlNode* node, int32_t defaultValue);
+// Appends text with the five entity characters replaced by their entities.
+void WriteEscaped(CXmlString& out, const WideChar* text);

@@ -1,0 +1,119 @@
+// The writer: a node tree becomes UTF-8 document bytes, with a line break after
+// the declaration, after each end tag and after each empty-element tag only.
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+#include "base/codepage.h"
+#include "config/xml.h"
+
+CXmlString::~CXmlString() {
+  delete[] buffer;
+}
+
+char* CXmlString::Release() {
+  char* result = buffer;
+  buffer = nullptr;
+  capacity = 0;
+  length = 0;
+  return result;
+}
+
+void CXmlString::AppendBytes(const char* bytes, int32_t count) {
+  if (count < 0) return;
+  const int64_t needed = int64_t{length} + count + 1;
+  if (needed >= capacity) {
+    const int64_t newCapacity = needed + 256;
+    if (newCapacity > INT32_MAX) return;
+    char* grown = new (std::nothrow) char[static_cast<size_t>(newCapacity)];
+    if (grown == nullptr) return;
+    if (buffer != nullptr) std::memcpy(grown, buffer, static_cast<size_t>(length));
+    delete[] buffer;
+    buffer = grown;
+    capacity = static_cast<int32_t>(newCapacity);
+  }
+  if (count > 0) std::memcpy(buffer + length, bytes, static_cast<size_t>(count));
+  length += count;
+  buffer[length] = 0;
+}
+
+void CXmlString::Append(const WideChar* text, int32_t count) {
+  if (text == nullptr || count <= 0) return;
+  char* converted = WideToMultiByte(text, count, static_cast<uint32_t>(codePage));
+  if (converted == nullptr) return;
+  AppendBytes(converted, static_cast<int32_t>(std::strlen(converted)));
+  delete[] converted;
+}
+
+namespace {
+
+void Put(CXmlString& out, const WideChar* text) {
+  out.Append(text, WideLength(text));
+}
+
+// Names and the encoding are written as they stand, without escaping.
+void PutString(CXmlString& out, CString* text) {
+  if (text != nullptr) Put(out, text->GetWide());
+}
+
+}  // namespace
+
+void WriteEscaped(CXmlString& out, const WideChar* text) {
+  if (text == nullptr) return;
+  // Runs between entity characters are converted whole, so that the two
+  // halves of a character outside the Basic Multilingual Plane stay together.
+  const WideChar* run = text;
+  for (const WideChar* p = text; *p != 0; ++p) {
+    const XmlEntity* entity = XmlEntities;
+    while (entity->text != nullptr && entity->wideCharacter != *p)
+      ++entity;
+    if (entity->text == nullptr) continue;
+    out.Append(run, static_cast<int32_t>(p - run));
+    Put(out, entity->wideText);
+    run = p + 1;
+  }
+  out.Append(run, WideLength(run));
+}
+
+char* CXml::WriteDocument(XmlNode* first) {
+  codePage = kCodePageUtf8;
+  CXmlString out;
+  out.codePage = kCodePageUtf8;
+  Put(out, WSTR("<?xml version=\"1.0\" "));
+  if (first != nullptr && first->encoding != nullptr) {
+    Put(out, WSTR("encoding=\""));
+    PutString(out, first->encoding);
+    Put(out, WSTR("\" "));
+  }
+  Put(out, WSTR("?>\r\n"));
+  if (!WriteElements(first, out, 0)) return nullptr;
+  return out.Release();
+}
+
+int CXml::WriteElements(XmlNode* node, CXmlString& out, int depth) {
+  for (; node != nullptr; node = node->next) {
+    Put(out, WSTR("<"));
+    PutString(out, node->name);
+    if (node->firstAttribute != nullptr) {
+      Put(out, WSTR(" "));
+      for (XmlAttribute* a = node->firstAttribute; a != nullptr; a = a->next) {
+        if (a->name == nullptr || a->name->length == 0) continue;
+        PutString(out, a->name);
+        Put(out, WSTR("=\""));
+        if (a->value != nullptr) WriteEscaped(out, a->value->GetWide());
+        Put(out, WSTR("\" "));
+      }
+    }
+    if (node->text == nullptr && node->firstChild == nullptr) {
+      Put(out, WSTR("/>\r\n"));
+      continue;
+    }
+    Put(out, WSTR(">"));
+    if (node->text != nullptr) WriteEscaped(out, node->text->GetWide());
+    if (node->firstChild != nullptr && !WriteElements(node->firstChild, out, depth + 1)) return 0;
+    Put(out, WSTR("</"));
+    PutString(out, node->name);
+    Put(out, WSTR(">\r\n"));
+  }
+  return 1;
+}

@@ -1,0 +1,154 @@
+#include "convert/app_parameter.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr char kSettingsFileName[] = "brelvix.ini";
+constexpr char kMakerFolder[] = "quorvel";
+constexpr char kProductFolder[] = "brelvix";
+
+bool SameWide(const WideChar* a, const WideChar* b) {
+  if (a == nullptr) a = WSTR("");
+  if (b == nullptr) b = WSTR("");
+  while (*a != 0 && *a == *b) {
+    ++a;
+    ++b;
+  }
+  return *a == *b;
+}
+
+int32_t Clamp(int32_t value, int32_t low, int32_t high) {
+  return value < low ? low : (value > high ? high : value);
+}
+
+// The value format and the template compare as UTF-16 text, an empty stored
+// string as the empty text.
+bool TakeTextIfChanged(CString& field, const WideChar* controlText) {
+  if (SameWide(field.GetWide(), controlText)) return false;
+  field.AssignWide(controlText);
+  return true;
+}
+
+}  // namespace
+
+int32_t ClampDirection(int32_t value) {
+  return Clamp(value, 0, 1);
+}
+
+int32_t ClampUnitSize(int32_t value) {
+  return Clamp(value, 0, 8);
+}
+
+int32_t ClampByteOrder(int32_t value) {
+  return Clamp(value, 0, 1);
+}
+
+CAppParameter::CAppParameter() {
+  data_format.AssignWide(kDefaultDataFormat);
+  array_format.AssignWide(kDefaultArrayFormat);
+}
+
+const WideChar* CAppParameter::GetVersion() {
+  return WSTR("1.0.2.0");
+}
+
+const WideChar* CAppParameter::GetTitle(int32_t /*languageCode*/) {
+  // The product name is written in Latin letters in both languages.
+  return WSTR("Brelvix");
+}
+
+ResourceName CAppParameter::GetMenuId(int32_t languageCode) {
+  return GetResourceId(languageCode == 1 ? 10013 : 10014);
+}
+
+const WideChar* CAppParameter::GetHelpPage(int32_t languageCode) {
+  return languageCode == 1 ? WSTR("https://www.quorvel.example/soft/brelvix/help")
+                           : WSTR("https://www.quorvel.example/en/brelvix/help");
+}
+
+int32_t CAppParameter::GetMenuPosition(const WideChar* menuName) {
+  if (menuName == nullptr) return 0;
+  if (SameWide(menuName, WSTR("File"))) return 0;
+  if (SameWide(menuName, WSTR("Help"))) return 1;
+  return 0;
+}
+
+ResourceName CAppParameter::GetResourceId(int32_t number) {
+  return number >= 10011 && number <= 10016 ? ResourceNumber(number) : nullptr;
+}
+
+void CAppParameter::InitIdentity() {
+  canToggleToolbar = 0;
+  canToggleStatusbar = 0;
+  mainWindowClass.AssignWide(WSTR("MIRDALE MAIN WINDOW"));
+  childWindowClass.AssignWide(WSTR("MIRDALE CHILD WINDOW"));
+  controlItemWindowClass.AssignWide(WSTR("MIRDALE CONTROL ITEM WINDOW"));
+  mdiClientWindowClass.AssignWide(WSTR("MIRDALE MDI CLIENT WINDOW"));
+  LocateSettingsFile(kSettingsFileName);
+  PrepareDataFolder(kMakerFolder, kProductFolder);
+}
+
+void CAppParameter::Initialize() {
+  InitIdentity();
+  Load();
+}
+
+void CAppParameter::ReadSettings(CXml& xml, XmlNode* first) {
+  CCommConfig::ReadSettings(xml, first);
+  XmlNode* config = FindTopLevel(first, WSTR("config"));
+  if (config == nullptr) return;
+  ReadStringKey(config, WSTR("output_path"), output_path, nullptr);
+  ReadStringKey(config, WSTR("data_format"), data_format, kDefaultDataFormat);
+  ReadStringKey(config, WSTR("array_format"), array_format, kDefaultArrayFormat);
+  // Kept as read; only the window clamps them.
+  convert = GetInt(FindChild(config, WSTR("convert")), 0);
+  data_size = GetInt(FindChild(config, WSTR("data_size")), 1);
+  endian = GetInt(FindChild(config, WSTR("endian")), 0);
+}
+
+void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
+  CCommConfig::WriteSettings(xml, root);
+  XmlNode* config = FindChild(root, WSTR("config"));
+  if (config == nullptr) {
+    config = CreateNode(WSTR("config"), nullptr);
+    if (config == nullptr) return;
+    AppendChild(root, config);
+  }
+  // An empty string becomes an element without text.
+  AddTextChild(config, WSTR("output_path"), output_path.GetWide());
+  AddIntChild(config, WSTR("convert"), convert);
+  AddIntChild(config, WSTR("data_size"), data_size);
+  AddIntChild(config, WSTR("endian"), endian);
+  AddTextChild(config, WSTR("data_format"), data_format.GetWide());
+  AddTextChild(config, WSTR("array_format"), array_format.GetWide());
+}
+
+int CAppParameter::UpdateFromControls(const ConversionControls& controls, CString& outputFolder) {
+  bool changed = false;
+
+  CString folder(controls.outputFolder);
+  if (folder.length != outputFolder.length ||
+      std::memcmp(folder.Text(), outputFolder.Text(), static_cast<size_t>(folder.length)) != 0) {
+    outputFolder.Assign(folder);
+    output_path.Assign(folder);
+    changed = true;
+  }
+  if (controls.convert != ClampDirection(convert)) {
+    convert = controls.convert;
+    changed = true;
+  }
+  if (controls.dataSize != ClampUnitSize(data_size)) {
+    data_size = controls.dataSize;
+    changed = true;
+  }
+  if (controls.endian != ClampByteOrder(endian)) {
+    endian = controls.endian;
+    changed = true;
+  }
+  if (TakeTextIfChanged(data_format, controls.dataFormat)) changed = true;
+  if (TakeTextIfChanged(array_format, controls.arrayFormat)) changed = true;
+
+  if (!changed) return kParametersUnchanged;
+  return Save() ? kParametersSaved : kParametersSaveFailed;
+}

@@ -1,0 +1,69 @@
+// CAppParameter: the program's single settings object. The framework's
+// settings store plus this product's identity and the six conversion
+// parameters, kept in the same settings file.
+#pragma once
+
+#include <cstdint>
+
+#include "base/str.h"
+#include "base/wide.h"
+#include "config/comm_config.h"
+
+// What the main window's conversion controls hold when Execute is pressed.
+struct ConversionControls {
+  const WideChar* outputFolder = nullptr;  // text of the output-folder box (4106)
+  int32_t convert = 0;   // item data of the direction box (4108); 0 without a selection
+  int32_t dataSize = 0;  // item data of the unit-size box (4109)
+  int32_t endian = 0;    // item data of the byte-order box (4110)
+  const WideChar* dataFormat = nullptr;   // text of the value-format box (4111)
+  const WideChar* arrayFormat = nullptr;  // text of the array-template box (4112)
+};
+
+// What UpdateFromControls did.
+enum : int {
+  kParametersUnchanged = 0,
+  kParametersSaved = 1,
+  kParametersSaveFailed = -1,  // changed in memory, but the file was not written
+};
+
+class CAppParameter : public CCommConfig {
+ public:
+  static constexpr const WideChar* kDefaultDataFormat = WSTR("0x%02X");
+  static constexpr const WideChar* kDefaultArrayFormat =
+      WSTR("const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};");
+
+  // Named after their settings keys.
+  CString output_path;    // folder every output file goes into
+  CString data_format;    // printf-style format of one value; empty: per-size default
+  CString array_format;   // declaration template with ($ARRAY_NAME) and ($ARRAY_DATA)
+  int32_t convert = 0;    // ConvertDirection, kept as stored
+  int32_t data_size = 1;  // unit size in bytes, kept as stored
+  int32_t endian = 0;     // ByteOrder, kept as stored
+
+  CAppParameter();
+  ~CAppParameter() override = default;
+
+  const WideChar* GetVersion() override;
+  const WideChar* GetTitle(int32_t languageCode) override;
+  ResourceName GetMenuId(int32_t languageCode) override;
+  const WideChar* GetHelpPage(int32_t languageCode) override;
+  int32_t GetMenuPosition(const WideChar* menuName) override;
+  ResourceName GetResourceId(int32_t number) override;
+  void InitIdentity() override;
+  void Initialize() override;
+  void ReadSettings(CXml& xml, XmlNode* first) override;
+  void WriteSettings(CXml& xml, XmlNode* root) override;
+
+  // Takes the conversion controls into the parameters at Execute: each value
+  // is compared with the stored one (the integers clamped as the boxes show
+  // them), a differing one replaces it, and the settings file is saved when
+  // anything changed. outputFolder is the main window's copy of the output
+  // folder, updated along with output_path.
+  int UpdateFromControls(const ConversionControls& controls, CString& outputFolder);
+};
+
+// The integers as a selection box shows them: direction and byte order 0..1,
+// unit size 0..8.
+int32_t ClampDirection(int32_t value);
+int32_t ClampUnitSize(int32_t value);
+int32_t ClampByteOrder(int32_t value);

@@ -1,0 +1,748 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "base/codepage.h"
+#include "config_test_support.h"
+#include "convert/app_parameter.h"
+
+using configtest::Bytes;
+using configtest::DebugLines;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+[[maybe_unused]] fs::path PathOf(CString& text) {
+  const WideChar* wide = text.GetWide();
+  return fs::path(std::basic_string<WideChar>(wide != nullptr ? wide : WSTR("")));
+}
+
+std::string Text(const std::vector<uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
+
+std::optional<std::string> GetEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+#if !defined(_WIN32)
+void SetEnvironment(const char* name, const std::optional<std::string>& value) {
+  if (value) {
+    setenv(name, value->c_str(), 1);
+  } else {
+    unsetenv(name);
+  }
+}
+#endif
+
+const char kSeparator =
+#if defined(_WIN32)
+    '\\';
+#else
+    '/';
+#endif
+
+class AppParameterTest : public testing::Test {
+ protected:
+  void SetUp() override {
+#if !defined(_WIN32)
+    // The per-user data folder lands in this test's folder, not in $HOME.
+    savedDataHome_ = GetEnvironment("XDG_DATA_HOME");
+    savedHome_ = GetEnvironment("HOME");
+    SetEnvironment("XDG_DATA_HOME", (dir_ / "data").string());
+#endif
+  }
+  void TearDown() override {
+#if !defined(_WIN32)
+    SetEnvironment("XDG_DATA_HOME", savedDataHome_);
+    SetEnvironment("HOME", savedHome_);
+#endif
+  }
+
+  void UseFile(CAppParameter& parameter, const std::string& name) {
+    test::AssignPath(parameter.settingsPath, dir_ / name);
+  }
+  void MakePredictable(CAppParameter& parameter) {
+    parameter.currentPath.AssignWide(WSTR("C:\\work"));
+    parameter.tempPath.AssignWide(WSTR("C:\\temp"));
+    parameter.logPath.AssignWide(WSTR("D:\\log"));
+    UseFile(parameter, "brelvix.ini");
+  }
+  void WriteSettings(const std::string& content) {
+    test::WriteAll(dir_ / "brelvix.ini", content);
+  }
+  std::string SavedText() {
+    return Text(test::ReadAll(dir_ / "brelvix.ini"));
+  }
+
+  test::TempDir dir_;
+  std::optional<std::string> savedDataHome_;
+  std::optional<std::string> savedHome_;
+};
+
+TEST_F(AppParameterTest, ConstructionDefaults) {
+  CAppParameter parameter;
+  EXPECT_EQ(parameter.output_path.length, 0);
+  EXPECT_EQ(Bytes(&parameter.data_format), "0x%02X");
+  EXPECT_EQ(Bytes(&parameter.array_format),
+            "const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};");
+  EXPECT_EQ(parameter.convert, 0);
+  EXPECT_EQ(parameter.data_size, 1);
+  EXPECT_EQ(parameter.endian, 0);
+  EXPECT_EQ(parameter.language, -1) << "the settings-store part is built too";
+}
+
+TEST_F(AppParameterTest, Identity) {
+  CAppParameter parameter;
+  CCommConfig& config = parameter;  // through the virtual slots
+  EXPECT_EQ(WideString(config.GetVersion()), WSTR("1.0.2.0"));
+  EXPECT_EQ(WideString(config.GetTitle(0)), WSTR("Brelvix"));
+  EXPECT_EQ(WideString(config.GetTitle(1)), WSTR("Brelvix"));
+  EXPECT_EQ(config.GetMenuId(1), ResourceNumber(10013));
+  EXPECT_EQ(config.GetMenuId(0), ResourceNumber(10014));
+  EXPECT_EQ(config.GetMenuId(-1), ResourceNumber(10014));
+
+  const WideString japaneseHelp = config.GetHelpPage(1);
+  const WideString englishHelp = config.GetHelpPage(0);
+  const WideString japanesePath = WSTR("/soft/brelvix/help");
+  const WideString englishPath = WSTR("/en/brelvix/help");
+  EXPECT_EQ(japaneseHelp.rfind(WSTR("https://"), 0), 0u);
+  EXPECT_EQ(japaneseHelp.substr(japaneseHelp.size() - japanesePath.size()), japanesePath);
+  EXPECT_EQ(englishHelp.substr(englishHelp.size() - englishPath.size()), englishPath);
+  EXPECT_EQ(WideString(config.GetHelpPage(-1)), englishHelp);
+
+  struct MenuRow {
+    const WideChar* name;
+    int32_t position;
+  };
+  const MenuRow menus[] = {
+      {WSTR("File"), 0},  {WSTR("Help"), 1}, {WSTR("Window"), 0}, {WSTR("help"), 0},
+      {WSTR("Help "), 0}, {WSTR("Hel"), 0},  {WSTR(""), 0},       {nullptr, 0},
+  };
+  for (size_t i = 0; i < sizeof menus / sizeof menus[0]; ++i) {
+    const MenuRow& row = menus[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(config.GetMenuPosition(row.name), row.position);
+  }
+
+  struct ResourceRow {
+    int32_t number;
+    ResourceName name;
+  };
+  const ResourceRow resources[] = {
+      {10010, nullptr},
+      {10011, ResourceNumber(10011)},
+      {10012, ResourceNumber(10012)},
+      {10016, ResourceNumber(10016)},
+      {10017, nullptr},
+      {0, nullptr},
+      {-10011, nullptr},
+  };
+  for (const ResourceRow& row : resources) {
+    SCOPED_TRACE(row.number);
+    EXPECT_EQ(config.GetResourceId(row.number), row.name);
+  }
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(ResourceNumber(10013)), 10013u);
+}
+
+TEST_F(AppParameterTest, InitIdentitySetsTheWindowClasses) {
+  CAppParameter parameter;
+  parameter.canToggleToolbar = 1;
+  parameter.canToggleStatusbar = 1;
+  parameter.InitIdentity();
+  EXPECT_EQ(parameter.canToggleToolbar, 0);
+  EXPECT_EQ(parameter.canToggleStatusbar, 0);
+  EXPECT_EQ(Bytes(&parameter.mainWindowClass), "MIRDALE MAIN WINDOW");
+  EXPECT_EQ(Bytes(&parameter.childWindowClass), "MIRDALE CHILD WINDOW");
+  EXPECT_EQ(Bytes(&parameter.controlItemWindowClass), "MIRDALE CONTROL ITEM WINDOW");
+  EXPECT_EQ(Bytes(&parameter.mdiClientWindowClass), "MIRDALE MDI CLIENT WINDOW");
+  EXPECT_EQ(Bytes(&parameter.settingsFileName), std::string(1, kSeparator) + "brelvix.ini");
+}
+
+// The settings file in the current directory wins when one opens there;
+// otherwise the one beside the program is read and written.
+TEST_F(AppParameterTest, SettingsFileSearch) {
+  struct Row {
+    const char* name;
+    bool inCurrent;  // a brelvix.ini in the current directory
+    bool besideProgram;
+    bool folderInCurrent;  // a folder named brelvix.ini in the current directory
+    bool currentKnown;
+    const char* expectedFolder;
+  };
+  const Row rows[] = {
+      {"both: current directory wins", true, true, false, true, "cwd"},
+      {"only in the current directory", true, false, false, true, "cwd"},
+      {"only beside the program", false, true, false, true, "app"},
+      {"neither: beside the program", false, false, false, true, "app"},
+      {"a folder of that name does not count", false, true, true, true, "app"},
+      {"current directory unknown", true, true, false, false, "app"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::TempDir root;
+    fs::create_directory(root / "cwd");
+    fs::create_directory(root / "app");
+    const std::string current = "<?xml version=\"1.0\" ?><config><language>0</language></config>";
+    const std::string beside = "<?xml version=\"1.0\" ?><config><language>1</language></config>";
+    if (row.inCurrent) test::WriteAll(root / "cwd" / "brelvix.ini", current);
+    if (row.besideProgram) test::WriteAll(root / "app" / "brelvix.ini", beside);
+    if (row.folderInCurrent) fs::create_directory(root / "cwd" / "brelvix.ini");
+
+    CAppParameter parameter;
+    if (row.currentKnown) {
+      test::AssignPath(parameter.currentPath, root / "cwd");
+    } else {
+      parameter.currentPath.Clear();
+    }
+    test::AssignPath(parameter.appPath, root / "app");
+    DebugLines debug;
+    parameter.InitIdentity();
+
+    CString expected;
+    test::AssignPath(expected, root / row.expectedFolder / "brelvix.ini");
+    EXPECT_EQ(Bytes(&parameter.settingsPath), Bytes(&expected));
+    ASSERT_FALSE(debug.Lines().empty());
+    EXPECT_EQ(debug.Lines()[0],
+              WSTR("ini_file = ") + WideString(parameter.settingsPath.GetWide()) + WSTR("\n"));
+
+    // Load reads that file and Save writes it.
+    const bool fileThere =
+        std::string(row.expectedFolder) == "cwd" ? row.inCurrent : row.besideProgram;
+    EXPECT_EQ(parameter.Load(), fileThere ? 1 : 0);
+    if (fileThere) {
+      EXPECT_EQ(parameter.language, row.expectedFolder[0] == 'c' ? 0 : 1);
+    }
+    parameter.fontSize = 33;
+    ASSERT_EQ(parameter.Save(), 1);
+    const std::string written = Text(test::ReadAll(root / row.expectedFolder / "brelvix.ini"));
+    EXPECT_NE(written.find("<font_size>33</font_size>"), std::string::npos);
+  }
+}
+
+#if defined(_WIN32)
+// SHGetFolderPathW gives the local application-data folder; the last level is
+// created only when its parent is there.
+TEST_F(AppParameterTest, DataFolderIsInTheLocalApplicationData) {
+  const std::optional<std::string> local = GetEnvironment("LOCALAPPDATA");
+  ASSERT_TRUE(local.has_value());
+  const fs::path maker = fs::path(*local) / "quorvel";
+  const fs::path product = maker / "brelvix";
+  const bool makerExisted = fs::exists(maker);
+  const bool productExisted = fs::exists(product);
+
+  CAppParameter parameter;
+  if (!makerExisted) {
+    parameter.InitIdentity();
+    EXPECT_TRUE(
+        fs::equivalent(fs::path(*local), PathOf(parameter.dataFolder).parent_path().parent_path()));
+    EXPECT_EQ(Bytes(&parameter.dataFolder).substr(parameter.dataFolder.length - 16),
+              "\\quorvel\\brelvix");
+    EXPECT_FALSE(fs::exists(product)) << "one level only";
+    fs::create_directory(maker);
+  }
+  parameter.InitIdentity();
+  EXPECT_TRUE(fs::is_directory(product));
+  EXPECT_TRUE(fs::equivalent(PathOf(parameter.dataFolder), product));
+  if (!productExisted) fs::remove(product);
+  if (!makerExisted) fs::remove(maker);
+}
+#else
+TEST_F(AppParameterTest, DataFolderFollowsTheXdgRules) {
+  struct Row {
+    const char* name;
+    std::optional<std::string> dataHome;  // relative to the test folder when not absolute
+    bool dataHomeAbsolute;
+    std::optional<std::string> home;
+    bool makerExists;
+    const char* expected;  // relative to the test folder; empty: no data folder
+    bool created;
+  };
+  const Row rows[] = {
+      {"XDG_DATA_HOME, maker folder missing", "xdg", true, "home", false, "xdg/quorvel/brelvix",
+       false},
+      {"XDG_DATA_HOME, maker folder there", "xdg", true, "home", true, "xdg/quorvel/brelvix", true},
+      {"relative XDG_DATA_HOME is ignored", "xdg", false, "home", true,
+       "home/.local/share/quorvel/brelvix", true},
+      {"empty XDG_DATA_HOME is ignored", "", false, "home", true,
+       "home/.local/share/quorvel/brelvix", true},
+      {"no XDG_DATA_HOME", std::nullopt, false, "home", true, "home/.local/share/quorvel/brelvix",
+       true},
+      {"neither variable", std::nullopt, false, std::nullopt, false, "", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::TempDir root;
+    std::optional<std::string> dataHome = row.dataHome;
+    if (dataHome && row.dataHomeAbsolute) dataHome = (root / *dataHome).string();
+    std::optional<std::string> home;
+    if (row.home) home = (root / *row.home).string();
+    SetEnvironment("XDG_DATA_HOME", dataHome);
+    SetEnvironment("HOME", home);
+    const fs::path expected = root / row.expected;
+    if (row.makerExists) fs::create_directories(expected.parent_path());
+
+    CAppParameter parameter;
+    parameter.InitIdentity();
+    if (std::string(row.expected).empty()) {
+      EXPECT_EQ(parameter.dataFolder.length, 0);
+      continue;
+    }
+    EXPECT_EQ(Bytes(&parameter.dataFolder), expected.string());
+    EXPECT_EQ(fs::is_directory(expected), row.created);
+  }
+}
+#endif
+
+TEST_F(AppParameterTest, SavedFileHasTheExactLayout) {
+  CAppParameter parameter;
+  MakePredictable(parameter);
+  ASSERT_EQ(parameter.Save(), 1);
+  EXPECT_EQ(
+      SavedText(),
+      "<?xml version=\"1.0\" ?>\r\n"
+      "<config><language>-1</language>\r\n"
+      "<font_name/>\r\n"
+      "<font_size>0</font_size>\r\n"
+      "<temp_path>C:\\temp</temp_path>\r\n"
+      "<log_enabled>0</log_enabled>\r\n"
+      "<log_path>D:\\log</log_path>\r\n"
+      "<view_toolbar>1</view_toolbar>\r\n"
+      "<view_statusbar>1</view_statusbar>\r\n"
+      "<colors><color><index>0</index>\r\n"
+      "<text>0</text>\r\n"
+      "<background>16777215</background>\r\n"
+      "</color>\r\n"
+      "<color><index>1</index>\r\n"
+      "<text>13158600</text>\r\n"
+      "<background>16777215</background>\r\n"
+      "</color>\r\n"
+      "</colors>\r\n"
+      "<output_path/>\r\n"
+      "<convert>0</convert>\r\n"
+      "<data_size>1</data_size>\r\n"
+      "<endian>0</endian>\r\n"
+      "<data_format>0x%02X</data_format>\r\n"
+      "<array_format>const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};</array_format>\r\n"
+      "</config>\r\n");
+}
+
+TEST_F(AppParameterTest, SaveThenLoadGivesBackEveryValue) {
+  std::string sample;
+  switch (AnsiCodePage()) {
+    case kCodePageUtf8:
+    case kCodePageShiftJis:
+      sample = "出力フォルダ";
+      break;
+    default:
+      sample = "Ausgabe é";
+  }
+  CAppParameter saved;
+  MakePredictable(saved);
+  saved.language = 0;
+  saved.output_path.AssignWide(test::Utf16("C:\\" + sample).c_str());
+  saved.convert = 1;
+  saved.data_size = 8;
+  saved.endian = 1;
+  saved.data_format.AssignWide(WSTR("%#010llx"));
+  saved.array_format.AssignWide(WSTR("uint8_t ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)\r\n};"));
+  ASSERT_EQ(saved.Save(), 1);
+  EXPECT_NE(SavedText().find("<output_path>C:\\" + sample + "</output_path>"), std::string::npos);
+
+  CAppParameter loaded;
+  MakePredictable(loaded);
+  ASSERT_EQ(loaded.Load(), 1);
+  EXPECT_EQ(loaded.language, 0);
+  EXPECT_EQ(Bytes(&loaded.output_path), configtest::Ansi("C:\\" + sample));
+  EXPECT_EQ(loaded.convert, 1);
+  EXPECT_EQ(loaded.data_size, 8);
+  EXPECT_EQ(loaded.endian, 1);
+  EXPECT_EQ(Bytes(&loaded.data_format), "%#010llx");
+  // Line ends in the template are whitespace to the reader: each run comes
+  // back as one space.
+  EXPECT_EQ(Bytes(&loaded.array_format), "uint8_t ($ARRAY_NAME)[] = { ($ARRAY_DATA) };");
+}
+
+TEST_F(AppParameterTest, EmptyStringsReadBackAsTheirDefaults) {
+  CAppParameter saved;
+  MakePredictable(saved);
+  saved.output_path.AssignWide(WSTR("C:\\out"));
+  saved.data_format.Clear();
+  saved.array_format.Clear();
+  ASSERT_EQ(saved.Save(), 1);
+  EXPECT_NE(SavedText().find("<data_format/>\r\n<array_format/>\r\n"), std::string::npos);
+
+  saved.output_path.Clear();
+  ASSERT_EQ(saved.Save(), 1);
+  CAppParameter loaded;
+  MakePredictable(loaded);
+  loaded.output_path.AssignWide(WSTR("stale"));
+  ASSERT_EQ(loaded.Load(), 1);
+  EXPECT_EQ(loaded.output_path.length, 0);
+  EXPECT_EQ(Bytes(&loaded.data_format), "0x%02X");
+  EXPECT_EQ(Bytes(&loaded.array_format), "const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};");
+}
+
+TEST_F(AppParameterTest, ConversionKeysAreReadAsStored) {
+  struct Row {
+    const char* name;
+    const char* keys;
+    int32_t convert, dataSize, endian;
+    const char* dataFormat;
+  };
+  const Row rows[] = {
+      {"missing keys give the defaults", "", 0, 1, 0, "0x%02X"},
+      {"values out of range are kept",
+       "<convert>-5</convert><data_size>3</data_size>"
+       "<endian>7</endian>",
+       -5, 3, 7, "0x%02X"},
+      {"unit size 16 is kept", "<data_size>16</data_size>", 0, 16, 0, "0x%02X"},
+      {"malformed integers give the defaults",
+       "<convert>1.0</convert><data_size>four</data_size>"
+       "<endian>+1</endian>",
+       0, 1, 0, "0x%02X"},
+      {"a format with text", "<data_format>%3d,</data_format>", 0, 1, 0, "%3d,"},
+      {"a format element without text", "<data_format></data_format>", 0, 1, 0, "0x%02X"},
+      {"first element of a name counts", "<convert>1</convert><convert>0</convert>", 1, 1, 0,
+       "0x%02X"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    WriteSettings(std::string("<?xml version=\"1.0\" ?><config>") + row.keys + "</config>");
+    CAppParameter parameter;
+    MakePredictable(parameter);
+    parameter.convert = 9;
+    parameter.data_size = 9;
+    parameter.endian = 9;
+    parameter.data_format.AssignWide(WSTR("old"));
+    ASSERT_EQ(parameter.Load(), 1);
+    EXPECT_EQ(parameter.convert, row.convert);
+    EXPECT_EQ(parameter.data_size, row.dataSize);
+    EXPECT_EQ(parameter.endian, row.endian);
+    EXPECT_EQ(Bytes(&parameter.data_format), row.dataFormat);
+  }
+}
+
+TEST_F(AppParameterTest, FileWithoutConfigKeepsTheConversionParameters) {
+  WriteSettings("<?xml version=\"1.0\" ?><settings><convert>1</convert></settings>");
+  CAppParameter parameter;
+  MakePredictable(parameter);
+  parameter.convert = 5;
+  parameter.output_path.AssignWide(WSTR("kept"));
+  ASSERT_EQ(parameter.Load(), 1);
+  EXPECT_EQ(parameter.convert, 5);
+  EXPECT_EQ(Bytes(&parameter.output_path), "kept");
+}
+
+TEST_F(AppParameterTest, ClampsAsTheBoxesShowTheValues) {
+  struct Row {
+    int32_t value, direction, unitSize, byteOrder;
+  };
+  const Row rows[] = {
+      {-5, 0, 0, 0}, {0, 0, 0, 0}, {1, 1, 1, 1}, {3, 1, 3, 1}, {8, 1, 8, 1}, {16, 1, 8, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.value);
+    EXPECT_EQ(ClampDirection(row.value), row.direction);
+    EXPECT_EQ(ClampUnitSize(row.value), row.unitSize);
+    EXPECT_EQ(ClampByteOrder(row.value), row.byteOrder);
+  }
+}
+
+struct Stored {
+  const char* outputPath;
+  int32_t convert, dataSize, endian;
+  const char* dataFormat;  // null: an empty string
+  const char* arrayFormat;
+};
+
+TEST_F(AppParameterTest, UpdateFromControls) {
+  struct Row {
+    const char* name;
+    Stored before;
+    const char* windowFolder;
+    const char* folder;  // control texts; null: empty control
+    int32_t convert, dataSize, endian;
+    const char* dataFormat;
+    const char* arrayFormat;
+    int result;
+    Stored after;
+    const char* windowFolderAfter;
+  };
+  const Stored kDefault = {"C:\\out", 0, 1, 0, "0x%02X", "T"};
+  const Row rows[] = {
+      {"nothing changed", kDefault, "C:\\out", "C:\\out", 0, 1, 0, "0x%02X", "T",
+       kParametersUnchanged, kDefault, "C:\\out"},
+      {"new output folder",
+       kDefault,
+       "C:\\out",
+       "D:\\new",
+       0,
+       1,
+       0,
+       "0x%02X",
+       "T",
+       kParametersSaved,
+       {"D:\\new", 0, 1, 0, "0x%02X", "T"},
+       "D:\\new"},
+      {"folder compares with the window's copy", kDefault, "E:\\win", "E:\\win", 0, 1, 0, "0x%02X",
+       "T", kParametersUnchanged, kDefault, "E:\\win"},
+      {"folder cleared",
+       kDefault,
+       "C:\\out",
+       nullptr,
+       0,
+       1,
+       0,
+       "0x%02X",
+       "T",
+       kParametersSaved,
+       {"", 0, 1, 0, "0x%02X", "T"},
+       ""},
+      {"direction -5 shows as 0",
+       {"C:\\out", -5, 1, 0, "0x%02X", "T"},
+       "C:\\out",
+       "C:\\out",
+       0,
+       1,
+       0,
+       "0x%02X",
+       "T",
+       kParametersUnchanged,
+       {"C:\\out", -5, 1, 0, "0x%02X", "T"},
+       "C:\\out"},
+      {"direction 5 shows as 1",
+       {"C:\\out", 5, 1, 0, "0x%02X", "T"},
+       "C:\\out",
+       "C:\\out",
+       1,
+       1,
+       0,
+       "0x%02X",
+       "T",
+       kParametersUnchanged,
+       {"C:\\out", 5, 1, 0, "0x%02X", "T"},
+       "C:\\out"},
+      {"direction changed",
+       kDefault,
+       "C:\\out",
+       "C:\\out",
+       1,
+       1,
+       0,
+       "0x%02X",
+       "T",
+       kParametersSaved,
+       {"C:\\out", 1, 1, 0, "0x%02X", "T"},
+       "C:\\out"},
+      {"unit size 3 has no selection",
+       {"C:\\out", 0, 3, 0, "0x%02X", "T"},
+       "C:\\out",
+       "C:\\out",
+       0,
+       0,
+       0,
+       "0x%02X",
+       "T",
+       kParametersSaved,
+       {"C:\\out", 0, 0, 0, "0x%02X", "T"},
+       "C:\\out"},
+      {"unit size 16 shows as 8",
+       {"C:\\out", 0, 16, 0, "0x%02X", "T"},
+       "C:\\out",
+       "C:\\out",
+       0,
+       8,
+       0,
+       "0x%02X",
+       "T",
+       kParametersUnchanged,
+       {"C:\\out", 0, 16, 0, "0x%02X", "T"},
+       "C:\\out"},
+      {"unit size changed",
+       kDefault,
+       "C:\\out",
+       "C:\\out",
+       0,
+       4,
+       0,
+       "0x%02X",
+       "T",
+       kParametersSaved,
+       {"C:\\out", 0, 4, 0, "0x%02X", "T"},
+       "C:\\out"},
+      {"byte order changed",
+       kDefault,
+       "C:\\out",
+       "C:\\out",
+       0,
+       1,
+       1,
+       "0x%02X",
+       "T",
+       kParametersSaved,
+       {"C:\\out", 0, 1, 1, "0x%02X", "T"},
+       "C:\\out"},
+      {"byte order -1 shows as 0",
+       {"C:\\out", 0, 1, -1, "0x%02X", "T"},
+       "C:\\out",
+       "C:\\out",
+       0,
+       1,
+       0,
+       "0x%02X",
+       "T",
+       kParametersUnchanged,
+       {"C:\\out", 0, 1, -1, "0x%02X", "T"},
+       "C:\\out"},
+      {"value format cleared",
+       kDefault,
+       "C:\\out",
+       "C:\\out",
+       0,
+       1,
+       0,
+       nullptr,
+       "T",
+       kParametersSaved,
+       {"C:\\out", 0, 1, 0, nullptr, "T"},
+       "C:\\out"},
+      {"empty format equals the empty box",
+       {"C:\\out", 0, 1, 0, nullptr, "T"},
+       "C:\\out",
+       "C:\\out",
+       0,
+       1,
+       0,
+       "",
+       "T",
+       kParametersUnchanged,
+       {"C:\\out", 0, 1, 0, nullptr, "T"},
+       "C:\\out"},
+      {"format compares case-sensitively",
+       kDefault,
+       "C:\\out",
+       "C:\\out",
+       0,
+       1,
+       0,
+       "0x%02x",
+       "T",
+       kParametersSaved,
+       {"C:\\out", 0, 1, 0, "0x%02x", "T"},
+       "C:\\out"},
+      {"template changed",
+       kDefault,
+       "C:\\out",
+       "C:\\out",
+       0,
+       1,
+       0,
+       "0x%02X",
+       "T2",
+       kParametersSaved,
+       {"C:\\out", 0, 1, 0, "0x%02X", "T2"},
+       "C:\\out"},
+  };
+  auto wide = [](const char* text) {
+    return text != nullptr ? test::Utf16(text) : std::basic_string<WideChar>();
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove(dir_ / "brelvix.ini");
+    CAppParameter parameter;
+    MakePredictable(parameter);
+    parameter.output_path.AssignWide(wide(row.before.outputPath).c_str());
+    parameter.convert = row.before.convert;
+    parameter.data_size = row.before.dataSize;
+    parameter.endian = row.before.endian;
+    parameter.data_format.AssignWide(wide(row.before.dataFormat).c_str());
+    parameter.array_format.AssignWide(wide(row.before.arrayFormat).c_str());
+    CString windowFolder(wide(row.windowFolder).c_str());
+
+    const auto folder = wide(row.folder);
+    const auto dataFormat = wide(row.dataFormat);
+    const auto arrayFormat = wide(row.arrayFormat);
+    ConversionControls controls;
+    controls.outputFolder = row.folder != nullptr ? folder.c_str() : nullptr;
+    controls.convert = row.convert;
+    controls.dataSize = row.dataSize;
+    controls.endian = row.endian;
+    controls.dataFormat = row.dataFormat != nullptr ? dataFormat.c_str() : nullptr;
+    controls.arrayFormat = arrayFormat.c_str();
+
+    EXPECT_EQ(parameter.UpdateFromControls(controls, windowFolder), row.result);
+    EXPECT_EQ(Bytes(&parameter.output_path), row.after.outputPath);
+    EXPECT_EQ(parameter.convert, row.after.convert);
+    EXPECT_EQ(parameter.data_size, row.after.dataSize);
+    EXPECT_EQ(parameter.endian, row.after.endian);
+    EXPECT_EQ(Bytes(&parameter.data_format),
+              row.after.dataFormat != nullptr ? row.after.dataFormat : "");
+    EXPECT_EQ(Bytes(&parameter.array_format), row.after.arrayFormat);
+    EXPECT_EQ(Bytes(&windowFolder), row.windowFolderAfter);
+    // Saved exactly when something changed, and the file holds the new values.
+    EXPECT_EQ(fs::exists(dir_ / "brelvix.ini"), row.result == kParametersSaved);
+    if (row.result == kParametersSaved) {
+      CAppParameter reloaded;
+      MakePredictable(reloaded);
+      ASSERT_EQ(reloaded.Load(), 1);
+      EXPECT_EQ(reloaded.convert, row.after.convert);
+      EXPECT_EQ(reloaded.data_size, row.after.dataSize);
+      EXPECT_EQ(reloaded.endian, row.after.endian);
+    }
+  }
+}
+
+TEST_F(AppParameterTest, ClearingTheFormatTwiceSavesOnce) {
+  CAppParameter parameter;
+  MakePredictable(parameter);
+  CString windowFolder;
+  ConversionControls controls;
+  controls.convert = 0;
+  controls.dataSize = 1;
+  controls.endian = 0;
+  controls.dataFormat = WSTR("");
+  controls.arrayFormat = CAppParameter::kDefaultArrayFormat;
+  EXPECT_EQ(parameter.UpdateFromControls(controls, windowFolder), kParametersSaved);
+  EXPECT_EQ(parameter.data_format.length, 0);
+  fs::remove(dir_ / "brelvix.ini");
+  EXPECT_EQ(parameter.UpdateFromControls(controls, windowFolder), kParametersUnchanged);
+  EXPECT_FALSE(fs::exists(dir_ / "brelvix.ini"));
+}
+
+TEST_F(AppParameterTest, UpdateReportsAFailedSave) {
+  CAppParameter parameter;
+  MakePredictable(parameter);
+  UseFile(parameter, "missing-folder/brelvix.ini");
+  CString windowFolder;
+  ConversionControls controls;
+  controls.convert = 1;
+  controls.dataSize = 1;
+  controls.dataFormat = WSTR("0x%02X");
+  controls.arrayFormat = CAppParameter::kDefaultArrayFormat;
+  EXPECT_EQ(parameter.UpdateFromControls(controls, windowFolder), kParametersSaveFailed);
+  EXPECT_EQ(parameter.convert, 1);
+}
+
+TEST_F(AppParameterTest, InitializeFindsAndLoadsTheSettingsFile) {
+  fs::create_directory(dir_ / "cwd");
+  test::WriteAll(dir_ / "cwd" / "brelvix.ini",
+                 "<?xml version=\"1.0\" ?><config><language>1</language>"
+                 "<data_size>4</data_size></config>");
+  CAppParameter parameter;
+  test::AssignPath(parameter.currentPath, dir_ / "cwd");
+  test::AssignPath(parameter.appPath, dir_.path());
+  parameter.Initialize();
+  EXPECT_EQ(Bytes(&parameter.mainWindowClass), "MIRDALE MAIN WINDOW");
+  EXPECT_EQ(parameter.language, 1);
+  EXPECT_EQ(parameter.data_size, 4);
+  parameter.Shutdown();
+  EXPECT_EQ(parameter.language, 1) << "Shutdown does nothing";
+}
+
+}  // namespace
