@@ -7,7 +7,7 @@
 #include "cli/cli.h"
 
 #if defined(_WIN32)
-#include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "base/codepage.h"

@@ -176,8 +176,9 @@ size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units) {
     if (offset + kReserve >= kRowBufferSize) {
       offset_ = offset;
       consumed_ = consumed;
-      if (!FlushRows()) break;
+      const bool flushed = FlushRows();
       offset = 0;
+      if (!flushed) break;
     }
     char* out = buffer + offset;
     if ((consumed & 15) == 0) {

@@ -224,7 +224,15 @@ ValueFormatStatus ValueFormat::Parse(const char* format) {
         ++p;
         converted = true;
         zeroPad_ = zero && !leftAlign_ && precision_ < 0;
-        if (!signed_) plusSign_ = spaceSign_ = false;
+        if (!signed_) {
+          plusSign_ = false;
+#if defined(_WIN32)
+          // The MinGW-w64 printf puts the blank of ' ' before %u too.
+          if (base_ != 10) spaceSign_ = false;
+#else
+          spaceSign_ = false;
+#endif
+        }
         continue;
       }
       literal = '%';
@@ -246,7 +254,7 @@ ValueFormatStatus ValueFormat::Parse(const char* format) {
   int32_t body = precision_ > digits ? precision_ : digits;
   if (alternate_ && base_ == 8 && precision_ <= digits) body = digits + 1;
   if (alternate_ && base_ == 16) body += 2;
-  if (signed_) body += 1;
+  if (signed_ || spaceSign_) body += 1;
   const int32_t field = width_ > body ? width_ : body;
   maxLength_ = prefixLength_ + suffixLength_ + field;
   if (maxLength_ > kMaxValueText) return ValueFormatStatus::TooLong;
@@ -290,7 +298,7 @@ int32_t ValueFormat::Format(uint64_t value, char* out) const {
     zeros = 1;
   }
 #if !defined(_WIN32)
-  // "%#.0o" prints "0" for zero here; the Windows runtime prints nothing.
+  // "%#.0o" prints "0" for zero here; the MinGW-w64 printf prints nothing.
   if (alternate_ && base_ == 8 && digitCount == 0 && zeros == 0) zeros = 1;
 #endif
 
