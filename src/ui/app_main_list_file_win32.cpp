@@ -1,0 +1,131 @@
+// The list file in the main window: File > Open, Save and Save As. The first
+// line of a list file carries what the settings controls show; loading puts
+// it back into them.
+#include "ui/app_main.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include "base/file_name.h"
+#include "resource.h"
+#include "ui/csv_file_list.h"
+#include "ui/csv_table.h"
+#include "ui/main_window_texts.h"
+
+namespace {
+
+// Size of the file dialogs' name buffer, terminator included.
+constexpr DWORD kNameBufferUnits = 520;
+
+// The control's text, at most bufferUnits - 1 units of it.
+void ReadControlText(HWND control, CString& text, int bufferUnits) {
+  wchar_t buffer[kNameBufferUnits] = {};
+  GetWindowTextW(control, buffer, bufferUnits);
+  text.AssignWide(buffer);
+}
+
+void ShowControlText(HWND control, CString& text) {
+  const wchar_t* wide = text.GetWide();
+  SetWindowTextW(control, wide != nullptr ? wide : L"");
+}
+
+}  // namespace
+
+void CAppMain::ReadSettingsRecord(FileListSettings* settings) {
+  ReadControlText(Control(IDC_OUTPUT_FOLDER), settings->outputFolder, 520);
+  settings->direction = SelectedItemData(IDC_CONVERT);
+  settings->unitSize = SelectedItemData(IDC_DATA_SIZE);
+  settings->byteOrder = SelectedItemData(IDC_ENDIAN);
+  ReadControlText(Control(IDC_DATA_FORMAT), settings->valueFormat, 64);
+  ReadControlText(Control(IDC_ARRAY_FORMAT), settings->arrayTemplate, 256);
+}
+
+void CAppMain::ApplySettingsRecord(const FileListSettings& record) {
+  // The record is the caller's; the texts are converted through a copy.
+  CString text;
+  text.Assign(record.outputFolder);
+  ShowControlText(Control(IDC_OUTPUT_FOLDER), text);
+  // A number that names no item leaves its box as it was.
+  if (record.directionSet) SelectItemData(IDC_CONVERT, record.direction);
+  if (record.unitSizeSet) SelectItemData(IDC_DATA_SIZE, record.unitSize);
+  if (record.byteOrderSet) SelectItemData(IDC_ENDIAN, record.byteOrder);
+  text.Assign(record.valueFormat);
+  ShowControlText(Control(IDC_DATA_FORMAT), text);
+  text.Assign(record.arrayTemplate);
+  ShowControlText(Control(IDC_ARRAY_FORMAT), text);
+}
+
+void CAppMain::SaveFileListAs() {
+  const int language = UseJapanese() ? 1 : 0;
+  wchar_t name[kNameBufferUnits] = {};
+  OPENFILENAMEW dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = mainWindow;
+  dialog.lpstrFilter = uitext::kSaveListFilter.In(language);
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = name;
+  dialog.nMaxFile = kNameBufferUnits - 1;
+  dialog.lpstrTitle = uitext::kSaveListTitle.In(language);
+  dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetSaveFileNameW(&dialog) || name[0] == 0) return;
+
+  CString chosen;
+  chosen.AssignWide(name);
+  CFileName path;
+  path.SetPath(chosen.Text());
+  path.EnsureExtension("csv");
+  WriteFileList(path.path.GetWide());
+}
+
+int CAppMain::WriteFileList(const wchar_t* path) {
+  // The path becomes the current list file before it is tried, so a Save
+  // after a failure tries the same file again.
+  if (path != nullptr) listFilePath.AssignWide(path);
+
+  FileListSettings record;
+  ReadSettingsRecord(&record);
+  const wchar_t* target = listFilePath.GetWide();
+  const int result =
+      target != nullptr ? WriteCsvFileList(target, record, fileList) : kCsvWriteCannotCreate;
+  if (result == kCsvWriteOk) return 1;
+
+  // A list file that was cut short would load back as a different list, so
+  // that is reported like a file that could not be created.
+  const int language = UseJapanese() ? 1 : 0;
+  const UiText& text =
+      result == kCsvWriteCannotCreate ? uitext::kCannotOpenFile : uitext::kCannotWriteFile;
+  MessageBoxW(mainWindow, text.In(language), uitext::kSaveListCaption.In(language), MB_ICONERROR);
+  return 0;
+}
+
+void CAppMain::LoadFileList() {
+  const int language = UseJapanese() ? 1 : 0;
+  wchar_t name[kNameBufferUnits] = {};
+  OPENFILENAMEW dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = mainWindow;
+  dialog.lpstrFilter = uitext::kLoadListFilter.In(language);
+  dialog.nFilterIndex = 0;
+  dialog.lpstrFile = name;
+  dialog.nMaxFile = kNameBufferUnits - 1;
+  dialog.lpstrTitle = uitext::kLoadListTitle.In(language);
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  dialog.lpstrDefExt = L"csv";
+  if (GetOpenFileNameW(&dialog) && name[0] != 0) {
+    // Loading replaces the list; it is emptied before the file is read.
+    SendMessageW(Control(IDC_FILE_LIST), LVM_DELETEALLITEMS, 0, 0);
+    ClearFileList();
+
+    int result = kCsvOk;
+    if (CsvTable* table = ReadCsvTable(name, &result)) {
+      FileListSettings record;
+      ::ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), &record);
+      ApplySettingsRecord(record);
+      ApplyFileRecords(table, &fileList);
+      delete table;
+      RefreshFileList();
+      listFilePath.AssignWide(name);
+    }
+  }
+  ResetProgressBars();
+}

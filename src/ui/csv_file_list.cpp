@@ -1,0 +1,176 @@
+#include "ui/csv_file_list.h"
+
+#include <cstdio>
+#include <new>
+
+#include "base/file.h"
+
+namespace {
+
+bool IsBlank(char byte) {
+  return byte == ' ' || byte == '\t';
+}
+
+// The cell at index, or null when the row is shorter.
+const CString* CellAt(const CArray* row, int32_t index) {
+  if (row == nullptr || index >= row->count) return nullptr;
+  return static_cast<const CString*>(row->items[index]);
+}
+
+void AssignCell(CString* target, const CString* cell) {
+  if (cell == nullptr) {
+    target->Clear();
+  } else {
+    target->Assign(*cell);
+  }
+}
+
+// Sets *value and *set when the cell names one of items; otherwise leaves both.
+template <size_t N>
+void SelectItem(const CString* cell, const int32_t (&items)[N], int32_t* value, bool* set) {
+  int64_t number = 0;
+  if (!ReadCsvNumber(cell, &number)) return;
+  for (const int32_t item : items) {
+    if (item == number) {
+      *value = item;
+      *set = true;
+      return;
+    }
+  }
+}
+
+int AppendNumber(CString* line, int32_t number) {
+  char text[16];
+  const int length = std::snprintf(text, sizeof text, "%d", number);
+  return line->AppendBytes(text, length);
+}
+
+int AppendCellText(CString* line, const CString& cell) {
+  return AppendCsvText(line, cell.Text(), cell.length);
+}
+
+int AppendComma(CString* line) {
+  return line->AppendBytes(",", 1);
+}
+
+int AppendLineEnd(CString* line) {
+  return line->AppendBytes("\r\n", 2);
+}
+
+// Writes the whole line; false when the write fell short or memory ran out
+// while the line was built.
+bool WriteLine(CFile& file, const CString& line, bool built) {
+  if (!built) return false;
+  const auto length = static_cast<uint32_t>(line.length);
+  return file.Write(line.Text(), length) == length;
+}
+
+}  // namespace
+
+bool CsvCellNeedsQuotes(const char* text, int32_t length) {
+  if (length <= 0) return false;
+  if (IsBlank(text[0]) || IsBlank(text[length - 1])) return true;
+  for (int32_t i = 0; i < length; ++i) {
+    const char byte = text[i];
+    if (byte == ',' || byte == '"' || byte == '\r' || byte == '\n') return true;
+  }
+  return false;
+}
+
+int AppendCsvText(CString* line, const char* text, int32_t length) {
+  if (!CsvCellNeedsQuotes(text, length)) return line->AppendBytes(text, length);
+  if (!line->AppendBytes("\"", 1)) return 0;
+  int32_t start = 0;
+  for (int32_t i = 0; i < length; ++i) {
+    if (text[i] != '"') continue;
+    // Up to and including the quote, then the quote once more.
+    if (!line->AppendBytes(text + start, i + 1 - start) || !line->AppendBytes("\"", 1)) return 0;
+    start = i + 1;
+  }
+  return line->AppendBytes(text + start, length - start) && line->AppendBytes("\"", 1);
+}
+
+int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFileList& list) {
+  CString name;
+  name.AssignWide(path);
+  CFile file;
+  if (file.Create(name, CreateRule::Always) != 0) return kCsvWriteCannotCreate;
+
+  CString line;
+  bool built = AppendCellText(&line, settings.outputFolder) && AppendComma(&line) &&
+               AppendNumber(&line, settings.direction) && AppendComma(&line) &&
+               AppendNumber(&line, settings.unitSize) && AppendComma(&line) &&
+               AppendNumber(&line, settings.byteOrder) && AppendComma(&line) &&
+               AppendCellText(&line, settings.valueFormat) && AppendComma(&line) &&
+               AppendCellText(&line, settings.arrayTemplate) && AppendLineEnd(&line);
+  if (!WriteLine(file, line, built)) return kCsvWriteFailed;
+
+  for (int32_t i = 0; i < list.entryCount; ++i) {
+    const FileListEntry& entry = *list.entries[i];
+    line.AssignBytes("", 0);
+    built = AppendCellText(&line, entry.inputName.path) && AppendComma(&line) &&
+            AppendCellText(&line, entry.outputName.path) && AppendComma(&line) &&
+            AppendCellText(&line, entry.arrayName) && AppendLineEnd(&line);
+    if (!WriteLine(file, line, built)) return kCsvWriteFailed;
+  }
+  return kCsvWriteOk;
+}
+
+bool ReadCsvNumber(const CString* cell, int64_t* value) {
+  if (cell == nullptr || cell->IsEmpty()) return false;
+  const char* text = cell->Text();
+  int32_t i = 0;
+  while (i < cell->length && IsBlank(text[i]))
+    ++i;
+  const bool negative = i < cell->length && text[i] == '-';
+  if (negative) ++i;
+  // Large enough to match no item, small enough never to overflow.
+  constexpr int64_t kCeiling = int64_t{1} << 40;
+  int64_t number = 0;
+  for (; i < cell->length; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    if (number < kCeiling) number = number * 10 + (text[i] - '0');
+  }
+  *value = negative ? -number : number;
+  return true;
+}
+
+void ApplySettingsRecord(const CArray* row, FileListSettings* settings) {
+  AssignCell(&settings->outputFolder, CellAt(row, 0));
+  SelectItem(CellAt(row, 1), kDirectionItems, &settings->direction, &settings->directionSet);
+  SelectItem(CellAt(row, 2), kUnitSizeItems, &settings->unitSize, &settings->unitSizeSet);
+  SelectItem(CellAt(row, 3), kByteOrderItems, &settings->byteOrder, &settings->byteOrderSet);
+  AssignCell(&settings->valueFormat, CellAt(row, 4));
+  AssignCell(&settings->arrayTemplate, CellAt(row, 5));
+}
+
+int32_t ApplyFileRecords(const CsvTable* table, CFileList* list) {
+  int32_t appended = 0;
+  for (int32_t r = 1; table != nullptr && r < table->count; ++r) {
+    const auto* row = static_cast<const CArray*>(table->items[r]);
+    // An empty line is no file record.
+    if (row->count == 0) continue;
+    FileListEntry* entry = new (std::nothrow) FileListEntry;
+    if (entry == nullptr) return kCsvNoMemory;
+    entry->inputName.SetPath(CellAt(row, 0)->Text());
+    if (const CString* output = CellAt(row, 1)) entry->outputName.SetPath(output->Text());
+    AssignCell(&entry->arrayName, CellAt(row, 2));
+    if (list->AppendFileEntry(entry) < 0) {
+      delete entry;
+      return kCsvNoMemory;
+    }
+    ++appended;
+  }
+  return appended;
+}
+
+int LoadCsvFileList(const WideChar* path, FileListSettings* settings, CFileList* list) {
+  list->ClearFileList();
+  int result = kCsvOk;
+  CsvTable* table = ReadCsvTable(path, &result);
+  if (table == nullptr) return result;
+  ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), settings);
+  if (ApplyFileRecords(table, list) < 0) result = kCsvNoMemory;
+  delete table;
+  return result;
+}

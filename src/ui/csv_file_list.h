@@ -1,0 +1,76 @@
+// The file list file: line 1 the settings record (output folder and the five
+// conversion settings), every further line one file record. Written in the
+// ANSI code page with CR LF line ends; read with ReadCsvTable.
+#pragma once
+
+#include <cstdint>
+
+#include "base/str.h"
+#include "base/wide.h"
+#include "ui/csv_table.h"
+#include "ui/file_list.h"
+
+// The values a number cell of the settings record may select, in the order of
+// the items of the window's boxes.
+inline constexpr int32_t kDirectionItems[] = {0, 1};
+inline constexpr int32_t kUnitSizeItems[] = {1, 2, 4, 8};
+inline constexpr int32_t kByteOrderItems[] = {0, 1};
+
+// The settings record as portable data. Writing takes every field. Loading
+// sets the three texts (a missing cell gives an empty text) and sets a number
+// together with its *Set flag only when its cell names one of the items;
+// otherwise the number and flag are left as they were, so the caller keeps
+// its current choice.
+class FileListSettings {
+ public:
+  CString outputFolder;
+  int32_t direction = 0;
+  int32_t unitSize = 1;
+  int32_t byteOrder = 0;
+  CString valueFormat;
+  CString arrayTemplate;
+  bool directionSet = false;
+  bool unitSizeSet = false;
+  bool byteOrderSet = false;
+
+  FileListSettings() = default;
+  FileListSettings(const FileListSettings&) = delete;
+  FileListSettings& operator=(const FileListSettings&) = delete;
+};
+
+// Results of WriteCsvFileList.
+enum : int {
+  kCsvWriteOk = 1,
+  kCsvWriteCannotCreate = 0,  // the file could not be created or replaced
+  kCsvWriteFailed = -1,       // a write fell short; the file is incomplete
+};
+
+// True when the cell must be quoted to read back as it stands: it holds a
+// comma, a double quote, a CR or an LF, or begins or ends with a space or TAB.
+bool CsvCellNeedsQuotes(const char* text, int32_t length);
+
+// Appends one cell as written: as it stands, or within double quotes with
+// each double quote doubled. Returns 1, or 0 when memory runs out.
+int AppendCsvText(CString* line, const char* text, int32_t length);
+
+// Creates or replaces path and writes the settings record and one record per
+// row in list order.
+int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFileList& list);
+
+// Reads a number cell: leading spaces and TABs, one optional "-", then only
+// decimal digits. Blanks alone or "-" alone read as 0. False for an empty or
+// missing cell and for any other text.
+bool ReadCsvNumber(const CString* cell, int64_t* value);
+
+// Applies a row as the settings record.
+void ApplySettingsRecord(const CArray* row, FileListSettings* settings);
+
+// Appends a row of the list for each file record of the table (rows 1
+// onward); rows without cells are skipped. No duplicate or existence test.
+// Returns the number of rows appended, or kCsvNoMemory.
+int32_t ApplyFileRecords(const CsvTable* table, CFileList* list);
+
+// The load of a list file: empties list, reads path and applies the table.
+// Returns the ReadCsvTable result code (kCsvNoMemory also when a row cannot
+// be appended). When the file holds no row, settings stay unchanged.
+int LoadCsvFileList(const WideChar* path, FileListSettings* settings, CFileList* list);

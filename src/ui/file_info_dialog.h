@@ -1,0 +1,20 @@
+// The file information dialog: edits one row of the file list. The input file
+// is shown read-only; the output file name and the array name can be changed.
+#pragma once
+
+#include "app/dialog.h"
+#include "base/str.h"
+
+class CFileInfoDialog : public CDialog {
+ public:
+  CString inputFileName;   // the row's full input path
+  CString outputFileName;  // the row's output file name, without folder
+  CString arrayName;
+
+  ~CFileInfoDialog() override = default;
+
+  // The small icon and the three texts.
+  void OnInitDialog(HWND window) override;
+  // Reads the three texts back, at most 519 characters each; returns 1.
+  int OnOK(HWND window) override;
+};

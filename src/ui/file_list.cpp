@@ -1,0 +1,140 @@
+#include "ui/file_list.h"
+
+#include <cstring>
+#include <new>
+
+#include "base/debug_print.h"
+#include "base/file.h"
+
+namespace {
+
+bool SameWide(const WideChar* a, const WideChar* b) {
+  const int32_t length = WideLength(a);
+  if (length != WideLength(b)) return false;
+  for (int32_t i = 0; i < length; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+// Sets a used file name to a new path with no part of the old one left over:
+// an edited output name without extension must not keep the old extension.
+void ResetFileName(CFileName& fileName, const CString& newPath) {
+  fileName.path.Clear();
+  fileName.folder.Clear();
+  fileName.name.Clear();
+  fileName.stem.Clear();
+  fileName.extension.Clear();
+  fileName.nameStart = -1;
+  fileName.extensionStart = -1;
+  fileName.SetPath(newPath.Text());
+}
+
+}  // namespace
+
+CFileList::~CFileList() {
+  ClearFileList();
+}
+
+int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName,
+                                int32_t direction) {
+  CString joined;
+  joined.AssignWide(folder);
+  if (!joined.AppendBytes(&kPathSeparator, 1)) return kFileListNoMemory;
+  joined.AppendWide(fileName);
+
+  const WideChar* joinedWide = joined.GetWide();
+  for (int32_t i = 0; i < entryCount; ++i) {
+    if (SameWide(joinedWide, entries[i]->inputName.path.GetWide())) return kFileListDuplicate;
+  }
+
+  {
+    CFile probe;
+    if (!probe.Open(joined)) {
+      DebugPrint(WSTR("Not file : %s\n"), joinedWide);
+      return kFileListNotFile;
+    }
+  }
+
+  FileListEntry* entry = new (std::nothrow) FileListEntry;
+  if (entry == nullptr) return kFileListNoMemory;
+  entry->inputName.SetPath(joined.Text());
+
+  CString output;
+  output.Assign(entry->inputName.stem);
+  output.AppendBytes(direction == 0 ? ".txt" : ".bin", 4);
+  entry->outputName.SetPath(output.Text());
+  entry->arrayName.Assign(entry->inputName.stem);
+
+  const int32_t index = AppendFileEntry(entry);
+  if (index < 0) delete entry;
+  return index;
+}
+
+int32_t CFileList::AddFilePath(const WideChar* path, int32_t direction) {
+  CString text;
+  text.AssignWide(path);
+  CFileName split;
+  split.SetPath(text.Text());
+  return AddFileEntry(split.folder.GetWide(), split.name.GetWide(), direction);
+}
+
+int32_t CFileList::AddSelectedFiles(const WideChar* buffer, int32_t direction) {
+  if (buffer == nullptr || buffer[0] == 0) return 0;
+  const WideChar* first = buffer;
+  const WideChar* next = first + WideLength(first) + 1;
+  int32_t added = 0;
+  if (next[0] == 0) return AddFilePath(first, direction) >= 0 ? 1 : 0;
+  for (; next[0] != 0; next += WideLength(next) + 1) {
+    if (AddFileEntry(first, next, direction) >= 0) ++added;
+  }
+  return added;
+}
+
+int32_t CFileList::AppendFileEntry(FileListEntry* entry) {
+  if (entryCount >= entryCapacity) {
+    const int64_t grown = int64_t{entryCapacity} + 10;
+    if (grown > INT32_MAX) return kFileListNoMemory;
+    FileListEntry** slots = new (std::nothrow) FileListEntry*[grown]();
+    if (slots == nullptr) return kFileListNoMemory;
+    for (int32_t i = 0; i < entryCount; ++i)
+      slots[i] = entries[i];
+    delete[] entries;
+    entries = slots;
+    entryCapacity = static_cast<int32_t>(grown);
+  }
+  entries[entryCount] = entry;
+  return entryCount++;
+}
+
+bool CFileList::ModifyFileEntry(int32_t index, const WideChar* input, const WideChar* output,
+                                const WideChar* array) {
+  if (index < 0 || index >= entryCount) return false;
+  FileListEntry* entry = entries[index];
+  CString text;
+  text.AssignWide(input);
+  if (!text.IsEmpty()) ResetFileName(entry->inputName, text);
+  text.AssignWide(output);
+  if (!text.IsEmpty()) ResetFileName(entry->outputName, text);
+  entry->arrayName.AssignWide(array);
+  return true;
+}
+
+bool CFileList::DeleteFileEntry(int32_t index) {
+  if (index < 0 || index >= entryCount) return false;
+  FileListEntry* removed = entries[index];
+  for (int32_t i = index; i + 1 < entryCount; ++i)
+    entries[i] = entries[i + 1];
+  entries[--entryCount] = nullptr;
+  delete removed;
+  return true;
+}
+
+void CFileList::ClearFileList() {
+  for (int32_t i = 0; i < entryCount; ++i)
+    delete entries[i];
+  delete[] entries;
+  entries = nullptr;
+  entryCapacity = 0;
+  entryCount = 0;
+}

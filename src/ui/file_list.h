@@ -1,0 +1,83 @@
+// The file list: the ordered rows one conversion run works through. This is
+// the model only; the window shows it in its list view and hands the first
+// selected row to the commands that act on a row as an index.
+#pragma once
+
+#include <cstdint>
+
+#include "base/file_name.h"
+#include "base/str.h"
+#include "base/wide.h"
+
+// One row: the input file, the output file name and the array name, all as
+// 8-bit text in the ANSI code page. Members are destroyed in reverse order:
+// the array name, then the output name, then the input name.
+class FileListEntry {
+ public:
+  CFileName inputName;   // the input's full path
+  CFileName outputName;  // as derived, a bare file name; the run adds the folder
+  CString arrayName;
+
+  FileListEntry() = default;
+  FileListEntry(const FileListEntry&) = delete;
+  FileListEntry& operator=(const FileListEntry&) = delete;
+};
+
+// Results of AddFileEntry and AppendFileEntry other than a row index.
+enum : int32_t {
+  kFileListDuplicate = -1,  // the same input path is already a row
+  kFileListNotFile = -2,    // the input does not open for reading
+  kFileListNoMemory = -3,
+};
+
+// The separator that joins a folder and a file name on this platform.
+#if defined(_WIN32)
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+class CFileList {
+ public:
+  // Slots 0 to entryCount - 1 hold the rows in list order; null while the list
+  // has never held a row or after it was cleared. Grows 10 slots at a time.
+  FileListEntry** entries = nullptr;
+  int32_t entryCapacity = 0;
+  int32_t entryCount = 0;
+
+  CFileList() = default;
+  CFileList(const CFileList&) = delete;
+  CFileList& operator=(const CFileList&) = delete;
+  virtual ~CFileList();
+
+  // Adds folder + separator + fileName unless a row has exactly that input
+  // path (UTF-16, case-sensitive) or the file does not open for reading. The
+  // output name is the stem with ".txt" for direction 0 and ".bin" otherwise;
+  // the array name is the stem. Returns the new row's index or a kFileList*
+  // code.
+  int32_t AddFileEntry(const WideChar* folder, const WideChar* fileName, int32_t direction);
+
+  // Splits a full path (a dropped file) into folder and name and adds it.
+  int32_t AddFilePath(const WideChar* path, int32_t direction);
+
+  // Adds the files of an open-file dialog result: NUL-terminated strings
+  // ending with an empty one; either one full path, or a folder followed by
+  // names in it. Returns the number of rows added.
+  int32_t AddSelectedFiles(const WideChar* buffer, int32_t direction);
+
+  // Takes ownership of entry and returns its index; returns kFileListNoMemory
+  // when the slots cannot grow, and the caller still owns entry.
+  int32_t AppendFileEntry(FileListEntry* entry);
+
+  // The edit of one row: an empty input or output text leaves that name as it
+  // was; an empty array text empties the array name. False for a bad index.
+  bool ModifyFileEntry(int32_t index, const WideChar* input, const WideChar* output,
+                       const WideChar* array);
+
+  // Removes and destroys the row at index; later rows move up. False for a bad
+  // index (-1 is what the window passes when no row is selected).
+  bool DeleteFileEntry(int32_t index);
+
+  // Destroys every row and releases the slots.
+  void ClearFileList();
+};

@@ -1,0 +1,62 @@
+// The texts the main window and its commands show, each as its Japanese and
+// English form. The window picks one form for its whole life.
+#pragma once
+
+#include "base/wide.h"
+
+struct UiText {
+  const WideChar* japanese;
+  const WideChar* english;
+
+  const WideChar* In(int language) const { return language == 1 ? japanese : english; }
+};
+
+namespace uitext {
+
+// Titles of the list view's three columns.
+inline constexpr UiText kColumnInput{WSTR("入力ファイル名"), WSTR("Input File")};
+inline constexpr UiText kColumnOutput{WSTR("出力ファイル名"), WSTR("Output File")};
+inline constexpr UiText kColumnArray{WSTR("配列名"), WSTR("Array Name")};
+
+// Items of the direction and byte-order boxes; the unit sizes read the same in
+// both languages.
+inline constexpr UiText kBinaryToText{WSTR("バイナリ→テキスト"), WSTR("Binary -> Text")};
+inline constexpr UiText kTextToBinary{WSTR("テキスト→バイナリ"), WSTR("Text -> Binary")};
+inline constexpr UiText kBigEndian{WSTR("ビッグエンディアン"), WSTR("Big Endian")};
+inline constexpr UiText kLittleEndian{WSTR("リトルエンディアン"), WSTR("Little Endian")};
+inline constexpr const WideChar* kUnitSizeTexts[] = {WSTR("1 Byte"), WSTR("2 Byte"), WSTR("4 Byte"),
+                                                     WSTR("8 Byte")};
+
+inline constexpr UiText kSelectOutputFolder{WSTR("出力先フォルダを選択してください"),
+                                            WSTR("Select output folder")};
+
+// The open-file dialog of Add. Filters are pairs of NUL-terminated strings
+// ending with an empty one.
+inline constexpr UiText kAddFilter{WSTR("すべてのファイル(*.*)\0*.*\0"),
+                                   WSTR("All files(*.*)\0*.*\0")};
+inline constexpr UiText kAddTitle{WSTR("ファイルを選択"), WSTR("Selected Files")};
+
+// The question of Delete and All Delete.
+inline constexpr UiText kDeleteQuestion{
+    WSTR("ファイル名をリストから削除しますか？"),
+    WSTR("Do you want to remove the file name from the list ?")};
+inline constexpr UiText kDeleteCaption{WSTR("ファイル名の削除"), WSTR("Delete file name")};
+
+// The list file dialogs. Loading names its first filter in the singular.
+inline constexpr UiText kSaveListFilter{
+    WSTR("ファイルリスト(*.csv)\0*.csv\0全てのファイル(*.*)\0*.*\0"),
+    WSTR("File lists(*.csv)\0*.csv\0All files(*.*)\0*.*\0")};
+inline constexpr UiText kSaveListTitle{WSTR("ファイルリストの保存"), WSTR("Save File List")};
+inline constexpr UiText kLoadListFilter{
+    WSTR("ファイルリスト(*.csv)\0*.csv\0全てのファイル(*.*)\0*.*\0"),
+    WSTR("File list(*.csv)\0*.csv\0All files(*.*)\0*.*\0")};
+inline constexpr UiText kLoadListTitle{WSTR("ファイルリストの読み込み"), WSTR("Load File List")};
+
+// Saving a list file that cannot be created, or whose writing fell short.
+inline constexpr UiText kCannotOpenFile{WSTR("ファイルがオープンできません"),
+                                        WSTR("Can't open file")};
+inline constexpr UiText kCannotWriteFile{WSTR("ファイルに書き込めません"),
+                                         WSTR("Can't write file")};
+inline constexpr UiText kSaveListCaption{WSTR("ファイルリストの保存"), WSTR("Save file list")};
+
+}  // namespace uitext

@@ -1,0 +1,251 @@
+#include "ui/csv_file_list.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "support/test_support.h"
+#include "ui/ui_test_util.h"
+
+namespace {
+
+using uitest::Ansi;
+using uitest::Rows;
+using uitest::Text;
+
+void Set(CString& target, const std::string& utf8) {
+  target.AssignWide(test::Utf16(utf8).c_str());
+}
+
+void AddRow(CFileList& list, const std::string& input, const std::string& output,
+            const std::string& array) {
+  auto* entry = new FileListEntry;
+  entry->inputName.SetPath(Ansi(input).c_str());
+  entry->outputName.SetPath(Ansi(output).c_str());
+  Set(entry->arrayName, array);
+  ASSERT_GE(list.AppendFileEntry(entry), 0);
+}
+
+std::unique_ptr<CsvTable> Parse(const std::string& bytes) {
+  int result = 1;
+  std::unique_ptr<CsvTable> table(
+      ParseCsvBytes(bytes.data(), static_cast<int32_t>(bytes.size()), kCodePageAnsi, &result));
+  EXPECT_EQ(kCsvOk, result);
+  return table;
+}
+
+class CsvFileListTest : public testing::Test {
+ protected:
+  std::basic_string<WideChar> Path(const char* name) const { return test::WidePath(folder / name); }
+  std::string FileText(const char* name) const {
+    const auto bytes = test::ReadAll(folder / name);
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  test::TempDir folder;
+  FileListSettings settings;
+  CFileList list;
+};
+
+TEST(CsvWriterQuoting, QuotesExactlyWhatTheReaderWouldChange) {
+  const struct {
+    const char* cell;
+    const char* written;
+  } rows[] = {
+      {"plain", "plain"},
+      {"", ""},
+      {"inner blank", "inner blank"},
+      {"C:\\data\\logo.png", "C:\\data\\logo.png"},
+      {"a,b", "\"a,b\""},
+      {"say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"\"", "\"\"\"\""},
+      {"line\r\nbreak", "\"line\r\nbreak\""},
+      {"lf\nonly", "\"lf\nonly\""},
+      {"cr\ronly", "\"cr\ronly\""},
+      {" lead", "\" lead\""},
+      {"trail\t", "\"trail\t\""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.cell);
+    CString line;
+    const std::string cell = row.cell;
+    ASSERT_EQ(1, AppendCsvText(&line, cell.data(), static_cast<int32_t>(cell.size())));
+    EXPECT_EQ(row.written, Text(line));
+    // Read back as first cell of a line, it is the text that was written.
+    EXPECT_EQ((Rows{{cell, "x"}}), uitest::ToRows(Parse(Text(line) + ",x\r\n").get()));
+  }
+}
+
+TEST_F(CsvFileListTest, WritesTheOldFormWhereNoCellNeedsQuotes) {
+  Set(settings.outputFolder, "C:\\out");
+  Set(settings.valueFormat, "0x%02X");
+  Set(settings.arrayTemplate, "const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};");
+  settings.direction = 1;
+  settings.unitSize = 4;
+  settings.byteOrder = 1;
+  AddRow(list, "C:\\in\\a.bin", "a.txt", "a");
+  AddRow(list, "C:\\in\\b.bin", "b.txt", "");
+  ASSERT_EQ(kCsvWriteOk, WriteCsvFileList(Path("list.csv").c_str(), settings, list));
+  EXPECT_EQ(
+      "C:\\out,1,4,1,0x%02X,const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};\r\n"
+      "C:\\in\\a.bin,a.txt,a\r\n"
+      "C:\\in\\b.bin,b.txt,\r\n",
+      FileText("list.csv"));
+  CFileList empty;
+  ASSERT_EQ(kCsvWriteOk, WriteCsvFileList(Path("empty.csv").c_str(), settings, empty));
+  const std::string settingsOnly = FileText("empty.csv");
+  EXPECT_EQ(settingsOnly.find("\r\n") + 2, settingsOnly.size());
+}
+
+TEST_F(CsvFileListTest, SaveThenLoadGivesBackTheSameListAndSettings) {
+  Set(settings.outputFolder, "C:\\出力, 結果\\\"最新\"");
+  Set(settings.valueFormat, "0x%02X, ");
+  Set(settings.arrayTemplate,
+      "// 配列, データ\r\nconst char ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)\r\n};");
+  settings.direction = 1;
+  settings.unitSize = 8;
+  settings.byteOrder = 1;
+  AddRow(list, "C:\\データ\\a,\"b\".bin", "a,\"b\".txt", "配列_1");
+  AddRow(list, " C:\\lead\\表示.bin ", "表示.bin", "");
+  AddRow(list, "C:\\plain\\c.bin", "c.txt", "c");
+  ASSERT_EQ(kCsvWriteOk, WriteCsvFileList(Path("list.csv").c_str(), settings, list));
+
+  FileListSettings loaded;
+  CFileList loadedList;
+  AddRow(loadedList, "stale.bin", "stale.txt", "stale");  // loading replaces the list
+  ASSERT_EQ(kCsvOk, LoadCsvFileList(Path("list.csv").c_str(), &loaded, &loadedList));
+  EXPECT_EQ(Text(settings.outputFolder), Text(loaded.outputFolder));
+  EXPECT_EQ(Text(settings.valueFormat), Text(loaded.valueFormat));
+  EXPECT_EQ(Text(settings.arrayTemplate), Text(loaded.arrayTemplate));
+  EXPECT_TRUE(loaded.directionSet && loaded.unitSizeSet && loaded.byteOrderSet);
+  EXPECT_EQ(1, loaded.direction);
+  EXPECT_EQ(8, loaded.unitSize);
+  EXPECT_EQ(1, loaded.byteOrder);
+  ASSERT_EQ(list.entryCount, loadedList.entryCount);
+  for (int32_t i = 0; i < list.entryCount; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Text(list.entries[i]->inputName.path), Text(loadedList.entries[i]->inputName.path));
+    EXPECT_EQ(Text(list.entries[i]->outputName.path), Text(loadedList.entries[i]->outputName.path));
+    EXPECT_EQ(Text(list.entries[i]->arrayName), Text(loadedList.entries[i]->arrayName));
+  }
+  if (uitest::AnsiHolds("配列_1")) {
+    // The Japanese text itself came back, not only its replacement characters.
+    EXPECT_EQ(test::Utf16("配列_1"), loadedList.entries[0]->arrayName.GetWide());
+  }
+}
+
+TEST(CsvNumberCell, ReadsBlanksSignAndDigitsOnly) {
+  constexpr int64_t kHuge = -999;  // read, and larger than any item
+  const struct {
+    const char* text;
+    bool read;
+    int64_t value;
+  } rows[] = {
+      {"4", true, 4},    {" \t4", true, 4},  {"-1", true, -1},
+      {"-", true, 0},    {"  ", true, 0},    {"", false, 0},
+      {"4x", false, 0},  {"4 ", false, 0},   {"+4", false, 0},
+      {"--1", false, 0}, {"0x10", false, 0}, {"99999999999999999999", true, kHuge},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    CString cell;
+    cell.AssignBytes(row.text, static_cast<int32_t>(std::string(row.text).size()));
+    int64_t value = 12345;
+    EXPECT_EQ(row.read, ReadCsvNumber(&cell, &value));
+    if (row.value == kHuge) {
+      EXPECT_GT(value, 8);
+    } else if (row.read) {
+      EXPECT_EQ(row.value, value);
+    }
+  }
+  int64_t value = 0;
+  EXPECT_FALSE(ReadCsvNumber(nullptr, &value));
+}
+
+TEST(CsvSettingsRecord, SelectsOnlyKnownItemsAndEmptiesMissingTexts) {
+  const struct {
+    const char* line;
+    int32_t direction, unitSize, byteOrder;  // -1: left as it was
+    const char* format;
+    const char* templ;
+  } rows[] = {
+      {"C:\\out,1,4,1,%d,t", 1, 4, 1, "%d", "t"},
+      {"C:\\out, 0 ,\t8, 0,f", 0, 8, 0, "f", ""},
+      {"C:\\out,,3,4x,,t,extra", -1, -1, -1, "", "t"},
+      {"C:\\out,\" \",\" 2\",\"-\"", 0, 2, 0, "", ""},
+      {"C:\\out,-1,0,2", -1, -1, -1, "", ""},
+      {"C:\\out", -1, -1, -1, "", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    FileListSettings record;
+    record.direction = 1;
+    record.unitSize = 2;
+    record.byteOrder = 1;
+    Set(record.valueFormat, "old");
+    Set(record.arrayTemplate, "old");
+    const auto table = Parse(std::string(row.line) + "\r\n");
+    ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), &record);
+    EXPECT_EQ("C:\\out", Text(record.outputFolder));
+    EXPECT_EQ(row.direction >= 0, record.directionSet);
+    EXPECT_EQ(row.direction >= 0 ? row.direction : 1, record.direction);
+    EXPECT_EQ(row.unitSize >= 0, record.unitSizeSet);
+    EXPECT_EQ(row.unitSize >= 0 ? row.unitSize : 2, record.unitSize);
+    EXPECT_EQ(row.byteOrder >= 0, record.byteOrderSet);
+    EXPECT_EQ(row.byteOrder >= 0 ? row.byteOrder : 1, record.byteOrder);
+    EXPECT_EQ(row.format, Text(record.valueFormat));
+    EXPECT_EQ(row.templ, Text(record.arrayTemplate));
+  }
+}
+
+TEST_F(CsvFileListTest, FileRecordsTakeCellsAsTheyAreAndSkipEmptyLines) {
+  // LF-only line ends load like CR LF ones.
+  for (const char* lineEnd : {"\r\n", "\n"}) {
+    SCOPED_TRACE(lineEnd[0] == '\r' ? "CR LF" : "LF");
+    std::string text = "out,0,1,0,f,t|a.bin,a.txt,a||b.bin|c.bin,,|d.bin,d.txt,d,extra|";
+    for (size_t at = text.find('|'); at != std::string::npos; at = text.find('|'))
+      text.replace(at, 1, lineEnd);
+    test::WriteAll(folder / "rows.csv", text);
+    ASSERT_EQ(kCsvOk, LoadCsvFileList(Path("rows.csv").c_str(), &settings, &list));
+    const char* expected[][3] = {
+        {"a.bin", "a.txt", "a"}, {"b.bin", "", ""}, {"c.bin", "", ""}, {"d.bin", "d.txt", "d"}};
+    ASSERT_EQ(4, list.entryCount);
+    for (int32_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(expected[i][0], Text(list.entries[i]->inputName.path));
+      EXPECT_EQ(expected[i][1], Text(list.entries[i]->outputName.path));
+      EXPECT_EQ(expected[i][2], Text(list.entries[i]->arrayName));
+    }
+  }
+}
+
+TEST_F(CsvFileListTest, FailedLoadsLeaveAnEmptyListAndTheSettings) {
+  const struct {
+    const char* name;
+    const char* bytes;  // null: no such file
+    int result;
+    int32_t rows;
+  } files[] = {
+      {"missing.csv", nullptr, kCsvCannotOpen, 0},
+      {"empty.csv", "", kCsvOk, 0},
+      {"settings.csv", "new,1,2,1,f,t\r\n", kCsvOk, 0},
+  };
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.name);
+    if (file.bytes != nullptr) test::WriteAll(folder / file.name, std::string(file.bytes));
+    Set(settings.outputFolder, "keep");
+    AddRow(list, "x.bin", "x.txt", "x");
+    EXPECT_EQ(file.result, LoadCsvFileList(Path(file.name).c_str(), &settings, &list));
+    EXPECT_EQ(file.rows, list.entryCount);
+    EXPECT_EQ(file.bytes != nullptr && file.bytes[0] != 0 ? "new" : "keep",
+              Text(settings.outputFolder));
+  }
+}
+
+TEST_F(CsvFileListTest, WriteReportsAFileThatCannotBeCreated) {
+  EXPECT_EQ(kCsvWriteCannotCreate,
+            WriteCsvFileList(test::WidePath(folder / "no" / "list.csv").c_str(), settings, list));
+  EXPECT_EQ(kCsvWriteCannotCreate, WriteCsvFileList(WSTR(""), settings, list));
+}
+
+}  // namespace

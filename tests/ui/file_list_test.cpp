@@ -1,0 +1,188 @@
+#include "ui/file_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <string>
+#include <vector>
+
+#include "base/debug_print.h"
+#include "base/file.h"
+#include "support/test_support.h"
+#include "ui/ui_test_util.h"
+
+namespace {
+
+using uitest::Ansi;
+using uitest::Text;
+using Wide = std::basic_string<WideChar>;
+
+std::vector<Wide> g_debugLines;
+
+int RecordDebugLine(const WideChar* format, ...) {
+  va_list args;
+  va_start(args, format);
+  g_debugLines.push_back(FormatDebugLine(format, args));
+  va_end(args);
+  return 0;
+}
+
+class FileListTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    g_debugLines.clear();
+    SetDebugPrintTarget(&RecordDebugLine);
+  }
+  void TearDown() override { ResetDebugPrintTarget(); }
+
+  // Creates a file in the folder and returns its name as UTF-16.
+  Wide Touch(const std::string& utf8Name) {
+    test::WriteAll(folder.path() / std::u8string(utf8Name.begin(), utf8Name.end()), "x");
+    return test::Utf16(utf8Name);
+  }
+  Wide Joined(const Wide& name) const { return folderWide + WideChar(kPathSeparator) + name; }
+
+  test::TempDir folder;
+  Wide folderWide = test::WidePath(folder.path());
+  CFileList list;
+};
+
+TEST_F(FileListTest, DerivesOutputAndArrayNamesFromTheStem) {
+  struct Row {
+    const char* file;
+    int32_t direction;
+    const char* output;
+    const char* array;
+  } rows[] = {
+      {"logo.png", 0, "logo.txt", "logo"},
+      {"logo.png", 1, "logo.bin", "logo"},
+      {"fw.hex", 7, "fw.bin", "fw"},
+      {"fw.hex", -1, "fw.bin", "fw"},
+      {"archive.tar.gz", 0, "archive.tar.txt", "archive.tar"},
+      {"README", 1, "README.bin", "README"},
+      {".profile", 0, ".txt", ""},
+      {"画像データ.bin", 0, "画像データ.txt", "画像データ"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.file) + " direction " + std::to_string(row.direction));
+    if (!uitest::AnsiHolds(row.file)) continue;  // a path the ANSI code page cannot name
+    CFileList fresh;
+    ASSERT_EQ(0, fresh.AddFileEntry(folderWide.c_str(), Touch(row.file).c_str(), row.direction));
+    const FileListEntry& entry = *fresh.entries[0];
+    CString expectedInput;
+    expectedInput.AssignWide(Joined(test::Utf16(row.file)).c_str());
+    EXPECT_EQ(Text(expectedInput), Text(entry.inputName.path));
+    EXPECT_EQ(Ansi(row.output), Text(entry.outputName.path));
+    EXPECT_EQ("", Text(entry.outputName.folder));
+    EXPECT_EQ(Ansi(row.array), Text(entry.arrayName));
+  }
+}
+
+TEST_F(FileListTest, GrowsTenSlotsAtATimeAndKeepsOrder) {
+  const int32_t expectedCapacity[] = {10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 20, 20, 20,
+                                      20, 20, 20, 20, 20, 20, 20, 30, 30, 30, 30, 30};
+  for (int32_t i = 0; i < 25; ++i) {
+    auto* entry = new FileListEntry;
+    entry->arrayName.AssignBytes(std::to_string(i).c_str(), std::to_string(i).size());
+    ASSERT_EQ(i, list.AppendFileEntry(entry));
+    EXPECT_EQ(expectedCapacity[i], list.entryCapacity) << "after row " << i;
+  }
+  for (int32_t i = 0; i < 25; ++i)
+    EXPECT_EQ(std::to_string(i), Text(list.entries[i]->arrayName));
+  for (int32_t i = 25; i < 30; ++i)
+    EXPECT_EQ(nullptr, list.entries[i]);
+}
+
+TEST_F(FileListTest, DuplicateTestIsExactAndSilent) {
+  const Wide lower = Touch("a.bin");
+  const Wide upper = Touch("A.BIN");  // the same file where names ignore case
+  EXPECT_EQ(0, list.AddFileEntry(folderWide.c_str(), lower.c_str(), 0));
+  EXPECT_EQ(kFileListDuplicate, list.AddFileEntry(folderWide.c_str(), lower.c_str(), 1));
+  // Other letter case, and a doubled separator, are other spellings: new rows.
+  EXPECT_EQ(1, list.AddFileEntry(folderWide.c_str(), upper.c_str(), 0));
+  const Wide slashEnded = folderWide + WideChar(kPathSeparator);
+  EXPECT_EQ(2, list.AddFileEntry(slashEnded.c_str(), lower.c_str(), 0));
+  EXPECT_EQ(3, list.entryCount);
+  EXPECT_TRUE(g_debugLines.empty());
+}
+
+TEST_F(FileListTest, InputThatDoesNotOpenIsLeftOutWithADebugLine) {
+  const Wide held = Touch("held.bin");
+  CFile writer;
+  CString heldPath;
+  heldPath.AssignWide(Joined(held).c_str());
+  ASSERT_EQ(0, writer.Create(heldPath, CreateRule::Always));
+  std::filesystem::create_directory(folder.path() / "sub");
+  const Wide names[] = {WSTR("missing.bin"), WSTR("sub"), held};
+  for (const Wide& name : names) {
+    SCOPED_TRACE(std::string(name.begin(), name.end()));
+    g_debugLines.clear();
+    EXPECT_EQ(kFileListNotFile, list.AddFileEntry(folderWide.c_str(), name.c_str(), 0));
+    ASSERT_EQ(1u, g_debugLines.size());
+    EXPECT_EQ(WSTR("Not file : ") + Joined(name) + WSTR("\n"), g_debugLines[0]);
+  }
+  EXPECT_EQ(0, list.entryCount);
+}
+
+TEST_F(FileListTest, AddsSelectionsAndDroppedPaths) {
+  const Wide a = Touch("a.bin"), b = Touch("b.bin"), c = Touch("c.bin");
+  // Folder, then names, then an empty string; a missing name is skipped.
+  Wide multi = folderWide + WideChar(0) + c + WideChar(0) + WSTR("gone.bin") + WideChar(0) + a +
+               WideChar(0) + WideChar(0);
+  EXPECT_EQ(2, list.AddSelectedFiles(multi.c_str(), 0));
+  const Wide single = Joined(b) + WideChar(0) + WideChar(0);
+  EXPECT_EQ(1, list.AddSelectedFiles(single.c_str(), 1));
+  EXPECT_EQ(kFileListDuplicate, list.AddFilePath(Joined(a).c_str(), 0));
+  ASSERT_EQ(3, list.entryCount);
+  const char* expected[] = {"c.txt", "a.txt", "b.bin"};
+  for (int32_t i = 0; i < 3; ++i)
+    EXPECT_EQ(expected[i], Text(list.entries[i]->outputName.path));
+}
+
+TEST_F(FileListTest, DeletesTheGivenRowOnly) {
+  for (int32_t index : {-1, 0, 2, 5, 6}) {
+    SCOPED_TRACE(index);
+    CFileList rows;
+    for (int32_t i = 0; i < 6; ++i) {
+      auto* entry = new FileListEntry;
+      entry->arrayName.AssignBytes(std::to_string(i).c_str(), 1);
+      rows.AppendFileEntry(entry);
+    }
+    const bool valid = index >= 0 && index < 6;
+    EXPECT_EQ(valid, rows.DeleteFileEntry(index));
+    ASSERT_EQ(valid ? 5 : 6, rows.entryCount);
+    EXPECT_EQ(nullptr, rows.entries[rows.entryCount]);
+    for (int32_t i = 0, source = 0; i < rows.entryCount; ++i, ++source) {
+      if (source == index) ++source;
+      EXPECT_EQ(std::to_string(source), Text(rows.entries[i]->arrayName));
+    }
+  }
+}
+
+TEST_F(FileListTest, ModifyKeepsNamesForEmptyTextsAndTakesNewPathsWhole) {
+  ASSERT_EQ(0, list.AddFileEntry(folderWide.c_str(), Touch("fw.hex").c_str(), 0));
+  FileListEntry& entry = *list.entries[0];
+  EXPECT_TRUE(list.ModifyFileEntry(0, WSTR(""), nullptr, WSTR("")));
+  EXPECT_EQ("fw.txt", Text(entry.outputName.path));
+  EXPECT_EQ("", Text(entry.arrayName));
+  EXPECT_EQ(Text(entry.inputName.stem), "fw");
+
+  EXPECT_TRUE(list.ModifyFileEntry(0, WSTR("other.dat"), WSTR("plain"), WSTR("table")));
+  EXPECT_EQ("other.dat", Text(entry.inputName.path));
+  EXPECT_EQ("", Text(entry.inputName.folder));
+  EXPECT_EQ("plain", Text(entry.outputName.stem));
+  EXPECT_EQ("", Text(entry.outputName.extension));
+  EXPECT_EQ("table", Text(entry.arrayName));
+  EXPECT_FALSE(list.ModifyFileEntry(1, WSTR("x"), WSTR("y"), WSTR("z")));
+}
+
+TEST_F(FileListTest, ClearEmptiesTheListForReuse) {
+  ASSERT_EQ(0, list.AddFileEntry(folderWide.c_str(), Touch("a.bin").c_str(), 0));
+  list.ClearFileList();
+  EXPECT_EQ(nullptr, list.entries);
+  EXPECT_EQ(0, list.entryCapacity);
+  EXPECT_EQ(0, list.entryCount);
+  EXPECT_EQ(0, list.AddFileEntry(folderWide.c_str(), WSTR("a.bin"), 0));
+}
+
+}  // namespace
