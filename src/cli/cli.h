@@ -21,3 +21,4 @@ struct CliCommand {
 // The subcommands, one declaration per command.
 int RunToText(int count, const char* const* args);
 int RunToBinary(int count, const char* const* args);
+int RunFileList(int count, const char* const* args);

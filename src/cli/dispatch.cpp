@@ -11,6 +11,7 @@ namespace {
 const CliCommand kCommands[] = {
     {"to-text", "convert binary files into source-code array text", &RunToText},
     {"to-binary", "convert the hexadecimal numbers of text files into binary files", &RunToBinary},
+    {"run", "convert every row of a file list saved by the window program", &RunFileList},
 };
 
 void PrintHelp() {

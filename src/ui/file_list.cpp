@@ -40,7 +40,7 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
                                 int32_t direction) {
   CString joined;
   joined.AssignWide(folder);
-  if (!joined.AppendBytes(&kPathSeparator, 1)) return kFileListNoMemory;
+  if (!joined.AppendBytes(&kFileListSeparator, 1)) return kFileListNoMemory;
   joined.AppendWide(fileName);
 
   const WideChar* joinedWide = joined.GetWide();

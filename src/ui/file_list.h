@@ -32,9 +32,9 @@ enum : int32_t {
 
 // The separator that joins a folder and a file name on this platform.
 #if defined(_WIN32)
-inline constexpr char kPathSeparator = '\\';
+inline constexpr char kFileListSeparator = '\\';
 #else
-inline constexpr char kPathSeparator = '/';
+inline constexpr char kFileListSeparator = '/';
 #endif
 
 class CFileList {

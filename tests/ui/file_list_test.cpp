@@ -40,7 +40,7 @@ class FileListTest : public testing::Test {
     test::WriteAll(folder.path() / std::u8string(utf8Name.begin(), utf8Name.end()), "x");
     return test::Utf16(utf8Name);
   }
-  Wide Joined(const Wide& name) const { return folderWide + WideChar(kPathSeparator) + name; }
+  Wide Joined(const Wide& name) const { return folderWide + WideChar(kFileListSeparator) + name; }
 
   test::TempDir folder;
   Wide folderWide = test::WidePath(folder.path());
@@ -100,7 +100,7 @@ TEST_F(FileListTest, DuplicateTestIsExactAndSilent) {
   EXPECT_EQ(kFileListDuplicate, list.AddFileEntry(folderWide.c_str(), lower.c_str(), 1));
   // Other letter case, and a doubled separator, are other spellings: new rows.
   EXPECT_EQ(1, list.AddFileEntry(folderWide.c_str(), upper.c_str(), 0));
-  const Wide slashEnded = folderWide + WideChar(kPathSeparator);
+  const Wide slashEnded = folderWide + WideChar(kFileListSeparator);
   EXPECT_EQ(2, list.AddFileEntry(slashEnded.c_str(), lower.c_str(), 0));
   EXPECT_EQ(3, list.entryCount);
   EXPECT_TRUE(g_debugLines.empty());

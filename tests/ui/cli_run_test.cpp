@@ -1,0 +1,167 @@
+// brelvix-cli run, started as a child process: a list saved with the writer
+// must give exactly the files the per-file conversion makes from its rows.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "convert/conversion_monitor.h"
+#include "convert/convert_file.h"
+#include "support/test_support.h"
+#include "ui/child_process.h"
+#include "ui/csv_file_list.h"
+#include "ui/ui_test_util.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using uitest::Text;
+
+std::string Utf8(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::map<std::string, std::vector<uint8_t>> FolderContents(const fs::path& folder) {
+  std::map<std::string, std::vector<uint8_t>> files;
+  for (const auto& item : fs::directory_iterator(folder))
+    files[Utf8(item.path().filename())] = test::ReadAll(item.path());
+  return files;
+}
+
+class CliRunTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directory(inputs);
+    std::string bytes;
+    for (int i = 0; i < 5000; ++i)
+      bytes += "0x1F,&H2e3d, &hABCDEF01\t0x123456789\r\n" + std::string(1, char(i * 37));
+    std::vector<std::string> names = {"a.bin", "README", "big.dat"};
+    if (uitest::AnsiHolds("データ, \"1\".bin")) names.push_back("データ, \"1\".bin");
+    for (size_t i = 0; i < names.size(); ++i) {
+      const fs::path path = inputs / fs::path(std::u8string(names[i].begin(), names[i].end()));
+      test::WriteAll(path, bytes.substr(0, i == 2 ? bytes.size() : 40 + i * 7));
+    }
+  }
+
+  // Saves the files of the input folder as a list with these settings.
+  void SaveList(int32_t direction, int32_t unitSize, int32_t byteOrder, const char* format,
+                const char* arrayTemplate, const fs::path& folder) {
+    FileListSettings settings;
+    settings.outputFolder.AssignWide(test::WidePath(folder).c_str());
+    settings.direction = direction;
+    settings.unitSize = unitSize;
+    settings.byteOrder = byteOrder;
+    settings.valueFormat.AssignWide(test::Utf16(format).c_str());
+    settings.arrayTemplate.AssignWide(test::Utf16(arrayTemplate).c_str());
+    for (const auto& item : fs::directory_iterator(inputs)) {
+      ASSERT_GE(list.AddFilePath(test::WidePath(item.path()).c_str(), direction), 0);
+    }
+    ASSERT_EQ(kCsvWriteOk, WriteCsvFileList(test::WidePath(listPath).c_str(), settings, list));
+    request.direction = direction;
+    request.unitSize = unitSize;
+    request.byteOrder = byteOrder;
+    request.valueFormat = format;  // ASCII in every case below
+    request.arrayTemplate = arrayTemplate;
+  }
+
+  // Converts every row with the per-file conversion into folder.
+  void ConvertRows(const fs::path& folder) {
+    CString folderText;
+    test::AssignPath(folderText, folder);
+    SilentMonitor monitor;
+    for (int32_t i = 0; i < list.entryCount; ++i) {
+      const FileListEntry& row = *list.entries[i];
+      request.inputPath = row.inputName.path.Text();
+      request.outputFolder = folderText.Text();
+      request.outputStem = row.outputName.stem.Text();
+      request.outputExtension = row.outputName.extension.Text();
+      request.arrayName = row.arrayName.Text();
+      ASSERT_EQ(FileConversionStatus::Converted, ConvertFile(request, monitor, nullptr));
+    }
+  }
+
+  int Run(const std::vector<std::string>& args) {
+    return uitest::RunChildProcess(BX_CLI_PATH, args, folder / "log.txt");
+  }
+  std::string Log() const {
+    const auto bytes = test::ReadAll(folder / "log.txt");
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  test::TempDir folder;
+  fs::path inputs = folder / "in";
+  fs::path listPath = folder / "list.csv";
+  CFileList list;
+  FileConversionRequest request;
+};
+
+TEST_F(CliRunTest, MakesTheFilesThePerFileConversionMakes) {
+  const struct {
+    const char* name;
+    int32_t direction, unitSize, byteOrder;
+    const char* format;
+    const char* arrayTemplate;
+    bool outputOption;
+  } cases[] = {
+      {"binary to text into the list's folder", 0, 1, 0, "0x%02X",
+       "const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};", false},
+      {"2-byte little endian with a template of several lines, -o", 0, 2, 1, "%#06x",
+       "// ($ARRAY_NAME), from a list\r\nshort ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)\r\n};", true},
+      {"text to binary, 4-byte little endian", 1, 4, 1, "", "", false},
+      {"default format by size", 0, 8, 0, "", "($ARRAY_DATA)", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    list.ClearFileList();
+    const fs::path out = folder / "out", option = folder / "option", reference = folder / "ref";
+    for (const fs::path& made : {out, option, reference}) {
+      fs::remove_all(made);
+      fs::create_directory(made);
+      // A taken name: the row gets the next free one, "(1)".
+      test::WriteAll(made / (c.direction == 0 ? "a.txt" : "a.bin"), "kept");
+    }
+    SaveList(c.direction, c.unitSize, c.byteOrder, c.format, c.arrayTemplate, out);
+    ConvertRows(reference);
+    std::vector<std::string> args = {"run", Utf8(listPath)};
+    if (c.outputOption) args.insert(args.end(), {"-o", Utf8(option) + "/"});
+    EXPECT_EQ(0, Run(args)) << Log();
+    const auto expected = FolderContents(reference);
+    EXPECT_EQ(expected, FolderContents(c.outputOption ? option : out));
+    EXPECT_EQ(size_t(list.entryCount) + 1, expected.size());
+    EXPECT_EQ(1u, FolderContents(c.outputOption ? out : option).size());
+  }
+}
+
+TEST_F(CliRunTest, ExitStatusesMatchTheOtherCommands) {
+  SaveList(0, 1, 0, "0x%02X", "($ARRAY_DATA)", folder / "out");
+  fs::create_directory(folder / "out");
+  test::WriteAll(folder / "empty.csv", "");
+  test::WriteAll(folder / "gone.csv", "out,0,1,0,,\r\n" + Utf8(folder / "gone.bin") +
+                                          ",gone.txt,g\r\n" + Utf8(inputs / "a.bin") +
+                                          ",a.txt,a\r\n");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  } cases[] = {
+      {{"run", Utf8(listPath), "-q"}, 0, ""},
+      {{"run", Utf8(folder / "gone.csv"), "-o", Utf8(folder / "out")}, 1, "gone.bin"},
+      {{"run", Utf8(folder / "missing.csv")}, 1, "cannot open the file list"},
+      {{"run", Utf8(folder / "empty.csv")}, 1, "the file list is empty"},
+      {{"run"}, 2, "no LIST given"},
+      {{"run", Utf8(listPath), Utf8(listPath)}, 2, "one LIST only"},
+      {{"run", "-x", Utf8(listPath)}, 2, "unknown option '-x'"},
+      {{"run", Utf8(listPath), "-o", "-"}, 2, "'-o -'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    EXPECT_EQ(c.status, Run(c.args));
+    EXPECT_NE(std::string::npos, Log().find(c.message)) << Log();
+  }
+  // The row after the missing input was still converted.
+  EXPECT_EQ(1u, FolderContents(folder / "out").count("a(1).txt"));
+}
+
+}  // namespace
