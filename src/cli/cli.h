@@ -21,4 +21,5 @@ struct CliCommand {
 // The subcommands, one declaration per command.
 int RunToText(int count, const char* const* args);
 int RunToBinary(int count, const char* const* args);
+int RunSettings(int count, const char* const* args);
 int RunFileList(int count, const char* const* args);

@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 #include "cli/options.h"
+#include "cli/settings_file.h"
 
 namespace {
 
@@ -11,6 +12,7 @@ namespace {
 const CliCommand kCommands[] = {
     {"to-text", "convert binary files into source-code array text", &RunToText},
     {"to-binary", "convert the hexadecimal numbers of text files into binary files", &RunToBinary},
+    {"settings", "show the settings file and the conversion defaults it gives", &RunSettings},
     {"run", "convert every row of a file list saved by the window program", &RunFileList},
 };
 
@@ -30,6 +32,8 @@ void PrintHelp() {
       "  -h, --help     show this help; '%s COMMAND --help' shows a command's\n"
       "      --version  show the version\n"
       "\n"
+      "Conversion defaults come from brelvix.ini in the current directory, else beside\n"
+      "the program; options win, and '--settings FILE' after the command reads FILE.\n"
       "Output files are never replaced: when a name is taken, '(1)', '(2)' ... is\n"
       "put before the extension.\n"
       "Exit status: 0 when every file converted, 1 when a file failed, 2 for bad usage.\n",
@@ -53,7 +57,7 @@ int RunCli(int count, const char* const* args) {
     return kExitOk;
   }
   for (const CliCommand& command : kCommands) {
-    if (std::strcmp(name, command.name) == 0) return command.run(count - 1, args + 1);
+    if (std::strcmp(name, command.name) == 0) return RunWithSettings(command, count - 1, args + 1);
   }
   std::fprintf(stderr, "%s: unknown %s '%s'\nTry '%s --help'.\n", kProgramName,
                name[0] == '-' ? "option" : "command", name, kProgramName);

@@ -85,8 +85,12 @@ void CAppParameter::InitIdentity() {
   childWindowClass.AssignWide(WSTR("MIRDALE CHILD WINDOW"));
   controlItemWindowClass.AssignWide(WSTR("MIRDALE CONTROL ITEM WINDOW"));
   mdiClientWindowClass.AssignWide(WSTR("MIRDALE MDI CLIENT WINDOW"));
-  LocateSettingsFile(kSettingsFileName);
+  FindSettingsFile();
   PrepareDataFolder(kMakerFolder, kProductFolder);
+}
+
+void CAppParameter::FindSettingsFile() {
+  LocateSettingsFile(kSettingsFileName);
 }
 
 void CAppParameter::Initialize() {

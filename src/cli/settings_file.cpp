@@ -1,0 +1,190 @@
+// Reading the settings file for the command line, listing its values, and
+// the stored conversion defaults of to-text and to-binary.
+#include "cli/settings_file.h"
+
+#include <cstring>
+#include <new>
+
+#include "base/file.h"
+#include "cli/options.h"
+#include "convert/convert_file.h"
+#include "convert/convert_types.h"
+#include "convert/value_format.h"
+
+namespace {
+
+int32_t Length(const char* text) {
+  return static_cast<int32_t>(std::strlen(text));
+}
+
+void PrintKey(FILE* out, const char* key, const CString& value) {
+  std::fprintf(out, "%s = %s\n", key, value.Text());
+}
+
+void PrintKey(FILE* out, const char* key, int32_t value) {
+  std::fprintf(out, "%s = %d\n", key, static_cast<int>(value));
+}
+
+}  // namespace
+
+int LoadCliSettings(const char* file, CAppParameter& parameter, bool* read, FILE* err) {
+  *read = false;
+  if (file != nullptr) {
+    parameter.settingsPath.AssignBytes(file, Length(file));
+  } else {
+    parameter.FindSettingsFile();
+  }
+  CFile probe;
+  const bool exists = probe.Open(parameter.settingsPath);
+  probe.Close();
+  if (!exists) {
+    if (file == nullptr) return 0;
+    std::fprintf(err, "%s: cannot open the settings file '%s'\n", kProgramName, file);
+    return kExitUsage;
+  }
+  if (parameter.Load() == 0) {
+    if (file != nullptr) {
+      std::fprintf(err, "%s: '%s' cannot be read as a settings file\n", kProgramName, file);
+      return kExitUsage;
+    }
+    std::fprintf(
+        err, "%s: warning: the settings file '%s' cannot be read; the built-in defaults apply\n",
+        kProgramName, parameter.settingsPath.Text());
+    return 0;
+  }
+  *read = true;
+  return 0;
+}
+
+void ListSettings(CAppParameter& parameter, FILE* out) {
+  PrintKey(out, "settings_file", parameter.settingsPath);
+  PrintKey(out, "language", parameter.language);
+  PrintKey(out, "font_name", parameter.fontName);
+  PrintKey(out, "font_size", parameter.fontSize);
+  PrintKey(out, "temp_path", parameter.tempPath);
+  PrintKey(out, "log_enabled", parameter.logEnabled);
+  PrintKey(out, "log_path", parameter.logPath);
+  PrintKey(out, "view_toolbar", parameter.viewToolbar);
+  PrintKey(out, "view_statusbar", parameter.viewStatusbar);
+  for (int32_t i = 0; i < parameter.colorCount; ++i) {
+    // As the file holds them: COLORREF values in signed decimal.
+    std::fprintf(out, "color[%d].text = %d\n", static_cast<int>(i),
+                 static_cast<int>(static_cast<int32_t>(parameter.colors[i].textColor)));
+    std::fprintf(out, "color[%d].background = %d\n", static_cast<int>(i),
+                 static_cast<int>(static_cast<int32_t>(parameter.colors[i].backgroundColor)));
+  }
+  PrintKey(out, "output_path", parameter.output_path);
+  PrintKey(out, "convert", parameter.convert);
+  PrintKey(out, "data_size", parameter.data_size);
+  PrintKey(out, "endian", parameter.endian);
+  PrintKey(out, "data_format", parameter.data_format);
+  PrintKey(out, "array_format", parameter.array_format);
+}
+
+ConversionArguments::~ConversionArguments() {
+  delete[] values;
+}
+
+int ConversionArguments::Take(int argumentCount, const char* const* args, const char** settingsFile,
+                              FILE* err) {
+  *settingsFile = nullptr;
+  const char* command = argumentCount > 0 ? args[0] : "";
+  delete[] values;
+  values = new (std::nothrow) const char*[static_cast<size_t>(argumentCount) + kMaxDefaults + 1];
+  if (values == nullptr) {
+    std::fprintf(err, "%s: out of memory\n", kProgramName);
+    return kExitFailed;
+  }
+  values[0] = command;
+  count = 1;
+  bool operandsOnly = false;
+  for (int i = 1; i < argumentCount; ++i) {
+    const char* argument = args[i];
+    if (!operandsOnly && std::strcmp(argument, "--") == 0) operandsOnly = true;
+    if (!operandsOnly && std::strcmp(argument, "--settings") == 0) {
+      if (i + 1 >= argumentCount) {
+        std::fprintf(err, "%s %s: option '--settings' needs a value\nTry '%s %s --help'.\n",
+                     kProgramName, command, kProgramName, command);
+        return kExitUsage;
+      }
+      *settingsFile = args[++i];
+      continue;
+    }
+    if (!operandsOnly && std::strncmp(argument, "--settings=", 11) == 0) {
+      *settingsFile = argument + 11;
+      continue;
+    }
+    values[count++] = argument;
+  }
+  values[count] = nullptr;
+  if (*settingsFile != nullptr && (*settingsFile)[0] == 0) {
+    std::fprintf(err, "%s %s: option '--settings' names no file\nTry '%s %s --help'.\n",
+                 kProgramName, command, kProgramName, command);
+    return kExitUsage;
+  }
+  return 0;
+}
+
+void ConversionArguments::AddStoredDefaults(bool toText, CAppParameter& parameter, FILE* err) {
+  const char* added[kMaxDefaults];
+  int addedCount = 0;
+  auto add = [&](const char* option, const char* value) {
+    CString& text = defaults_[defaultCount_++];
+    if (text.AssignBytes(option, Length(option)) && text.AppendBytes(value, Length(value))) {
+      added[addedCount++] = text.Text();
+    }
+  };
+  const char* file = parameter.settingsPath.Text();
+
+  // The values as the window's boxes show them: a unit size the size box has
+  // no item for leaves the built-in size, as the window converts it.
+  const int32_t size = ClampUnitSize(parameter.data_size);
+  if (size == 1 || size == 2 || size == 4 || size == 8) {
+    const char digit[2] = {static_cast<char>('0' + size), 0};
+    add("--size=", digit);
+  }
+  add("--endian=", ClampByteOrder(parameter.endian) == BigEndian ? "big" : "little");
+
+  if (toText) {
+    // A format the converter cannot use gives way to the default of each unit
+    // size, as it does in the window.
+    const char* format = parameter.data_format.Text();
+    ValueFormat parsed;
+    ValueFormatStatus status = ValueFormatStatus::Valid;
+    if (parameter.data_format.length > kMaxValueFormatBytes) {
+      std::fprintf(err,
+                   "%s: warning: %s: data_format is longer than %d bytes; the default of each "
+                   "unit size applies unless -f is given\n",
+                   kProgramName, file, static_cast<int>(kMaxValueFormatBytes));
+      format = "";
+    } else if (format[0] != 0 && (status = parsed.Parse(format)) != ValueFormatStatus::Valid) {
+      std::fprintf(err,
+                   "%s: warning: %s: data_format '%s' is not usable (%s); the default of each "
+                   "unit size applies unless -f is given\n",
+                   kProgramName, file, format, DescribeValueFormatStatus(status));
+      format = "";
+    }
+    add("--format=", format);
+
+    if (parameter.array_format.length > kMaxTemplateBytes) {
+      std::fprintf(err,
+                   "%s: warning: %s: array_format is longer than %d bytes; the built-in "
+                   "template applies unless -t is given\n",
+                   kProgramName, file, static_cast<int>(kMaxTemplateBytes));
+    } else {
+      add("--template=", parameter.array_format.Text());
+    }
+  }
+
+  if (parameter.output_path.length > 0) {
+    // "-" alone would mean standard output; the stored folder is a folder.
+    const bool dash = std::strcmp(parameter.output_path.Text(), "-") == 0;
+    add("--output=", dash ? "./-" : parameter.output_path.Text());
+  }
+
+  std::memmove(values + 1 + addedCount, values + 1,
+               static_cast<size_t>(count) * sizeof(values[0]));  // with the null at the end
+  for (int i = 0; i < addedCount; ++i)
+    values[1 + i] = added[i];
+  count += addedCount;
+}

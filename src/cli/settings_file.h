@@ -1,0 +1,53 @@
+// The settings file on the command line. brelvix-cli reads brelvix.ini the way
+// the window program does (the current directory first, then beside the
+// program) and takes its conversion defaults from it; options still win.
+// "--settings FILE" reads another file. The tool never writes a settings file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "base/str.h"
+#include "cli/cli.h"
+#include "convert/app_parameter.h"
+
+// Reads the settings: from file when one is given, else from the file the
+// program's own search finds. read tells whether a file was read. Returns 0,
+// or kExitUsage after a message on err when a given file cannot be read; a
+// file the search finds but cannot read leaves the defaults, with a warning.
+int LoadCliSettings(const char* file, CAppParameter& parameter, bool* read, FILE* err);
+
+// Writes "settings_file = PATH", then one "key = value" line for every key,
+// in the order the settings file holds them.
+void ListSettings(CAppParameter& parameter, FILE* out);
+
+// A conversion command's arguments with "--settings" taken out and the stored
+// defaults put right after the command's name, ahead of the user's options,
+// so that an option given on the command line wins.
+class ConversionArguments {
+ public:
+  ConversionArguments() = default;
+  ~ConversionArguments();
+  ConversionArguments(const ConversionArguments&) = delete;
+  ConversionArguments& operator=(const ConversionArguments&) = delete;
+
+  // Copies the arguments (args[0] is the command's name) without any
+  // "--settings FILE" or "--settings=FILE" ahead of "--"; settingsFile gets
+  // the last one given, or null. Returns 0, or kExitUsage after a message.
+  int Take(int count, const char* const* args, const char** settingsFile, FILE* err);
+  // Puts the stored defaults in front: size, byte order and output folder,
+  // and for to-text the value format and the template. A stored value the
+  // command could not take is left out with a warning on err.
+  void AddStoredDefaults(bool toText, CAppParameter& parameter, FILE* err);
+
+  int count = 0;
+  const char** values = nullptr;
+
+ private:
+  static constexpr int kMaxDefaults = 5;
+  CString defaults_[kMaxDefaults];
+  int defaultCount_ = 0;
+};
+
+// Runs a command of the dispatcher's table with the settings file applied.
+int RunWithSettings(const CliCommand& command, int count, const char* const* args);
