@@ -1,0 +1,17 @@
+#include "app/about_dialog.h"
+
+#include "app/app_base.h"
+#include "convert/app_parameter.h"
+#include "resource.h"
+
+void CAboutDialog::OnInitDialog(HWND dialogWindow) {
+  // "Version %s" in a buffer of 32 characters: a longer version is cut.
+  wchar_t text[32] = L"Version ";
+  int used = lstrlenW(text);
+  const wchar_t* version = theAppParameter != nullptr ? theAppParameter->GetVersion() : L"";
+  for (; version != nullptr && *version != 0 && used < 31; ++version)
+    text[used++] = *version;
+  text[used] = 0;
+  SetDlgItemTextW(dialogWindow, IDC_ABOUT_VERSION, text);
+  SetDlgItemTextW(dialogWindow, IDC_ABOUT_EDITION, L"64bit edition");
+}
