@@ -26,11 +26,11 @@ using Rows = std::vector<std::vector<std::wstring>>;
 // What a caught dialog showed when it was answered.
 struct SeenDialog {
   std::wstring caption;
-  std::wstring text;         // the static texts, joined by "|" (a message box's message)
+  std::wstring text;  // the static texts, joined by "|" (a message box's message)
   bool hasYes = false;
   bool hasNo = false;
   bool hasOk = false;
-  int defaultId = 0;         // the default button's id, 0 when none
+  int defaultId = 0;  // the default button's id, 0 when none
 };
 
 // An answer to a dialog; runs on the window's thread inside the dialog's own

@@ -1,0 +1,274 @@
+// The main window as it comes up from the stored settings, the ways it ends,
+// and the output-folder browser.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "support/test_support.h"
+#include "ui/main_window_driver.h"
+
+namespace {
+
+using uitest::MainWindowSession;
+using uitest::SeenDialog;
+
+std::wstring U(const char* utf8) {
+  return test::Utf16(utf8);
+}
+
+// Stores the values in the session's settings file and reads them back, as
+// a start with that file would.
+void StoreAndLoad(CAppParameter& parameter, int32_t convert, int32_t dataSize, int32_t endian,
+                  const char* dataFormat, const char* arrayFormat, const std::wstring& output) {
+  {
+    CAppParameter writer;
+    writer.settingsPath.Assign(parameter.settingsPath);
+    writer.language = parameter.language;
+    writer.convert = convert;
+    writer.data_size = dataSize;
+    writer.endian = endian;
+    writer.data_format.AssignWide(U(dataFormat).c_str());
+    writer.array_format.AssignWide(U(arrayFormat).c_str());
+    writer.output_path.AssignWide(output.c_str());
+    ASSERT_EQ(writer.Save(), 1);
+  }
+  ASSERT_EQ(parameter.Load(), 1);
+}
+
+struct InitCase {
+  const char* name;
+  int32_t language;
+  int32_t convert;
+  int32_t dataSize;
+  int32_t endian;
+  const char* dataFormat;
+  const char* arrayFormat;
+  const wchar_t* output;
+  const char* directionShown;  // UTF-8
+  const char* sizeShown;
+  const char* endianShown;
+  const char* dataFormatShown;
+  const char* arrayFormatShown;
+};
+
+const char kDefaultTemplate[] = "const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};";
+
+const InitCase kInitCases[] = {
+    {"english defaults", 0, 0, 1, 0, "0x%02X", kDefaultTemplate, L"", "Binary -> Text", "1 Byte",
+     "Big Endian", "0x%02X", kDefaultTemplate},
+    {"english convert 5 size 16", 0, 5, 16, 1, "%d,", "x ($ARRAY_DATA)", L"C:\\out\\bin",
+     "Text -> Binary", "8 Byte", "Little Endian", "%d,", "x ($ARRAY_DATA)"},
+    {"english size 3 shows no size", 0, -5, 3, -2, "0x%04X", "t", L"D:\\x", "Binary -> Text", "",
+     "Big Endian", "0x%04X", "t"},
+    {"english size 2", 0, 1, 2, 0, "0x%04X", "t", L"", "Text -> Binary", "2 Byte", "Big Endian",
+     "0x%04X", "t"},
+    {"japanese convert 5 size 16", 1, 5, 16, 7, "0x%02X", kDefaultTemplate, L"C:\\out",
+     "テキスト→バイナリ", "8 Byte", "リトルエンディアン", "0x%02X", kDefaultTemplate},
+    {"japanese size 4", 1, 0, 4, 0, "0x%08X", "t", L"", "バイナリ→テキスト", "4 Byte",
+     "ビッグエンディアン", "0x%08X", "t"},
+    {"japanese size 0 shows no size", 1, 1, 0, 1, "0x%02X", "t", L"", "テキスト→バイナリ", "",
+     "リトルエンディアン", "0x%02X", "t"},
+};
+
+TEST(MainWindowTest, ControlsShowTheStoredSettings) {
+  for (const InitCase& row : kInitCases) {
+    SCOPED_TRACE(row.name);
+    MainWindowSession session(row.language, [&](CAppParameter& parameter) {
+      StoreAndLoad(parameter, row.convert, row.dataSize, row.endian, row.dataFormat,
+                   row.arrayFormat, row.output);
+    });
+    ASSERT_TRUE(session.Start());
+    const bool japanese = row.language == 1;
+
+    EXPECT_EQ(session.ComboSelectedText(IDC_CONVERT), U(row.directionShown));
+    EXPECT_EQ(session.ComboSelectedText(IDC_DATA_SIZE), U(row.sizeShown));
+    EXPECT_EQ(session.ComboSelectedText(IDC_ENDIAN), U(row.endianShown));
+    EXPECT_EQ(session.Text(IDC_DATA_FORMAT), U(row.dataFormatShown));
+    EXPECT_EQ(session.Text(IDC_ARRAY_FORMAT), U(row.arrayFormatShown));
+    EXPECT_EQ(session.Text(IDC_OUTPUT_FOLDER), row.output);
+
+    // The boxes hold their items in order, with the stored integers as data.
+    using Texts = std::vector<std::wstring>;
+    const Texts directions = japanese ? Texts{U("バイナリ→テキスト"), U("テキスト→バイナリ")}
+                                      : Texts{L"Binary -> Text", L"Text -> Binary"};
+    EXPECT_EQ(session.ComboItems(IDC_CONVERT), directions);
+    EXPECT_EQ(session.ComboData(IDC_CONVERT), (std::vector<LPARAM>{0, 1}));
+    EXPECT_EQ(session.ComboItems(IDC_DATA_SIZE),
+              (std::vector<std::wstring>{L"1 Byte", L"2 Byte", L"4 Byte", L"8 Byte"}));
+    EXPECT_EQ(session.ComboData(IDC_DATA_SIZE), (std::vector<LPARAM>{1, 2, 4, 8}));
+    const Texts orders = japanese ? Texts{U("ビッグエンディアン"), U("リトルエンディアン")}
+                                  : Texts{L"Big Endian", L"Little Endian"};
+    EXPECT_EQ(session.ComboItems(IDC_ENDIAN), orders);
+    EXPECT_EQ(session.ComboData(IDC_ENDIAN), (std::vector<LPARAM>{0, 1}));
+
+    const Texts titles = japanese ? Texts{U("入力ファイル名"), U("出力ファイル名"), U("配列名")}
+                                  : Texts{L"Input File", L"Output File", L"Array Name"};
+    EXPECT_EQ(session.ColumnTitles(), titles);
+    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0), 250);
+    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 1, 0), 200);
+    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 2, 0), 200);
+    const LRESULT styles = session.SendTo(IDC_FILE_LIST, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    EXPECT_EQ(styles & LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+    EXPECT_EQ(styles & LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    EXPECT_TRUE(session.ListRows().empty());
+
+    for (const int bar : {IDC_FILE_PROGRESS, IDC_TOTAL_PROGRESS}) {
+      EXPECT_EQ(session.ProgressRange(bar), std::make_pair(0, 100));
+      EXPECT_EQ(session.ProgressPosition(bar), 0);
+    }
+    EXPECT_FALSE(IsWindowEnabled(session.Control(IDC_CANCEL_RUN)));
+    EXPECT_TRUE(IsWindowEnabled(session.Control(IDC_EXECUTE)));
+    EXPECT_NE(session.Send(WM_GETICON, ICON_SMALL, 0), 0) << "the application icon is shown";
+    EXPECT_NE(GetWindowLongW(session.window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0)
+        << "dropped files are accepted";
+    EXPECT_EQ(session.app().mainWindow, session.window());
+
+    session.Command(IDCANCEL);
+    EXPECT_EQ(session.WaitForExit(), 1);
+    EXPECT_TRUE(session.TakeDialogs().empty());
+  }
+}
+
+// The language is fixed for the life of the window, whatever is stored.
+TEST(MainWindowTest, MainDialogTemplateFollowsTheLanguage) {
+  for (const int32_t language : {0, 1}) {
+    SCOPED_TRACE(language);
+    MainWindowSession session(language);
+    ASSERT_TRUE(session.Start());
+    EXPECT_EQ(session.app().GetMainDialogId(),
+              MAKEINTRESOURCEW(language == 1 ? IDD_MAIN_JAPANESE : IDD_MAIN_ENGLISH));
+    wchar_t text[64] = {};
+    GetWindowTextW(session.Control(IDC_ADD), text, 64);
+    EXPECT_EQ(std::wstring(text), language == 1 ? U("追加") : L"Add");
+    session.Command(IDCANCEL);
+    EXPECT_EQ(session.WaitForExit(), 1);
+  }
+}
+
+struct ExitCase {
+  const char* name;
+  void (*end)(MainWindowSession&);
+};
+
+const ExitCase kExitCases[] = {
+    {"Esc key",
+     [](MainWindowSession& s) { s.Post(s.Control(IDC_ADD), WM_KEYDOWN, VK_ESCAPE, 0x00010001); }},
+    {"command 2", [](MainWindowSession& s) { s.Command(IDCANCEL); }},
+    {"File > Exit",
+     [](MainWindowSession& s) { s.Post(s.window(), WM_COMMAND, MAKEWPARAM(ID_FILE_EXIT, 0), 0); }},
+    {"close box", [](MainWindowSession& s) { s.Post(s.window(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+};
+
+TEST(MainWindowTest, EscExitAndCloseBoxEndWithExitCode1) {
+  for (const ExitCase& row : kExitCases) {
+    SCOPED_TRACE(row.name);
+    MainWindowSession session(0);
+    ASSERT_TRUE(session.Start());
+    row.end(session);
+    EXPECT_EQ(session.WaitForExit(), 1);
+    EXPECT_TRUE(session.TakeDialogs().empty()) << "no question on the way out";
+  }
+}
+
+TEST(MainWindowTest, EnterDoesNothingButBreaksTheLineInTheTemplate) {
+  MainWindowSession session(0);
+  ASSERT_TRUE(session.Start());
+  session.SetText(IDC_OUTPUT_FOLDER, L"C:\\kept");
+
+  session.Post(session.Control(IDC_OUTPUT_FOLDER), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  session.Command(IDOK);
+  ASSERT_TRUE(session.Flush());
+  ASSERT_TRUE(session.Flush()) << "the characters the keys made are handled too";
+  EXPECT_TRUE(session.Running());
+  EXPECT_TRUE(IsWindow(session.window()));
+  EXPECT_EQ(session.Text(IDC_OUTPUT_FOLDER), L"C:\\kept");
+  EXPECT_TRUE(session.TakeDialogs().empty());
+
+  // In the multi-line template Enter starts a new line.
+  session.SetText(IDC_ARRAY_FORMAT, L"ab");
+  session.SendTo(IDC_ARRAY_FORMAT, EM_SETSEL, 1, 1);
+  session.Post(session.Control(IDC_ARRAY_FORMAT), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  ASSERT_TRUE(session.Flush());
+  ASSERT_TRUE(session.Flush());
+  EXPECT_EQ(session.Text(IDC_ARRAY_FORMAT), L"a\r\nb");
+  EXPECT_TRUE(session.Running());
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+// Selects folder in the folder browser and presses OK.
+uitest::DialogAction BrowseTo(const std::filesystem::path& folder) {
+  return [folder](HWND dialog) {
+    const std::wstring path = test::WidePath(folder);
+    const std::wstring name = test::WidePath(folder.filename());
+    HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
+    // Wine's browser may miss a folder made moments ago on the first try,
+    // while it expands the parent; a second try finds it.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+      wchar_t text[MAX_PATH] = {};
+      TVITEMW item = {};
+      item.mask = TVIF_TEXT;
+      item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+      item.pszText = text;
+      item.cchTextMax = MAX_PATH;
+      SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+      if (tree == nullptr || _wcsicmp(text, name.c_str()) == 0) break;
+    }
+    uitest::ClickButton(dialog, IDOK);
+  };
+}
+
+TEST(MainWindowTest, BrowsedFolderIsShownAndStoredAtOnce) {
+  for (const int32_t language : {0, 1}) {
+    SCOPED_TRACE(language);
+    MainWindowSession session(language);
+    ASSERT_TRUE(session.Start());
+    const std::filesystem::path chosen = session.folder() / "out";
+    std::filesystem::create_directory(chosen);
+    const std::wstring chosenPath = test::WidePath(chosen);
+
+    // Cancel changes nothing and writes nothing.
+    session.SetText(IDC_OUTPUT_FOLDER, L"typed");
+    session.Answer(uitest::PressButton(IDCANCEL));
+    session.Command(IDC_BROWSE_OUTPUT);
+    EXPECT_EQ(session.Text(IDC_OUTPUT_FOLDER), L"typed");
+    EXPECT_TRUE(session.app().outputFolder.IsEmpty());
+    EXPECT_FALSE(std::filesystem::exists(session.settingsFile()));
+    std::vector<SeenDialog> seen = session.TakeDialogs();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_NE(seen[0].text.find(language == 1 ? U("出力先フォルダを選択してください")
+                                              : L"Select output folder"),
+              std::wstring::npos)
+        << "the browser's title line";
+
+    session.Answer(BrowseTo(chosen));
+    session.Command(IDC_BROWSE_OUTPUT);
+    EXPECT_EQ(session.TakeDialogs().size(), 1u);
+    EXPECT_EQ(_wcsicmp(session.Text(IDC_OUTPUT_FOLDER).c_str(), chosenPath.c_str()), 0)
+        << "shown: " << testing::PrintToString(session.Text(IDC_OUTPUT_FOLDER));
+    const std::wstring shown = session.Text(IDC_OUTPUT_FOLDER);
+    CString expected;
+    expected.AssignWide(shown.c_str());
+    EXPECT_STREQ(session.app().outputFolder.Text(), expected.Text());
+
+    // On disk at once, before the window ends.
+    CAppParameter stored;
+    stored.settingsPath.Assign(session.parameter().settingsPath);
+    ASSERT_EQ(stored.Load(), 1);
+    EXPECT_STREQ(stored.output_path.Text(), expected.Text());
+
+    session.Command(IDCANCEL);
+    EXPECT_EQ(session.WaitForExit(), 1);
+  }
+}
+
+}  // namespace
