@@ -1,5 +1,5 @@
 # Set-up and test entry points; the builds themselves are CMake presets.
-.PHONY: all deps build test clean
+.PHONY: all deps build test run clean
 
 all: build
 
@@ -12,6 +12,11 @@ build: deps
 
 test: deps
 	@scripts/test.sh
+
+# Builds the Windows program and starts it (under Wine on Linux; without a
+# display it saves build/screenshot.png of the main window instead).
+run: deps
+	@scripts/run.sh
 
 clean:
 	rm -rf build
