@@ -16,6 +16,9 @@ constexpr size_t kMarkerLength = 13;
 // The separators and the row break never need more than this of the 100
 // bytes kept free.
 constexpr int32_t kReserve = 100;
+// From this input size on, 2-byte units are formatted from a table of all
+// 65536 texts; filling it costs about as much as formatting this many.
+constexpr uint64_t kWideTableMinimum = uint64_t{256} << 10;
 
 constexpr bool kBigEndianMachine = std::endian::native == std::endian::big;
 
@@ -118,27 +121,27 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
     return true;
   }
   rowsEnded_ = false;
-  if (unitSize_ == 1) BuildByteTable();
+  if (unitSize_ == 1) BuildTable(256);
+  if (unitSize_ == 2 && totalSize_ >= kWideTableMinimum) BuildTable(65536);
   return true;
 }
 
-bool BinaryToTextStream::BuildByteTable() {
+void BinaryToTextStream::BuildTable(size_t entries) {
   const int32_t longest = format_.MaxLength();
-  tableStride_ = longest <= 8 ? 8 : longest <= 16 ? 16 : longest <= 32 ? 32 : 0;
-  if (tableStride_ == 0) return false;
-  table_ = new (std::nothrow) char[256 * static_cast<size_t>(tableStride_)];
-  if (table_ == nullptr) {
-    // The values are then formatted one by one, to the same text.
-    tableStride_ = 0;
-    return false;
+  const int32_t stride = longest <= 8 ? 8 : longest <= 16 ? 16 : longest <= 32 ? 32 : 0;
+  if (stride == 0) return;
+  // Without the table the values are formatted one by one, to the same text.
+  table_ = new (std::nothrow) char[entries * (static_cast<size_t>(stride) + 1)];
+  if (table_ == nullptr) return;
+  auto* lengths = reinterpret_cast<uint8_t*>(table_ + entries * static_cast<size_t>(stride));
+  char text[kValueTextCapacity] = {};
+  for (size_t value = 0; value < entries; ++value) {
+    const int32_t n = format_.Format(value, text);
+    std::memcpy(table_ + value * static_cast<size_t>(stride), text, static_cast<size_t>(stride));
+    lengths[value] = static_cast<uint8_t>(n);
   }
-  char text[kValueTextCapacity];
-  for (int value = 0; value < 256; ++value) {
-    const int32_t n = format_.Format(static_cast<uint64_t>(value), text);
-    std::memcpy(table_ + value * tableStride_, text, static_cast<size_t>(tableStride_));
-    tableLength_[value] = static_cast<uint8_t>(n);
-  }
-  return true;
+  tableLength_ = lengths;
+  tableStride_ = stride;
 }
 
 bool BinaryToTextStream::FlushRows() {
@@ -210,7 +213,16 @@ size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units) {
 size_t BinaryToTextStream::EmitUnits(const uint8_t* data, size_t units) {
   switch (unitSize_) {
     case 2:
-      return swap_ ? EmitRun<2, true, 0>(data, units) : EmitRun<2, false, 0>(data, units);
+      switch (tableStride_) {
+        case 8:
+          return swap_ ? EmitRun<2, true, 8>(data, units) : EmitRun<2, false, 8>(data, units);
+        case 16:
+          return swap_ ? EmitRun<2, true, 16>(data, units) : EmitRun<2, false, 16>(data, units);
+        case 32:
+          return swap_ ? EmitRun<2, true, 32>(data, units) : EmitRun<2, false, 32>(data, units);
+        default:
+          return swap_ ? EmitRun<2, true, 0>(data, units) : EmitRun<2, false, 0>(data, units);
+      }
     case 4:
       return swap_ ? EmitRun<4, true, 0>(data, units) : EmitRun<4, false, 0>(data, units);
     case 8:
@@ -266,6 +278,7 @@ void BinaryToTextStream::EndRows() {
   buffer_ = nullptr;
   delete[] table_;
   table_ = nullptr;
+  tableLength_ = nullptr;
   tableStride_ = 0;
   rowsEnded_ = true;
 }

@@ -55,7 +55,7 @@ class BinaryToTextStream {
   bool WriteText(const char* text, size_t length);
   bool FlushRows();
   void EndRows();
-  bool BuildByteTable();
+  void BuildTable(size_t entries);
   void EmitUnit(const uint8_t* unit);
   template <int kUnit, bool kSwap, int kStride>
   size_t EmitRun(const uint8_t* data, size_t units);
@@ -83,10 +83,10 @@ class BinaryToTextStream {
   uint8_t carry_[8] = {};  // a unit split between two blocks
   int32_t carryLength_ = 0;
 
-  // For 1-byte units: the text of each byte value at a fixed stride, with
-  // its length.
+  // For 1-byte units, and 2-byte units of large inputs: the text of every
+  // unit value at a fixed stride, then the length of each text.
   char* table_ = nullptr;
-  uint8_t tableLength_[256] = {};
+  const uint8_t* tableLength_ = nullptr;
   int32_t tableStride_ = 0;
 };
 

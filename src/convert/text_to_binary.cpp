@@ -1,6 +1,7 @@
 #include "convert/text_to_binary.h"
 
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <new>
 
@@ -14,6 +15,10 @@ constexpr bool kBigEndianMachine = std::endian::native == std::endian::big;
 // Byte classes inside a number: 0 to 15 a hex digit's value, then these.
 constexpr uint8_t kSeparator = 16;
 constexpr uint8_t kForeign = 17;
+// A short number is taken whole when more than this many bytes follow its
+// prefix: 16 digits, the byte that ends them, and one more, so that the
+// ending byte is never the last of the block.
+constexpr std::ptrdiff_t kShortNumberSpan = 17;
 
 struct ByteClasses {
   uint8_t of[256];
@@ -113,68 +118,119 @@ template <int kUnit, bool kSwap>
 void TextToBinaryStream::Scan(const char* text, size_t count) {
   // The scanner state lives in locals for the loop; the stores into the
   // buffer would otherwise make the compiler reload the members per byte.
+  // Every byte is one step that first looks at the cancel flag; a prefix
+  // takes its second byte along in the same step.
   const std::atomic<int32_t>& cancel = monitor_.cancelRequested;
   const auto* p = reinterpret_cast<const uint8_t*>(text);
   const uint8_t* const end = p + count;
+  const uint8_t* const start = p;
+  const uint64_t base = position_;
   uint8_t* const buffer = buffer_;
   int32_t offset = offset_;
   bool inNumber = inNumber_;
   bool hasDigit = hasDigit_;
   uint64_t value = accumulator_;
-  const uint8_t* const start = p;
-  const uint64_t base = position_;
+  bool stop = false;
 
-  while (p < end) {
+  while (p < end && !stop) {
     if (cancel.load(std::memory_order_relaxed) != 0) {
       cancelled_ = true;
       stopped_ = true;
       break;
     }
-    if (offset + kReserve >= kUnitBufferSize) {
-      offset_ = offset;
-      position_ = base + static_cast<uint64_t>(p - start);
-      if (!FlushUnits()) return;
-      offset = 0;
-    }
-    const uint8_t b = *p;
     if (!inNumber) {
-      if (b == '0' || b == '&') {
-        if (p + 1 == end) {
-          // Whether this begins a prefix depends on the next block.
-          pending_ = b == '0' ? Pending::Zero : Pending::Ampersand;
-          ++p;
+      // Only units make the buffer fill, so of the steps between numbers
+      // only the first after a unit can find it full.
+      if (offset + kReserve >= kUnitBufferSize) {
+        offset_ = offset;
+        position_ = base + static_cast<uint64_t>(p - start);
+        if (!FlushUnits()) return;
+        offset = 0;
+      }
+      for (;;) {
+        const uint8_t b = *p;
+        if (b == '0' || b == '&') {
+          if (p + 1 == end) {
+            // Whether this begins a prefix depends on the next block.
+            pending_ = b == '0' ? Pending::Zero : Pending::Ampersand;
+            ++p;
+            stop = true;
+            break;
+          }
+          const uint8_t next = p[1];
+          if (b == '0' ? next == 'x' : (next == 'H' || next == 'h')) {
+            inNumber = true;
+            hasDigit = false;
+            value = 0;
+            p += 2;
+            break;
+          }
+        }
+        if (++p == end) break;
+        if (cancel.load(std::memory_order_relaxed) != 0) {
+          cancelled_ = true;
+          stopped_ = true;
+          stop = true;
           break;
         }
-        const uint8_t next = p[1];
-        if (b == '0' ? next == 'x' : (next == 'H' || next == 'h')) {
-          inNumber = true;
-          hasDigit = false;
-          value = 0;
-          p += 2;
-          continue;
-        }
       }
-      ++p;
+      if (!inNumber || stop || end - p <= kShortNumberSpan) continue;
+      // A number of up to 16 digits whose end lies well inside the block is
+      // taken whole. The flag is read for its first step, so a cancel made
+      // by the progress report just before is seen; the reads for the steps
+      // that follow would only repeat it, and a relaxed read may be merged
+      // with those anyway.
+      if (cancel.load(std::memory_order_relaxed) != 0) {
+        cancelled_ = true;
+        stopped_ = true;
+        break;
+      }
+      uint64_t digits = 0;
+      int32_t k = 0;
+      uint8_t kind = kClasses.of[p[0]];
+      while (kind < 16) {
+        digits = (digits << 4) | kind;
+        kind = kClasses.of[p[++k]];
+        if (k == 16) break;
+      }
+      if (k == 16 && kind < 16) {
+        // More digits follow: go on one byte at a time.
+        value = digits;
+        hasDigit = true;
+        p += k;
+        continue;
+      }
+      inNumber = false;
+      if (kind == kSeparator) offset += StoreUnit<kUnit, kSwap>(buffer + offset, digits);
+      p += k + 1;
       continue;
     }
-    const uint8_t kind = kClasses.of[b];
-    if (kind < 16) {
-      value = (value << 4) | kind;
-      hasDigit = true;
-    } else if (kind == kSeparator) {
-      offset += StoreUnit<kUnit, kSwap>(buffer + offset, value);
+    for (;;) {
+      const uint8_t kind = kClasses.of[*p];
+      if (kind < 16) {
+        value = (value << 4) | kind;
+        hasDigit = true;
+        if (++p == end) break;
+        if (cancel.load(std::memory_order_relaxed) != 0) {
+          cancelled_ = true;
+          stopped_ = true;
+          stop = true;
+          break;
+        }
+        continue;
+      }
       inNumber = false;
-    } else {
-      inNumber = false;
-      if (p + 1 == end) {
+      if (kind == kSeparator) {
+        offset += StoreUnit<kUnit, kSwap>(buffer + offset, value);
+      } else if (p + 1 == end) {
         // Written only if this turns out to be the last byte of the text.
         pending_ = Pending::Foreign;
         inNumber = true;
-        ++p;
-        break;
+        stop = true;
       }
+      ++p;
+      break;
     }
-    ++p;
   }
   offset_ = offset;
   inNumber_ = inNumber;

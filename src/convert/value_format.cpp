@@ -6,70 +6,123 @@
 
 namespace {
 
-// Two digits per entry, so that each table step produces two characters.
-struct DigitPairs {
-  char hexUpper[512];
-  char hexLower[512];
-  char decimal[200];
-  constexpr DigitPairs() : hexUpper(), hexLower(), decimal() {
-    const char* upper = "0123456789ABCDEF";
-    const char* lower = "0123456789abcdef";
-    for (int i = 0; i < 256; ++i) {
-      hexUpper[2 * i] = upper[i >> 4];
-      hexUpper[2 * i + 1] = upper[i & 15];
-      hexLower[2 * i] = lower[i >> 4];
-      hexLower[2 * i + 1] = lower[i & 15];
-    }
+constexpr bool kLittleEndianMachine = std::endian::native == std::endian::little;
+
+struct DecimalPairs {
+  char text[200];
+  constexpr DecimalPairs() : text() {
     for (int i = 0; i < 100; ++i) {
-      decimal[2 * i] = static_cast<char>('0' + i / 10);
-      decimal[2 * i + 1] = static_cast<char>('0' + i % 10);
+      text[2 * i] = static_cast<char>('0' + i / 10);
+      text[2 * i + 1] = static_cast<char>('0' + i % 10);
     }
   }
 };
-constexpr DigitPairs kPairs;
+constexpr DecimalPairs kDecimalPairs;
 
-// Writes the digits of value (> 0) so that they end just before end;
-// returns how many there are.
-int32_t HexDigits(uint64_t value, char* end, const char* pairs) {
-  const int32_t count = (std::bit_width(value) + 3) / 4;
-  char* p = end;
-  while (value >= 0x100) {
-    p -= 2;
-    std::memcpy(p, pairs + 2 * (value & 0xFF), 2);
-    value >>= 8;
-  }
-  if (value >= 0x10) {
-    p -= 2;
-    std::memcpy(p, pairs + 2 * value, 2);
-  } else {
-    *--p = pairs[2 * value + 1];
-  }
-  return count;
+constexpr uint64_t kPowersOfTen[20] = {1ull,
+                                       10ull,
+                                       100ull,
+                                       1000ull,
+                                       10000ull,
+                                       100000ull,
+                                       1000000ull,
+                                       10000000ull,
+                                       100000000ull,
+                                       1000000000ull,
+                                       10000000000ull,
+                                       100000000000ull,
+                                       1000000000000ull,
+                                       10000000000000ull,
+                                       100000000000000ull,
+                                       1000000000000000ull,
+                                       10000000000000000ull,
+                                       100000000000000000ull,
+                                       1000000000000000000ull,
+                                       10000000000000000000ull};
+
+// Digits of value > 0 in each base.
+int32_t DecimalCount(uint64_t value) {
+  // 1233 / 4096 is just above log10(2): t is the count or one more.
+  const int32_t t = (std::bit_width(value) * 1233) >> 12;
+  return t + (value >= kPowersOfTen[t] ? 1 : 0);
 }
 
-int32_t DecimalDigits(uint64_t value, char* end) {
-  char* p = end;
+int32_t HexCount(uint64_t value) {
+  return (std::bit_width(value) + 3) / 4;
+}
+
+int32_t OctalCount(uint64_t value) {
+  return (std::bit_width(value) + 2) / 3;
+}
+
+// The last count (1 to 8) hex digits of x as characters, the most
+// significant first in memory. Each nibble is spread into a byte of its own
+// and all are turned into digits or letters at once.
+uint64_t HexChars(uint32_t x, int32_t count, uint64_t letterOffset) {
+  uint64_t v = x;
+  v = (v | (v << 16)) & 0x0000FFFF0000FFFFull;
+  v = (v | (v << 8)) & 0x00FF00FF00FF00FFull;
+  v = (v | (v << 4)) & 0x0F0F0F0F0F0F0F0Full;
+  const uint64_t letters = ((v + 0x0606060606060606ull) >> 4) & 0x0101010101010101ull;
+  v += 0x3030303030303030ull + letters * letterOffset;
+  // The least significant digit is the lowest byte: shift the wanted digits
+  // to the top, then turn the order around for memory.
+  v <<= 8 * (8 - count);
+  if constexpr (kLittleEndianMachine) v = __builtin_bswap64(v);
+  return v;
+}
+
+// Writes count hex digits of value (count <= 16) at out; may store up to 16
+// bytes from out. The characters are stored straight from registers.
+void WriteHex(uint64_t value, int32_t count, bool upper, char* out) {
+  const uint64_t letterOffset = upper ? 'A' - '0' - 10 : 'a' - '0' - 10;
+  if (count > 8) {
+    const uint64_t high = HexChars(static_cast<uint32_t>(value >> 32), count - 8, letterOffset);
+    std::memcpy(out, &high, 8);
+    out += count - 8;
+    count = 8;
+  }
+  const uint64_t low = HexChars(static_cast<uint32_t>(value), count, letterOffset);
+  std::memcpy(out, &low, 8);
+}
+
+void WriteDecimal(uint64_t value, int32_t count, char* out) {
+  char* p = out + count;
   while (value >= 100) {
     p -= 2;
-    std::memcpy(p, kPairs.decimal + 2 * (value % 100), 2);
+    std::memcpy(p, kDecimalPairs.text + 2 * (value % 100), 2);
     value /= 100;
   }
   if (value >= 10) {
-    p -= 2;
-    std::memcpy(p, kPairs.decimal + 2 * value, 2);
+    std::memcpy(p - 2, kDecimalPairs.text + 2 * value, 2);
   } else {
-    *--p = static_cast<char>('0' + value);
+    p[-1] = static_cast<char>('0' + value);
   }
-  return static_cast<int32_t>(end - p);
 }
 
-int32_t OctalDigits(uint64_t value, char* end) {
-  char* p = end;
-  do {
+void WriteOctal(uint64_t value, int32_t count, char* out) {
+  for (char* p = out + count; p > out; value >>= 3)
     *--p = static_cast<char>('0' + (value & 7));
-    value >>= 3;
-  } while (value != 0);
-  return static_cast<int32_t>(end - p);
+}
+
+// Copies length bytes, in one fixed-size move when they are few; may store
+// up to 32 bytes from out.
+void CopyText(char* out, const char* text, int32_t length) {
+  if (length <= 16) {
+    std::memcpy(out, text, 16);
+  } else if (length <= 32) {
+    std::memcpy(out, text, 32);
+  } else {
+    std::memcpy(out, text, static_cast<size_t>(length));
+  }
+}
+
+// Fills count bytes with c in 16-byte stores; may store up to 15 bytes more.
+void Fill(char* out, char c, int32_t count) {
+  char block[16];
+  std::memset(block, c, sizeof block);
+  for (int32_t i = 0; i < count; i += 16)
+    std::memcpy(out + i, block, 16);
 }
 
 // The most digits a value of the given width has in the given base.
@@ -277,32 +330,25 @@ int32_t ValueFormat::Format(uint64_t value, char* out) const {
     value = ~value + 1;
   }
 
-  char digitBuffer[24];
-  char* const digitEnd = digitBuffer + sizeof digitBuffer;
   int32_t digitCount = 0;
   if (value != 0) {
-    if (base_ == 16) {
-      digitCount = HexDigits(value, digitEnd, upper_ ? kPairs.hexUpper : kPairs.hexLower);
-    } else if (base_ == 10) {
-      digitCount = DecimalDigits(value, digitEnd);
-    } else {
-      digitCount = OctalDigits(value, digitEnd);
-    }
+    digitCount = base_ == 16   ? HexCount(value)
+                 : base_ == 10 ? DecimalCount(value)
+                               : OctalCount(value);
   } else if (precision_ != 0) {
-    digitEnd[-1] = '0';
     digitCount = 1;
   }
-
   int32_t zeros = precision_ > digitCount ? precision_ - digitCount : 0;
-  if (alternate_ && base_ == 8 && zeros == 0 && digitCount > 0 && digitEnd[-digitCount] != '0') {
-    zeros = 1;
-  }
+  if (alternate_ && base_ == 8 && zeros == 0) {
+    // The leading digit of a value other than 0 is never 0.
+    if (value != 0) zeros = 1;
 #if !defined(_WIN32)
-  // "%#.0o" prints "0" for zero here; the MinGW-w64 printf prints nothing.
-  if (alternate_ && base_ == 8 && digitCount == 0 && zeros == 0) zeros = 1;
+    // "%#.0o" prints "0" for zero here; the MinGW-w64 printf prints nothing.
+    if (digitCount == 0) zeros = 1;
 #endif
+  }
 
-  char lead[2];
+  char lead[2] = {0, 0};
   int32_t leadLength = 0;
   if (negative) {
     lead[leadLength++] = '-';
@@ -316,27 +362,40 @@ int32_t ValueFormat::Format(uint64_t value, char* out) const {
     lead[leadLength++] = upper_ ? 'X' : 'x';
   }
 
+  // Every store below may run past its text into room that a later store
+  // or the next value overwrites; out holds kValueTextCapacity bytes, and
+  // the text itself is at most kMaxValueText long.
   char* p = out;
-  std::memcpy(p, prefix_, static_cast<size_t>(prefixLength_));
+  CopyText(p, prefix_, prefixLength_);
   p += prefixLength_;
   const int32_t body = leadLength + zeros + digitCount;
   const int32_t pad = width_ > body ? width_ - body : 0;
   if (pad > 0 && !leftAlign_ && !zeroPad_) {
-    std::memset(p, ' ', static_cast<size_t>(pad));
+    Fill(p, ' ', pad);
     p += pad;
   }
-  std::memcpy(p, lead, static_cast<size_t>(leadLength));
+  std::memcpy(p, lead, 2);
   p += leadLength;
-  if (pad > 0 && zeroPad_) zeros += pad;
-  std::memset(p, '0', static_cast<size_t>(zeros));
-  p += zeros;
-  std::memcpy(p, digitEnd - digitCount, static_cast<size_t>(digitCount));
-  p += digitCount;
+  if (zeroPad_) zeros += pad;
+  if (zeros > 0) {
+    Fill(p, '0', zeros);
+    p += zeros;
+  }
+  if (digitCount > 0) {
+    if (base_ == 16) {
+      WriteHex(value, digitCount, upper_, p);
+    } else if (base_ == 10) {
+      WriteDecimal(value, digitCount, p);
+    } else {
+      WriteOctal(value, digitCount, p);
+    }
+    p += digitCount;
+  }
   if (pad > 0 && leftAlign_) {
-    std::memset(p, ' ', static_cast<size_t>(pad));
+    Fill(p, ' ', pad);
     p += pad;
   }
-  std::memcpy(p, suffix_, static_cast<size_t>(suffixLength_));
+  CopyText(p, suffix_, suffixLength_);
   p += suffixLength_;
   return static_cast<int32_t>(p - out);
 }

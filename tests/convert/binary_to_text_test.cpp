@@ -261,6 +261,24 @@ TEST(BinaryToTextTest, EveryByteValueInEveryFormat) {
   }
 }
 
+TEST(BinaryToTextTest, LargeInputsGiveTheSameTextAsSmallOnes) {
+  // Large inputs of 1- and 2-byte units are formatted through tables of
+  // every value; each text length class has its own table layout.
+  const auto data = RandomBytes(260 * 1024 + 1, 13);
+  const char* formats[] = {"", "&H%04X", "%#06llx", "%-20u|", "%40x"};
+  for (const char* format : formats) {
+    for (int unitSize : {1, 2}) {
+      for (int byteOrder = 0; byteOrder <= (unitSize == 1 ? 0 : 1); ++byteOrder) {
+        SCOPED_TRACE(std::string("format \"") + format + "\" unit " + std::to_string(unitSize) +
+                     " order " + std::to_string(byteOrder));
+        Settings s{byteOrder, unitSize, format, "($ARRAY_DATA)", ""};
+        EXPECT_TRUE(Convert(data, s) ==
+                    ReferenceBinaryToText(data, byteOrder, unitSize, format, "($ARRAY_DATA)", ""));
+      }
+    }
+  }
+}
+
 TEST(BinaryToTextTest, BlockBoundariesDoNotChangeTheText) {
   const auto data = RandomBytes(3000, 5);
   struct Row {

@@ -109,7 +109,8 @@ TEST(TextToBinaryTest, EdgeCases) {
 
 // Text rich in the bytes the scanner cares about.
 std::string TrickyText(size_t length, uint32_t seed) {
-  static const char kAlphabet[] = "0x0x0x&H&h&X,, \t\r\n0123456789abcdefABCDEFXxHhg;[]()";
+  static const char kAlphabet[] =
+      "0x0x0x&H&h&X,, \t\r\n0123456789abcdefABCDEFXxHhg;[]()/:@G`\x80\xC1\xE6\xFF";
   const auto noise = RandomBytes(length, seed);
   std::string text(length, ' ');
   for (size_t i = 0; i < length; ++i)
@@ -126,6 +127,22 @@ TEST(TextToBinaryTest, MatchesThePlainAlgorithm) {
                      " order " + std::to_string(byteOrder));
         EXPECT_EQ(Convert(text, byteOrder, unitSize),
                   ReferenceTextToBinary(text, byteOrder, unitSize));
+      }
+    }
+  }
+}
+
+TEST(TextToBinaryTest, EveryByteValueInsideAndAfterDigits) {
+  // Digits are classified several at a time; every byte value at every
+  // place of a number must count as what it is.
+  for (int value = 0; value < 256; ++value) {
+    for (int place = 0; place <= 17; ++place) {
+      const std::string number =
+          "0x" + std::string(static_cast<size_t>(place), 'c') + static_cast<char>(value) + "5,";
+      const std::string text = number + "0x9,0xfF,&h1 " + number + std::string(20, ' ');
+      SCOPED_TRACE("byte " + std::to_string(value) + " after " + std::to_string(place) + " digits");
+      for (int unitSize : {1, 8}) {
+        EXPECT_EQ(Convert(text, 0, unitSize), ReferenceTextToBinary(text, 0, unitSize));
       }
     }
   }
