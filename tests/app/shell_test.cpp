@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,10 @@ struct FirstStartRow {
   const wchar_t* offered;  // the item shown selected
   int language;            // the language the program then uses and stores
 };
+
+void PrintTo(const FirstStartRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class FirstStartTest : public ShellTest, public ::testing::WithParamInterface<FirstStartRow> {};
 
@@ -133,6 +138,10 @@ struct StoredRow {
   int language;
 };
 
+void PrintTo(const StoredRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
 class StoredLanguageTest : public ShellTest, public ::testing::WithParamInterface<StoredRow> {};
 
 TEST_P(StoredLanguageTest, ShowsTheMainDialogAtOnceAndWritesNothing) {
@@ -174,6 +183,10 @@ struct MenuLanguageRow {
   const wchar_t* offered;
   int stored;  // language in the file afterwards
 };
+
+void PrintTo(const MenuLanguageRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class MenuLanguageTest : public ShellTest, public ::testing::WithParamInterface<MenuLanguageRow> {};
 
@@ -240,6 +253,10 @@ struct AboutRow {
   const wchar_t* caption;
 };
 
+void PrintTo(const AboutRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
 class AboutTest : public ShellTest, public ::testing::WithParamInterface<AboutRow> {};
 
 TEST_P(AboutTest, ShowsVersionAndEdition) {
@@ -300,6 +317,10 @@ struct EndRow {
   WPARAM wParam;
   int exitCalls;  // the frame's exit runs for Esc and File > Exit only
 };
+
+void PrintTo(const EndRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class EndTest : public ShellTest, public ::testing::WithParamInterface<EndRow> {};
 
@@ -420,6 +441,10 @@ struct RoutingRow {
   int cancelCalls;
 };
 
+void PrintTo(const RoutingRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
 class DialogRoutingTest : public ShellTest, public ::testing::WithParamInterface<RoutingRow> {};
 
 TEST_P(DialogRoutingTest, OkAndCancelDecideTheResult) {
@@ -477,6 +502,10 @@ struct ChooserRow {
   INT_PTR result;
   int after;
 };
+
+void PrintTo(const ChooserRow& row, std::ostream* out) {
+  *out << row.name;
+}
 
 class ChooserTest : public ShellTest, public ::testing::WithParamInterface<ChooserRow> {};
 
