@@ -20,6 +20,27 @@ namespace {
 constexpr DWORD kWaitLimitMs = 60000;
 constexpr UINT_PTR kAnswerTimerId = 0x5177;
 
+// Wine waits up to two seconds for a window manager to confirm that a closed
+// dialog is gone, and the test display has none. Unmanaged windows skip that
+// wait. Wine reads the setting when its display driver starts, which may be
+// before this runs, so it takes effect from the binary's next run on.
+struct UnmanagedWineWindows {
+  UnmanagedWineWindows() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) return;
+    wchar_t program[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    const wchar_t* name = program;
+    for (const wchar_t* c = program; *c != 0; ++c) {
+      if (*c == L'\\' || *c == L'/') name = c + 1;
+    }
+    const std::wstring key =
+        std::wstring(L"Software\\Wine\\AppDefaults\\") + name + L"\\X11 Driver";
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Managed", REG_SZ, L"N", 2 * sizeof(wchar_t));
+  }
+} g_unmanagedWineWindows;
+
 MainWindowSession* g_session = nullptr;
 HHOOK g_hook = nullptr;
 
@@ -66,6 +87,16 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM param) {
   if (!texts->joined.empty()) texts->joined += L"|";
   texts->joined += text;
   return TRUE;
+}
+
+// The default push button: marked by its style (a message box marks it so)
+// or named by the dialog.
+BOOL CALLBACK FindDefaultButton(HWND child, LPARAM param) {
+  auto* found = reinterpret_cast<int*>(param);
+  if (_wcsicmp(ClassName(child).c_str(), L"Button") != 0) return TRUE;
+  if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) != BS_DEFPUSHBUTTON) return TRUE;
+  *found = GetDlgCtrlID(child);
+  return FALSE;
 }
 
 bool HasButton(HWND dialog, int id) {
@@ -237,8 +268,11 @@ void MainWindowSession::AnswerDialog(HWND dialog) {
   seen.hasYes = HasButton(dialog, IDYES);
   seen.hasNo = HasButton(dialog, IDNO);
   seen.hasOk = HasButton(dialog, IDOK);
-  const LRESULT defaultId = SendMessageW(dialog, DM_GETDEFID, 0, 0);
-  if (HIWORD(defaultId) == DC_HASDEFID) seen.defaultId = LOWORD(defaultId);
+  EnumChildWindows(dialog, &FindDefaultButton, reinterpret_cast<LPARAM>(&seen.defaultId));
+  if (seen.defaultId == 0) {
+    const LRESULT defaultId = SendMessageW(dialog, DM_GETDEFID, 0, 0);
+    if (HIWORD(defaultId) == DC_HASDEFID) seen.defaultId = LOWORD(defaultId);
+  }
 
   DialogAction action;
   {

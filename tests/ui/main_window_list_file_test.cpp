@@ -1,0 +1,339 @@
+// File > Open, Save and Save As in the main window: the settings controls and
+// the rows go into a list file and come back from it.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "support/test_support.h"
+#include "ui/main_window_driver.h"
+
+namespace {
+
+using uitest::MainWindowSession;
+using uitest::Rows;
+using uitest::SeenDialog;
+
+std::wstring U(const char* utf8) {
+  return test::Utf16(utf8);
+}
+
+std::wstring Path(const std::filesystem::path& path) {
+  return test::WidePath(path);
+}
+
+// ASCII paths only, so the narrow form is the same text.
+std::string Narrow(const std::wstring& text) {
+  return std::string(text.begin(), text.end());
+}
+
+std::string FileText(const std::filesystem::path& path) {
+  const std::vector<uint8_t> bytes = test::ReadAll(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+std::wstring ListFilePath(MainWindowSession& session) {
+  const wchar_t* wide = session.app().listFilePath.GetWide();
+  return wide != nullptr ? wide : L"";
+}
+
+// What the six settings controls show.
+struct Shown {
+  std::wstring output;
+  std::wstring direction;
+  std::wstring size;
+  std::wstring order;
+  std::wstring format;
+  std::wstring arrayTemplate;
+
+  bool operator==(const Shown&) const = default;
+};
+
+void PrintTo(const Shown& shown, std::ostream* out) {
+  *out << testing::PrintToString(std::vector<std::wstring>{
+      shown.output, shown.direction, shown.size, shown.order, shown.format, shown.arrayTemplate});
+}
+
+Shown ReadShown(MainWindowSession& session) {
+  return {session.Text(IDC_OUTPUT_FOLDER),
+          session.ComboSelectedText(IDC_CONVERT),
+          session.ComboSelectedText(IDC_DATA_SIZE),
+          session.ComboSelectedText(IDC_ENDIAN),
+          session.Text(IDC_DATA_FORMAT),
+          session.Text(IDC_ARRAY_FORMAT)};
+}
+
+class MainWindowListFileTest : public testing::TestWithParam<int32_t> {
+ protected:
+  bool Japanese() const { return GetParam() == 1; }
+  std::wstring Text(const char* japanese, const wchar_t* english) const {
+    return Japanese() ? U(japanese) : english;
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Languages, MainWindowListFileTest, testing::Values(0, 1),
+                         [](const testing::TestParamInfo<int32_t>& info) {
+                           return info.param == 1 ? std::string("Japanese")
+                                                  : std::string("English");
+                         });
+
+TEST_P(MainWindowListFileTest, SaveAsSaveAndOpenRoundTrip) {
+  MainWindowSession session(GetParam());
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path& folder = session.folder().path();
+  test::WriteAll(folder / "a.bin", "a");
+  test::WriteAll(folder / "b.txt", "b");
+  session.DropFiles({Path(folder / "a.bin"), Path(folder / "b.txt")});
+  const Rows rows = {{Path(folder / "a.bin"), L"a.txt", L"a"},
+                     {Path(folder / "b.txt"), L"b.txt", L"b"}};
+
+  // The settings as the controls show them, not as stored.
+  session.SetText(IDC_OUTPUT_FOLDER, L"C:\\lists out");
+  session.SelectCombo(IDC_CONVERT, 1);
+  session.SelectCombo(IDC_DATA_SIZE, 2);
+  session.SelectCombo(IDC_ENDIAN, 1);
+  session.SetText(IDC_DATA_FORMAT, L"0x%04X");
+  session.SetText(IDC_ARRAY_FORMAT, L"int ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)};");
+  const Shown saved = ReadShown(session);
+  EXPECT_EQ(saved.direction, Text("テキスト→バイナリ", L"Text -> Binary"));
+  EXPECT_EQ(saved.size, L"4 Byte");
+
+  // Save without a current list file asks for a name; ".csv" is added.
+  session.Answer(uitest::ChooseFile(Path(folder / "list")));
+  session.Command(ID_FILE_SAVE);
+  std::vector<SeenDialog> seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, Text("ファイルリストの保存", L"Save File List"));
+  const std::filesystem::path list = folder / "list.csv";
+  EXPECT_EQ(ListFilePath(session), Path(list));
+  const std::string rowLines = Narrow(Path(folder / "a.bin")) + ",a.txt,a\r\n" +
+                               Narrow(Path(folder / "b.txt")) + ",b.txt,b\r\n";
+  // The template's line break is quoted so that it reads back as written.
+  EXPECT_EQ(
+      FileText(list),
+      "C:\\lists out,1,4,1,0x%04X,\"int ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)};\"\r\n" + rowLines);
+
+  // Save again writes the same file without a dialog.
+  session.SetText(IDC_DATA_FORMAT, L"0x%02X");
+  session.Command(ID_FILE_SAVE);
+  EXPECT_TRUE(session.TakeDialogs().empty());
+  EXPECT_EQ(
+      FileText(list),
+      "C:\\lists out,1,4,1,0x%02X,\"int ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)};\"\r\n" + rowLines);
+  const Shown resaved = ReadShown(session);
+
+  // Everything changed and the list emptied; Open brings both back.
+  session.SetText(IDC_OUTPUT_FOLDER, L"elsewhere");
+  session.SelectCombo(IDC_CONVERT, 0);
+  session.SelectCombo(IDC_DATA_SIZE, 0);
+  session.SelectCombo(IDC_ENDIAN, 0);
+  session.SetText(IDC_DATA_FORMAT, L"");
+  session.SetText(IDC_ARRAY_FORMAT, L"");
+  session.Answer(uitest::PressButton(IDYES));
+  session.Command(IDC_ALL_DELETE);
+  EXPECT_TRUE(session.ListRows().empty());
+  session.TakeDialogs();
+
+  session.SendTo(IDC_FILE_PROGRESS, PBM_SETPOS, 70, 0);
+  session.Answer(uitest::ChooseFile(Path(list)));
+  session.Command(ID_FILE_OPEN);
+  seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, Text("ファイルリストの読み込み", L"Load File List"));
+  EXPECT_EQ(ReadShown(session), resaved);
+  EXPECT_EQ(session.ListRows(), rows);
+  EXPECT_EQ(session.ModelRows(), rows);
+  EXPECT_EQ(ListFilePath(session), Path(list));
+  EXPECT_EQ(session.ProgressPosition(IDC_FILE_PROGRESS), 0);
+  // Only the controls: the window's own output folder waits for Execute.
+  EXPECT_TRUE(session.app().outputFolder.IsEmpty());
+
+  // A cancelled Open changes nothing but the bars.
+  session.SendTo(IDC_FILE_PROGRESS, PBM_SETPOS, 70, 0);
+  session.Answer(uitest::PressButton(IDCANCEL));
+  session.Command(ID_FILE_OPEN);
+  EXPECT_EQ(session.ListRows(), rows);
+  EXPECT_EQ(ReadShown(session), resaved);
+  EXPECT_EQ(session.ProgressPosition(IDC_FILE_PROGRESS), 0);
+  session.TakeDialogs();
+
+  // Save As appends ".csv" unless the name ends with it in any case.
+  session.Answer(uitest::ChooseFile(Path(folder / "list.txt")));
+  session.Command(ID_FILE_SAVE_AS);
+  EXPECT_TRUE(std::filesystem::exists(folder / "list.txt.csv"));
+  EXPECT_EQ(ListFilePath(session), Path(folder / "list.txt.csv"));
+  session.Answer(uitest::ChooseFile(Path(folder / "other.CSV")));
+  session.Command(ID_FILE_SAVE_AS);
+  EXPECT_EQ(ListFilePath(session), Path(folder / "other.CSV"));
+  EXPECT_EQ(FileText(folder / "other.CSV"), FileText(list));
+  EXPECT_EQ(session.TakeDialogs().size(), 2u);
+  EXPECT_EQ(session.PendingAnswers(), 0u);
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+TEST_P(MainWindowListFileTest, SaveToAFileThatCannotBeCreatedSaysSo) {
+  MainWindowSession session(GetParam());
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path& folder = session.folder().path();
+  // A folder where the list file would go.
+  std::filesystem::create_directory(folder / "blocked.csv");
+
+  session.Answer(uitest::ChooseFile(Path(folder / "blocked")));
+  session.Command(ID_FILE_SAVE_AS);
+  std::vector<SeenDialog> seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 2u) << "the file dialog, then the message";
+  EXPECT_EQ(seen[1].caption, Text("ファイルリストの保存", L"Save file list"));
+  EXPECT_EQ(seen[1].text, Text("ファイルがオープンできません", L"Can't open file"));
+  EXPECT_TRUE(seen[1].hasOk);
+  EXPECT_FALSE(seen[1].hasYes);
+  // The name is kept, so Save tries the same file again, without a dialog.
+  EXPECT_EQ(ListFilePath(session), Path(folder / "blocked.csv"));
+  session.Command(ID_FILE_SAVE);
+  seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, Text("ファイルがオープンできません", L"Can't open file"));
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+struct RecordCase {
+  const char* name;
+  const char* file;  // the list file's bytes
+  Shown shown;       // the controls afterwards (English texts)
+  size_t rows;
+  bool becomesCurrent;  // listFilePath takes the file
+};
+
+// Before each load the controls show: "before", Binary -> Text, 2 Byte, Big
+// Endian, "%d", "tmpl"; the list holds one row.
+const RecordCase kRecordCases[] = {
+    {"settings record only",
+     "D:\\o,1,8,1,%u,T\r\n",
+     {L"D:\\o", L"Text -> Binary", L"8 Byte", L"Little Endian", L"%u", L"T"},
+     0,
+     true},
+    {"LF line ends and a file record",
+     "D:\\o,0,1,0,x,y\nin.bin,in.txt,in\n",
+     {L"D:\\o", L"Binary -> Text", L"1 Byte", L"Big Endian", L"x", L"y"},
+     1,
+     true},
+    {"blank before a number selects",
+     "o, 1,\t4,1,f,t\r\n",
+     {L"o", L"Text -> Binary", L"4 Byte", L"Little Endian", L"f", L"t"},
+     0,
+     true},
+    {"numbers that name no item leave the boxes",
+     "o,4x,3,,f\r\n",
+     {L"o", L"Binary -> Text", L"2 Byte", L"Big Endian", L"f", L""},
+     0,
+     true},
+    {"negative direction names no item",
+     "o,-1,8,7,f,t\r\n",
+     {L"o", L"Binary -> Text", L"8 Byte", L"Big Endian", L"f", L"t"},
+     0,
+     true},
+    {"quoted cells",
+     "\"a,b\",1,2,0,\"0x\"\"%X\",\"l1\r\nl2\"\r\n",
+     {L"a,b", L"Text -> Binary", L"2 Byte", L"Big Endian", L"0x\"%X", L"l1\r\nl2"},
+     0,
+     true},
+    {"empty file",
+     "",
+     {L"before", L"Binary -> Text", L"2 Byte", L"Big Endian", L"%d", L"tmpl"},
+     0,
+     false},
+};
+
+TEST_P(MainWindowListFileTest, OpenPutsTheSettingsRecordIntoTheControls) {
+  MainWindowSession session(GetParam());
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path& folder = session.folder().path();
+  test::WriteAll(folder / "a.bin", "a");
+  for (const RecordCase& row : kRecordCases) {
+    SCOPED_TRACE(row.name);
+    session.SetText(IDC_OUTPUT_FOLDER, L"before");
+    session.SelectCombo(IDC_CONVERT, 0);
+    session.SelectCombo(IDC_DATA_SIZE, 1);
+    session.SelectCombo(IDC_ENDIAN, 0);
+    session.SetText(IDC_DATA_FORMAT, L"%d");
+    session.SetText(IDC_ARRAY_FORMAT, L"tmpl");
+    if (!session.ListRows().empty()) {
+      session.Answer(uitest::PressButton(IDYES));
+      session.Command(IDC_ALL_DELETE);
+      session.TakeDialogs();
+    }
+    session.DropFiles({Path(folder / "a.bin")});
+    ASSERT_EQ(session.ListRows().size(), 1u);
+    const std::wstring previous = ListFilePath(session);
+
+    const std::filesystem::path file = folder / (std::string(row.name) + ".csv");
+    test::WriteAll(file, row.file);
+    session.Answer(uitest::ChooseFile(Path(file)));
+    session.Command(ID_FILE_OPEN);
+    EXPECT_EQ(session.TakeDialogs().size(), 1u);
+
+    Shown expected = row.shown;
+    if (Japanese()) {
+      // The boxes' items read in the window's language.
+      expected.direction =
+          expected.direction == L"Text -> Binary" ? U("テキスト→バイナリ") : U("バイナリ→テキスト");
+      expected.order =
+          expected.order == L"Little Endian" ? U("リトルエンディアン") : U("ビッグエンディアン");
+    }
+    EXPECT_EQ(ReadShown(session), expected);
+    // The list is emptied before the file is read, whatever it holds.
+    EXPECT_EQ(session.ListRows().size(), row.rows);
+    EXPECT_EQ(session.ModelRows(), session.ListRows());
+    EXPECT_EQ(ListFilePath(session), row.becomesCurrent ? Path(file) : previous);
+  }
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+TEST_P(MainWindowListFileTest, RunsUnderTheExpectedCodePage) {
+  const char* expected = std::getenv("BX_EXPECT_ACP");
+  if (expected == nullptr) GTEST_SKIP() << "BX_EXPECT_ACP not set for this run";
+  EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+}
+
+// On a Japanese system the list file holds Japanese names in code page 932
+// and reads them back.
+TEST_P(MainWindowListFileTest, JapaneseFileNamesRoundTripInCodePage932) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs the ANSI code page 932";
+  MainWindowSession session(GetParam());
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path& folder = session.folder().path();
+  const std::filesystem::path input = folder / std::filesystem::path(U("データ.bin"));
+  test::WriteAll(input, "x");
+  session.DropFiles({Path(input)});
+  const Rows rows = {{Path(input), U("データ.txt"), U("データ")}};
+  EXPECT_EQ(session.ListRows(), rows);
+
+  const std::filesystem::path list = folder / "japanese.csv";
+  session.Answer(uitest::ChooseFile(Path(list)));
+  session.Command(ID_FILE_SAVE_AS);
+  // "データ" in Shift_JIS.
+  EXPECT_NE(FileText(list).find("\x83\x66\x81\x5B\x83\x5E.txt"), std::string::npos);
+
+  session.Answer(uitest::PressButton(IDYES));
+  session.Command(IDC_ALL_DELETE);
+  session.Answer(uitest::ChooseFile(Path(list)));
+  session.Command(ID_FILE_OPEN);
+  EXPECT_EQ(session.ListRows(), rows);
+  EXPECT_EQ(session.ModelRows(), rows);
+  EXPECT_EQ(session.TakeDialogs().size(), 3u);
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,328 @@
+// The file list in the main window: Add through the open-file dialog, drops,
+// Modify through the file information dialog, Delete and All Delete with
+// their question. After every change the list view shows the list's rows.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "support/test_support.h"
+#include "ui/main_window_driver.h"
+
+namespace {
+
+using uitest::MainWindowSession;
+using uitest::Rows;
+using uitest::SeenDialog;
+
+std::wstring U(const char* utf8) {
+  return test::Utf16(utf8);
+}
+
+std::wstring Path(const std::filesystem::path& path) {
+  return test::WidePath(path);
+}
+
+// Files and a folder to add, in the session's temporary folder.
+void MakeInputs(MainWindowSession& session) {
+  for (const char* name : {"a.bin", "b.txt", "archive.tar.gz", "README", "c.dat"})
+    test::WriteAll(session.folder() / name, std::string("data of ") + name);
+  std::filesystem::create_directory(session.folder() / "sub");
+}
+
+// The list view shows exactly the model's rows, in order, with none selected.
+void ExpectViewMirrorsList(MainWindowSession& session, const Rows& expected) {
+  const Rows shown = session.ListRows();
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(session.ModelRows(), expected);
+  EXPECT_EQ(session.app().fileList.entryCount, static_cast<int32_t>(expected.size()));
+  EXPECT_EQ(session.SelectedRowCount(), 0);
+}
+
+void SetProgress(MainWindowSession& session, int position) {
+  session.SendTo(IDC_FILE_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  session.SendTo(IDC_TOTAL_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void ExpectProgress(MainWindowSession& session, int position) {
+  EXPECT_EQ(session.ProgressPosition(IDC_FILE_PROGRESS), position);
+  EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), position);
+}
+
+// The list's own debug lines, without those of the settings object.
+std::vector<std::wstring> NotFileLines(const std::vector<std::wstring>& lines) {
+  std::vector<std::wstring> found;
+  for (const std::wstring& line : lines) {
+    if (line.rfind(L"Not file : ", 0) == 0) found.push_back(line);
+  }
+  return found;
+}
+
+class MainWindowListTest : public testing::TestWithParam<int32_t> {
+ protected:
+  bool Japanese() const { return GetParam() == 1; }
+};
+
+INSTANTIATE_TEST_SUITE_P(Languages, MainWindowListTest, testing::Values(0, 1),
+                         [](const testing::TestParamInfo<int32_t>& info) {
+                           return info.param == 1 ? std::string("Japanese")
+                                                  : std::string("English");
+                         });
+
+TEST_P(MainWindowListTest, AddTakesTheChosenFilesWithDerivedNames) {
+  uitest::DebugRecorder debug;
+  MainWindowSession session(GetParam());
+  MakeInputs(session);
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path& folder = session.folder().path();
+
+  // Several files of one folder, in the order the dialog gives them.
+  SetProgress(session, 50);
+  session.Answer(uitest::ChooseFiles(Path(folder), {L"a.bin", L"b.txt"}));
+  session.Command(IDC_ADD);
+  std::vector<SeenDialog> seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, Japanese() ? U("ファイルを選択") : L"Selected Files");
+  Rows expected = {{Path(folder / "a.bin"), L"a.txt", L"a"},
+                   {Path(folder / "b.txt"), L"b.txt", L"b"}};
+  ExpectViewMirrorsList(session, expected);
+  ExpectProgress(session, 0);
+
+  // One file given as a full path; the direction box now says text to binary,
+  // which only the new row takes.
+  session.SelectCombo(IDC_CONVERT, 1);
+  session.Answer(uitest::ChooseFile(Path(folder / "archive.tar.gz")));
+  session.Command(IDC_ADD);
+  expected.push_back({Path(folder / "archive.tar.gz"), L"archive.tar.bin", L"archive.tar"});
+  ExpectViewMirrorsList(session, expected);
+
+  // The same file again is left out without a word.
+  session.Answer(uitest::ChooseFile(Path(folder / "a.bin")));
+  session.Command(IDC_ADD);
+  ExpectViewMirrorsList(session, expected);
+  EXPECT_EQ(session.TakeDialogs().size(), 2u) << "only the two file dialogs";
+
+  // A cancelled dialog adds nothing; the bars are reset all the same.
+  SetProgress(session, 50);
+  session.Answer(uitest::PressButton(IDCANCEL));
+  session.Command(IDC_ADD);
+  ExpectViewMirrorsList(session, expected);
+  ExpectProgress(session, 0);
+  EXPECT_EQ(session.TakeDialogs().size(), 1u);
+  EXPECT_EQ(session.PendingAnswers(), 0u);
+  EXPECT_TRUE(NotFileLines(debug.Lines()).empty());
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+TEST_P(MainWindowListTest, DroppedFilesBecomeRowsAndFoldersAreLeftOut) {
+  uitest::DebugRecorder debug;
+  MainWindowSession session(GetParam());
+  MakeInputs(session);
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path& folder = session.folder().path();
+
+  SetProgress(session, 40);
+  session.DropFiles({Path(folder / "c.dat"), Path(folder / "sub"), Path(folder / "README")});
+  Rows expected = {{Path(folder / "c.dat"), L"c.txt", L"c"},
+                   {Path(folder / "README"), L"README.txt", L"README"}};
+  ExpectViewMirrorsList(session, expected);
+  ExpectProgress(session, 40);  // a drop leaves the bars alone
+  EXPECT_EQ(NotFileLines(debug.Lines()),
+            std::vector<std::wstring>{L"Not file : " + Path(folder / "sub") + L"\n"});
+
+  // Dropped again: nothing new. Spelled with a doubled separator: another
+  // text, so another row.
+  session.DropFiles({Path(folder / "c.dat")});
+  ExpectViewMirrorsList(session, expected);
+  const std::wstring doubled = Path(folder) + L"\\\\c.dat";
+  session.DropFiles({doubled});
+  expected.push_back({doubled, L"c.txt", L"c"});
+  ExpectViewMirrorsList(session, expected);
+
+  // A long path reaches the list whole: here a missing file, so the debug
+  // line names it in full rather than a cut-off part of it.
+  const std::wstring longPath = Path(folder) + L"\\" + std::wstring(280, L'x') + L".bin";
+  session.DropFiles({longPath});
+  ExpectViewMirrorsList(session, expected);
+  const std::vector<std::wstring> lines = NotFileLines(debug.Lines());
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], L"Not file : " + longPath + L"\n");
+
+  EXPECT_TRUE(session.TakeDialogs().empty());
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+// What the file information dialog showed, and how to answer it.
+struct InfoDialogShown {
+  std::wstring input;
+  std::wstring output;
+  std::wstring array;
+  bool inputReadOnly = false;
+};
+
+uitest::DialogAction EditFileInfo(InfoDialogShown* shown, const wchar_t* output,
+                                  const wchar_t* array, int button) {
+  return [=](HWND dialog) {
+    wchar_t text[600] = {};
+    GetDlgItemTextW(dialog, IDC_INPUT_FILE_NAME, text, 600);
+    shown->input = text;
+    GetDlgItemTextW(dialog, IDC_OUTPUT_FILE_NAME, text, 600);
+    shown->output = text;
+    GetDlgItemTextW(dialog, IDC_ARRAY_NAME, text, 600);
+    shown->array = text;
+    shown->inputReadOnly =
+        (GetWindowLongW(GetDlgItem(dialog, IDC_INPUT_FILE_NAME), GWL_STYLE) & ES_READONLY) != 0;
+    if (output != nullptr) SetDlgItemTextW(dialog, IDC_OUTPUT_FILE_NAME, output);
+    if (array != nullptr) SetDlgItemTextW(dialog, IDC_ARRAY_NAME, array);
+    uitest::ClickButton(dialog, button);
+  };
+}
+
+TEST_P(MainWindowListTest, ModifyEditsTheFirstSelectedRow) {
+  MainWindowSession session(GetParam());
+  MakeInputs(session);
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path& folder = session.folder().path();
+  session.DropFiles({Path(folder / "a.bin"), Path(folder / "b.txt"), Path(folder / "c.dat")});
+  Rows expected = {{Path(folder / "a.bin"), L"a.txt", L"a"},
+                   {Path(folder / "b.txt"), L"b.txt", L"b"},
+                   {Path(folder / "c.dat"), L"c.txt", L"c"}};
+  ExpectViewMirrorsList(session, expected);
+
+  // Without a selected row nothing is asked.
+  session.Command(IDC_MODIFY);
+  EXPECT_TRUE(session.TakeDialogs().empty());
+
+  // Rows 1 and 2 selected: row 1 is edited; an emptied array name stays empty.
+  InfoDialogShown shown;
+  session.SelectRows({1, 2});
+  SetProgress(session, 30);
+  session.Answer(EditFileInfo(&shown, L"renamed.out", L"", IDOK));
+  session.Command(IDC_MODIFY);
+  std::vector<SeenDialog> seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, Japanese() ? U("ファイル情報編集") : L"Edit File Information");
+  EXPECT_EQ(seen[0].defaultId, IDCANCEL);
+  EXPECT_EQ(shown.input, Path(folder / "b.txt"));
+  EXPECT_EQ(shown.output, L"b.txt");
+  EXPECT_EQ(shown.array, L"b");
+  EXPECT_TRUE(shown.inputReadOnly);
+  expected[1] = {Path(folder / "b.txt"), L"renamed.out", L""};
+  ExpectViewMirrorsList(session, expected);
+  ExpectProgress(session, 0);
+
+  // An emptied output name keeps the one the row had.
+  session.SelectRows({0});
+  session.Answer(EditFileInfo(&shown, L"", L"first", IDOK));
+  session.Command(IDC_MODIFY);
+  expected[0] = {Path(folder / "a.bin"), L"a.txt", L"first"};
+  ExpectViewMirrorsList(session, expected);
+
+  // Cancel changes nothing, and the bars stay where they were.
+  session.SelectRows({2});
+  SetProgress(session, 30);
+  session.Answer(EditFileInfo(&shown, L"x.bin", L"x", IDCANCEL));
+  session.Command(IDC_MODIFY);
+  EXPECT_EQ(session.ListRows(), expected);
+  EXPECT_EQ(session.ModelRows(), expected);
+  ExpectProgress(session, 30);
+
+  // A double click on the list opens the dialog for the first selected row.
+  session.SelectRows({2});
+  NMITEMACTIVATE click = {};
+  click.hdr.hwndFrom = session.Control(IDC_FILE_LIST);
+  click.hdr.idFrom = IDC_FILE_LIST;
+  click.hdr.code = NM_DBLCLK;
+  click.iItem = 2;
+  session.Answer(EditFileInfo(&shown, nullptr, L"clicked", IDOK));
+  session.Send(WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(shown.input, Path(folder / "c.dat"));
+  expected[2] = {Path(folder / "c.dat"), L"c.txt", L"clicked"};
+  ExpectViewMirrorsList(session, expected);
+  EXPECT_EQ(session.TakeDialogs().size(), 3u);
+  EXPECT_EQ(session.PendingAnswers(), 0u);
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+TEST_P(MainWindowListTest, DeleteAndAllDeleteAskFirst) {
+  MainWindowSession session(GetParam());
+  MakeInputs(session);
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path& folder = session.folder().path();
+  session.DropFiles({Path(folder / "a.bin"), Path(folder / "b.txt"), Path(folder / "c.dat")});
+  Rows expected = {{Path(folder / "a.bin"), L"a.txt", L"a"},
+                   {Path(folder / "b.txt"), L"b.txt", L"b"},
+                   {Path(folder / "c.dat"), L"c.txt", L"c"}};
+
+  const std::wstring question = Japanese() ? U("ファイル名をリストから削除しますか？")
+                                           : L"Do you want to remove the file name from the list ?";
+  const std::wstring caption = Japanese() ? U("ファイル名の削除") : L"Delete file name";
+  auto expectQuestion = [&](const char* what) {
+    SCOPED_TRACE(what);
+    const std::vector<SeenDialog> seen = session.TakeDialogs();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, caption);
+    EXPECT_EQ(seen[0].text, question);
+    EXPECT_TRUE(seen[0].hasYes);
+    EXPECT_TRUE(seen[0].hasNo);
+    EXPECT_EQ(seen[0].defaultId, IDNO);
+  };
+
+  // Nothing selected: no question, no change.
+  session.Command(IDC_DELETE);
+  EXPECT_TRUE(session.TakeDialogs().empty());
+  ExpectViewMirrorsList(session, expected);
+
+  // No keeps the rows.
+  session.SelectRows({1, 2});
+  SetProgress(session, 20);
+  session.Answer(uitest::PressButton(IDNO));
+  session.Command(IDC_DELETE);
+  expectQuestion("Delete, No");
+  EXPECT_EQ(session.ModelRows(), expected);
+  EXPECT_EQ(session.ListRows(), expected);
+  ExpectProgress(session, 20);
+
+  // Yes removes the first selected row only.
+  session.Answer(uitest::PressButton(IDYES));
+  session.Command(IDC_DELETE);
+  expectQuestion("Delete, Yes");
+  expected.erase(expected.begin() + 1);
+  ExpectViewMirrorsList(session, expected);
+  ExpectProgress(session, 0);
+
+  // All Delete: No keeps everything, Yes empties the list.
+  SetProgress(session, 20);
+  session.Answer(uitest::PressButton(IDNO));
+  session.Command(IDC_ALL_DELETE);
+  expectQuestion("All Delete, No");
+  ExpectViewMirrorsList(session, expected);
+  ExpectProgress(session, 20);
+
+  session.Answer(uitest::PressButton(IDYES));
+  session.Command(IDC_ALL_DELETE);
+  expectQuestion("All Delete, Yes");
+  ExpectViewMirrorsList(session, {});
+  ExpectProgress(session, 0);
+  EXPECT_EQ(session.app().fileList.entries, nullptr);
+
+  // An empty list is not asked about.
+  session.Command(IDC_ALL_DELETE);
+  EXPECT_TRUE(session.TakeDialogs().empty());
+  EXPECT_EQ(session.PendingAnswers(), 0u);
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+}  // namespace
