@@ -44,7 +44,9 @@ const char kToTextHelp[] =
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
     "  -q, --quiet               no progress bar and no list of files made\n"
-    "  -h, --help                show this help\n";
+    "  -h, --help                show this help\n"
+    "\n"
+    "Exit status: 0 when every FILE converted, 1 when one failed, 2 for bad usage.\n";
 
 const char kToBinaryHelp[] =
     "Usage: brelvix-cli to-binary [OPTION]... FILE...\n"
@@ -60,7 +62,9 @@ const char kToBinaryHelp[] =
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
     "  -q, --quiet               no progress bar and no list of files made\n"
-    "  -h, --help                show this help\n";
+    "  -h, --help                show this help\n"
+    "\n"
+    "Exit status: 0 when every FILE converted, 1 when one failed, 2 for bad usage.\n";
 
 // Standard output as the converters' output file.
 class StandardOutputFile : public CFile {

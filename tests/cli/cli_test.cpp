@@ -1,0 +1,349 @@
+// brelvix-cli run as a child process on files in a fresh folder: exit
+// statuses, messages, the files it makes and the files it leaves alone.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "base/file.h"
+#include "convert/binary_to_text.h"
+#include "convert/conversion_monitor.h"
+#include "convert/text_to_binary.h"
+#include "process.h"
+#include "support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using cli_test::ProcessResult;
+using cli_test::RunProcess;
+
+#if defined(_WIN32)
+const std::string kSeparator = "\\";
+const std::string kLineEnd = "\r\n";  // the console streams are text streams there
+#else
+const std::string kSeparator = "/";
+const std::string kLineEnd = "\n";
+#endif
+
+// Lines as the program prints them.
+std::string Lines(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const std::string& line : lines)
+    text += line + kLineEnd;
+  return text;
+}
+
+const char kTemplate[] = "const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};";
+
+class MemoryFile : public CFile {
+ public:
+  uint32_t Write(const void* buffer, uint32_t count, uint64_t = kCurrentPosition) override {
+    data.append(static_cast<const char*>(buffer), count);
+    return count;
+  }
+  std::string data;
+};
+
+// What the converters give for the same settings: the CLI must hand them
+// over unchanged.
+std::string ToText(const std::string& data, int byteOrder, int unitSize, const char* format,
+                   const char* arrayTemplate, const char* name) {
+  SilentMonitor monitor;
+  MemoryFile output;
+  ConvertBinaryToText(monitor, reinterpret_cast<const uint8_t*>(data.data()),
+                      static_cast<int32_t>(data.size()), output, byteOrder, unitSize, format,
+                      arrayTemplate, name);
+  return output.data;
+}
+
+std::string ToBinary(const std::string& text, int byteOrder, int unitSize) {
+  SilentMonitor monitor;
+  MemoryFile output;
+  ConvertTextToBinary(monitor, text.data(), static_cast<int32_t>(text.size()), output, byteOrder,
+                      unitSize);
+  return output.data;
+}
+
+std::string Sample(size_t count) {
+  std::string bytes(count, '\0');
+  for (size_t i = 0; i < count; ++i)
+    bytes[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+  return bytes;
+}
+
+class CliTest : public testing::Test {
+ protected:
+  void SetUp() override { fs::create_directory(work_); }
+
+  ProcessResult Run(const std::vector<std::string>& args) {
+    return RunProcess(BX_CLI_PATH, args, work_);
+  }
+
+  void Write(const std::string& name, const std::string& bytes) {
+    test::WriteAll(work_ / name, bytes);
+  }
+  std::string Read(const std::string& name) {
+    const auto bytes = test::ReadAll(work_ / name);
+    return std::string(bytes.begin(), bytes.end());
+  }
+  bool Exists(const std::string& name) { return fs::exists(work_ / name); }
+
+  // Every file under the work folder with its content.
+  std::map<std::string, std::string> Snapshot() {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(work_)) {
+      if (!entry.is_regular_file()) continue;
+      const auto bytes = test::ReadAll(entry.path());
+      files[fs::relative(entry.path(), work_).generic_string()] =
+          std::string(bytes.begin(), bytes.end());
+    }
+    return files;
+  }
+
+  test::TempDir dir_;
+  fs::path work_ = dir_ / "work";
+};
+
+TEST_F(CliTest, BadUsageChangesNothing) {
+  Write("a.bin", "\x01\x02");
+  Write("b.bin", "\x03");
+  struct Row {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const Row rows[] = {
+      {{}, "a command is needed"},
+      {{"frob"}, "unknown command 'frob'"},
+      {{"--frob"}, "unknown option '--frob'"},
+      {{"to-text"}, "no input FILE"},
+      {{"to-binary", "-q"}, "no input FILE"},
+      {{"to-text", "-x", "a.bin"}, "unknown option '-x'"},
+      {{"to-text", "--sizes", "2", "a.bin"}, "unknown option '--sizes'"},
+      {{"to-text", "-s", "3", "a.bin"}, "the size must be 1, 2, 4 or 8, not '3'"},
+      {{"to-text", "-s", "0", "a.bin"}, "the size must be 1, 2, 4 or 8"},
+      {{"to-text", "--size=16", "a.bin"}, "the size must be 1, 2, 4 or 8"},
+      {{"to-binary", "-s", "two", "a.bin"}, "the size must be 1, 2, 4 or 8"},
+      {{"to-text", "a.bin", "-s"}, "option '-s' needs a value"},
+      {{"to-text", "-e", "middle", "a.bin"}, "the byte order must be 'big' or 'little'"},
+      {{"to-text", "-f", "%s", "a.bin"}, "invalid format '%s'"},
+      {{"to-text", "-f", "%d%d", "a.bin"}, "more than one conversion"},
+      {{"to-text", "-f", "%*d", "a.bin"}, "'*'"},
+      {{"to-text", "-f", "0x", "a.bin"}, "no conversion"},
+      {{"to-text", "-f", "%96X", "a.bin"}, "longer than 95 characters"},
+      {{"to-text", "-f", "0x%02X" + std::string(26, ' '), "a.bin"}, "is longer than 31 bytes"},
+      {{"to-text", "-t", std::string(256, 't'), "a.bin"}, "the template is longer than 255 bytes"},
+      {{"to-text", "-n", std::string(128, 'n'), "a.bin"},
+       "the array name is longer than 127 bytes"},
+      {{"to-text", "-n", "x", "a.bin", "b.bin"}, "'-n' names one array"},
+      {{"to-text", "-o", "-", "a.bin", "b.bin"}, "'-o -' writes one output"},
+      {{"to-text", "-o", "", "a.bin"}, "the output folder is empty"},
+      {{"to-binary", "-f", "%d", "a.bin"}, "unknown option '-f'"},
+      {{"to-binary", "-n", "x", "a.bin"}, "unknown option '-n'"},
+      {{"to-text", "--template-file", "none.txt", "a.bin"}, "cannot open the template file"},
+      {{"to-text", "--quiet=yes", "a.bin"}, "takes no value"},
+  };
+  const auto before = Snapshot();
+  for (const Row& row : rows) {
+    std::string line;
+    for (const auto& arg : row.args)
+      line += "[" + arg + "] ";
+    SCOPED_TRACE(line);
+    const ProcessResult result = Run(row.args);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find(row.message), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("--help"), std::string::npos) << "points to the help";
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(Snapshot(), before);
+  }
+}
+
+TEST_F(CliTest, OverlongTemplateFile) {
+  Write("a.bin", "\x01");
+  Write("long.tpl", std::string(256, 'x'));
+  Write("zero.tpl", std::string("a\0b", 3));
+  const auto before = Snapshot();
+  for (const char* file : {"long.tpl", "zero.tpl"}) {
+    SCOPED_TRACE(file);
+    const ProcessResult result = Run({"to-text", "--template-file", file, "a.bin"});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_NE(result.err.find(file), std::string::npos) << result.err;
+    EXPECT_EQ(Snapshot(), before);
+  }
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+  struct Row {
+    std::vector<std::string> args;
+    std::vector<const char*> mentions;
+  };
+  const Row rows[] = {
+      {{"--help"}, {"Usage: brelvix-cli COMMAND", "to-text", "to-binary", "--version"}},
+      {{"-h"}, {"to-text", "to-binary"}},
+      {{"to-text", "--help"},
+       {"--template-file", "--format", "-o, --output DIR", "no file is ever replaced",
+        "Exit status"}},
+      {{"to-text", "a.bin", "-h"}, {"Usage: brelvix-cli to-text"}},
+      {{"to-binary", "--help"}, {"Usage: brelvix-cli to-binary", "&H", "--endian"}},
+      {{"--version"}, {"brelvix-cli " BX_VERSION}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args.back());
+    const ProcessResult result = Run(row.args);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "");
+    for (const char* mention : row.mentions) {
+      EXPECT_NE(result.out.find(mention), std::string::npos) << mention << " in\n" << result.out;
+    }
+  }
+  EXPECT_TRUE(Snapshot().empty()) << "help makes no files";
+}
+
+TEST_F(CliTest, ToTextWithTheProgramDefaults) {
+  const std::string data = Sample(300);
+  Write("photo.png", data);
+  const ProcessResult result = Run({"to-text", "photo.png"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, Lines({"photo.txt"}));
+  // Size 1, big endian, "0x%02X", the default template, named after the stem.
+  EXPECT_EQ(Read("photo.txt"), ToText(data, 0, 1, "0x%02X", kTemplate, "photo"));
+  EXPECT_EQ(Read("photo.png"), data);
+}
+
+TEST_F(CliTest, OptionsReachTheConverter) {
+  const std::string data = Sample(77);
+  Write("in.dat", data);
+  Write("tpl.txt",
+        "// \xe9\x85\x8d\xe5\x88\x97\r\nuint16_t ($ARRAY_NAME)[] = {($ARRAY_DATA)};\r\n");
+  struct Row {
+    std::vector<std::string> options;
+    int byteOrder;
+    int unitSize;
+    const char* format;
+    std::string arrayTemplate;
+    const char* name;
+  };
+  const Row rows[] = {
+      {{"-s", "2", "-e", "little", "-f", ""}, 1, 2, "", kTemplate, "in"},
+      {{"--size=4", "--endian=big", "--format=%u"}, 0, 4, "%u", kTemplate, "in"},
+      {{"-s8", "-f", "%#06llx", "-n", "table"}, 0, 8, "%#06llx", kTemplate, "table"},
+      {{"-s", "2", "-t", "T ($ARRAY_NAME) ($ARRAY_DATA) end"},
+       0,
+       2,
+       "0x%02X",
+       "T ($ARRAY_NAME) ($ARRAY_DATA) end",
+       "in"},
+      {{"-t", ""}, 0, 1, "0x%02X", "", "in"},
+      {{"--template-file", "tpl.txt", "-f", "&H%04X", "--name", "words"},
+       0,
+       1,
+       "&H%04X",
+       "// \xe9\x85\x8d\xe5\x88\x97\r\nuint16_t ($ARRAY_NAME)[] = {($ARRAY_DATA)};\r\n",
+       "words"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args = {"to-text", "-o", "-"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    args.push_back("in.dat");
+    SCOPED_TRACE(row.options[0] + " " + row.options[1]);
+    const auto before = Snapshot();
+    const ProcessResult result = Run(args);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, ToText(data, row.byteOrder, row.unitSize, row.format,
+                                 row.arrayTemplate.c_str(), row.name));
+    EXPECT_EQ(Snapshot(), before) << "standard output only";
+  }
+}
+
+TEST_F(CliTest, NeverReplacesAFile) {
+  const std::string data = Sample(40);
+  Write("a.bin", data);
+  Write("a.txt", "mine");
+  Write("a(2).txt", "mine too");
+  const ProcessResult first = Run({"to-text", "a.bin"});
+  const ProcessResult second = Run({"to-text", "a.bin"});
+  EXPECT_EQ(first.exitCode, 0);
+  EXPECT_EQ(second.exitCode, 0);
+  EXPECT_EQ(first.out, Lines({"a(1).txt"}));
+  EXPECT_EQ(second.out, Lines({"a(3).txt"}));
+  EXPECT_EQ(Read("a.txt"), "mine");
+  EXPECT_EQ(Read("a(2).txt"), "mine too");
+  EXPECT_EQ(Read("a(1).txt"), ToText(data, 0, 1, "0x%02X", kTemplate, "a"));
+  EXPECT_EQ(Read("a(3).txt"), Read("a(1).txt"));
+}
+
+TEST_F(CliTest, RoundTripThroughAnOutputFolder) {
+  const std::string data = Sample(1000);
+  Write("fw.bin", data);
+  fs::create_directory(work_ / "gen");
+  const ProcessResult text =
+      Run({"to-text", "-s", "4", "-e", "little", "-f", "", "-o", "gen/", "-q", "fw.bin"});
+  EXPECT_EQ(text.exitCode, 0) << text.err;
+  EXPECT_EQ(text.out, "") << "-q lists nothing";
+  ASSERT_TRUE(Exists("gen/fw.txt"));
+  const ProcessResult binary =
+      Run({"to-binary", "-s", "4", "-e", "little", "-o", "gen", "gen/fw.txt"});
+  EXPECT_EQ(binary.exitCode, 0) << binary.err;
+  EXPECT_EQ(binary.out, Lines({"gen" + kSeparator + "fw.bin"}));
+  EXPECT_EQ(Read("gen/fw.bin"), data);
+  EXPECT_EQ(Read("fw.bin"), data);
+}
+
+TEST_F(CliTest, ToBinaryToStandardOutput) {
+  const std::string text = "x = {0x1234, 0xABCD,&h00FF};\r\n0x5";
+  Write("t.txt", text);
+  struct Row {
+    std::vector<std::string> options;
+    int byteOrder;
+    int unitSize;
+  };
+  const Row rows[] = {
+      {{}, 0, 1}, {{"-s", "2"}, 0, 2}, {{"-s", "2", "-e", "little"}, 1, 2}, {{"-s", "8"}, 0, 8}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.unitSize * 10 + row.byteOrder);
+    std::vector<std::string> args = {"to-binary", "-o", "-"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    args.push_back("t.txt");
+    const ProcessResult result = Run(args);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, ToBinary(text, row.byteOrder, row.unitSize));
+  }
+  EXPECT_EQ(Snapshot().size(), 1u);
+}
+
+TEST_F(CliTest, OneFailedFileFailsTheRunButNotTheOthers) {
+  Write("one.bin", "\x01");
+  Write("three.bin", "\x03");
+  Write("empty.bin", "");
+  const ProcessResult result = Run({"to-text", "one.bin", "two.bin", "three.bin", "empty.bin"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, Lines({"brelvix-cli: two.bin: cannot open the file for reading"}));
+  EXPECT_EQ(result.out, Lines({"one.txt", "three.txt", "empty.txt"}));
+  EXPECT_EQ(Read("one.txt"), ToText("\x01", 0, 1, "0x%02X", kTemplate, "one"));
+  EXPECT_EQ(Read("three.txt"), ToText("\x03", 0, 1, "0x%02X", kTemplate, "three"));
+  EXPECT_EQ(Read("empty.txt"), "") << "an empty input gives an empty output";
+  EXPECT_FALSE(Exists("two.txt"));
+}
+
+TEST_F(CliTest, AMissingOutputFolderIsReported) {
+  Write("a.bin", "\x01");
+  const auto before = Snapshot();
+  const ProcessResult result = Run({"to-binary", "-o", "nowhere", "a.bin"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find("a.bin: cannot create 'nowhere" + kSeparator + "a.bin'"),
+            std::string::npos)
+      << result.err;
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(CliTest, OperandsAfterDoubleDash) {
+  Write("-dash.bin", "\x42");
+  const ProcessResult result = Run({"to-text", "-q", "--", "-dash.bin"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(Read("-dash.txt"), ToText("\x42", 0, 1, "0x%02X", kTemplate, "-dash"));
+}
+
+}  // namespace
