@@ -154,6 +154,13 @@ TEST_P(MainWindowListFileTest, SaveAsSaveAndOpenRoundTrip) {
   // Only the controls: the window's own output folder waits for Execute.
   EXPECT_TRUE(session.app().outputFolder.IsEmpty());
 
+  // After a load, Save writes to the loaded file without a dialog.
+  session.SetText(IDC_DATA_FORMAT, L"%u");
+  session.Command(ID_FILE_SAVE);
+  EXPECT_TRUE(session.TakeDialogs().empty());
+  EXPECT_NE(FileText(list).find(",1,4,1,%u,"), std::string::npos);
+  session.SetText(IDC_DATA_FORMAT, L"0x%02X");
+
   // A cancelled Open changes nothing but the bars.
   session.SendTo(IDC_FILE_PROGRESS, PBM_SETPOS, 70, 0);
   session.Answer(uitest::PressButton(IDCANCEL));
@@ -171,7 +178,7 @@ TEST_P(MainWindowListFileTest, SaveAsSaveAndOpenRoundTrip) {
   session.Answer(uitest::ChooseFile(Path(folder / "other.CSV")));
   session.Command(ID_FILE_SAVE_AS);
   EXPECT_EQ(ListFilePath(session), Path(folder / "other.CSV"));
-  EXPECT_EQ(FileText(folder / "other.CSV"), FileText(list));
+  EXPECT_EQ(FileText(folder / "other.CSV"), FileText(folder / "list.txt.csv"));
   EXPECT_EQ(session.TakeDialogs().size(), 2u);
   EXPECT_EQ(session.PendingAnswers(), 0u);
 

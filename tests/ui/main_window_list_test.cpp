@@ -155,6 +155,11 @@ TEST_P(MainWindowListTest, DroppedFilesBecomeRowsAndFoldersAreLeftOut) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1], L"Not file : " + longPath + L"\n");
 
+  // Cancel without a run leaves the run state alone, rows or not.
+  session.Command(IDC_CANCEL_RUN);
+  EXPECT_EQ(session.app().cancelRequested.load(), 0);
+  ExpectViewMirrorsList(session, expected);
+
   EXPECT_TRUE(session.TakeDialogs().empty());
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);
