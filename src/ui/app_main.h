@@ -42,11 +42,10 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // output folder and is stored at once.
   void OnBrowseOutputFolder();
 
-  // The file list's commands and the list view.
+  // The file list's commands and the list view. Rows are added and appended
+  // by fileList's own operations, with the direction the box shows.
   void AddFiles();
   void AddSelectedFiles(const wchar_t* buffer);
-  int32_t AddFileEntry(const wchar_t* folder, const wchar_t* fileName);
-  int32_t AppendFileEntry(FileListEntry* entry);
   void RefreshFileList();
   void ModifyFileEntry();
   void DeleteFileEntry();

@@ -60,14 +60,6 @@ void CAppMain::AddSelectedFiles(const wchar_t* buffer) {
   fileList.AddSelectedFiles(buffer, SelectedItemData(IDC_CONVERT));
 }
 
-int32_t CAppMain::AddFileEntry(const wchar_t* folder, const wchar_t* fileName) {
-  return fileList.AddFileEntry(folder, fileName, SelectedItemData(IDC_CONVERT));
-}
-
-int32_t CAppMain::AppendFileEntry(FileListEntry* entry) {
-  return fileList.AppendFileEntry(entry);
-}
-
 int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/) {
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   const int32_t direction = SelectedItemData(IDC_CONVERT);
