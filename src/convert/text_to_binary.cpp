@@ -31,7 +31,8 @@ struct ByteClasses {
       of['A' + d] = static_cast<uint8_t>(10 + d);
       of['a' + d] = static_cast<uint8_t>(10 + d);
     }
-    of['\t'] = of['\n'] = of['\r'] = of[' '] = of[','] = kSeparator;
+    for (int separator : {'\t', '\n', '\r', ' ', ','})
+      of[separator] = kSeparator;
   }
 };
 constexpr ByteClasses kClasses;
