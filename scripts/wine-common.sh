@@ -87,7 +87,7 @@ bx_stop_display() {
 bx_wait_for_window() {
   local title=$1 seconds=$2 id="" i
   for i in $(seq $((seconds * 5))); do
-    id=$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" '$2 == t { print $1; exit }')
+    id=$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" 'index($0, t) { print $1; exit }')
     if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
       echo "$id"
       return 0
