@@ -79,7 +79,8 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
   if (valueFormat == nullptr || valueFormat[0] == 0) {
     format_.Parse(DefaultValueFormat(unitSize_));
   } else if (format_.Parse(valueFormat) != ValueFormatStatus::Valid) {
-    // Never hand snprintf-style text to a formatter that cannot honour it.
+    // Anything but one integer conversion could ask for arguments that are
+    // not there or outgrow the room kept for a value.
     ReportInvalidFormat(valueFormat);
     format_.Parse(DefaultValueFormat(unitSize_));
   }
