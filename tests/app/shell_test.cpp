@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -548,6 +549,20 @@ INSTANTIATE_TEST_SUITE_P(
                       ChooserRow{"Japanese list showing English, Cancel", 1, 0, -1, 0, 0},
                       ChooserRow{"English list showing Japanese, Cancel", 0, 1, -1, 0, 1},
                       ChooserRow{"English list, OK without change", 0, 1, 1, 1, 1}));
+
+}  // namespace
+}  // namespace test
+
+namespace test {
+namespace {
+
+// The run under a Japanese locale must really have code page 932, or it
+// would prove nothing more than the Western run.
+TEST(ShellLocaleTest, AnsiCodePageIsTheOneTheRunAsksFor) {
+  const char* expected = std::getenv("BX_EXPECT_ACP");
+  if (expected == nullptr) GTEST_SKIP() << "BX_EXPECT_ACP not set";
+  EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+}
 
 }  // namespace
 }  // namespace test
