@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/startup.h"
+#include "resource.h"
 #include "ui/app_main.h"
 
 namespace {
@@ -16,8 +17,9 @@ class CReadmeApp : public CAppMain {
  public:
   void OnInitDialog(HWND dialog) override {
     CAppMain::OnInitDialog(dialog);
+    const int32_t direction = SelectedItemData(IDC_CONVERT);
     for (int i = 1; i < g_count; ++i)
-      AddFileEntry(g_names[0], g_names[i]);
+      fileList.AddFileEntry(g_names[0], g_names[i], direction);
     RefreshFileList();
   }
 };
