@@ -15,10 +15,13 @@ constexpr bool kBigEndianMachine = std::endian::native == std::endian::big;
 // Byte classes inside a number: 0 to 15 a hex digit's value, then these.
 constexpr uint8_t kSeparator = 16;
 constexpr uint8_t kForeign = 17;
-// A short number is taken whole when more than this many bytes follow its
-// prefix: 16 digits, the byte that ends them, and one more, so that the
-// ending byte is never the last of the block.
-constexpr std::ptrdiff_t kShortNumberSpan = 17;
+// The fast loop keeps this far from the end of a block: a prefix, 16 digits,
+// the byte after them, and one more, so that this byte is never the last.
+constexpr size_t kFastMargin = 20;
+// Two bytes as one number, the first one low: "0x", and "&h" with the bit
+// that tells 'H' from 'h' set.
+constexpr unsigned kZeroX = '0' | ('x' << 8);
+constexpr unsigned kAmpersandH = '&' | ('h' << 8);
 
 struct ByteClasses {
   uint8_t of[256];
@@ -119,12 +122,15 @@ template <int kUnit, bool kSwap>
 void TextToBinaryStream::Scan(const char* text, size_t count) {
   // The scanner state lives in locals for the loop; the stores into the
   // buffer would otherwise make the compiler reload the members per byte.
-  // Every byte is one step that first looks at the cancel flag; a prefix
-  // takes its second byte along in the same step.
+  // Every byte is one step that first looks at the cancel flag and then at
+  // the buffer; a prefix takes its second byte along in the same step.
   const std::atomic<int32_t>& cancel = monitor_.cancelRequested;
   const auto* p = reinterpret_cast<const uint8_t*>(text);
   const uint8_t* const end = p + count;
   const uint8_t* const start = p;
+  // Far enough from the end for the fast loop: a prefix, 16 digits, the
+  // byte after them, and one more so that it is never the last byte.
+  const uint8_t* const fastEnd = count > kFastMargin ? end - kFastMargin : start;
   const uint64_t base = position_;
   uint8_t* const buffer = buffer_;
   int32_t offset = offset_;
@@ -133,93 +139,103 @@ void TextToBinaryStream::Scan(const char* text, size_t count) {
   uint64_t value = accumulator_;
   bool stop = false;
 
+  auto cancelled = [&] {
+    if (cancel.load(std::memory_order_relaxed) == 0) return false;
+    cancelled_ = true;
+    stopped_ = true;
+    return true;
+  };
+  // Only units make the buffer fill, so only a step between numbers right
+  // after a unit can find it full.
+  auto flush = [&] {
+    if (offset + kReserve < kUnitBufferSize) return true;
+    offset_ = offset;
+    position_ = base + static_cast<uint64_t>(p - start);
+    if (!FlushUnits()) return false;
+    offset = 0;
+    return true;
+  };
+
   while (p < end && !stop) {
-    if (cancel.load(std::memory_order_relaxed) != 0) {
-      cancelled_ = true;
-      stopped_ = true;
-      break;
-    }
-    if (!inNumber) {
-      // Only units make the buffer fill, so of the steps between numbers
-      // only the first after a unit can find it full.
-      if (offset + kReserve >= kUnitBufferSize) {
-        offset_ = offset;
-        position_ = base + static_cast<uint64_t>(p - start);
-        if (!FlushUnits()) return;
-        offset = 0;
-      }
-      for (;;) {
-        const uint8_t b = *p;
-        if (b == '0' || b == '&') {
-          if (p + 1 == end) {
-            // Whether this begins a prefix depends on the next block.
-            pending_ = b == '0' ? Pending::Zero : Pending::Ampersand;
-            ++p;
-            stop = true;
-            break;
-          }
-          const uint8_t next = p[1];
-          if (b == '0' ? next == 'x' : (next == 'H' || next == 'h')) {
-            inNumber = true;
-            hasDigit = false;
-            value = 0;
-            p += 2;
-            break;
-          }
-        }
-        if (++p == end) break;
-        if (cancel.load(std::memory_order_relaxed) != 0) {
-          cancelled_ = true;
-          stopped_ = true;
+    if (!inNumber && p < fastEnd) {
+      // Between numbers, far from the end of the block: the usual case.
+      while (p < fastEnd) {
+        if (cancelled()) {
           stop = true;
           break;
         }
+        if (!flush()) return;
+        const unsigned pair = p[0] | (unsigned{p[1]} << 8);
+        if (pair != kZeroX && (pair | 0x2000u) != kAmpersandH) {
+          ++p;
+          continue;
+        }
+        p += 2;
+        // A number of up to 16 digits is taken whole. The flag is read for
+        // its first step, so a cancel made by the progress report just
+        // before is seen; the reads for the steps that follow would only
+        // repeat it, and a relaxed read may be merged with those anyway.
+        if (cancelled()) {
+          // The number being read is lost.
+          inNumber = true;
+          hasDigit = false;
+          value = 0;
+          stop = true;
+          break;
+        }
+        uint64_t digits = 0;
+        int32_t k = 0;
+        uint8_t kind;
+        while ((kind = kClasses.of[p[k]]) < 16) {
+          digits = (digits << 4) | kind;
+          if (++k == 16) {
+            kind = kClasses.of[p[16]];
+            break;
+          }
+        }
+        if (kind < 16) {
+          // More than 16 digits: on one byte at a time.
+          inNumber = true;
+          hasDigit = true;
+          value = digits;
+          p += 16;
+          break;
+        }
+        if (kind == kSeparator) offset += StoreUnit<kUnit, kSwap>(buffer + offset, digits);
+        p += k + 1;
       }
-      if (!inNumber || stop || end - p <= kShortNumberSpan) continue;
-      // A number of up to 16 digits whose end lies well inside the block is
-      // taken whole. The flag is read for its first step, so a cancel made
-      // by the progress report just before is seen; the reads for the steps
-      // that follow would only repeat it, and a relaxed read may be merged
-      // with those anyway.
-      if (cancel.load(std::memory_order_relaxed) != 0) {
-        cancelled_ = true;
-        stopped_ = true;
-        break;
-      }
-      uint64_t digits = 0;
-      int32_t k = 0;
-      uint8_t kind = kClasses.of[p[0]];
-      while (kind < 16) {
-        digits = (digits << 4) | kind;
-        kind = kClasses.of[p[++k]];
-        if (k == 16) break;
-      }
-      if (k == 16 && kind < 16) {
-        // More digits follow: go on one byte at a time.
-        value = digits;
-        hasDigit = true;
-        p += k;
-        continue;
-      }
-      inNumber = false;
-      if (kind == kSeparator) offset += StoreUnit<kUnit, kSwap>(buffer + offset, digits);
-      p += k + 1;
       continue;
     }
-    for (;;) {
-      const uint8_t kind = kClasses.of[*p];
-      if (kind < 16) {
-        value = (value << 4) | kind;
-        hasDigit = true;
-        if (++p == end) break;
-        if (cancel.load(std::memory_order_relaxed) != 0) {
-          cancelled_ = true;
-          stopped_ = true;
-          stop = true;
+
+    // One step at a time near the end of the block.
+    if (cancelled()) break;
+    if (!inNumber) {
+      if (!flush()) return;
+      const uint8_t b = *p;
+      if (b == '0' || b == '&') {
+        if (p + 1 == end) {
+          // Whether this begins a prefix depends on the next block.
+          pending_ = b == '0' ? Pending::Zero : Pending::Ampersand;
+          ++p;
           break;
         }
-        continue;
+        const uint8_t next = p[1];
+        if (b == '0' ? next == 'x' : (next == 'H' || next == 'h')) {
+          inNumber = true;
+          hasDigit = false;
+          value = 0;
+          p += 2;
+          continue;
+        }
       }
+      ++p;
+      continue;
+    }
+    const uint8_t kind = kClasses.of[*p];
+    if (kind < 16) {
+      value = (value << 4) | kind;
+      hasDigit = true;
+    } else {
       inNumber = false;
       if (kind == kSeparator) {
         offset += StoreUnit<kUnit, kSwap>(buffer + offset, value);
@@ -229,9 +245,8 @@ void TextToBinaryStream::Scan(const char* text, size_t count) {
         inNumber = true;
         stop = true;
       }
-      ++p;
-      break;
     }
+    ++p;
   }
   offset_ = offset;
   inNumber_ = inNumber;

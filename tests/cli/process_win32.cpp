@@ -99,7 +99,7 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
   CloseHandle(out);
   CloseHandle(err);
   if (started) {
-    if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
       TerminateProcess(process.hProcess, 128);
       WaitForSingleObject(process.hProcess, INFINITE);
     }
