@@ -56,7 +56,6 @@ class BinaryToTextStream {
   bool FlushRows();
   void EndRows();
   void BuildTable(size_t entries);
-  void EmitUnit(const uint8_t* unit);
   template <int kUnit, bool kSwap, int kStride>
   size_t EmitRun(const uint8_t* data, size_t units);
   size_t EmitUnits(const uint8_t* data, size_t units);

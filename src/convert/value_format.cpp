@@ -42,7 +42,7 @@ constexpr uint64_t kPowersOfTen[20] = {1ull,
 
 // Digits of value > 0 in each base.
 int32_t DecimalCount(uint64_t value) {
-  // 1233 / 4096 is just above log10(2): t is the count or one more.
+  // 1233 / 4096 is just above log10(2): t is the count or one less.
   const int32_t t = (std::bit_width(value) * 1233) >> 12;
   return t + (value >= kPowersOfTen[t] ? 1 : 0);
 }

@@ -45,9 +45,6 @@ class ValueFormat {
 
   // The most characters Format can return for this format.
   int32_t MaxLength() const { return maxLength_; }
-  // True when the conversion reads at most 16 bits, so that 65536 texts
-  // cover every value.
-  bool IsNarrow() const { return bits_ <= 16; }
 
  private:
   char prefix_[kMaxValueText] = {};

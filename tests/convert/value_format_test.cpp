@@ -233,20 +233,6 @@ TEST(ValueFormatTest, MaxLengthIsReachedByTheWidestValue) {
   }
 }
 
-TEST(ValueFormatTest, IsNarrowFollowsTheLengthModifier) {
-  struct Row {
-    const char* format;
-    bool narrow;
-  };
-  const Row rows[] = {{"%hhx", true}, {"%hX", true}, {"%X", false}, {"%llx", false}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.format);
-    ValueFormat format;
-    ASSERT_EQ(format.Parse(row.format), ValueFormatStatus::Valid);
-    EXPECT_EQ(format.IsNarrow(), row.narrow);
-  }
-}
-
 TEST(ValueFormatTest, DefaultFormatByUnitSize) {
   struct Row {
     int32_t unitSize;
