@@ -1,5 +1,7 @@
 # Set-up and test entry points; the builds themselves are CMake presets.
-.PHONY: all deps build test run clean
+.PHONY: all deps build test run install clean
+
+PREFIX ?= /usr/local
 
 all: build
 
@@ -17,6 +19,10 @@ test: deps
 # display it saves build/screenshot.png of the main window instead).
 run: deps
 	@scripts/run.sh
+
+install: deps
+	cmake --preset native && cmake --build --preset native --target brelvix-cli -j$$(nproc)
+	cmake --install build/native --prefix $(PREFIX) --component cli
 
 clean:
 	rm -rf build
