@@ -1,6 +1,7 @@
 // A small, forgiving XML reader and writer for the settings file: one
-// declaration, elements, attributes in either quote, text, comments and the
-// five predefined entities. No DTD, namespaces, CDATA or character references.
+// declaration, elements, attributes in either quote, text, comments, the five
+// predefined entities and numeric character references. No DTD, namespaces or
+// CDATA.
 #pragma once
 
 #include <cstdint>
@@ -84,6 +85,8 @@ class CXml : public CObject {
   CString* ReadName(XmlCursor& cursor);
   // Text up to '<' (terminator 0) or an attribute value up to its closing
   // quote (terminator = the quote), entities decoded, whitespace collapsed.
+  // "&#N;" and "&#xH;" give their character, which never collapses; one that
+  // is malformed or names no character a document may hold stays as written.
   CString* ReadText(XmlCursor& cursor, char terminator);
 
   // The whole document as the settings store reads it: an optional UTF-8
@@ -122,5 +125,8 @@ void AppendChild(XmlNode* parent, XmlNode* child);
 void AddTextChild(XmlNode* parent, const WideChar* name, const WideChar* text);
 // The node's text as a plain decimal integer, or defaultValue.
 int32_t GetInt(XmlNode* node, int32_t defaultValue);
-// Appends text with the five entity characters replaced by their entities.
+// Appends text with the five entity characters replaced by their entities,
+// and with every CR, LF and TAB, and every space that the reader would drop or
+// merge (at either end, or after another space), as a character reference.
+// Other text is written as it stands.
 void WriteEscaped(CXmlString& out, const WideChar* text);

@@ -1,5 +1,6 @@
 // The reader: turns the bytes of a whole document into a tree of XmlNodes.
 // Syntax errors never raise; a step that cannot go on returns null or 0.
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -88,6 +89,120 @@ CString* ConvertToString(const char* bytes, int32_t count, int32_t codePage) {
   return result;
 }
 
+// A character a document may hold: TAB, LF, CR and everything from the space
+// on, except surrogates, U+FFFE and U+FFFF. A reference to anything else (NUL
+// and the other control characters among them) is no character reference.
+bool IsDocumentCharacter(uint32_t c) {
+  return c == 0x09 || c == 0x0A || c == 0x0D || (c >= 0x20 && c <= 0xD7FF) ||
+         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+// The character of a reference "&#N;" or "&#xH;" at bytes (count bytes
+// available), with its byte length in *length; -1 when the bytes there are no
+// well-formed reference to a character a document may hold.
+int32_t ReadCharacterReference(const char* bytes, int32_t count, int32_t* length) {
+  if (count < 4 || bytes[0] != '&' || bytes[1] != '#') return -1;
+  const bool hex = bytes[2] == 'x';
+  const uint32_t base = hex ? 16 : 10;
+  const int32_t firstDigit = hex ? 3 : 2;
+  int32_t p = firstDigit;
+  uint32_t value = 0;
+  for (; p < count; ++p) {
+    const char b = bytes[p];
+    uint32_t digit;
+    if (b >= '0' && b <= '9') {
+      digit = static_cast<uint32_t>(b - '0');
+    } else if (hex && b >= 'a' && b <= 'f') {
+      digit = static_cast<uint32_t>(b - 'a' + 10);
+    } else if (hex && b >= 'A' && b <= 'F') {
+      digit = static_cast<uint32_t>(b - 'A' + 10);
+    } else {
+      break;
+    }
+    value = value * base + digit;
+    // Checked at every digit, so that the value cannot wrap around.
+    if (value > 0x10FFFF) return -1;
+  }
+  if (p == firstDigit || p >= count || bytes[p] != ';' || !IsDocumentCharacter(value)) return -1;
+  *length = p + 1;
+  return static_cast<int32_t>(value);
+}
+
+// The UTF-16 text of a value that holds character references: the document
+// bytes around them are converted run by run, so that a referenced character
+// never has to pass through the document's code page (Shift_JIS cannot hold
+// most of them). Grows without throwing; after an allocation failure it
+// stays failed.
+class WideText {
+ public:
+  explicit WideText(int32_t capacity) : capacity_(capacity) {}
+  ~WideText() { delete[] units_; }
+  WideText(const WideText&) = delete;
+  WideText& operator=(const WideText&) = delete;
+
+  // Converts count document bytes. A NUL byte ends the text there, as it
+  // ends a text without references.
+  void AppendBytes(const char* bytes, int32_t count, int32_t codePage) {
+    if (count <= 0 || ended_) return;
+    WideChar* wide = MultiByteToWide(bytes, count, static_cast<uint32_t>(codePage));
+    if (wide == nullptr) {
+      failed_ = true;
+      return;
+    }
+    AppendUnits(wide, WideLength(wide));
+    delete[] wide;
+    if (std::memchr(bytes, 0, static_cast<size_t>(count)) != nullptr) ended_ = true;
+  }
+
+  void AppendCharacter(uint32_t c) {
+    if (c < 0x10000) {
+      const WideChar unit = static_cast<WideChar>(c);
+      AppendUnits(&unit, 1);
+    } else {
+      c -= 0x10000;
+      const WideChar pair[2] = {static_cast<WideChar>(0xD800 + (c >> 10)),
+                                static_cast<WideChar>(0xDC00 + (c & 0x3FF))};
+      AppendUnits(pair, 2);
+    }
+  }
+
+  bool Failed() const { return failed_; }
+  // NUL-terminated.
+  const WideChar* Units() const { return units_ != nullptr ? units_ : WSTR(""); }
+
+ private:
+  void AppendUnits(const WideChar* units, int32_t count) {
+    if (failed_ || ended_ || count <= 0) return;
+    const int64_t needed = int64_t{length_} + count + 1;
+    if (units_ == nullptr || needed > capacity_) {
+      int64_t grown = capacity_ >= needed ? capacity_ : needed + needed / 2;
+      if (grown > INT32_MAX) {
+        failed_ = true;
+        return;
+      }
+      WideChar* bigger = new (std::nothrow) WideChar[static_cast<size_t>(grown)];
+      if (bigger == nullptr) {
+        failed_ = true;
+        return;
+      }
+      if (units_ != nullptr)
+        std::memcpy(bigger, units_, sizeof(WideChar) * static_cast<size_t>(length_));
+      delete[] units_;
+      units_ = bigger;
+      capacity_ = static_cast<int32_t>(grown);
+    }
+    std::memcpy(units_ + length_, units, sizeof(WideChar) * static_cast<size_t>(count));
+    length_ += count;
+    units_[length_] = 0;
+  }
+
+  WideChar* units_ = nullptr;
+  int32_t capacity_;
+  int32_t length_ = 0;
+  bool failed_ = false;
+  bool ended_ = false;
+};
+
 bool IsExactly(const CString* text, const char* literal) {
   const size_t n = std::strlen(literal);
   return text != nullptr && text->data != nullptr && static_cast<size_t>(text->length) == n &&
@@ -129,17 +244,35 @@ CString* CXml::ReadText(XmlCursor& c, char terminator) {
   }
   if (end == start) return nullptr;
 
-  // Entities and whitespace runs only shrink the text, so the stretch plus a
-  // terminator is always enough room.
+  // Entities, character references and whitespace runs only shrink the text,
+  // so the stretch plus a terminator is always enough room.
   char* out = new (std::nothrow) char[static_cast<size_t>(end - start) + 1];
   if (out == nullptr) return nullptr;
   int32_t written = 0;
+  // Taken into use by the first character reference; out[0, converted) has
+  // gone into it by then.
+  WideText referenced(end - start + 1);
+  bool anyReference = false;
+  int32_t converted = 0;
   bool inSpace = false;
   bool ended = false;
   int32_t p = start;
   while (p < c.size) {
     const char b = c.bytes[p];
     if (b == '&') {
+      int32_t length = 0;
+      const int32_t character = ReadCharacterReference(c.bytes + p, c.size - p, &length);
+      if (character >= 0) {
+        // A referenced character is text, whitespace included: it is how
+        // the writer keeps line breaks, TABs and spaces that would collapse.
+        referenced.AppendBytes(out + converted, written - converted, codePage);
+        referenced.AppendCharacter(static_cast<uint32_t>(character));
+        converted = written;
+        anyReference = true;
+        p += length;
+        inSpace = false;
+        continue;
+      }
       const XmlEntity* match = nullptr;
       for (const XmlEntity* e = XmlEntities; e->text != nullptr; ++e) {
         const int32_t n = static_cast<int32_t>(std::strlen(e->text));
@@ -160,7 +293,7 @@ CString* CXml::ReadText(XmlCursor& c, char terminator) {
     }
     if (IsXmlSpace(b)) {
       if (!inSpace) {
-        if (written > 0) out[written++] = ' ';
+        if (written > 0 || anyReference) out[written++] = ' ';
         inSpace = true;
       }
       ++p;
@@ -191,9 +324,18 @@ CString* CXml::ReadText(XmlCursor& c, char terminator) {
     return nullptr;
   }
   // The space written for a final whitespace run is not part of the text.
-  if (inSpace && written > 0) --written;
+  if (inSpace && written > converted) --written;
   out[written] = 0;
-  CString* result = ConvertToString(out, written + 1, codePage);
+  CString* result = nullptr;
+  if (!anyReference) {
+    result = ConvertToString(out, written + 1, codePage);
+  } else {
+    referenced.AppendBytes(out + converted, written - converted, codePage);
+    if (!referenced.Failed()) {
+      result = new (std::nothrow) CString();
+      if (result != nullptr) result->AssignWide(referenced.Units());
+    }
+  }
   delete[] out;
   return result;
 }

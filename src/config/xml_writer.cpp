@@ -56,20 +56,40 @@ void PutString(CXmlString& out, CString* text) {
   if (text != nullptr) Put(out, text->GetWide());
 }
 
+// What the unit at p of text is written as, or null when it stands for itself.
+// The reader collapses whitespace, so whitespace that must survive as it is
+// goes out as a character reference; a single inner space does not need one.
+const WideChar* Escape(const WideChar* text, const WideChar* p) {
+  for (const XmlEntity* entity = XmlEntities; entity->text != nullptr; ++entity) {
+    if (entity->wideCharacter == *p) return entity->wideText;
+  }
+  switch (*p) {
+    case WSTR('\r'):
+      return WSTR("&#13;");
+    case WSTR('\n'):
+      return WSTR("&#10;");
+    case WSTR('\t'):
+      return WSTR("&#9;");
+    case WSTR(' '):
+      if (p == text || p[1] == 0 || p[-1] == WSTR(' ')) return WSTR("&#32;");
+      return nullptr;
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 void WriteEscaped(CXmlString& out, const WideChar* text) {
   if (text == nullptr) return;
-  // Runs between entity characters are converted whole, so that the two
+  // Runs between escaped characters are converted whole, so that the two
   // halves of a character outside the Basic Multilingual Plane stay together.
   const WideChar* run = text;
   for (const WideChar* p = text; *p != 0; ++p) {
-    const XmlEntity* entity = XmlEntities;
-    while (entity->text != nullptr && entity->wideCharacter != *p)
-      ++entity;
-    if (entity->text == nullptr) continue;
+    const WideChar* escaped = Escape(text, p);
+    if (escaped == nullptr) continue;
     out.Append(run, static_cast<int32_t>(p - run));
-    Put(out, entity->wideText);
+    Put(out, escaped);
     run = p + 1;
   }
   out.Append(run, WideLength(run));

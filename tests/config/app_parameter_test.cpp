@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -363,9 +364,182 @@ TEST_F(AppParameterTest, SaveThenLoadGivesBackEveryValue) {
   EXPECT_EQ(loaded.data_size, 8);
   EXPECT_EQ(loaded.endian, 1);
   EXPECT_EQ(Bytes(&loaded.data_format), "%#010llx");
-  // Line ends in the template are whitespace to the reader: each run comes
-  // back as one space.
-  EXPECT_EQ(Bytes(&loaded.array_format), "uint8_t ($ARRAY_NAME)[] = { ($ARRAY_DATA) };");
+  EXPECT_EQ(Bytes(&loaded.array_format), "uint8_t ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)\r\n};");
+}
+
+int CountLineEnds(const std::string& text) {
+  int count = 0;
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+    ++count;
+  return count;
+}
+
+// Line breaks, TABs and spaces at the ends or in runs are the user's text, not
+// layout: a string comes back from the file byte for byte, and the file keeps
+// its line layout.
+TEST_F(AppParameterTest, WhitespaceInStringsSurvivesSaveAndLoad) {
+  enum Field { kArrayFormat, kDataFormat, kOutputPath, kTempPath };
+  struct Row {
+    const char* name;
+    Field field;
+    const char* text;  // UTF-8
+  };
+  const Row rows[] = {
+      {"template over three lines", kArrayFormat,
+       "const unsigned char ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)\r\n};"},
+      {"template indented with TABs", kArrayFormat,
+       "static const uint8_t ($ARRAY_NAME)[] =\r\n{\r\n\t($ARRAY_DATA)\r\n};\r\n"},
+      {"template with leading and trailing spaces", kArrayFormat, "  ($ARRAY_DATA)  "},
+      {"template with double spaces", kArrayFormat,
+       "unsigned  char ($ARRAY_NAME)[]  =  {($ARRAY_DATA)};"},
+      {"template with LF line ends", kArrayFormat, "/* ($ARRAY_NAME) */\n($ARRAY_DATA)\n"},
+      {"template with blank lines and space indents", kArrayFormat,
+       "\r\n\r\n    ($ARRAY_DATA)\r\n\r\n"},
+      {"template of whitespace only", kArrayFormat, " \t\r\n "},
+      {"template with markup characters", kArrayFormat,
+       "// <($ARRAY_NAME)> & \"x\"\r\n\t'($ARRAY_DATA)'"},
+      {"template with Japanese text", kArrayFormat,
+       "// \xE9\x85\x8D\xE5\x88\x97 ($ARRAY_NAME)\r\n\t($ARRAY_DATA)  "},
+      {"template with references as text", kArrayFormat, "&#10; &amp; &#x20;\r\n"},
+      {"value format with a trailing space", kDataFormat, "0x%02X, "},
+      {"value format with a leading TAB", kDataFormat, "\t%3d"},
+      {"output folder with double spaces", kOutputPath, "C:\\My  Files\\ out "},
+      {"settings-store string", kTempPath, " C:\\temp\t"},
+  };
+  const auto field = [](CAppParameter& parameter, Field which) -> CString& {
+    switch (which) {
+      case kArrayFormat:
+        return parameter.array_format;
+      case kDataFormat:
+        return parameter.data_format;
+      case kOutputPath:
+        return parameter.output_path;
+      case kTempPath:
+        break;
+    }
+    return parameter.tempPath;
+  };
+
+  CAppParameter plain;
+  MakePredictable(plain);
+  ASSERT_EQ(plain.Save(), 1);
+  const int layoutLines = CountLineEnds(SavedText());
+
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    CAppParameter saved;
+    MakePredictable(saved);
+    field(saved, row.field).AssignWide(test::Utf16(row.text).c_str());
+    ASSERT_EQ(saved.Save(), 1);
+    const std::string file = SavedText();
+    EXPECT_EQ(CountLineEnds(file), layoutLines);
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\r'), layoutLines);
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), layoutLines);
+    EXPECT_EQ(file.find('\t'), std::string::npos);
+
+    CAppParameter loaded;
+    MakePredictable(loaded);
+    ASSERT_EQ(loaded.Load(), 1);
+    EXPECT_EQ(Bytes(&field(loaded, row.field)), configtest::Ansi(row.text));
+    ASSERT_EQ(loaded.Save(), 1);
+    EXPECT_EQ(SavedText(), file) << "saving what was loaded writes the same file";
+  }
+}
+
+// The user's case: a multi-line template entered in the window is saved at
+// Execute, comes back unchanged at the next start, and the next Execute with
+// the same window text finds nothing to save.
+TEST_F(AppParameterTest, MultiLineTemplateFromTheWindowSurvivesARestart) {
+  const auto arrayFormat =
+      test::Utf16("static const uint8_t ($ARRAY_NAME)[] = {\r\n\t($ARRAY_DATA)\r\n};");
+  ConversionControls controls;
+  controls.outputFolder = WSTR("C:\\out");
+  controls.convert = 0;
+  controls.dataSize = 1;
+  controls.endian = 0;
+  controls.dataFormat = WSTR("0x%02X, ");
+  controls.arrayFormat = arrayFormat.c_str();
+
+  CAppParameter before;
+  MakePredictable(before);
+  CString windowFolder;
+  ASSERT_EQ(before.UpdateFromControls(controls, windowFolder), kParametersSaved);
+
+  CAppParameter after;
+  MakePredictable(after);
+  ASSERT_EQ(after.Load(), 1);
+  EXPECT_EQ(Bytes(&after.array_format), Bytes(&before.array_format));
+  EXPECT_EQ(Bytes(&after.data_format), "0x%02X, ");
+  fs::remove(dir_ / "brelvix.ini");
+  CString restartedFolder(after.output_path.GetWide());
+  EXPECT_EQ(after.UpdateFromControls(controls, restartedFolder), kParametersUnchanged);
+  EXPECT_FALSE(fs::exists(dir_ / "brelvix.ini"));
+}
+
+// A settings file as written before whitespace was kept (no character
+// references, every text free of collapsing whitespace) is read and written
+// back byte for byte.
+TEST_F(AppParameterTest, OldFormFileIsWrittenBackUnchanged) {
+  struct Values {
+    const char* language;
+    const char* fontName;  // null: an empty element
+    const char* tempPath;
+    const char* outputPath;
+    const char* dataFormat;
+    const char* arrayFormat;
+  };
+  const auto oldForm = [](const Values& v) {
+    const auto element = [](const char* name, const char* text) {
+      return text == nullptr ? std::string("<") + name + "/>\r\n"
+                             : std::string("<") + name + ">" + text + "</" + name + ">\r\n";
+    };
+    return std::string("<?xml version=\"1.0\" ?>\r\n<config>") + element("language", v.language) +
+           element("font_name", v.fontName) + element("font_size", "9") +
+           element("temp_path", v.tempPath) + element("log_enabled", "0") +
+           element("log_path", "D:\\log") + element("view_toolbar", "1") +
+           element("view_statusbar", "0") +
+           "<colors><color><index>0</index>\r\n<text>255</text>\r\n"
+           "<background>16777215</background>\r\n</color>\r\n"
+           "<color><index>1</index>\r\n<text>13158600</text>\r\n"
+           "<background>65280</background>\r\n</color>\r\n</colors>\r\n" +
+           element("output_path", v.outputPath) + element("convert", "1") +
+           element("data_size", "4") + element("endian", "1") +
+           element("data_format", v.dataFormat) + element("array_format", v.arrayFormat) +
+           "</config>\r\n";
+  };
+  const bool holdsJapanese = AnsiCodePage() == kCodePageUtf8 || AnsiCodePage() == kCodePageShiftJis;
+  struct Row {
+    const char* name;
+    Values values;
+    bool japanese;
+  };
+  const Row rows[] = {
+      {"the defaults",
+       {"-1", nullptr, "C:\\temp", nullptr, "0x%02X",
+        "const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};"},
+       false},
+      {"single spaces and entities",
+       {"0", "Courier New", "C:\\Program Files\\a &amp; b", "D:\\out &lt;1&gt; &apos;x&apos;",
+        "0x%02X,",
+        "static const unsigned char ($ARRAY_NAME)[] = { ($ARRAY_DATA) }; // &quot;x&quot;"},
+       false},
+      {"Japanese text",
+       {"1", "\xEF\xBC\xAD\xEF\xBC\xB3 \xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3\x82\xAF",
+        "C:\\\xE4\xB8\x80\xE6\x99\x82", "C:\\\xE5\x87\xBA\xE5\x8A\x9B", "%3d",
+        "/* \xE9\x85\x8D\xE5\x88\x97 */ ($ARRAY_NAME) ($ARRAY_DATA)"},
+       true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.japanese && !holdsJapanese) continue;
+    const std::string file = oldForm(row.values);
+    WriteSettings(file);
+    CAppParameter parameter;
+    MakePredictable(parameter);
+    ASSERT_EQ(parameter.Load(), 1);
+    ASSERT_EQ(parameter.Save(), 1);
+    EXPECT_EQ(SavedText(), file);
+  }
 }
 
 TEST_F(AppParameterTest, EmptyStringsReadBackAsTheirDefaults) {

@@ -272,6 +272,116 @@ TEST(XmlReaderTest, ReadText) {
   }
 }
 
+struct ReferenceCase {
+  const char* name;
+  const char* content;   // between <a> and </a>
+  const char* expected;  // UTF-8; compared in the ANSI code page
+};
+
+TEST(XmlReaderTest, CharacterReferences) {
+  const ReferenceCase cases[] = {
+      {"decimal", "&#65;&#97;", "Aa"},
+      {"hexadecimal, both cases of digits", "&#x41;&#x6a;&#x6A;", "Ajj"},
+      {"leading zeros", "&#00065;&#x0041;", "AA"},
+      {"between text", "x&#61;y", "x=y"},
+      {"whitespace is text", "&#32;a&#32;&#32;b&#9;&#13;&#10;", " a  b\t\r\n"},
+      {"only a referenced space", "&#32;", " "},
+      {"a literal run next to a reference is one space", " \r\n&#32; \tx \t", "  x"},
+      {"a literal space before a referenced one stays", "a \t&#32;b", "a  b"},
+      {"trailing literal run after a reference is dropped", "a&#9; \r\n", "a\t"},
+      {"two bytes in UTF-8", "&#233;", "é"},
+      {"three bytes in UTF-8", "&#x3042;", "あ"},
+      {"outside the Basic Multilingual Plane", "&#x1F600;&#128512;", "😀😀"},
+      {"with entities and plain text", "&lt;&#x3042;&amp;\xE6\x97\xA5", "<あ&日"},
+      {"one level of decoding", "&#38;lt; &amp;#65;", "&lt; &#65;"},
+      {"referenced markup characters", "&#60;&#62;&#39;&#34;", "<>'\""},
+      {"last characters before each gap", "&#xD7FF;&#xFFFD;&#x10FFFF;",
+       "\xED\x9F\xBF\xEF\xBF\xBD\xF4\x8F\xBF\xBF"},
+      {"first characters after each gap", "&#xE000;&#x10000;", "\xEE\x80\x80\xF0\x90\x80\x80"},
+      // What follows is no reference to a character; it stays as written.
+      {"no digits", "&#; &#x;", "&#; &#x;"},
+      {"no semicolon", "&#65 b", "&#65 b"},
+      {"no semicolon before the tag", "&#65", "&#65"},
+      {"space inside", "&#6 5; &# 65;", "&#6 5; &# 65;"},
+      {"capital X", "&#X41;", "&#X41;"},
+      {"hex digit in a decimal reference", "&#6A;", "&#6A;"},
+      {"not a hex digit", "&#x4G;", "&#x4G;"},
+      {"signs", "&#-65; &#+65;", "&#-65; &#+65;"},
+      {"NUL", "&#0;&#x0;", "&#0;&#x0;"},
+      {"control characters", "&#1;&#x8;&#11;&#x1F;", "&#1;&#x8;&#11;&#x1F;"},
+      {"surrogates", "&#xD800;&#xDBFF;&#xDC00;&#57343;", "&#xD800;&#xDBFF;&#xDC00;&#57343;"},
+      {"non-characters", "&#xFFFE;&#65535;", "&#xFFFE;&#65535;"},
+      {"above U+10FFFF", "&#x110000;&#1114112;", "&#x110000;&#1114112;"},
+      {"too many digits to hold", "&#99999999999999999999999;&#x100000000041;",
+       "&#99999999999999999999999;&#x100000000041;"},
+      {"a malformed reference before a good one", "&#&#65;", "&#A"},
+  };
+  for (const ReferenceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Parsed parsed(std::string("<a>") + c.content + "</a>");
+    XmlNode* a = parsed.Element();
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(Bytes(a->text), configtest::Ansi(c.expected));
+    EXPECT_EQ(parsed.cursor.pos, parsed.cursor.size);
+  }
+}
+
+TEST(XmlReaderTest, CharacterReferencesInAttributeValues) {
+  const ReferenceCase cases[] = {
+      {"whitespace is kept", "&#32;x&#9;&#10;", " x\t\n"},
+      {"the value's own quote", "it&#39;s", "it's"},
+      {"literal whitespace still collapses", "  a \t b  ", "a b"},
+      {"malformed stays", "&#39", "&#39"},
+  };
+  for (const ReferenceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Parsed parsed(std::string("<a v='") + c.content + "'/>");
+    XmlNode* a = parsed.Element();
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(a->firstAttribute, nullptr);
+    EXPECT_EQ(Bytes(a->firstAttribute->value), configtest::Ansi(c.expected));
+  }
+}
+
+// In a Shift_JIS document the bytes around a reference are still read as
+// Shift_JIS, and the referenced character does not have to exist there.
+TEST(XmlReaderTest, CharacterReferencesInAShiftJisDocument) {
+  const ReferenceCase cases[] = {
+      {"between Shift_JIS characters", "\x93\xFA&#x672C;\x8C\xEA", "日本語"},
+      {"a trail byte that looks like ASCII", "\x95\x5C&#32;\x95\x5C", "表 表"},
+      {"a character Shift_JIS lacks", "\x93\xFA&#x1F600;&#xE9;", "日😀é"},
+      {"malformed stays", "\x93\xFA&#x;", "日&#x;"},
+  };
+  for (const ReferenceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Parsed parsed(std::string("<?xml version='1.0' encoding='Shift_JIS'?><a>") + c.content +
+                  "</a>");
+    XmlNode* a = parsed.Document();
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(Bytes(a->text), configtest::Ansi(c.expected));
+  }
+}
+
+// A NUL byte ends a text where it stands, with or without references.
+TEST(XmlReaderTest, NulEndsATextWithReferencesToo) {
+  const struct {
+    const char* name;
+    std::string content;
+    const char* expected;
+  } cases[] = {
+      {"NUL after a reference", std::string("&#65;b\0c&#66;", 13), "Ab"},
+      {"NUL before a reference", std::string("b\0c&#66;", 8), "b"},
+      {"NUL first", std::string("\0&#66;", 6), ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Parsed parsed("<a>" + c.content + "</a>");
+    XmlNode* a = parsed.Element();
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(Bytes(a->text), c.expected);
+  }
+}
+
 TEST(XmlReaderTest, ReadName) {
   struct Row {
     const char* name;

@@ -218,6 +218,101 @@ TEST(XmlWriterTest, Declaration) {
             "<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\r\n<config/>\r\n");
 }
 
+std::string Escaped(const WideChar* text) {
+  CXmlString out;
+  WriteEscaped(out, text);
+  return out.buffer != nullptr ? std::string(out.buffer, static_cast<size_t>(out.length)) : "";
+}
+
+// Whitespace that the reader would drop or merge is written as a character
+// reference, and every such text reads back unchanged, as element text and as
+// an attribute value.
+TEST(XmlWriterTest, WhitespaceThatWouldCollapseIsWrittenAsReferences) {
+  struct Row {
+    const char* name;
+    const char* text;
+    const char* written;
+  };
+  const Row rows[] = {
+      {"single inner spaces stay", "a b c", "a b c"},
+      {"leading space", " a", "&#32;a"},
+      {"trailing space", "a ", "a&#32;"},
+      {"double space", "a  b", "a &#32;b"},
+      {"run of three", "a   b", "a &#32;&#32;b"},
+      {"trailing run", "a  ", "a &#32;"},
+      {"leading run", "  a", "&#32;&#32;a"},
+      {"only a space", " ", "&#32;"},
+      {"only spaces", "   ", "&#32;&#32;&#32;"},
+      {"CR LF", "a\r\nb", "a&#13;&#10;b"},
+      {"lone LF and CR", "\na\r", "&#10;a&#13;"},
+      {"TAB", "\tx\t", "&#9;x&#9;"},
+      {"space then TAB", "a \tb", "a &#9;b"},
+      {"TAB then space", "a\t b", "a&#9; b"},
+      {"line break then indent", "{\r\n  x\r\n}", "{&#13;&#10; &#32;x&#13;&#10;}"},
+      {"with entities", " <a> & ", "&#32;&lt;a&gt; &amp;&#32;"},
+      {"with UTF-8", "\xE6\x97\xA5  \xE6\x9C\xAC", "\xE6\x97\xA5 &#32;\xE6\x9C\xAC"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto text = test::Utf16(row.text);
+    EXPECT_EQ(Escaped(text.c_str()), row.written);
+
+    Tree tree(CreateNode(WSTR("a"), text.c_str()));
+    AddAttribute(tree.root, WSTR("v"), text.c_str());
+    const std::string document = Written(tree.root);
+    EXPECT_EQ(document.find_first_of("\t"), std::string::npos);
+    Parsed parsed(document);
+    XmlNode* back = parsed.Document();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(Bytes(back->text), configtest::Ansi(row.text));
+    ASSERT_NE(back->firstAttribute, nullptr);
+    EXPECT_EQ(Bytes(back->firstAttribute->value), configtest::Ansi(row.text));
+  }
+}
+
+// Text without such whitespace is written byte for byte as before references
+// existed: only the five entity characters are replaced.
+TEST(XmlWriterTest, TextWithoutCollapsingWhitespaceIsWrittenAsBefore) {
+  const auto entitiesOnly = [](const std::string& utf8) {
+    std::string out;
+    for (char c : utf8) {
+      switch (c) {
+        case '<':
+          out += "&lt;";
+          break;
+        case '>':
+          out += "&gt;";
+          break;
+        case '&':
+          out += "&amp;";
+          break;
+        case '"':
+          out += "&quot;";
+          break;
+        case '\'':
+          out += "&apos;";
+          break;
+        default:
+          out += c;
+      }
+    }
+    return out;
+  };
+  const char* texts[] = {
+      "const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};",
+      "0x%02X",
+      "C:\\Program Files\\a b\\c",
+      "x & y <z> \"q\" 'p'",
+      "&#32; &#10;",
+      "\xE6\x97\xA5\xE6\x9C\xAC \xE8\xAA\x9E",
+      "a\xF0\x9F\x98\x80 b",
+  };
+  for (const char* text : texts) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(Escaped(test::Utf16(text).c_str()), entitiesOnly(text));
+  }
+}
+
 TEST(XmlWriterTest, TextIsWrittenAsUtf8) {
   CXmlString out;
   WriteEscaped(out, test::Utf16("日本 & é").c_str());
