@@ -17,12 +17,16 @@ class FileListSettings;
 
 class CAppMain : public CAppBase, public CAppEventListener, public ConversionMonitor {
  public:
-  CString listFilePath;                  // the current list file; empty until a load or a save
-  CString outputFolder;                  // the folder the conversion run writes into
-  CFileList fileList;                    // entries, entryCapacity, entryCount
-  HANDLE workerThread = nullptr;         // the running conversion worker
-  std::atomic<DWORD> workerThreadId{0};  // nonzero while a run is active
+  CString listFilePath;                       // the current list file; empty until a load or a save
+  CString outputFolder;                       // the folder the conversion run writes into
+  CFileList fileList;                         // entries, entryCapacity, entryCount
+  std::atomic<HANDLE> workerThread{nullptr};  // the running conversion worker
+  std::atomic<DWORD> workerThreadId{0};       // nonzero while a run is active
   // cancelRequested is the ConversionMonitor's.
+
+  // Posted by the worker as its last act: the run is over and the worker can
+  // be joined.
+  static constexpr UINT kRunEndedMessage = WM_APP + 1;
 
   CAppMain();
   ~CAppMain() override;
@@ -35,6 +39,10 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   void OnInitDialog(HWND dialog) override;
   int InitInstance(HINSTANCE instance) override;
   LPCWSTR GetMainDialogId() override;
+  INT_PTR DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // A run in progress is cancelled and waited for, so the window always may
+  // close; the teardown after it never meets a live worker.
+  int CanClose(int reason) override;
 
   // Both progress bars to the range 0..100 at position 0.
   void ResetProgressBars();
@@ -62,6 +70,9 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Execute: the conversion run over every row.
   void ExecuteConversion();
   void SetFileProgress(int32_t percent) override;
+  // True from the start of a worker until it has ended and been joined; the
+  // list must not change meanwhile, so the commands that change it refuse.
+  bool RunActive() const { return workerHandle_ != nullptr; }
 
   // The item data of a selection box's selected item; 0 without a selection.
   int32_t SelectedItemData(int controlId);
@@ -77,4 +88,24 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   bool ConfirmDelete();
   void ReadSettingsRecord(FileListSettings* settings);
   void ApplySettingsRecord(const FileListSettings& settings);
+
+  // The run. The worker's body, and one row of it.
+  static DWORD WINAPI ConversionThreadStart(LPVOID app);
+  void ConversionThread();
+  bool ConvertEntry(int32_t row);
+  // Enables or disables the commands that change the list (buttons, the
+  // File > Open item, dropping files).
+  void EnableListCommands(bool enabled);
+  // Waits until the worker has ended while the window keeps handling the
+  // messages the worker sends it, then releases it and gives the list
+  // commands back.
+  void JoinWorker();
+  // Cancels a run and joins it; the run ends without its message.
+  void StopRunForClose();
+
+  HANDLE workerHandle_ = nullptr;  // the worker until joined, on this thread
+  int joinDepth_ = 0;              // joins in progress, one inside the other
+  std::atomic<bool> closing_{false};
+  CString runOutputFolder_;       // the run's own copy of outputFolder
+  int32_t shownFilePercent_ = 0;  // the file bar as last set by the worker
 };

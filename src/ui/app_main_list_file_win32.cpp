@@ -99,6 +99,8 @@ int CAppMain::WriteFileList(const wchar_t* path) {
 }
 
 void CAppMain::LoadFileList() {
+  // Loading replaces the rows a running worker reads.
+  if (RunActive()) return;
   const int language = UseJapanese() ? 1 : 0;
   wchar_t name[kNameBufferUnits] = {};
   OPENFILENAMEW dialog = {};

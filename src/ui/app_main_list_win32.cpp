@@ -34,7 +34,11 @@ void SetCell(HWND list, int row, int column, const wchar_t* text, UINT message) 
 
 }  // namespace
 
+// While a run is active the worker reads the rows without a lock, so every
+// command that changes the list is refused (its button is disabled too).
+
 void CAppMain::AddFiles() {
+  if (RunActive()) return;
   wchar_t* buffer = new (std::nothrow) wchar_t[kSelectionBufferUnits]();
   if (buffer != nullptr) {
     const int language = UseJapanese() ? 1 : 0;
@@ -61,6 +65,10 @@ void CAppMain::AddSelectedFiles(const wchar_t* buffer) {
 }
 
 int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/) {
+  if (RunActive()) {
+    DragFinish(drop);
+    return 1;
+  }
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   const int32_t direction = SelectedItemData(IDC_CONVERT);
   for (UINT i = 0; i < count; ++i) {
@@ -98,6 +106,7 @@ int32_t CAppMain::FirstSelectedRow() {
 }
 
 void CAppMain::ModifyFileEntry() {
+  if (RunActive()) return;
   const int32_t row = FirstSelectedRow();
   if (row < 0) return;
   FileListEntry* entry = fileList.entries[row];
@@ -125,6 +134,7 @@ bool CAppMain::ConfirmDelete() {
 }
 
 void CAppMain::DeleteFileEntry() {
+  if (RunActive()) return;
   const int32_t row = FirstSelectedRow();
   if (row < 0) return;
   if (!ConfirmDelete()) return;
@@ -134,6 +144,7 @@ void CAppMain::DeleteFileEntry() {
 }
 
 void CAppMain::DeleteAllFileEntries() {
+  if (RunActive()) return;
   if (fileList.entryCount == 0) return;
   if (!ConfirmDelete()) return;
   ResetProgressBars();

@@ -1,18 +1,249 @@
-// The conversion run of the main window: Execute and the progress the
-// converters report.
+// The conversion run of the main window: Execute starts a worker thread that
+// converts every row of the list in order, shows its progress in the two bars
+// and ends with a message; Cancel stops it, and so does closing the window.
+//
+// The worker reaches the window only through messages that the window's
+// thread handles (SendMessageW, EnableWindow, GetWindowTextW, MessageBoxW), so
+// this thread never waits for the worker without handling them.
 #include "ui/app_main.h"
 
 #include <commctrl.h>
 
-#include "resource.h"
+#include <cwchar>
 
-// NOT BUILT YET: the run itself (the parameter update with its save, the
-// worker thread, Cancel and Execute swapped during the run, the overall bar
-// and the closing message) is still to come. Until then Execute does nothing.
-void CAppMain::ExecuteConversion() {}
+#include "convert/app_parameter.h"
+#include "convert/convert_file.h"
+#include "resource.h"
+#include "ui/main_window_texts.h"
+
+namespace {
+
+// Execute waits for the worker's id in this many checks this far apart.
+constexpr int kHandshakeChecks = 1000;
+constexpr DWORD kHandshakeStepMs = 10;
+
+// A close that waits for the worker looks this often for the worker's end
+// message, which may have opened just before the close arrived.
+constexpr DWORD kCloseLookMs = 50;
+
+// Text buffers in UTF-16 units, terminator included: Execute takes up to 519
+// units of each box, each file up to 255 of the value format and template.
+constexpr int kSettingTextUnits = 520;
+constexpr int kRowTextUnits = 256;
+
+constexpr UiText kRunComplete{WSTR("変換が完了しました"), WSTR("Data convert complete.")};
+constexpr UiText kRunStopped{WSTR("変換を中断しました"), WSTR("Data convert stopped.")};
+constexpr const wchar_t* kRunCaption = L"Brelvix";
+
+// The commands that change the list; the run reads the rows unlocked.
+constexpr int kListButtons[] = {IDC_ADD, IDC_MODIFY, IDC_DELETE, IDC_ALL_DELETE};
+
+// The control's text as 8-bit text, at most units - 1 UTF-16 units of it.
+void ReadControlText(HWND control, int units, CString& text) {
+  wchar_t buffer[kSettingTextUnits] = {};
+  GetWindowTextW(control, buffer, units < kSettingTextUnits ? units : kSettingTextUnits);
+  text.AssignWide(buffer);
+}
+
+struct OwnedDialogSearch {
+  HWND owner;
+};
+
+// Ends a dialog of the worker's thread that the main window owns: the run's
+// message box. It has only OK.
+BOOL CALLBACK DismissOwnedDialog(HWND window, LPARAM param) {
+  const auto* search = reinterpret_cast<const OwnedDialogSearch*>(param);
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (GetWindow(window, GW_OWNER) == search->owner && std::wcscmp(className, L"#32770") == 0) {
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void CAppMain::ExecuteConversion() {
+  if (fileList.entryCount <= 0) return;
+
+  wchar_t folder[kSettingTextUnits] = {};
+  wchar_t valueFormat[kSettingTextUnits] = {};
+  wchar_t arrayTemplate[kSettingTextUnits] = {};
+  GetWindowTextW(Control(IDC_OUTPUT_FOLDER), folder, kSettingTextUnits);
+  GetWindowTextW(Control(IDC_DATA_FORMAT), valueFormat, kSettingTextUnits);
+  GetWindowTextW(Control(IDC_ARRAY_FORMAT), arrayTemplate, kSettingTextUnits);
+  ConversionControls controls;
+  controls.outputFolder = folder;
+  controls.convert = SelectedItemData(IDC_CONVERT);
+  controls.dataSize = SelectedItemData(IDC_DATA_SIZE);
+  controls.endian = SelectedItemData(IDC_ENDIAN);
+  controls.dataFormat = valueFormat;
+  controls.arrayFormat = arrayTemplate;
+  theAppParameter->UpdateFromControls(controls, outputFolder);
+
+  ResetProgressBars();
+  if (workerThreadId != 0) return;
+  // A worker that has shown its message but whose last word is still queued
+  // is joined before the next one starts.
+  if (workerHandle_ != nullptr) JoinWorker();
+  // The join handles messages, among them perhaps a close.
+  if (workerHandle_ != nullptr || closing_) return;
+
+  // The worker's own copy: the window may change outputFolder during the run
+  // (the folder browser, or Execute reached again), and the rows already
+  // started belong in the folder that was chosen for them.
+  runOutputFolder_.Assign(outputFolder);
+  EnableListCommands(false);
+  HANDLE thread = CreateThread(nullptr, 0, &ConversionThreadStart, this, 0, nullptr);
+  if (thread == nullptr) {
+    // Nothing to wait for: no worker will ever publish an id.
+    EnableListCommands(true);
+    return;
+  }
+  workerHandle_ = thread;
+  workerThread = thread;
+  for (int check = 0; check < kHandshakeChecks && workerThreadId == 0; ++check) {
+    // A 10 ms sleep that a worker which has already ended cuts short.
+    if (WaitForSingleObject(thread, kHandshakeStepMs) == WAIT_OBJECT_0) break;
+  }
+  Sleep(kHandshakeStepMs);
+}
+
+DWORD WINAPI CAppMain::ConversionThreadStart(LPVOID app) {
+  static_cast<CAppMain*>(app)->ConversionThread();
+  return 0;
+}
+
+void CAppMain::ConversionThread() {
+  // The id before any window is touched: Execute waits for it on the
+  // window's thread, and only after that wait are the messages below handled.
+  workerThreadId = GetCurrentThreadId();
+  cancelRequested = 0;
+
+  EnableWindow(Control(IDC_CANCEL_RUN), TRUE);
+  EnableWindow(Control(IDC_EXECUTE), FALSE);
+
+  HWND fileBar = Control(IDC_FILE_PROGRESS);
+  HWND totalBar = Control(IDC_TOTAL_PROGRESS);
+  // The 32-bit range: the 16-bit one would wrap beyond 65535 rows.
+  SendMessageW(totalBar, PBM_SETRANGE32, 0, fileList.entryCount);
+  SendMessageW(totalBar, PBM_SETPOS, 0, 0);
+  for (int32_t row = 0; row < fileList.entryCount && !IsCancelled(); ++row) {
+    shownFilePercent_ = 0;
+    SendMessageW(fileBar, PBM_SETPOS, 0, 0);
+    if (fileList.entries[row] != nullptr) ConvertEntry(row);
+    SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row + 1), 0);
+    SendMessageW(fileBar, PBM_SETPOS, 100, 0);
+  }
+  const bool stopped = IsCancelled();
+
+  workerThread = nullptr;
+  workerThreadId = 0;
+
+  // A window that is closing waits for this thread; a message would hold
+  // the close up until somebody answered it.
+  if (!closing_) {
+    const int language = UseJapanese() ? 1 : 0;
+    MessageBoxW(mainWindow, (stopped ? kRunStopped : kRunComplete).In(language), kRunCaption,
+                MB_OK | (stopped ? MB_ICONWARNING : MB_ICONINFORMATION));
+  }
+  EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
+  EnableWindow(Control(IDC_EXECUTE), TRUE);
+  PostMessageW(mainWindow, kRunEndedMessage, GetCurrentThreadId(), 0);
+}
+
+bool CAppMain::ConvertEntry(int32_t row) {
+  const FileListEntry& entry = *fileList.entries[row];
+  // The settings as the controls show them now: a change during the run
+  // applies from the next file on.
+  FileConversionRequest request;
+  request.direction = SelectedItemData(IDC_CONVERT);
+  // A size box without a selection gives 0, which the converters take as 1.
+  request.unitSize = SelectedItemData(IDC_DATA_SIZE);
+  request.byteOrder = SelectedItemData(IDC_ENDIAN);
+  CString valueFormat;
+  CString arrayTemplate;
+  ReadControlText(Control(IDC_DATA_FORMAT), kRowTextUnits, valueFormat);
+  ReadControlText(Control(IDC_ARRAY_FORMAT), kRowTextUnits, arrayTemplate);
+  request.valueFormat = valueFormat.Text();
+  request.arrayTemplate = arrayTemplate.Text();
+  // Only the 8-bit texts of the row: GetWide would rewrite the strings'
+  // UTF-16 copies, which the window's thread may be reading (Save).
+  request.arrayName = entry.arrayName.Text();
+  request.outputFolder = runOutputFolder_.Text();
+  request.outputStem = entry.outputName.stem.Text();
+  request.outputExtension = entry.outputName.extension.Text();
+  request.inputPath = entry.inputName.path.Text();
+  return ConvertFile(request, *this, nullptr) == FileConversionStatus::Converted;
+}
 
 void CAppMain::SetFileProgress(int32_t percent) {
+  // The converters report at every buffer they write out, thousands of times
+  // in a large file; each report costs the worker a wait for the window's
+  // thread, so the bar is sent only a figure that differs.
+  if (percent == shownFilePercent_) return;
+  shownFilePercent_ = percent;
   if (mainWindow != nullptr) {
     SendMessageW(Control(IDC_FILE_PROGRESS), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
   }
+}
+
+void CAppMain::EnableListCommands(bool enabled) {
+  for (const int id : kListButtons)
+    EnableWindow(Control(id), enabled ? TRUE : FALSE);
+  EnableMenu(ID_FILE_OPEN, enabled ? 1 : 0);
+  DragAcceptFiles(mainWindow, enabled ? TRUE : FALSE);
+}
+
+void CAppMain::JoinWorker() {
+  HANDLE thread = workerHandle_;
+  if (thread == nullptr) return;
+  // A message handled below may close the window, and the close joins too;
+  // the handle is released by the outermost join only.
+  ++joinDepth_;
+  for (;;) {
+    const DWORD woken =
+        MsgWaitForMultipleObjects(1, &thread, FALSE, kCloseLookMs, QS_SENDMESSAGE | QS_PAINT);
+    if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) break;
+    // The worker's messages, and painting; input waits, so that nothing the
+    // user does starts anew while the run is ending.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_SENDMESSAGE | PM_QS_PAINT))
+      DispatchMessageW(&message);
+    if (closing_) {
+      OwnedDialogSearch search{mainWindow};
+      EnumThreadWindows(GetThreadId(thread), &DismissOwnedDialog,
+                        reinterpret_cast<LPARAM>(&search));
+    }
+  }
+  if (--joinDepth_ > 0) return;
+  CloseHandle(thread);
+  workerHandle_ = nullptr;
+  if (mainWindow != nullptr && IsWindow(mainWindow)) EnableListCommands(true);
+}
+
+void CAppMain::StopRunForClose() {
+  if (workerHandle_ == nullptr) return;
+  // closing_ before the cancel: a worker that sees the cancel knows by then
+  // not to show its message.
+  closing_ = true;
+  cancelRequested = 1;
+  JoinWorker();
+}
+
+int CAppMain::CanClose(int reason) {
+  StopRunForClose();
+  return CAppBase::CanClose(reason);
+}
+
+INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kRunEndedMessage) {
+    // From the worker that is still to be joined, unless a close or a new
+    // Execute has joined it already.
+    if (workerHandle_ != nullptr && GetThreadId(workerHandle_) == static_cast<DWORD>(wParam)) {
+      JoinWorker();
+    }
+    return TRUE;
+  }
+  return CAppBase::DlgProc(window, message, wParam, lParam);
 }

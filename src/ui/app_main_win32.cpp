@@ -57,7 +57,12 @@ CAppMain::~CAppMain() {
 
 int CAppMain::Run(HINSTANCE moduleInstance, HINSTANCE previousInstance, LPWSTR commandLine,
                   int showCommand) {
-  return CAppBase::Run(moduleInstance, previousInstance, commandLine, showCommand);
+  const int result = CAppBase::Run(moduleInstance, previousInstance, commandLine, showCommand);
+  // Every way out of the dialog asks CanClose, which ends a run first; should
+  // the dialog have ended otherwise, the run still ends here, before start-up
+  // releases the settings and the list the worker reads.
+  StopRunForClose();
+  return result;
 }
 
 int CAppMain::InitInstance(HINSTANCE moduleInstance) {
