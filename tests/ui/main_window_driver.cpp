@@ -99,6 +99,15 @@ BOOL CALLBACK FindDefaultButton(HWND child, LPARAM param) {
   return FALSE;
 }
 
+// The icon of a message box: its static control with the icon style.
+BOOL CALLBACK FindIcon(HWND child, LPARAM param) {
+  auto* found = reinterpret_cast<HICON*>(param);
+  if (_wcsicmp(ClassName(child).c_str(), L"Static") != 0) return TRUE;
+  if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
+  *found = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+  return *found == nullptr;
+}
+
 bool HasButton(HWND dialog, int id) {
   HWND button = GetDlgItem(dialog, id);
   return button != nullptr && IsWindowVisible(button);
@@ -190,7 +199,15 @@ INT_PTR TestAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   }
   const INT_PTR result = CAppMain::DlgProc(window, message, wParam, lParam);
   if (message == WM_INITDIALOG) session_->SetWindow(window);
+  // The worker cannot reach its message box before this thread has handled
+  // its first messages, so hooking it here catches every dialog it shows.
+  if (message == WM_COMMAND && LOWORD(wParam) == IDC_EXECUTE) session_->OnExecuteHandled();
   return result;
+}
+
+void TestAppMain::SetFileProgress(int32_t percent) {
+  CAppMain::SetFileProgress(percent);
+  if (session_->progressObserver_) session_->progressObserver_(percent);
 }
 
 MainWindowSession::MainWindowSession(int32_t language,
@@ -217,6 +234,9 @@ MainWindowSession::~MainWindowSession() {
   }
   CloseHandle(ready_);
   CloseHandle(ended_);
+  for (HANDLE worker : workers_) {
+    if (worker != nullptr) CloseHandle(worker);
+  }
   theAppParameter = nullptr;
   delete parameter_;
   g_session = nullptr;
@@ -237,7 +257,53 @@ void MainWindowSession::ThreadMain() {
   exitCode_ = app_.Run(GetModuleHandleW(nullptr), nullptr, const_cast<LPWSTR>(L""), SW_SHOW);
   UnhookWindowsHookEx(g_hook);
   g_hook = nullptr;
+  // Run has joined every worker by now.
+  for (HHOOK hook : workerHooks_)
+    UnhookWindowsHookEx(hook);
+  workerHooks_.clear();
   SetEvent(ended_);
+}
+
+void MainWindowSession::OnExecuteHandled() {
+  const DWORD worker = app_.workerThreadId;
+  if (worker == 0 || worker == hookedWorker_) return;
+  hookedWorker_ = worker;
+  if (HHOOK hook = SetWindowsHookExW(WH_CBT, &CbtHook, nullptr, worker)) {
+    workerHooks_.push_back(hook);
+  }
+  HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, worker);
+  std::lock_guard<std::mutex> lock(mutex_);
+  workers_.push_back(thread);
+}
+
+void MainWindowSession::ObserveProgress(const std::function<void(int32_t)>& observer) {
+  progressObserver_ = observer;
+}
+
+int MainWindowSession::WorkersStarted() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(workers_.size());
+}
+
+bool MainWindowSession::WaitForRunEnd() {
+  HANDLE thread = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (workers_.empty()) return false;
+    thread = workers_.back();
+  }
+  if (thread == nullptr || WaitForSingleObject(thread, kWaitLimitMs) != WAIT_OBJECT_0) {
+    return false;
+  }
+  // The worker's last message to the window was posted before it ended, so
+  // a flush is handled after it.
+  return !Running() || Flush();
+}
+
+bool MainWindowSession::WaitForDialogs(size_t count) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return dialogSeen_.wait_for(lock, std::chrono::milliseconds(kWaitLimitMs),
+                              [&] { return seen_.size() >= count; });
 }
 
 void MainWindowSession::SetWindow(HWND window) {
@@ -254,6 +320,7 @@ void MainWindowSession::OnDialogShown(HWND dialog) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (std::find(served_.begin(), served_.end(), dialog) != served_.end()) return;
     served_.push_back(dialog);
+    ++shown_;
   }
   // Answered from the dialog's own loop, once it is up.
   SetTimer(dialog, kAnswerTimerId, 0, &AnswerTimer);
@@ -273,6 +340,7 @@ void MainWindowSession::AnswerDialog(HWND dialog) {
     const LRESULT defaultId = SendMessageW(dialog, DM_GETDEFID, 0, 0);
     if (HIWORD(defaultId) == DC_HASDEFID) seen.defaultId = LOWORD(defaultId);
   }
+  EnumChildWindows(dialog, &FindIcon, reinterpret_cast<LPARAM>(&seen.icon));
 
   DialogAction action;
   {
@@ -283,6 +351,7 @@ void MainWindowSession::AnswerDialog(HWND dialog) {
       answers_.pop_front();
     }
   }
+  dialogSeen_.notify_all();
   if (action) {
     action(dialog);
   } else if (seen.hasNo) {
@@ -335,6 +404,16 @@ std::vector<SeenDialog> MainWindowSession::TakeDialogs() {
 size_t MainWindowSession::PendingAnswers() {
   std::lock_guard<std::mutex> lock(mutex_);
   return answers_.size();
+}
+
+void MainWindowSession::ClearAnswers() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  answers_.clear();
+}
+
+int MainWindowSession::DialogsShown() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return shown_;
 }
 
 int MainWindowSession::WaitForExit() {

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -30,7 +31,8 @@ struct SeenDialog {
   bool hasYes = false;
   bool hasNo = false;
   bool hasOk = false;
-  int defaultId = 0;  // the default button's id, 0 when none
+  int defaultId = 0;     // the default button's id, 0 when none
+  HICON icon = nullptr;  // the icon a message box shows, null when none
 };
 
 // An answer to a dialog; runs on the window's thread inside the dialog's own
@@ -64,6 +66,8 @@ class TestAppMain : public CAppMain {
   static constexpr UINT kFlushMessage = WM_APP + 0x51;
   explicit TestAppMain(MainWindowSession* session) : session_(session) {}
   INT_PTR DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Hands every progress report of the worker to the session's observer too.
+  void SetFileProgress(int32_t percent) override;
 
  private:
   MainWindowSession* session_;
@@ -110,6 +114,25 @@ class MainWindowSession {
   std::vector<SeenDialog> TakeDialogs();
   // Answers still queued (not used by any dialog).
   size_t PendingAnswers();
+  // Drops the answers still queued.
+  void ClearAnswers();
+  // Dialogs shown so far, answered or not (one that something else ended
+  // before its answer counts here only).
+  int DialogsShown();
+  // Waits until count dialogs have been caught since the last TakeDialogs;
+  // false when they did not come in time.
+  bool WaitForDialogs(size_t count);
+
+  // A conversion run: each worker that Execute starts has the dialog hook
+  // too (its message box is shown from the worker's own thread), and the
+  // session keeps it to wait for its end. observer, when set, sees every
+  // progress report on the worker's thread, after the window has.
+  void ObserveProgress(const std::function<void(int32_t percent)>& observer);
+  // The number of workers started so far.
+  int WorkersStarted();
+  // Waits until the last worker started has ended and its end has reached
+  // the window; false when it did not end in time.
+  bool WaitForRunEnd();
 
   // Waits for Run to return and gives its result; -1000 when the window did
   // not end in time.
@@ -143,6 +166,7 @@ class MainWindowSession {
   void ThreadMain();
   void OnDialogShown(HWND dialog);
   void AnswerDialog(HWND dialog);
+  void OnExecuteHandled();
 
   test::TempDir folder_;
   CAppParameter* parameter_ = nullptr;
@@ -155,9 +179,17 @@ class MainWindowSession {
   bool joined_ = false;
 
   std::mutex mutex_;
+  std::condition_variable dialogSeen_;
   std::deque<DialogAction> answers_;
   std::vector<SeenDialog> seen_;
   std::vector<HWND> served_;
+  int shown_ = 0;
+
+  // Used on the window's thread only, but for the observer.
+  DWORD hookedWorker_ = 0;
+  std::vector<HHOOK> workerHooks_;
+  std::vector<HANDLE> workers_;  // guarded by mutex_
+  std::function<void(int32_t)> progressObserver_;
 };
 
 }  // namespace uitest
