@@ -1,0 +1,689 @@
+// The conversion run in the main window: Execute with its settings update,
+// the worker over every row with the two bars, the closing message, Cancel,
+// the list commands refused while the worker reads the list, and closing the
+// window during a run. The outputs are compared with the per-file
+// conversion's own output for the same settings.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "convert/convert_file.h"
+#include "resource.h"
+#include "support/test_support.h"
+#include "ui/main_window_driver.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using uitest::MainWindowSession;
+using uitest::SeenDialog;
+
+// Upper bound of a wait that only a hang reaches.
+constexpr DWORD kHangMs = 60000;
+
+const char kDefaultTemplate[] = "const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};";
+
+std::wstring U(const char* utf8) {
+  return test::Utf16(utf8);
+}
+
+std::wstring Path(const fs::path& path) {
+  return test::WidePath(path);
+}
+
+std::vector<uint8_t> RandomBytes(size_t count, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::vector<uint8_t> bytes(count);
+  for (uint8_t& byte : bytes)
+    byte = static_cast<uint8_t>(generator());
+  return bytes;
+}
+
+// Text that the text-to-binary direction reads: prefixed hex numbers, 16 to
+// a line, about size bytes.
+std::string HexText(size_t size, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string text;
+  text.reserve(size + 64);
+  static const char kDigits[] = "0123456789ABCDEF";
+  for (int n = 0; text.size() < size; ++n) {
+    const unsigned value = generator() & 0xFF;
+    text += "0x";
+    text += kDigits[value >> 4];
+    text += kDigits[value & 15];
+    text += (n % 16 == 15) ? ",\r\n" : ", ";
+  }
+  return text;
+}
+
+// A manual-reset event, closed with its scope.
+struct Event {
+  HANDLE handle = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ~Event() { CloseHandle(handle); }
+  bool Wait() const { return WaitForSingleObject(handle, kHangMs) == WAIT_OBJECT_0; }
+  void Set() const { SetEvent(handle); }
+};
+
+// What the conversion controls hold, as the per-file conversion gets it.
+struct Settings {
+  int32_t direction = 0;
+  int32_t unitSize = 1;
+  int32_t byteOrder = 0;
+  std::string valueFormat = "0x%02X";
+  std::string arrayTemplate = kDefaultTemplate;
+};
+
+// The per-file conversion of input with these settings, into a fresh folder,
+// as the window's row for it (array name = stem) would have it.
+std::vector<uint8_t> Reference(const fs::path& input, const Settings& settings) {
+  test::TempDir folder;
+  const std::string stem = input.stem().string();
+  const char* extension = settings.direction == 0 ? "txt" : "bin";
+  CString inputPath;
+  CString folderPath;
+  test::AssignPath(inputPath, input);
+  test::AssignPath(folderPath, folder.path());
+  FileConversionRequest request;
+  request.direction = settings.direction;
+  request.unitSize = settings.unitSize;
+  request.byteOrder = settings.byteOrder;
+  request.valueFormat = settings.valueFormat.c_str();
+  request.arrayTemplate = settings.arrayTemplate.c_str();
+  request.arrayName = stem.c_str();
+  request.outputFolder = folderPath.Text();
+  request.outputStem = stem.c_str();
+  request.outputExtension = extension;
+  request.inputPath = inputPath.Text();
+  SilentMonitor monitor;
+  EXPECT_EQ(ConvertFile(request, monitor, nullptr), FileConversionStatus::Converted);
+  return test::ReadAll(folder.path() / (stem + "." + extension));
+}
+
+std::vector<std::string> FileNames(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& item : fs::directory_iterator(folder))
+    names.push_back(item.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Puts the settings into the controls; sizes and orders by their item.
+void ShowSettings(MainWindowSession& session, const Settings& settings) {
+  session.SelectCombo(IDC_CONVERT, settings.direction);
+  const int sizeIndex = settings.unitSize == 8   ? 3
+                        : settings.unitSize == 4 ? 2
+                                                 : settings.unitSize - 1;
+  session.SelectCombo(IDC_DATA_SIZE, sizeIndex);
+  session.SelectCombo(IDC_ENDIAN, settings.byteOrder);
+  session.SetText(IDC_DATA_FORMAT, U(settings.valueFormat.c_str()));
+  session.SetText(IDC_ARRAY_FORMAT, U(settings.arrayTemplate.c_str()));
+}
+
+bool MenuItemGrayed(MainWindowSession& session, int id) {
+  return (GetMenuState(GetMenu(session.window()), static_cast<UINT>(id), MF_BYCOMMAND) &
+          MF_GRAYED) != 0;
+}
+
+bool AcceptsFiles(MainWindowSession& session) {
+  return (GetWindowLongW(session.window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+}
+
+const int kListButtons[] = {IDC_ADD, IDC_MODIFY, IDC_DELETE, IDC_ALL_DELETE};
+
+// No run: Execute and the list commands usable, Cancel not.
+void ExpectIdle(MainWindowSession& session) {
+  EXPECT_FALSE(IsWindowEnabled(session.Control(IDC_CANCEL_RUN)));
+  EXPECT_TRUE(IsWindowEnabled(session.Control(IDC_EXECUTE)));
+  for (const int id : kListButtons) {
+    SCOPED_TRACE(id);
+    EXPECT_TRUE(IsWindowEnabled(session.Control(id)));
+  }
+  EXPECT_FALSE(MenuItemGrayed(session, ID_FILE_OPEN));
+  EXPECT_TRUE(AcceptsFiles(session));
+  EXPECT_EQ(session.app().workerThread.load(), nullptr);
+  EXPECT_EQ(session.app().workerThreadId.load(), 0u);
+}
+
+// A run in progress: Cancel usable; Execute and the list commands not.
+void ExpectRunning(MainWindowSession& session) {
+  EXPECT_TRUE(IsWindowEnabled(session.Control(IDC_CANCEL_RUN)));
+  EXPECT_FALSE(IsWindowEnabled(session.Control(IDC_EXECUTE)));
+  for (const int id : kListButtons) {
+    SCOPED_TRACE(id);
+    EXPECT_FALSE(IsWindowEnabled(session.Control(id)));
+  }
+  EXPECT_TRUE(MenuItemGrayed(session, ID_FILE_OPEN));
+  EXPECT_FALSE(AcceptsFiles(session));
+  EXPECT_NE(session.app().workerThread.load(), nullptr);
+  EXPECT_NE(session.app().workerThreadId.load(), 0u);
+}
+
+void ExpectRunMessage(const SeenDialog& seen, bool stopped, bool japanese) {
+  EXPECT_EQ(seen.caption, L"Brelvix");
+  if (stopped) {
+    EXPECT_EQ(seen.text, japanese ? U("変換を中断しました") : L"Data convert stopped.");
+    EXPECT_EQ(seen.icon, LoadIconW(nullptr, IDI_WARNING));
+  } else {
+    EXPECT_EQ(seen.text, japanese ? U("変換が完了しました") : L"Data convert complete.");
+    EXPECT_EQ(seen.icon, LoadIconW(nullptr, IDI_INFORMATION));
+  }
+  EXPECT_TRUE(seen.hasOk);
+  EXPECT_FALSE(seen.hasYes);
+  EXPECT_FALSE(seen.hasNo);
+}
+
+// Execute, then the run's one message (answered OK) and the run's end.
+std::vector<SeenDialog> ExecuteAndWait(MainWindowSession& session) {
+  session.Command(IDC_EXECUTE);
+  EXPECT_TRUE(session.WaitForDialogs(1));
+  EXPECT_TRUE(session.WaitForRunEnd());
+  return session.TakeDialogs();
+}
+
+// A binary-to-text output that a cancel cut short: the values written so far,
+// ending at a value, then the template's rest as in the whole output.
+void ExpectCutText(const std::vector<uint8_t>& cut, const std::vector<uint8_t>& whole,
+                   const std::string& closing) {
+  const std::string cutText(cut.begin(), cut.end());
+  const std::string wholeText(whole.begin(), whole.end());
+  ASSERT_LT(cutText.size(), wholeText.size());
+  ASSERT_GE(cutText.size(), closing.size());
+  EXPECT_EQ(cutText.substr(cutText.size() - closing.size()), closing);
+  EXPECT_EQ(wholeText.substr(wholeText.size() - closing.size()), closing);
+  const std::string body = cutText.substr(0, cutText.size() - closing.size());
+  EXPECT_EQ(wholeText.compare(0, body.size(), body), 0) << "the values are the whole's first";
+  EXPECT_EQ(wholeText[body.size()], ',') << "cut at the end of a value";
+  // At least the first percent of the values went out before the cancel.
+  EXPECT_GT(body.size(), wholeText.size() / 200);
+}
+
+class MainWindowRunTest : public testing::TestWithParam<int32_t> {
+ protected:
+  bool Japanese() const { return GetParam() == 1; }
+};
+
+INSTANTIATE_TEST_SUITE_P(Languages, MainWindowRunTest, testing::Values(0, 1),
+                         [](const testing::TestParamInfo<int32_t>& info) {
+                           return info.param == 1 ? std::string("Japanese")
+                                                  : std::string("English");
+                         });
+
+TEST_P(MainWindowRunTest, RunConvertsEveryRowAndTheSecondRunNumbersTheNames) {
+  uitest::DebugRecorder debug;
+  MainWindowSession session(GetParam());
+  const fs::path in = session.folder() / "in";
+  const fs::path out = session.folder() / "out";
+  fs::create_directories(in);
+  fs::create_directories(out);
+  test::WriteAll(in / "alpha.bin", RandomBytes(1001, 1));
+  test::WriteAll(in / "empty.bin", std::string());
+  test::WriteAll(in / "gone.bin", RandomBytes(10, 2));
+  test::WriteAll(in / "beta.dat", RandomBytes(70000, 3));
+  ASSERT_TRUE(session.Start());
+  ExpectIdle(session);
+
+  session.DropFiles({Path(in / "alpha.bin"), Path(in / "empty.bin"), Path(in / "gone.bin"),
+                     Path(in / "beta.dat")});
+  ASSERT_EQ(session.app().fileList.entryCount, 4);
+  // A row whose input has gone is skipped without a word.
+  fs::remove(in / "gone.bin");
+  Settings settings;
+  settings.unitSize = 2;
+  settings.byteOrder = 1;
+  settings.valueFormat = "0x%04X";
+  ShowSettings(session, settings);
+  session.SetText(IDC_OUTPUT_FOLDER, Path(out));
+
+  std::vector<SeenDialog> seen = ExecuteAndWait(session);
+  ASSERT_EQ(seen.size(), 1u);
+  ExpectRunMessage(seen[0], false, Japanese());
+  EXPECT_EQ(session.ProgressRange(IDC_TOTAL_PROGRESS), std::make_pair(0, 4));
+  EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 4);
+  EXPECT_EQ(session.ProgressPosition(IDC_FILE_PROGRESS), 100);
+  ExpectIdle(session);
+  EXPECT_EQ(session.WorkersStarted(), 1);
+
+  const std::vector<uint8_t> alpha = Reference(in / "alpha.bin", settings);
+  const std::vector<uint8_t> beta = Reference(in / "beta.dat", settings);
+  ASSERT_FALSE(alpha.empty());
+  EXPECT_EQ(FileNames(out), (std::vector<std::string>{"alpha.txt", "beta.txt", "empty.txt"}));
+  EXPECT_EQ(test::ReadAll(out / "alpha.txt"), alpha);
+  EXPECT_EQ(test::ReadAll(out / "beta.txt"), beta);
+  EXPECT_TRUE(test::ReadAll(out / "empty.txt").empty());
+
+  // Again into the same folder: nothing is replaced, the names get (1).
+  seen = ExecuteAndWait(session);
+  ASSERT_EQ(seen.size(), 1u);
+  ExpectRunMessage(seen[0], false, Japanese());
+  EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 4);
+  EXPECT_EQ(FileNames(out), (std::vector<std::string>{"alpha(1).txt", "alpha.txt", "beta(1).txt",
+                                                      "beta.txt", "empty(1).txt", "empty.txt"}));
+  EXPECT_EQ(test::ReadAll(out / "alpha(1).txt"), alpha);
+  EXPECT_EQ(test::ReadAll(out / "beta(1).txt"), beta);
+  EXPECT_EQ(test::ReadAll(out / "alpha.txt"), alpha);
+  EXPECT_EQ(session.WorkersStarted(), 2);
+  ExpectIdle(session);
+
+  // One debug line per name tried.
+  const std::vector<std::wstring> lines = debug.Lines();
+  for (const char* line : {"\\alpha.txt (0)\n", "\\alpha.txt (-2)\n", "\\alpha(1).txt (0)\n",
+                           "\\empty(1).txt (0)\n", "\\beta(1).txt (0)\n"}) {
+    SCOPED_TRACE(line);
+    const std::wstring expected = L"output file = " + Path(out) + U(line);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), expected), 1);
+  }
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+TEST_P(MainWindowRunTest, ExecuteWithAnEmptyListDoesNothing) {
+  MainWindowSession session(GetParam());
+  ASSERT_TRUE(session.Start());
+  // A changed setting would be saved by an Execute that got that far.
+  session.SetText(IDC_DATA_FORMAT, L"%d");
+  session.SendTo(IDC_FILE_PROGRESS, PBM_SETPOS, 40, 0);
+  session.SendTo(IDC_TOTAL_PROGRESS, PBM_SETPOS, 60, 0);
+
+  session.Command(IDC_EXECUTE);
+  ASSERT_TRUE(session.Flush());
+  EXPECT_EQ(session.WorkersStarted(), 0);
+  EXPECT_TRUE(session.TakeDialogs().empty());
+  EXPECT_FALSE(fs::exists(session.settingsFile()));
+  EXPECT_EQ(session.parameter().data_format.Text(), std::string("0x%02X"));
+  EXPECT_EQ(session.ProgressPosition(IDC_FILE_PROGRESS), 40);
+  EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 60);
+  ExpectIdle(session);
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+// One control changed between two runs, and what the settings file must then
+// hold.
+struct SaveCase {
+  const char* name;
+  std::function<void(MainWindowSession&, const fs::path& folder)> change;
+  std::function<void(const CAppParameter& stored, const fs::path& folder)> check;
+};
+
+std::string Text(const CString& text) {
+  return std::string(text.Text(), static_cast<size_t>(text.length));
+}
+
+const SaveCase kSaveCases[] = {
+    {"output folder",
+     [](MainWindowSession& s, const fs::path& folder) {
+       s.SetText(IDC_OUTPUT_FOLDER, Path(folder / "second"));
+     },
+     [](const CAppParameter& p, const fs::path& folder) {
+       CString expected;
+       test::AssignPath(expected, folder / "second");
+       EXPECT_EQ(Text(p.output_path), Text(expected));
+     }},
+    {"direction", [](MainWindowSession& s, const fs::path&) { s.SelectCombo(IDC_CONVERT, 1); },
+     [](const CAppParameter& p, const fs::path&) { EXPECT_EQ(p.convert, 1); }},
+    {"unit size", [](MainWindowSession& s, const fs::path&) { s.SelectCombo(IDC_DATA_SIZE, 3); },
+     [](const CAppParameter& p, const fs::path&) { EXPECT_EQ(p.data_size, 8); }},
+    {"byte order", [](MainWindowSession& s, const fs::path&) { s.SelectCombo(IDC_ENDIAN, 1); },
+     [](const CAppParameter& p, const fs::path&) { EXPECT_EQ(p.endian, 1); }},
+    {"value format",
+     [](MainWindowSession& s, const fs::path&) { s.SetText(IDC_DATA_FORMAT, L"%02x"); },
+     [](const CAppParameter& p, const fs::path&) { EXPECT_EQ(Text(p.data_format), "%02x"); }},
+    {"array template",
+     [](MainWindowSession& s, const fs::path&) {
+       s.SetText(IDC_ARRAY_FORMAT, L"x[] = {($ARRAY_DATA)}");
+     },
+     [](const CAppParameter& p, const fs::path&) {
+       EXPECT_EQ(Text(p.array_format), "x[] = {($ARRAY_DATA)}");
+     }},
+};
+
+TEST(MainWindowRunSettingsTest, ExecuteSavesTheSettingsOnlyWhenAControlChanged) {
+  MainWindowSession session(0);
+  const fs::path& folder = session.folder().path();
+  fs::create_directories(folder / "first");
+  fs::create_directories(folder / "second");
+  test::WriteAll(folder / "row.bin", RandomBytes(100, 4));
+  ASSERT_TRUE(session.Start());
+  session.DropFiles({Path(folder / "row.bin")});
+  session.SetText(IDC_OUTPUT_FOLDER, Path(folder / "first"));
+  // The first Execute takes the typed folder, a change; the settings file is
+  // then removed so that each case can see whether it is written again.
+  ExecuteAndWait(session);
+  ASSERT_TRUE(fs::exists(session.settingsFile()));
+  fs::remove(session.settingsFile());
+
+  ExecuteAndWait(session);
+  EXPECT_FALSE(fs::exists(session.settingsFile())) << "nothing changed";
+
+  for (const SaveCase& item : kSaveCases) {
+    SCOPED_TRACE(item.name);
+    item.change(session, folder);
+    ExecuteAndWait(session);
+    ASSERT_TRUE(fs::exists(session.settingsFile()));
+    CAppParameter stored;
+    stored.settingsPath.Assign(session.parameter().settingsPath);
+    ASSERT_EQ(stored.Load(), 1);
+    item.check(stored, folder);
+    fs::remove(session.settingsFile());
+
+    ExecuteAndWait(session);
+    EXPECT_FALSE(fs::exists(session.settingsFile())) << "the same again is no change";
+  }
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+// A cancel that arrives while the first, large row is being converted.
+struct CancelCase {
+  const char* name;
+  int32_t language;
+  Settings settings;
+};
+
+const CancelCase kCancelCases[] = {
+    {"binary to text, English", 0, Settings{0, 1, 0, "0x%02X", kDefaultTemplate}},
+    {"binary to text, 4-byte units, Japanese", 1,
+     Settings{0, 4, 1, "0x%08X", "int ($ARRAY_NAME)[] = {($ARRAY_DATA)}; /* end */"}},
+    {"text to binary, 2-byte units, English", 0, Settings{1, 2, 0, "0x%02X", kDefaultTemplate}},
+};
+
+TEST(MainWindowRunCancelTest, CancelStopsTheRunWithAWellFormedCutOutput) {
+  for (const CancelCase& item : kCancelCases) {
+    SCOPED_TRACE(item.name);
+    const Settings& settings = item.settings;
+    MainWindowSession session(item.language);
+    const fs::path& folder = session.folder().path();
+    const fs::path out = folder / "out";
+    fs::create_directories(out);
+    const fs::path big = folder / (settings.direction == 0 ? "big.bin" : "big.txt");
+    if (settings.direction == 0) {
+      test::WriteAll(big, RandomBytes(size_t{4} << 20, 5));
+    } else {
+      test::WriteAll(big, HexText(size_t{4} << 20, 6));
+    }
+    test::WriteAll(folder / "next.bin", RandomBytes(100, 7));
+    ASSERT_TRUE(session.Start());
+    // The direction box decides the output names' extension when rows are
+    // added, so it is set first.
+    ShowSettings(session, settings);
+    session.DropFiles({Path(big), Path(folder / "next.bin")});
+    ASSERT_EQ(session.app().fileList.entryCount, 2);
+    session.SetText(IDC_OUTPUT_FOLDER, Path(out));
+
+    // Cancel as soon as the file bar first moves, and as the button does it:
+    // through the window's thread. Sent, so the worker goes on only once the
+    // cancel has been taken.
+    std::atomic<int32_t> movedAt{-1};
+    session.ObserveProgress([&](int32_t percent) {
+      if (percent <= 0 || movedAt >= 0) return;
+      movedAt = percent;
+      SendMessageW(session.window(), WM_COMMAND, MAKEWPARAM(IDC_CANCEL_RUN, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(session.Control(IDC_CANCEL_RUN)));
+    });
+
+    const std::vector<SeenDialog> seen = ExecuteAndWait(session);
+    ASSERT_EQ(seen.size(), 1u);
+    ExpectRunMessage(seen[0], true, item.language == 1);
+    EXPECT_GT(movedAt.load(), 0);
+    EXPECT_LT(movedAt.load(), 100);
+    // The cancel ended the run after the first row; its bar shows that row.
+    EXPECT_EQ(session.ProgressRange(IDC_TOTAL_PROGRESS), std::make_pair(0, 2));
+    EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 1);
+    ExpectIdle(session);
+
+    const std::string extension = settings.direction == 0 ? ".txt" : ".bin";
+    EXPECT_EQ(FileNames(out), (std::vector<std::string>{"big" + extension}))
+        << "the second row never started";
+    const std::vector<uint8_t> cut = test::ReadAll(out / ("big" + extension));
+    const std::vector<uint8_t> whole = Reference(big, settings);
+    if (settings.direction == 0) {
+      const std::string& pattern = settings.arrayTemplate;
+      const std::string tail = pattern.substr(pattern.find("($ARRAY_DATA)") + 13);
+      ExpectCutText(cut, whole, "\r\n" + tail + "\r\n");
+    } else {
+      // Whole units, the first ones of the whole output.
+      ASSERT_LT(cut.size(), whole.size());
+      EXPECT_GT(cut.size(), 0u);
+      EXPECT_EQ(cut.size() % 2, 0u);
+      EXPECT_TRUE(std::equal(cut.begin(), cut.end(), whole.begin()));
+    }
+
+    // The next run starts afresh and converts the whole file.
+    session.ObserveProgress({});
+    const std::vector<SeenDialog> again = ExecuteAndWait(session);
+    ASSERT_EQ(again.size(), 1u);
+    ExpectRunMessage(again[0], false, item.language == 1);
+    EXPECT_EQ(test::ReadAll(out / ("big(1)" + extension)), whole);
+
+    session.Command(IDCANCEL);
+    EXPECT_EQ(session.WaitForExit(), 1);
+  }
+}
+
+// Holds the worker inside its first progress report until released, so that
+// the test can act while the run is certainly active.
+class WorkerPause {
+ public:
+  explicit WorkerPause(MainWindowSession& session) {
+    session.ObserveProgress([this](int32_t percent) {
+      if (percent <= 0 || held_.exchange(true)) return;
+      paused_.Set();
+      resume_.Wait();
+    });
+  }
+  // Releases a worker still held when a check failed early.
+  ~WorkerPause() { resume_.Set(); }
+  bool WaitUntilPaused() { return paused_.Wait(); }
+  void Resume() { resume_.Set(); }
+
+ private:
+  std::atomic<bool> held_{false};
+  Event paused_;
+  Event resume_;
+};
+
+TEST(MainWindowRunListTest, ListCommandsAreRefusedDuringARun) {
+  MainWindowSession session(0);
+  const fs::path& folder = session.folder().path();
+  fs::create_directories(folder / "out");
+  test::WriteAll(folder / "a.bin", RandomBytes(50000, 8));
+  test::WriteAll(folder / "b.bin", RandomBytes(300, 9));
+  test::WriteAll(folder / "c.bin", RandomBytes(30, 10));
+  ASSERT_TRUE(session.Start());
+  session.DropFiles({Path(folder / "a.bin"), Path(folder / "b.bin")});
+  session.SetText(IDC_OUTPUT_FOLDER, Path(folder / "out"));
+  const uitest::Rows rows = session.ListRows();
+  ASSERT_EQ(rows.size(), 2u);
+
+  WorkerPause pause(session);
+  session.Command(IDC_EXECUTE);
+  ASSERT_TRUE(pause.WaitUntilPaused());
+  ASSERT_TRUE(session.Flush());
+  ExpectRunning(session);
+
+  // Every way of changing the list, each with the answer that would change
+  // it queued: a refused command opens no dialog and uses no answer.
+  const uitest::DialogAction renameRow = [](HWND dialog) {
+    SetWindowTextW(GetDlgItem(dialog, IDC_ARRAY_NAME), L"renamed");
+    uitest::ClickButton(dialog, IDOK);
+  };
+  struct Refused {
+    int id;
+    uitest::DialogAction answer;
+  };
+  const Refused commands[] = {
+      {IDC_ADD, uitest::ChooseFile(Path(folder / "c.bin"))},
+      {IDC_MODIFY, renameRow},
+      {IDC_DELETE, uitest::PressButton(IDYES)},
+      {IDC_ALL_DELETE, uitest::PressButton(IDYES)},
+      // Loading empties the list before it reads the chosen file.
+      {ID_FILE_OPEN, uitest::ChooseFile(Path(folder / "c.bin"))},
+  };
+  session.SelectRows({1});
+  for (const Refused& command : commands) {
+    SCOPED_TRACE(command.id);
+    session.Answer(command.answer);
+    session.Command(command.id);
+    EXPECT_EQ(session.PendingAnswers(), 1u);
+    session.ClearAnswers();
+    EXPECT_EQ(session.ModelRows(), rows);
+  }
+  NMITEMACTIVATE click = {};
+  click.hdr.hwndFrom = session.Control(IDC_FILE_LIST);
+  click.hdr.idFrom = IDC_FILE_LIST;
+  click.hdr.code = NM_DBLCLK;
+  click.iItem = 1;
+  session.Answer(renameRow);
+  session.Send(WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(session.PendingAnswers(), 1u);
+  session.ClearAnswers();
+  session.DropFiles({Path(folder / "c.bin")});
+  // Execute reached all the same (its button is disabled) starts nothing.
+  session.Command(IDC_EXECUTE);
+  ASSERT_TRUE(session.Flush());
+  EXPECT_TRUE(session.TakeDialogs().empty());
+  EXPECT_EQ(session.ListRows(), rows);
+  EXPECT_EQ(session.ModelRows(), rows);
+  EXPECT_EQ(session.WorkersStarted(), 1);
+  EXPECT_EQ(session.DialogsShown(), 0);
+  ExpectRunning(session);
+
+  pause.Resume();
+  ASSERT_TRUE(session.WaitForDialogs(1));
+  ASSERT_TRUE(session.WaitForRunEnd());
+  const std::vector<SeenDialog> seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  ExpectRunMessage(seen[0], false, false);
+  EXPECT_EQ(FileNames(folder / "out"), (std::vector<std::string>{"a.txt", "b.txt"}));
+  ExpectIdle(session);
+
+  // After the run the list takes files again.
+  session.DropFiles({Path(folder / "c.bin")});
+  EXPECT_EQ(session.app().fileList.entryCount, 3);
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+TEST(MainWindowRunListTest, ControlsAreReadAtTheStartOfEveryFile) {
+  MainWindowSession session(0);
+  const fs::path& folder = session.folder().path();
+  const fs::path out = folder / "out";
+  fs::create_directories(out);
+  test::WriteAll(folder / "a.bin", RandomBytes(50000, 11));
+  test::WriteAll(folder / "b.bin", RandomBytes(5000, 12));
+  ASSERT_TRUE(session.Start());
+  session.DropFiles({Path(folder / "a.bin"), Path(folder / "b.bin")});
+  session.SetText(IDC_OUTPUT_FOLDER, Path(out));
+  const Settings first;
+  ShowSettings(session, first);
+
+  WorkerPause pause(session);
+  session.Command(IDC_EXECUTE);
+  ASSERT_TRUE(pause.WaitUntilPaused());
+  ASSERT_TRUE(fs::exists(session.settingsFile())) << "the typed folder was saved at Execute";
+  fs::remove(session.settingsFile());
+  // Changed while the first file is converted: the second file takes it.
+  Settings second;
+  second.unitSize = 2;
+  second.byteOrder = 1;
+  second.valueFormat = "%u";
+  second.arrayTemplate = "($ARRAY_NAME): ($ARRAY_DATA) .";
+  ShowSettings(session, second);
+  pause.Resume();
+  ASSERT_TRUE(session.WaitForDialogs(1));
+  ASSERT_TRUE(session.WaitForRunEnd());
+  session.TakeDialogs();
+
+  EXPECT_EQ(test::ReadAll(out / "a.txt"), Reference(folder / "a.bin", first));
+  EXPECT_EQ(test::ReadAll(out / "b.txt"), Reference(folder / "b.bin", second));
+  EXPECT_FALSE(fs::exists(session.settingsFile())) << "only Execute saves";
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+// The ways to close the window, each as the window receives it.
+struct CloseCase {
+  const char* name;
+  UINT message;
+  WPARAM wParam;
+};
+
+const CloseCase kCloseCases[] = {
+    {"Esc", WM_COMMAND, IDCANCEL},
+    {"close box", WM_CLOSE, 0},
+    {"File > Exit", WM_COMMAND, ID_FILE_EXIT},
+};
+
+TEST(MainWindowRunCloseTest, ClosingDuringARunCancelsAndEndsWithoutTheMessage) {
+  for (const CloseCase& item : kCloseCases) {
+    SCOPED_TRACE(item.name);
+    MainWindowSession session(0);
+    const fs::path& folder = session.folder().path();
+    const fs::path out = folder / "out";
+    fs::create_directories(out);
+    test::WriteAll(folder / "big.bin", RandomBytes(size_t{4} << 20, 13));
+    ASSERT_TRUE(session.Start());
+    session.DropFiles({Path(folder / "big.bin")});
+    session.SetText(IDC_OUTPUT_FOLDER, Path(out));
+
+    // The close is posted as the window would get it, while the worker is in
+    // the middle of the file; the worker goes on once the close has cancelled
+    // the run.
+    std::atomic<bool> closed{false};
+    session.ObserveProgress([&](int32_t percent) {
+      if (percent <= 0 || closed.exchange(true)) return;
+      PostMessageW(session.window(), item.message, item.wParam, 0);
+      const ULONGLONG limit = GetTickCount64() + kHangMs;
+      while (session.app().cancelRequested.load() == 0 && GetTickCount64() < limit)
+        SwitchToThread();
+    });
+    session.Command(IDC_EXECUTE);
+    EXPECT_EQ(session.WaitForExit(), 1);
+    EXPECT_TRUE(closed.load());
+    EXPECT_TRUE(session.WaitForRunEnd()) << "the worker ended before Run returned";
+    EXPECT_EQ(session.DialogsShown(), 0) << "no message while closing";
+    EXPECT_EQ(session.app().workerThread.load(), nullptr);
+    EXPECT_EQ(session.app().workerThreadId.load(), 0u);
+
+    ExpectCutText(test::ReadAll(out / "big.txt"), Reference(folder / "big.bin", Settings{}),
+                  "\r\n};\r\n");
+  }
+}
+
+TEST(MainWindowRunCloseTest, ClosingWhileTheMessageIsShownEndsIt) {
+  MainWindowSession session(1);
+  const fs::path& folder = session.folder().path();
+  test::WriteAll(folder / "a.bin", RandomBytes(10, 14));
+  ASSERT_TRUE(session.Start());
+  session.DropFiles({Path(folder / "a.bin")});
+  session.SetText(IDC_OUTPUT_FOLDER, Path(folder));
+
+  // The message stays up, unanswered, and the window is closed under it.
+  Event shown;
+  session.Answer([&](HWND) { shown.Set(); });
+  session.Command(IDC_EXECUTE);
+  ASSERT_TRUE(shown.Wait());
+  session.Post(session.window(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(session.WaitForExit(), 1);
+  EXPECT_TRUE(session.WaitForRunEnd());
+  const std::vector<SeenDialog> seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  ExpectRunMessage(seen[0], false, true);
+  EXPECT_TRUE(fs::exists(folder / "a.txt"));
+}
+
+}  // namespace
