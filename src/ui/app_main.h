@@ -106,6 +106,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   HANDLE workerHandle_ = nullptr;  // the worker until joined, on this thread
   int joinDepth_ = 0;              // joins in progress, one inside the other
   std::atomic<bool> closing_{false};
-  CString runOutputFolder_;       // the run's own copy of outputFolder
-  int32_t shownFilePercent_ = 0;  // the file bar as last set by the worker
+  CString runOutputFolder_;            // the run's own copy of outputFolder
+  int32_t shownFilePercent_ = 0;       // the file bar as last set by the worker
+  ULONGLONG fileProgressShownAt_ = 0;  // and when
 };

@@ -26,6 +26,9 @@ constexpr DWORD kHandshakeStepMs = 10;
 // message, which may have opened just before the close arrived.
 constexpr DWORD kCloseLookMs = 50;
 
+// The file bar takes a new figure at most this often.
+constexpr ULONGLONG kProgressIntervalMs = 30;
+
 // Text buffers in UTF-16 units, terminator included: Execute takes up to 519
 // units of each box, each file up to 255 of the value format and template.
 constexpr int kSettingTextUnits = 520;
@@ -179,10 +182,15 @@ bool CAppMain::ConvertEntry(int32_t row) {
 
 void CAppMain::SetFileProgress(int32_t percent) {
   // The converters report at every buffer they write out, thousands of times
-  // in a large file; each report costs the worker a wait for the window's
-  // thread, so the bar is sent only a figure that differs.
+  // in a large file, and each figure sent makes the worker wait for the
+  // window's thread. So the bar gets only a figure that differs, and after
+  // the file's first move at most one per interval; the worker itself sets
+  // 100 at the end of the file.
   if (percent == shownFilePercent_) return;
+  const ULONGLONG now = GetTickCount64();
+  if (shownFilePercent_ != 0 && now - fileProgressShownAt_ < kProgressIntervalMs) return;
   shownFilePercent_ = percent;
+  fileProgressShownAt_ = now;
   if (mainWindow != nullptr) {
     SendMessageW(Control(IDC_FILE_PROGRESS), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
   }
