@@ -120,8 +120,10 @@ DWORD WINAPI CAppMain::ConversionThreadStart(LPVOID app) {
 void CAppMain::ConversionThread() {
   // The id before any window is touched: Execute waits for it on the
   // window's thread, and only after that wait are the messages below handled.
-  workerThreadId = GetCurrentThreadId();
+  // The flag is cleared first, since a close may cancel as soon as the id is
+  // out.
   cancelRequested = 0;
+  workerThreadId = GetCurrentThreadId();
 
   EnableWindow(Control(IDC_CANCEL_RUN), TRUE);
   EnableWindow(Control(IDC_EXECUTE), FALSE);
