@@ -664,6 +664,36 @@ TEST(MainWindowRunCloseTest, ClosingDuringARunCancelsAndEndsWithoutTheMessage) {
   }
 }
 
+TEST(MainWindowRunCloseTest, EscRightAfterExecuteEndsTheRunAtOnce) {
+  MainWindowSession session(0);
+  const fs::path& folder = session.folder().path();
+  const fs::path out = folder / "out";
+  fs::create_directories(out);
+  test::WriteAll(folder / "big.bin", RandomBytes(size_t{4} << 20, 15));
+  test::WriteAll(folder / "next.bin", RandomBytes(100, 16));
+  ASSERT_TRUE(session.Start());
+  session.DropFiles({Path(folder / "big.bin"), Path(folder / "next.bin")});
+  session.SetText(IDC_OUTPUT_FOLDER, Path(out));
+
+  // Both queued at once: Esc is handled as soon as Execute has returned.
+  session.Post(session.window(), WM_COMMAND, MAKEWPARAM(IDC_EXECUTE, BN_CLICKED),
+               reinterpret_cast<LPARAM>(session.Control(IDC_EXECUTE)));
+  session.Post(session.window(), WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(session.WaitForExit(), 1);
+  EXPECT_EQ(session.WorkersStarted(), 1);
+  EXPECT_TRUE(session.WaitForRunEnd());
+  EXPECT_EQ(session.DialogsShown(), 0);
+  // The run stopped within the first row: the second never started, and the
+  // first, if it began, is a well-formed part.
+  const std::vector<std::string> made = FileNames(out);
+  EXPECT_LE(made.size(), 1u);
+  if (!made.empty()) {
+    EXPECT_EQ(made[0], "big.txt");
+    ExpectCutText(test::ReadAll(out / "big.txt"), Reference(folder / "big.bin", Settings{}),
+                  "\r\n};\r\n");
+  }
+}
+
 TEST(MainWindowRunCloseTest, ClosingWhileTheMessageIsShownEndsIt) {
   MainWindowSession session(1);
   const fs::path& folder = session.folder().path();
