@@ -83,13 +83,17 @@ struct Settings {
 };
 
 // The per-file conversion of input with these settings, into a fresh folder,
-// as the window's row for it (array name = stem) would have it.
+// as the window's row for it (array name = stem) would have it. The texts of
+// settings are 8-bit text in the ANSI code page, as the window hands them on.
 std::vector<uint8_t> Reference(const fs::path& input, const Settings& settings) {
   test::TempDir folder;
-  const std::string stem = input.stem().string();
-  const char* extension = settings.direction == 0 ? "txt" : "bin";
+  const wchar_t* extension = settings.direction == 0 ? L"txt" : L"bin";
+  CString stem;
+  CString extensionText;
   CString inputPath;
   CString folderPath;
+  stem.AssignWide(input.stem().wstring().c_str());
+  extensionText.AssignWide(extension);
   test::AssignPath(inputPath, input);
   test::AssignPath(folderPath, folder.path());
   FileConversionRequest request;
@@ -98,14 +102,29 @@ std::vector<uint8_t> Reference(const fs::path& input, const Settings& settings) 
   request.byteOrder = settings.byteOrder;
   request.valueFormat = settings.valueFormat.c_str();
   request.arrayTemplate = settings.arrayTemplate.c_str();
-  request.arrayName = stem.c_str();
+  request.arrayName = stem.Text();
   request.outputFolder = folderPath.Text();
-  request.outputStem = stem.c_str();
-  request.outputExtension = extension;
+  request.outputStem = stem.Text();
+  request.outputExtension = extensionText.Text();
   request.inputPath = inputPath.Text();
   SilentMonitor monitor;
   EXPECT_EQ(ConvertFile(request, monitor, nullptr), FileConversionStatus::Converted);
-  return test::ReadAll(folder.path() / (stem + "." + extension));
+  return test::ReadAll(folder.path() / (input.stem().wstring() + L"." + extension));
+}
+
+// A UTF-8 literal as the window keeps it: 8-bit text in the ANSI code page.
+std::string Ansi(const char* utf8) {
+  CString text;
+  text.AssignWide(U(utf8).c_str());
+  return std::string(text.Text(), static_cast<size_t>(text.length));
+}
+
+// True when the ANSI code page holds the text without loss.
+bool AnsiHolds(const char* utf8) {
+  CString text;
+  text.AssignWide(U(utf8).c_str());
+  const wchar_t* back = text.GetWide();
+  return back != nullptr && U(utf8) == back;
 }
 
 std::vector<std::string> FileNames(const fs::path& folder) {
@@ -281,6 +300,38 @@ TEST_P(MainWindowRunTest, RunConvertsEveryRowAndTheSecondRunNumbersTheNames) {
     const std::wstring expected = L"output file = " + Path(out) + U(line);
     EXPECT_EQ(std::count(lines.begin(), lines.end(), expected), 1);
   }
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+TEST(MainWindowRunNamesTest, JapaneseNamesAndTemplateReachTheOutput) {
+  // Under a Japanese locale (code page 932); elsewhere these names have no
+  // 8-bit form and cannot be rows at all.
+  if (!AnsiHolds("データ配列")) GTEST_SKIP() << "the ANSI code page has no Japanese";
+  MainWindowSession session(1);
+  const fs::path in = session.folder().path() / U("入力");
+  const fs::path out = session.folder().path() / U("出力");
+  fs::create_directories(in);
+  fs::create_directories(out);
+  const fs::path input = in / U("データ.bin");
+  test::WriteAll(input, RandomBytes(3000, 17));
+  ASSERT_TRUE(session.Start());
+  session.DropFiles({Path(input)});
+  ASSERT_EQ(session.app().fileList.entryCount, 1);
+  session.SetText(IDC_OUTPUT_FOLDER, Path(out));
+  session.SetText(IDC_ARRAY_FORMAT, U("/* 配列 */ char ($ARRAY_NAME)[] = {($ARRAY_DATA)}; // 終"));
+
+  const std::vector<SeenDialog> seen = ExecuteAndWait(session);
+  ASSERT_EQ(seen.size(), 1u);
+  ExpectRunMessage(seen[0], false, true);
+  Settings settings;
+  settings.arrayTemplate = Ansi("/* 配列 */ char ($ARRAY_NAME)[] = {($ARRAY_DATA)}; // 終");
+  const std::vector<uint8_t> expected = Reference(input, settings);
+  const std::string head = Ansi("/* 配列 */ char データ[] = {");
+  ASSERT_GE(expected.size(), head.size());
+  EXPECT_EQ(std::string(expected.begin(), expected.begin() + static_cast<long>(head.size())), head);
+  EXPECT_EQ(test::ReadAll(out / U("データ.txt")), expected);
 
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);
