@@ -11,14 +11,14 @@
 #include "convert/binary_to_text.h"
 #include "convert/conversion_monitor.h"
 #include "convert/text_to_binary.h"
-#include "process.h"
+#include "support/process.h"
 #include "support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using cli_test::ProcessResult;
-using cli_test::RunProcess;
+using test::ProcessResult;
+using test::RunProcess;
 
 #if defined(_WIN32)
 const std::string kSeparator = "\\";

@@ -8,8 +8,8 @@
 
 #include "convert/conversion_monitor.h"
 #include "convert/convert_file.h"
+#include "support/process.h"
 #include "support/test_support.h"
-#include "ui/child_process.h"
 #include "ui/csv_file_list.h"
 #include "ui/ui_test_util.h"
 
@@ -83,18 +83,17 @@ class CliRunTest : public testing::Test {
   }
 
   int Run(const std::vector<std::string>& args) {
-    return uitest::RunChildProcess(BX_CLI_PATH, args, folder / "log.txt");
+    last = test::RunProcess(BX_CLI_PATH, args, folder.path());
+    return last.exitCode;
   }
-  std::string Log() const {
-    const auto bytes = test::ReadAll(folder / "log.txt");
-    return std::string(bytes.begin(), bytes.end());
-  }
+  std::string Log() const { return last.out + last.err; }
 
   test::TempDir folder;
   fs::path inputs = folder / "in";
   fs::path listPath = folder / "list.csv";
   CFileList list;
   FileConversionRequest request;
+  test::ProcessResult last;
 };
 
 TEST_F(CliRunTest, MakesTheFilesThePerFileConversionMakes) {

@@ -1,11 +1,10 @@
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
+#include <string>
 
 #include "process.h"
 
-namespace cli_test {
+namespace test {
 
 namespace {
 
@@ -40,16 +39,44 @@ void AppendQuoted(std::wstring& line, const std::wstring& arg) {
   line.push_back(L'"');
 }
 
-HANDLE OpenForChild(const std::filesystem::path& path, bool write) {
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  return CreateFileW(path.wstring().c_str(), write ? GENERIC_WRITE : GENERIC_READ,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                     write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
+// Reads a pipe to its end on a thread of its own, so that a child filling
+// one stream never blocks on the other.
+class PipeReader {
+ public:
+  explicit PipeReader(HANDLE pipe) : pipe_(pipe) {
+    thread_ = CreateThread(nullptr, 0, &PipeReader::Main, this, 0, nullptr);
+  }
+  ~PipeReader() { Join(); }
+  std::string Join() {
+    if (thread_ != nullptr) {
+      WaitForSingleObject(thread_, INFINITE);
+      CloseHandle(thread_);
+      thread_ = nullptr;
+      CloseHandle(pipe_);
+    }
+    return text_;
+  }
 
-std::string Slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+ private:
+  static DWORD WINAPI Main(void* self) {
+    auto* reader = static_cast<PipeReader*>(self);
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(reader->pipe_, buffer, sizeof buffer, &n, nullptr) && n > 0)
+      reader->text_.append(buffer, n);
+    return 0;
+  }
+  HANDLE pipe_;
+  HANDLE thread_ = nullptr;
+  std::string text_;
+};
+
+// A pipe whose write end the child inherits.
+bool ChildPipe(HANDLE* read, HANDLE* write) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  if (!CreatePipe(read, write, &inherit, 0)) return false;
+  SetHandleInformation(*read, HANDLE_FLAG_INHERIT, 0);
+  return true;
 }
 
 // The build hands over a POSIX path when the tests run under Wine; Wine
@@ -69,12 +96,6 @@ std::wstring ProgramPath(const std::filesystem::path& program) {
 
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
                          const std::filesystem::path& cwd) {
-  // A name of its own per run: Wine may hold the last run's files a moment
-  // after the child has ended.
-  static int serial = 0;
-  const std::wstring stem = cwd.wstring() + L"." + std::to_wstring(++serial);
-  const std::filesystem::path outPath = stem + L".stdout";
-  const std::filesystem::path errPath = stem + L".stderr";
   const std::wstring programPath = ProgramPath(program);
   std::wstring line;
   AppendQuoted(line, programPath);
@@ -82,22 +103,32 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     AppendQuoted(line, Wide(arg));
 
   ProcessResult result;
-  HANDLE in = OpenForChild(L"NUL", false);
-  HANDLE out = OpenForChild(outPath, true);
-  HANDLE err = OpenForChild(errPath, true);
+  HANDLE outRead, outWrite, errRead, errWrite;
+  if (!ChildPipe(&outRead, &outWrite)) return result;
+  if (!ChildPipe(&errRead, &errWrite)) {
+    CloseHandle(outRead);
+    CloseHandle(outWrite);
+    return result;
+  }
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE in = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
+  startup.hStdOutput = outWrite;
+  startup.hStdError = errWrite;
   PROCESS_INFORMATION process = {};
   const BOOL started =
       CreateProcessW(programPath.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                      nullptr, cwd.wstring().c_str(), &startup, &process);
+  // Only the child holds the write ends now, so the readers end with it.
   CloseHandle(in);
-  CloseHandle(out);
-  CloseHandle(err);
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  PipeReader out(outRead);
+  PipeReader err(errRead);
   if (started) {
     if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
       TerminateProcess(process.hProcess, 128);
@@ -109,12 +140,9 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
   }
-  result.out = Slurp(outPath);
-  result.err = Slurp(errPath);
-  std::error_code ignored;
-  std::filesystem::remove(outPath, ignored);
-  std::filesystem::remove(errPath, ignored);
+  result.out = out.Join();
+  result.err = err.Join();
   return result;
 }
 
-}  // namespace cli_test
+}  // namespace test

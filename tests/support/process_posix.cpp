@@ -7,7 +7,7 @@
 
 #include "process.h"
 
-namespace cli_test {
+namespace test {
 
 namespace {
 
@@ -57,4 +57,4 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
   return result;
 }
 
-}  // namespace cli_test
+}  // namespace test

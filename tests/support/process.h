@@ -1,11 +1,11 @@
-// Runs a program as a child process for the command-line tests.
+// Runs a program as a child process, for the tests of brelvix-cli.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-namespace cli_test {
+namespace test {
 
 struct ProcessResult {
   int exitCode = -1;  // -1 when the program could not be started
@@ -18,4 +18,4 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
                          const std::filesystem::path& cwd);
 
-}  // namespace cli_test
+}  // namespace test
