@@ -17,8 +17,31 @@ int32_t Length(const char* text) {
   return static_cast<int32_t>(std::strlen(text));
 }
 
+// One line per key: a template may span lines and hold tabs, so control
+// characters print as C escapes. Backslashes stay as they are, for paths.
 void PrintKey(FILE* out, const char* key, const CString& value) {
-  std::fprintf(out, "%s = %s\n", key, value.Text());
+  std::fprintf(out, "%s = ", key);
+  for (int32_t i = 0; i < value.length; ++i) {
+    const auto c = static_cast<unsigned char>(value.data[i]);
+    switch (c) {
+      case '\r':
+        std::fputs("\\r", out);
+        break;
+      case '\n':
+        std::fputs("\\n", out);
+        break;
+      case '\t':
+        std::fputs("\\t", out);
+        break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          std::fprintf(out, "\\x%02X", c);
+        } else {
+          std::fputc(c, out);
+        }
+    }
+  }
+  std::fputc('\n', out);
 }
 
 void PrintKey(FILE* out, const char* key, int32_t value) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -111,6 +112,19 @@ TEST_F(CliSettingsTest, ListShowsEveryKeyInTheFileOrder) {
   };
   EXPECT_EQ(Lines(out.Text()), expected);
   EXPECT_EQ(err.Text(), "");
+}
+
+TEST_F(CliSettingsTest, ListKeepsAMultiLineTemplateOnOneLine) {
+  CAppParameter parameter;
+  PlaceProgram(parameter);
+  parameter.array_format.AssignWide(WSTR("a[] = {\r\n\t($ARRAY_DATA)\x01};"));
+  parameter.output_path.AssignWide(WSTR("C:\\out"));
+  Capture out;
+  ListSettings(parameter, out.get());
+  const std::vector<std::string> lines = Lines(out.Text());
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "array_format = a[] = {\\r\\n\\t($ARRAY_DATA)\\x01};");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "output_path = C:\\out"), lines.end());
 }
 
 TEST_F(CliSettingsTest, Load) {
