@@ -12,19 +12,11 @@
 #include "base/file.h"
 #include "convert/binary_to_text.h"
 #include "convert/conversion_monitor.h"
+#include "convert/convert_test_support.h"
 #include "convert/convert_types.h"
 #include "convert/value_format.h"
 
 namespace {
-
-class MemoryFile : public CFile {
- public:
-  uint32_t Write(const void* buffer, uint32_t count, uint64_t = kCurrentPosition) override {
-    data.append(static_cast<const char*>(buffer), count);
-    return count;
-  }
-  std::string data;
-};
 
 // Takes a length-prefixed piece of the input.
 std::string Take(const uint8_t*& data, size_t& size, size_t limit) {
@@ -36,42 +28,6 @@ std::string Take(const uint8_t*& data, size_t& size, size_t limit) {
   data += length;
   size -= length;
   return piece;
-}
-
-// snprintf of one value with the argument type the conversion reads.
-std::string Reference(const char* format, uint64_t value) {
-  const char* p = format;
-  while (*p != 0 && !(p[0] == '%' && p[1] != '%'))
-    p += p[0] == '%' ? 2 : 1;
-  ++p;
-  while (*p != 0 && std::strchr("-+ #0123456789.", *p) != nullptr)
-    ++p;
-  std::string modifier;
-  while (*p != 0 && std::strchr("hljzt", *p) != nullptr)
-    modifier.push_back(*p++);
-  const bool isSigned = *p == 'd' || *p == 'i';
-  char out[256];
-  int n;
-  if (modifier == "ll") {
-    n = isSigned ? std::snprintf(out, sizeof out, format, static_cast<long long>(value))
-                 : std::snprintf(out, sizeof out, format, static_cast<unsigned long long>(value));
-  } else if (modifier == "l") {
-    n = isSigned ? std::snprintf(out, sizeof out, format, static_cast<long>(value))
-                 : std::snprintf(out, sizeof out, format, static_cast<unsigned long>(value));
-  } else if (modifier == "j") {
-    n = isSigned ? std::snprintf(out, sizeof out, format, static_cast<intmax_t>(value))
-                 : std::snprintf(out, sizeof out, format, static_cast<uintmax_t>(value));
-  } else if (modifier == "z") {
-    n = std::snprintf(out, sizeof out, format, static_cast<size_t>(value));
-  } else if (modifier == "t") {
-    n = std::snprintf(out, sizeof out, format, static_cast<std::ptrdiff_t>(value));
-  } else {
-    const auto low = static_cast<uint32_t>(value);
-    n = isSigned ? std::snprintf(out, sizeof out, format, static_cast<int>(low))
-                 : std::snprintf(out, sizeof out, format, low);
-  }
-  return n >= 0 && static_cast<size_t>(n) < sizeof out ? std::string(out, static_cast<size_t>(n))
-                                                       : std::string("<too long>");
 }
 
 }  // namespace
@@ -90,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string name = Take(data, size, 127);
 
   SilentMonitor monitor;
-  MemoryFile whole;
+  convert_test::MemoryFile whole;
   const bool ok =
       ConvertBinaryToText(monitor, data, static_cast<int32_t>(size), whole, byteOrder, unitSize,
                           format.c_str(), arrayTemplate.c_str(), name.c_str());
@@ -98,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   }
 
-  MemoryFile pieces;
+  convert_test::MemoryFile pieces;
   BinaryToTextStream stream(monitor, pieces);
   if (!stream.Begin(byteOrder, unitSize, format.c_str(), arrayTemplate.c_str(), name.c_str(),
                     size)) {
@@ -122,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (uint64_t v : {value, value >> 31, value & 0xFF, uint64_t{0}}) {
         const int32_t n = parsed.Format(v, text);
         if (n > parsed.MaxLength() || n > kMaxValueText ||
-            std::string(text, static_cast<size_t>(n)) != Reference(format.c_str(), v)) {
+            std::string(text, static_cast<size_t>(n)) !=
+                convert_test::Snprintf(format.c_str(), v)) {
           std::abort();
         }
       }
