@@ -364,30 +364,25 @@ void CAppBase::OnAbout() {
 void CAppBase::OnViewToolbar() {
   CAppParameter* parameter = theAppParameter;
   if (toolbar == nullptr || parameter->canToggleToolbar == 0) return;
-  const int32_t visible = toolbar->visible ? 0 : 1;
-  if (toolbar->window != nullptr) {
-    CheckMenu(ID_VIEW_TOOLBAR, visible);
-    ShowWindow(toolbar->window, visible ? SW_SHOW : SW_HIDE);
-    toolbar->visible = visible;
-  }
-  parameter->viewToolbar = visible;
-  parameter->Save();
-  RECT client;
-  GetClientRect(mainWindow, &client);
-  OnSize(&client, client.right, client.bottom, 0);
+  ToggleBar(toolbar->window, &toolbar->visible, ID_VIEW_TOOLBAR, &parameter->viewToolbar);
 }
 
 void CAppBase::OnViewStatusBar() {
   CAppParameter* parameter = theAppParameter;
   if (statusBar == nullptr || parameter->canToggleStatusbar == 0) return;
-  const int32_t visible = statusBar->visible ? 0 : 1;
-  if (statusBar->window != nullptr) {
-    CheckMenu(ID_VIEW_STATUSBAR, visible);
-    ShowWindow(statusBar->window, visible ? SW_SHOW : SW_HIDE);
-    statusBar->visible = visible;
+  ToggleBar(statusBar->window, &statusBar->visible, ID_VIEW_STATUSBAR, &parameter->viewStatusbar);
+}
+
+// Shows or hides a bar, stores the choice at once and lays the frame out again.
+void CAppBase::ToggleBar(HWND window, int32_t* visible, int commandId, int32_t* stored) {
+  const int32_t shown = *visible ? 0 : 1;
+  if (window != nullptr) {
+    CheckMenu(commandId, shown);
+    ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+    *visible = shown;
   }
-  parameter->viewStatusbar = visible;
-  parameter->Save();
+  *stored = shown;
+  theAppParameter->Save();
   RECT client;
   GetClientRect(mainWindow, &client);
   OnSize(&client, client.right, client.bottom, 0);

@@ -164,6 +164,9 @@ class CAppBase {
   virtual int EnableMenu(int commandId, int enabled);
   // Template of the main dialog in dialog mode; an empty name here.
   virtual LPCWSTR GetMainDialogId();
+
+ private:
+  void ToggleBar(HWND window, int32_t* visible, int commandId, int32_t* stored);
 };
 
 // The plain procedures handed to the window system; each forwards to theApp.
