@@ -4,14 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bx_version.h"
 #include "cli/cli.h"
 
-#ifndef BX_VERSION
-#define BX_VERSION "0.0.0.0"
-#endif
-
 const char* ProgramVersion() {
-  return BX_VERSION;
+  return BX_VERSION_TEXT;
 }
 
 void PrintError(const char* format, ...) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "bx_version.h"
+
 namespace {
 
 constexpr char kSettingsFileName[] = "brelvix.ini";
@@ -50,7 +52,7 @@ CAppParameter::CAppParameter() {
 }
 
 const WideChar* CAppParameter::GetVersion() {
-  return WSTR("1.0.2.0");
+  return WSTR(BX_VERSION_TEXT);
 }
 
 const WideChar* CAppParameter::GetTitle(int32_t /*languageCode*/) {

@@ -16,6 +16,8 @@
 #include "app/dialog.h"
 #include "app/dialog_driver.h"
 #include "app/shell_test_util.h"
+#include "base/wide.h"
+#include "bx_version.h"
 #include "resource.h"
 
 namespace test {
@@ -294,7 +296,7 @@ TEST_P(AboutTest, ShowsVersionAndEdition) {
   }
   EXPECT_EQ(result, 1);
   EXPECT_EQ(caption, row.caption);
-  EXPECT_EQ(version, L"Version 1.0.2.0");
+  EXPECT_EQ(version, L"Version " WSTR(BX_VERSION_TEXT));
   EXPECT_EQ(edition, L"64bit edition");
   EXPECT_EQ(title, L"Brelvix");
   EXPECT_TRUE(ownedByMain);

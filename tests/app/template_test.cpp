@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/wide.h"
+#include "bx_version.h"
 #include "resource.h"
 
 namespace {
@@ -508,7 +510,7 @@ TEST(TemplateTest, TheIconHasTheSmallAndTheLargeSize) {
   EXPECT_TRUE(has32);
 }
 
-TEST(TemplateTest, VersionResourceSays102) {
+TEST(TemplateTest, VersionResourceSaysProjectVersion) {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   DWORD ignored = 0;
@@ -519,12 +521,12 @@ TEST(TemplateTest, VersionResourceSays102) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-  EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-  EXPECT_EQ(fixed->dwFileVersionLS, 0x00020000u);
+  EXPECT_EQ(fixed->dwFileVersionMS, DWORD{BX_VERSION_MAJOR} << 16 | BX_VERSION_MINOR);
+  EXPECT_EQ(fixed->dwFileVersionLS, DWORD{BX_VERSION_PATCH} << 16 | BX_VERSION_TWEAK);
   wchar_t* text = nullptr;
   ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\040904b0\\FileVersion",
                              reinterpret_cast<void**>(&text), &length));
-  EXPECT_STREQ(text, L"1.0.2.0");
+  EXPECT_STREQ(text, WSTR(BX_VERSION_TEXT));
 }
 
 TEST(TemplateTest, ManifestAsksForCommonControlsSixAndPerMonitorDpi) {

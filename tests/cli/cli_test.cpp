@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/file.h"
+#include "bx_version.h"
 #include "convert/binary_to_text.h"
 #include "convert/conversion_monitor.h"
 #include "convert/text_to_binary.h"
@@ -187,7 +188,7 @@ TEST_F(CliTest, HelpAndVersion) {
         "Exit status"}},
       {{"to-text", "a.bin", "-h"}, {"Usage: brelvix-cli to-text"}},
       {{"to-binary", "--help"}, {"Usage: brelvix-cli to-binary", "&H", "--endian"}},
-      {{"--version"}, {"brelvix-cli " BX_VERSION}},
+      {{"--version"}, {"brelvix-cli " BX_VERSION_TEXT}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.args.back());

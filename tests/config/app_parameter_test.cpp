@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/codepage.h"
+#include "bx_version.h"
 #include "config_test_support.h"
 #include "convert/app_parameter.h"
 
@@ -101,7 +102,7 @@ TEST_F(AppParameterTest, ConstructionDefaults) {
 TEST_F(AppParameterTest, Identity) {
   CAppParameter parameter;
   CCommConfig& config = parameter;  // through the virtual slots
-  EXPECT_EQ(WideString(config.GetVersion()), WSTR("1.0.2.0"));
+  EXPECT_EQ(WideString(config.GetVersion()), WSTR(BX_VERSION_TEXT));
   EXPECT_EQ(WideString(config.GetTitle(0)), WSTR("Brelvix"));
   EXPECT_EQ(WideString(config.GetTitle(1)), WSTR("Brelvix"));
   EXPECT_EQ(config.GetMenuId(1), ResourceNumber(10013));
