@@ -33,7 +33,8 @@ void PrintHelp() {
       "      --version  show the version\n"
       "\n"
       "Conversion defaults come from brelvix.ini in the current directory, else beside\n"
-      "the program; options win, and '--settings FILE' after the command reads FILE.\n"
+      "the program, else (when the program's folder is not writable) in the per-user\n"
+      "data folder; options win, and '--settings FILE' after the command reads FILE.\n"
       "Output files are never replaced: when a name is taken, '(1)', '(2)' ... is\n"
       "put before the extension.\n"
       "Exit status: 0 when every file converted, 1 when a file failed, 2 for bad usage.\n",

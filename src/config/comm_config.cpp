@@ -82,6 +82,7 @@ CCommConfig::CCommConfig() {
 
   tempPath.Assign(currentPath);
   logPath.Assign(currentPath);
+  folderWritable = &FolderIsWritable;
 
   defaultColors = new (std::nothrow) ColorPair[kColorSlots];
   colors = new (std::nothrow) ColorPair[kColorSlots];
@@ -138,6 +139,24 @@ void CCommConfig::Initialize() {
 
 void CCommConfig::Shutdown() {}
 
+namespace {
+
+// The folder followed by name (separator included) when a file of that path
+// opens for reading.
+bool SettingsFileOpens(const CString& folder, const CString& name, CString& path) {
+  if (folder.length == 0) return false;
+  CString candidate;
+  candidate.Assign(folder);
+  candidate.AppendBytes(name.data, name.length);
+  CFile probe;
+  if (!probe.Open(candidate)) return false;
+  probe.Close();
+  path.Assign(candidate);
+  return true;
+}
+
+}  // namespace
+
 void CCommConfig::LocateSettingsFile(const char* fileName) {
   CString name;
   AppendText(name, kPathSeparator);
@@ -145,36 +164,52 @@ void CCommConfig::LocateSettingsFile(const char* fileName) {
 
   // Without a known current directory there is no candidate: the bare name
   // would point at the root of the current drive.
-  bool found = false;
-  if (currentPath.length > 0) {
-    CString candidate;
-    candidate.Assign(currentPath);
-    candidate.AppendBytes(name.data, name.length);
-    CFile probe;
-    if (probe.Open(candidate)) {
-      probe.Close();
-      settingsPath.Assign(candidate);
-      found = true;
-    }
-  }
-  if (!found) {
-    settingsPath.Assign(appPath);
+  if (!SettingsFileOpens(currentPath, name, settingsPath) &&
+      !SettingsFileOpens(appPath, name, settingsPath)) {
+    // An installed copy (Program Files, /usr/bin) can never save beside
+    // itself: its settings would be lost at every start.
+    const bool besideProgram =
+        dataFolder.length == 0 || folderWritable == nullptr || folderWritable(appPath);
+    settingsPath.Assign(besideProgram ? appPath : dataFolder);
     settingsPath.AppendBytes(name.data, name.length);
   }
   settingsFileName.Assign(name);
   DebugPrint(WSTR("ini_file = %s\n"), Printable(settingsPath));
 }
 
-void CCommConfig::PrepareDataFolder(const char* maker, const char* product) {
+bool CCommConfig::NameDataFolder(const char* maker, const char* product) {
+  if (dataFolder.length > 0) return true;
   CString folder;
-  if (!QueryUserDataFolder(folder)) return;
+  if (!QueryUserDataFolder(folder)) return false;
   if (!AppendText(folder, kPathSeparator) || !AppendText(folder, maker) ||
       !AppendText(folder, kPathSeparator) || !AppendText(folder, product)) {
-    return;
+    return false;
   }
   dataFolder.Assign(folder);
-  // One level only; a failure is not reported, since nothing else uses it.
-  if (!PathExists(dataFolder)) MakeFolder(dataFolder);
+  return true;
+}
+
+bool CCommConfig::SettingsInDataFolder() const {
+  return dataFolder.length > 0 && settingsPath.length > dataFolder.length &&
+         std::memcmp(settingsPath.data, dataFolder.data, static_cast<size_t>(dataFolder.length)) ==
+             0 &&
+         std::strncmp(settingsPath.data + dataFolder.length, kPathSeparator,
+                      std::strlen(kPathSeparator)) == 0;
+}
+
+void CCommConfig::PrepareDataFolder(const char* maker, const char* product) {
+  if (!NameDataFolder(maker, product)) return;
+  if (PathExists(dataFolder)) return;
+  if (SettingsInDataFolder()) {
+    CFileName split;
+    split.SetPath(dataFolder.Text());
+    CString makerFolder;
+    makerFolder.Assign(split.folder);
+    if (!PathExists(makerFolder)) MakeFolder(makerFolder);
+  }
+  // A failure is not reported: the settings store then fails to save, as it
+  // would anywhere else.
+  MakeFolder(dataFolder);
 }
 
 int CCommConfig::Load() {

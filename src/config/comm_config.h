@@ -56,6 +56,9 @@ class CCommConfig : public CObject {
   ColorPair* colors = nullptr;
   int32_t colorLabelCount = 0;
   ColorLabel* colorLabels = nullptr;
+  // Whether a file can be made in a folder; FolderIsWritable unless a test
+  // puts in its own answer.
+  bool (*folderWritable)(const CString& folder) = nullptr;
 
   CCommConfig();
   ~CCommConfig() override;
@@ -80,11 +83,19 @@ class CCommConfig : public CObject {
 
  protected:
   // Keeps the settings file in the current directory when one opens there,
-  // else beside the program; fills settingsPath and settingsFileName.
+  // else the one beside the program when it opens. With neither, the file
+  // goes beside the program when that folder is writable (a portable copy),
+  // else into dataFolder (an installed copy: a settings file there is then
+  // read too); fills settingsPath and settingsFileName.
   void LocateSettingsFile(const char* fileName);
-  // The per-user data root followed by the two folder names; creates the last
-  // level when it is missing (a missing parent is not created).
+  // Sets dataFolder to the per-user data root followed by the two folder
+  // names, unless it is set already; false when there is none.
+  bool NameDataFolder(const char* maker, const char* product);
+  // Names dataFolder and creates its last level when it is missing. A missing
+  // maker folder is created too only when the settings file lives there.
   void PrepareDataFolder(const char* maker, const char* product);
+  // True when settingsPath lies in dataFolder.
+  bool SettingsInDataFolder() const;
 
   // A string key: a child with a text object gives that text (empty text
   // gives the empty string); a missing child or one without text gives the

@@ -19,6 +19,10 @@ bool QueryUserDataFolder(CString& path);
 
 // True when a file or folder of that name exists.
 bool PathExists(const CString& path);
+// True when a new file can be made in folder. Tried for real with a probe
+// file that is removed at once: permission bits and access lists alone do
+// not tell (read-only media, a folder shared read-only, a root-owned folder).
+bool FolderIsWritable(const CString& folder);
 // Creates one folder level; false when it cannot be created.
 bool MakeFolder(const CString& path);
 // Moves source over target, replacing target in one step.

@@ -1,5 +1,6 @@
 // POSIX backend of the folder calls: /proc/self/exe, getcwd and the XDG data
 // home. The ANSI code page is UTF-8 here, so paths pass through unchanged.
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,6 +45,19 @@ bool QueryUserDataFolder(CString& path) {
 bool PathExists(const CString& path) {
   struct stat info;
   return path.length > 0 && stat(path.Text(), &info) == 0;
+}
+
+bool FolderIsWritable(const CString& folder) {
+  if (folder.length == 0) return false;
+  char probe[PATH_MAX];
+  const int n = std::snprintf(probe, sizeof probe, "%s/.brelvix-write-probe-%ld", folder.Text(),
+                              static_cast<long>(getpid()));
+  if (n <= 0 || n >= static_cast<int>(sizeof probe)) return false;
+  const int fd = open(probe, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe);
+  return true;
 }
 
 bool MakeFolder(const CString& path) {

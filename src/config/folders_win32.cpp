@@ -1,9 +1,12 @@
 // Win32 backend of the folder calls: GetModuleFileNameW, GetCurrentDirectoryW,
-// SHGetFolderPathW, PathFileExistsW, CreateDirectoryW and MoveFileExW.
+// SHGetFolderPathW, PathFileExistsW, CreateFileW, CreateDirectoryW and
+// MoveFileExW.
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <windows.h>
 
+#include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "base/codepage.h"
@@ -60,6 +63,26 @@ bool PathExists(const CString& path) {
   const bool exists = wide != nullptr && PathFileExistsW(wide) != FALSE;
   delete[] wide;
   return exists;
+}
+
+bool FolderIsWritable(const CString& folder) {
+  if (folder.length == 0) return false;
+  CString probe;
+  probe.Assign(folder);
+  char name[64];
+  std::snprintf(name, sizeof name, "\\brelvix-write-probe-%lu.tmp",
+                static_cast<unsigned long>(GetCurrentProcessId()));
+  if (!probe.AppendBytes(name, static_cast<int32_t>(std::strlen(name)))) return false;
+  WideChar* wide = Wide(probe);
+  if (wide == nullptr) return false;
+  // CREATE_NEW never touches a file someone else made; the handle's close
+  // removes the probe.
+  HANDLE file = CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  delete[] wide;
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
 }
 
 bool MakeFolder(const CString& path) {

@@ -87,11 +87,13 @@ void CAppParameter::InitIdentity() {
   childWindowClass.AssignWide(WSTR("MIRDALE CHILD WINDOW"));
   controlItemWindowClass.AssignWide(WSTR("MIRDALE CONTROL ITEM WINDOW"));
   mdiClientWindowClass.AssignWide(WSTR("MIRDALE MDI CLIENT WINDOW"));
+  // FindSettingsFile names the data folder: the settings file may live there.
   FindSettingsFile();
   PrepareDataFolder(kMakerFolder, kProductFolder);
 }
 
 void CAppParameter::FindSettingsFile() {
+  NameDataFolder(kMakerFolder, kProductFolder);
   LocateSettingsFile(kSettingsFileName);
 }
 

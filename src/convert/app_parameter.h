@@ -51,8 +51,8 @@ class CAppParameter : public CCommConfig {
   ResourceName GetResourceId(int32_t number) override;
   void InitIdentity() override;
   void Initialize() override;
-  // Settles settingsPath alone, as InitIdentity does: the settings file of the
-  // current directory when one opens there, else the one beside the program.
+  // Settles settingsPath alone, as InitIdentity does, without creating the
+  // data folder (see LocateSettingsFile).
   void FindSettingsFile();
   void ReadSettings(CXml& xml, XmlNode* first) override;
   void WriteSettings(CXml& xml, XmlNode* root) override;

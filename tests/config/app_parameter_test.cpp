@@ -167,7 +167,8 @@ TEST_F(AppParameterTest, InitIdentitySetsTheWindowClasses) {
 }
 
 // The settings file in the current directory wins when one opens there;
-// otherwise the one beside the program is read and written.
+// otherwise the one beside the program is read and written. With neither, an
+// installed copy (its folder not writable) keeps the file in the data folder.
 TEST_F(AppParameterTest, SettingsFileSearch) {
   struct Row {
     const char* name;
@@ -176,6 +177,8 @@ TEST_F(AppParameterTest, SettingsFileSearch) {
     bool folderInCurrent;  // a folder named brelvix.ini in the current directory
     bool currentKnown;
     const char* expectedFolder;
+    bool appWritable = true;  // the program's folder takes new files
+    bool inData = false;      // a brelvix.ini in the per-user data folder
   };
   const Row rows[] = {
       {"both: current directory wins", true, true, false, true, "cwd"},
@@ -184,17 +187,27 @@ TEST_F(AppParameterTest, SettingsFileSearch) {
       {"neither: beside the program", false, false, false, true, "app"},
       {"a folder of that name does not count", false, true, true, true, "app"},
       {"current directory unknown", true, true, false, false, "app"},
+      {"portable copy ignores the data folder", false, false, false, true, "app", true, true},
+      {"installed, neither: the data folder", false, false, false, true, "data", false, false},
+      {"installed, file in the data folder", false, false, false, true, "data", false, true},
+      {"installed, beside the program wins", false, true, false, true, "app", false, true},
+      {"installed, current directory wins", true, false, false, true, "cwd", false, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     test::TempDir root;
     fs::create_directory(root / "cwd");
     fs::create_directory(root / "app");
+    // The maker's folder is missing unless a file is there: an installed
+    // copy's first start makes both levels.
+    const fs::path data = root / "maker" / "data";
+    if (row.inData) fs::create_directories(data);
     const std::string current = "<?xml version=\"1.0\" ?><config><language>0</language></config>";
     const std::string beside = "<?xml version=\"1.0\" ?><config><language>1</language></config>";
     if (row.inCurrent) test::WriteAll(root / "cwd" / "brelvix.ini", current);
     if (row.besideProgram) test::WriteAll(root / "app" / "brelvix.ini", beside);
     if (row.folderInCurrent) fs::create_directory(root / "cwd" / "brelvix.ini");
+    if (row.inData) test::WriteAll(data / "brelvix.ini", beside);
 
     CAppParameter parameter;
     if (row.currentKnown) {
@@ -203,11 +216,16 @@ TEST_F(AppParameterTest, SettingsFileSearch) {
       parameter.currentPath.Clear();
     }
     test::AssignPath(parameter.appPath, root / "app");
+    test::AssignPath(parameter.dataFolder, data);
+    parameter.folderWritable = row.appWritable ? [](const CString&) { return true; }
+                                               : [](const CString&) { return false; };
     DebugLines debug;
     parameter.InitIdentity();
 
+    const std::string where = row.expectedFolder;
+    const fs::path folder = where == "data" ? data : root / where;
     CString expected;
-    test::AssignPath(expected, root / row.expectedFolder / "brelvix.ini");
+    test::AssignPath(expected, folder / "brelvix.ini");
     EXPECT_EQ(Bytes(&parameter.settingsPath), Bytes(&expected));
     ASSERT_FALSE(debug.Lines().empty());
     EXPECT_EQ(debug.Lines()[0],
@@ -215,14 +233,14 @@ TEST_F(AppParameterTest, SettingsFileSearch) {
 
     // Load reads that file and Save writes it.
     const bool fileThere =
-        std::string(row.expectedFolder) == "cwd" ? row.inCurrent : row.besideProgram;
+        where == "cwd" ? row.inCurrent : (where == "app" ? row.besideProgram : row.inData);
     EXPECT_EQ(parameter.Load(), fileThere ? 1 : 0);
     if (fileThere) {
       EXPECT_EQ(parameter.language, row.expectedFolder[0] == 'c' ? 0 : 1);
     }
     parameter.fontSize = 33;
     ASSERT_EQ(parameter.Save(), 1);
-    const std::string written = Text(test::ReadAll(root / row.expectedFolder / "brelvix.ini"));
+    const std::string written = Text(test::ReadAll(folder / "brelvix.ini"));
     EXPECT_NE(written.find("<font_size>33</font_size>"), std::string::npos);
   }
 }
