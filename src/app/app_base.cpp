@@ -353,7 +353,9 @@ void CAppBase::OnExit() {
 
 void CAppBase::OnHelp() {
   const int32_t language = UseJapanese() ? 1 : 0;
-  ShellExecuteW(nullptr, L"open", theAppParameter->GetHelpPage(language), nullptr, L"", SW_SHOW);
+  CString page;
+  theAppParameter->FindHelpPage(language, page);
+  ShellExecuteW(mainWindow, L"open", page.GetWide(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CAppBase::OnAbout() {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "bx_version.h"
+#include "config/folders.h"
 
 namespace {
 
@@ -67,6 +68,19 @@ ResourceName CAppParameter::GetMenuId(int32_t languageCode) {
 const WideChar* CAppParameter::GetHelpPage(int32_t languageCode) {
   return languageCode == 1 ? WSTR("https://www.quorvel.example/soft/brelvix/help")
                            : WSTR("https://www.quorvel.example/en/brelvix/help");
+}
+
+void CAppParameter::FindHelpPage(int32_t languageCode, CString& page) {
+  const char* file = languageCode == 1 ? "ja.html" : "en.html";
+  CString local;
+  if (appPath.length > 0 && local.Assign(appPath) != nullptr &&
+      local.AppendBytes(kPathSeparator, 1) != 0 && local.AppendBytes("help", 4) != 0 &&
+      local.AppendBytes(kPathSeparator, 1) != 0 &&
+      local.AppendBytes(file, static_cast<int32_t>(std::strlen(file))) != 0 && PathExists(local)) {
+    page.Assign(local);
+    return;
+  }
+  page.AssignWide(GetHelpPage(languageCode));
 }
 
 int32_t CAppParameter::GetMenuPosition(const WideChar* menuName) {

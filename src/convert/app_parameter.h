@@ -47,6 +47,9 @@ class CAppParameter : public CCommConfig {
   const WideChar* GetTitle(int32_t languageCode) override;
   ResourceName GetMenuId(int32_t languageCode) override;
   const WideChar* GetHelpPage(int32_t languageCode) override;
+  // What Help Topics opens: the release's page of that language beside the
+  // program (help/en.html, help/ja.html) when it is there, else the web page.
+  void FindHelpPage(int32_t languageCode, CString& page);
   int32_t GetMenuPosition(const WideChar* menuName) override;
   ResourceName GetResourceId(int32_t number) override;
   void InitIdentity() override;

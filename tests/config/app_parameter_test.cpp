@@ -152,6 +152,40 @@ TEST_F(AppParameterTest, Identity) {
   EXPECT_EQ(reinterpret_cast<uintptr_t>(ResourceNumber(10013)), 10013u);
 }
 
+// Help Topics opens the page the release carries beside the program; the web
+// page only when that one is missing.
+TEST_F(AppParameterTest, HelpPageBesideTheProgramWins) {
+  struct Row {
+    const char* name;
+    int32_t language;
+    const char* present;   // the page in help/ beside the program, or null
+    const char* expected;  // a file in help/, or null for the web page
+  };
+  const Row rows[] = {
+      {"English page there", 0, "en.html", "en.html"},
+      {"Japanese page there", 1, "ja.html", "ja.html"},
+      {"Japanese page missing", 1, "en.html", nullptr},
+      {"no help folder", 0, nullptr, nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::TempDir root;
+    fs::create_directory(root / "help");
+    if (row.present != nullptr) test::WriteAll(root / "help" / row.present, "<html></html>");
+    CAppParameter parameter;
+    test::AssignPath(parameter.appPath, root.path());
+    CString page;
+    parameter.FindHelpPage(row.language, page);
+    CString expected;
+    if (row.expected != nullptr) {
+      test::AssignPath(expected, root / "help" / row.expected);
+    } else {
+      expected.AssignWide(parameter.GetHelpPage(row.language));
+    }
+    EXPECT_EQ(Bytes(&page), Bytes(&expected));
+  }
+}
+
 TEST_F(AppParameterTest, InitIdentitySetsTheWindowClasses) {
   CAppParameter parameter;
   parameter.canToggleToolbar = 1;
