@@ -1,5 +1,5 @@
 # Set-up and test entry points; the builds themselves are CMake presets.
-.PHONY: all deps build test run install clean
+.PHONY: all deps build test run install dist clean
 
 PREFIX ?= /usr/local
 
@@ -20,9 +20,14 @@ test: deps
 run: deps
 	@scripts/run.sh
 
+# The release packages in dist/: the Windows zip and installer, the Debian
+# package of brelvix-cli (scripts/dist.sh).
+dist: deps
+	@scripts/dist.sh
+
 install: deps
 	cmake --preset native && cmake --build --preset native --target brelvix-cli -j$$(nproc)
 	cmake --install build/native --prefix $(PREFIX) --component cli
 
 clean:
-	rm -rf build
+	rm -rf build dist

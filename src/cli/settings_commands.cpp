@@ -11,9 +11,10 @@ namespace {
 const char kSettingsHelp[] =
     "Usage: brelvix-cli settings [--settings FILE]\n"
     "Shows which settings file brelvix-cli reads (brelvix.ini in the current\n"
-    "directory when one is there, else the one beside the program) and the value\n"
-    "in effect of every key, one \"key = value\" line each, in the order the file\n"
-    "holds them; keys the file lacks show their defaults. to-text and to-binary\n"
+    "directory when one is there, else the one beside the program, else when the\n"
+    "program's folder is not writable the one in the per-user data folder) and the\n"
+    "value in effect of every key, one \"key = value\" line each, in the order the\n"
+    "file holds them; keys the file lacks show their defaults. to-text and to-binary\n"
     "take their defaults for size, byte order, format, template and output folder\n"
     "from the same file; their options win. Nothing here writes the file.\n"
     "\n"
