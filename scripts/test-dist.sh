@@ -1,0 +1,156 @@
+#!/bin/bash
+# The release packages of make dist, checked: the zip's files, the deb's files
+# and its brelvix-cli --version, and the MSI installed into a fresh Wine
+# prefix by an ordinary user, whose program folder that user cannot write.
+# The installed program is started twice (the first start asks for the
+# language and keeps it in the user's data folder; the second does not ask),
+# then uninstalled. Needs a display (DISPLAY) and the mingw build's
+# package_driver.exe. Prints one line per check and ends with
+# "dist checks: N passed, F failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+passed=0
+failed=0
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    echo "ok:   $what"
+    passed=$((passed + 1))
+  else
+    echo "FAIL: $what"
+    failed=$((failed + 1))
+  fi
+}
+finish() {
+  echo "dist checks: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+if ! scripts/dist.sh; then
+  failed=$((failed + 1))
+  finish
+fi
+version=$(sed -n 's/^#define BX_VERSION_TEXT "\(.*\)"$/\1/p' build/native/generated/bx_version.h)
+zip_file=dist/brelvix-$version-win64.zip
+msi_file=dist/brelvix-$version-win64.msi
+deb_file=dist/brelvix-cli_${version}_amd64.deb
+work=$(mktemp -d /tmp/brelvix-dist.XXXXXX)
+chmod 755 "$work"
+
+# The zip: one folder with the programs, the pages and the texts.
+expected_zip=$(printf '%s\n' brelvix.exe brelvix-cli.exe README.txt LICENSE.txt \
+  help/en.html help/ja.html help/main-window-en.png help/main-window-ja.png |
+  sed "s#^#brelvix-$version-win64/#" | sort)
+check "zip holds the programs, help pages, README and LICENSE" \
+  test "$(unzip -Z1 "$zip_file" | grep -v '/$' | sort)" = "$expected_zip"
+
+# The deb: the tool, its manual page and the licence; the tool runs.
+deb_files=$(dpkg-deb -c "$deb_file" | awk '{print $6}' | grep -v '/$' | sort | tr '\n' ' ')
+check "deb holds brelvix-cli, its man page and the copyright" \
+  test "$deb_files" = "./usr/bin/brelvix-cli ./usr/share/doc/brelvix-cli/copyright ./usr/share/man/man1/brelvix-cli.1.gz "
+dpkg-deb -x "$deb_file" "$work/deb"
+check "the deb's brelvix-cli --version says $version" \
+  test "$("$work/deb/usr/bin/brelvix-cli" --version)" = "brelvix-cli $version"
+check "the man page documents the commands" \
+  bash -c "zcat '$work/deb/usr/share/man/man1/brelvix-cli.1.gz' | grep -q '^\\.SS to-text'"
+check "the deb's copyright names the MIT licence" \
+  grep -q "Permission is hereby granted" "$work/deb/usr/share/doc/brelvix-cli/copyright"
+
+# The MSI, as an ordinary user with a prefix of their own. Run as root, the
+# test makes that user; otherwise the user running it stands in.
+user=$(id -un)
+as_user() { "$@"; }
+if [ "$(id -u)" -eq 0 ]; then
+  user=brelvix-package-test
+  id "$user" >/dev/null 2>&1 || useradd --no-create-home --home-dir "$work" "$user"
+  chown "$user" "$work"
+  as_user() { runuser -u "$user" -- env HOME="$work" "$@"; }
+fi
+prefix=$work/prefix
+driver=$work/package_driver.exe
+cp build/mingw/tests/app/package/package_driver.exe "$driver"
+cp "$msi_file" "$work/brelvix.msi"
+chmod 644 "$driver" "$work/brelvix.msi"
+# No menu entries of the installed program on the Linux desktop.
+wine_env=(env WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  DISPLAY="$DISPLAY"
+  LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8)
+wine_user() { as_user "${wine_env[@]}" "$@"; }
+wine_user wineboot --init >/dev/null 2>&1
+wine_user wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+wine_user wineserver -w
+
+program_dir="$prefix/drive_c/Program Files/Brelvix"
+data_dir="$prefix/drive_c/users/$user/AppData/Local/quorvel/brelvix"
+msi_windows="Z:$(tr / '\\' <<<"$work")\\brelvix.msi"
+# Wine's msiexec puts a per-machine Start-menu entry in the installing user's
+# menu; Windows puts it in the all-users menu.
+menus=("$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+  "$prefix/drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs")
+shortcut_there() { [ -f "${menus[0]}/Brelvix.lnk" ] || [ -f "${menus[1]}/Brelvix.lnk" ]; }
+no_shortcut() { ! shortcut_there; }
+check "msiexec /i installs quietly" wine_user wine msiexec /i "$msi_windows" /qn
+wine_user wineserver -w
+for file in brelvix.exe brelvix-cli.exe README.txt LICENSE.txt help/en.html help/ja.html; do
+  check "installed: Program Files/Brelvix/$file" test -f "$program_dir/$file"
+done
+check "installed: the Start-menu entry" shortcut_there
+check "the installed brelvix-cli.exe --version says $version" \
+  test "$(wine_user wine "C:\\Program Files\\Brelvix\\brelvix-cli.exe" --version | tr -d '\r')" = "brelvix-cli $version"
+
+# The program's folder as an installation leaves it on Windows: the user
+# cannot write there.
+if [ "$(id -u)" -eq 0 ]; then
+  chown -R root:root "$program_dir"
+else
+  chmod -R a-w "$program_dir"
+fi
+check "the user cannot write the program folder" \
+  as_user bash -c "! touch '$program_dir/probe' 2>/dev/null"
+
+# As a user starts it: the Start-menu entry.
+start_program() {
+  local menu=${menus[1]}
+  [ -f "${menus[0]}/Brelvix.lnk" ] && menu=${menus[0]}
+  (cd "$work" && wine_user wine start "$(wine_user winepath -w "$menu/Brelvix.lnk")") >/dev/null 2>&1
+}
+drive() { wine_user wine "$driver" "$@" 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+
+shots=$root/build/dist-screenshots
+rm -rf "$shots" && mkdir -p "$shots"
+start_program
+check "first start: the Choose Language dialog appears" drive language-dialog 60
+import -window root "$shots/1-first-start-choose-language.png" 2>/dev/null
+check "first start: its OK" drive choose-language 10
+check "first start: then the main window" drive main-window 60
+check "first start: the settings went to the user's data folder" \
+  grep -q '<language>0</language>' "$data_dir/brelvix.ini"
+check "first start: nothing written beside the program" test ! -e "$program_dir/brelvix.ini"
+import -window root "$shots/2-first-start-main-window.png" 2>/dev/null
+check "first start: the main window closes" drive close 30
+wine_user wineserver -w
+
+start_program
+check "second start: the main window without the language question" drive main-window 60
+import -window root "$shots/3-second-start-main-window.png" 2>/dev/null
+check "second start: the main window closes" drive close 30
+wine_user wineserver -w
+
+# Uninstalling removes what was installed and keeps the settings.
+if [ "$(id -u)" -eq 0 ]; then
+  chown -R "$user" "$program_dir"
+else
+  chmod -R u+w "$program_dir"
+fi
+check "msiexec /x uninstalls quietly" wine_user wine msiexec /x "$msi_windows" /qn
+wine_user wineserver -w
+check "uninstalled: the program files are gone" test ! -e "$program_dir/brelvix.exe"
+check "uninstalled: the Start-menu entry is gone" no_shortcut
+check "uninstalled: the user's settings are kept" test -f "$data_dir/brelvix.ini"
+
+wine_user wineserver -k 2>/dev/null
+rm -rf "$work"
+finish
