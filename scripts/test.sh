@@ -1,7 +1,7 @@
 #!/bin/bash
 # Builds every preset and runs every test: native, native under ASan/UBSan,
-# the Windows binaries under Wine on a private Xvfb display, and each fuzzer
-# for a bounded time. Ends with one summary line per run and a total.
+# the Windows binaries under Wine on a private Xvfb display, make dist with
+# its packages installed and checked, and each fuzzer for a bounded time. Ends with one summary line per run and a total.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -90,6 +90,28 @@ run_wine() {
 }
 trap stop_display EXIT
 
+# make dist and the packages it makes (scripts/test-dist.sh): one check a line.
+run_dist() {
+  note "dist"
+  start_display
+  local log="$logs/dist.log"
+  scripts/test-dist.sh 2>&1 | tee "$log" | grep -E '^(FAIL|dist checks)'
+  stop_display
+  local line passed failed
+  line=$(grep -E '^dist checks: [0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    summary+=("$(printf '%-12s no checks ran' "dist:")")
+    failed_runs=$((failed_runs + 1))
+    return
+  fi
+  passed=$(sed -E 's/.*: ([0-9]+) passed.*/\1/' <<<"$line")
+  failed=$(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")
+  summary+=("$(printf '%-12s %d checks, %d failed' "dist:" "$((passed + failed))" "$failed")")
+  total_passed=$((total_passed + passed))
+  total_failed=$((total_failed + failed))
+  [ "$failed" -eq 0 ] || failed_runs=$((failed_runs + 1))
+}
+
 run_fuzzers() {
   note "fuzz ($fuzz_seconds s each)"
   local count=0 bad=0
@@ -131,6 +153,7 @@ done
 [ "$built_native_asan" = 1 ] && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest native-asan build/native-asan -j"$jobs"
 [ "$built_mingw" = 1 ] && run_wine
+[ "$built_native" = 1 ] && [ "$built_mingw" = 1 ] && run_dist
 [ "$built_fuzz" = 1 ] && run_fuzzers
 
 note "summary"
