@@ -101,6 +101,15 @@ check "installed: the Start-menu entry" shortcut_there
 check "the installed brelvix-cli.exe --version says $version" \
   test "$(wine_user wine "C:\\Program Files\\Brelvix\\brelvix-cli.exe" --version | tr -d '\r')" = "brelvix-cli $version"
 
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+# The DisplayVersion of every installed Brelvix, one a line.
+installed_versions() {
+  wine_user wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' |
+    awk '/^HKEY/ { name = ""; v = "" } /DisplayName/ { name = $NF } /DisplayVersion/ { v = $NF }
+         name == "Brelvix" && v != "" { print v; name = "" }'
+}
+check "installed: an uninstall entry of Brelvix $version" test "$(installed_versions)" = "$version"
+
 # The program's folder as an installation leaves it on Windows: the user
 # cannot write there.
 if [ "$(id -u)" -eq 0 ]; then
@@ -139,14 +148,27 @@ import -window root "$shots/3-second-start-main-window.png" 2>/dev/null
 check "second start: the main window closes" drive close 30
 wine_user wineserver -w
 
-# Uninstalling removes what was installed and keeps the settings.
+# The installer's own folder again, as msiexec runs as the user here.
 if [ "$(id -u)" -eq 0 ]; then
   chown -R "$user" "$program_dir"
 else
   chmod -R u+w "$program_dir"
 fi
+
+# A later version replaces this one: one entry, the later version.
+IFS=. read -r major minor patch tweak <<<"$version"
+later=$major.$minor.$((patch + 1)).${tweak:-0}
+wixl -a x64 -D Version="$later" -D StageDir="build/dist/brelvix-$version-win64" -D ResDir=res \
+  -o "$work/brelvix.msi" packaging/brelvix.wxs
+chmod 644 "$work/brelvix.msi"
+check "a later version installs over it" wine_user wine msiexec /i "$msi_windows" /qn
+wine_user wineserver -w
+check "upgraded: one uninstall entry, of $later" test "$(installed_versions)" = "$later"
+
+# Uninstalling removes what was installed and keeps the settings.
 check "msiexec /x uninstalls quietly" wine_user wine msiexec /x "$msi_windows" /qn
 wine_user wineserver -w
+check "uninstalled: no uninstall entry left" test -z "$(installed_versions)"
 check "uninstalled: the program files are gone" test ! -e "$program_dir/brelvix.exe"
 check "uninstalled: the Start-menu entry is gone" no_shortcut
 check "uninstalled: the user's settings are kept" test -f "$data_dir/brelvix.ini"
