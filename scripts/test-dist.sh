@@ -165,6 +165,18 @@ check "a later version installs over it" wine_user wine msiexec /i "$msi_windows
 wine_user wineserver -w
 check "upgraded: one uninstall entry, of $later" test "$(installed_versions)" = "$later"
 
+# The zip unpacked into a folder of the user's: a portable copy keeps its
+# settings beside the program.
+portable=$work/portable
+unzip -q "$zip_file" -d "$portable"
+[ "$(id -u)" -eq 0 ] && chown -R "$user" "$portable"
+portable_dir=$portable/brelvix-$version-win64
+(cd "$work" && wine_user wine start "$(wine_user winepath -w "$portable_dir/brelvix.exe")") >/dev/null 2>&1
+check "portable copy: the Choose Language dialog appears; OK" drive choose-language 60
+check "portable copy: the main window closes" drive close 30
+wine_user wineserver -w
+check "portable copy: the settings beside the program" grep -q '<language>0</language>' "$portable_dir/brelvix.ini"
+
 # Uninstalling removes what was installed and keeps the settings.
 check "msiexec /x uninstalls quietly" wine_user wine msiexec /x "$msi_windows" /qn
 wine_user wineserver -w

@@ -537,6 +537,9 @@ TEST(TemplateTest, ManifestAsksForCommonControlsSixAndPerMonitorDpi) {
   const std::string manifest(bytes, SizeofResource(module, found));
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+  // The program's own identity carries the one version too.
+  EXPECT_NE(manifest.find("name=\"Quorvel.Brelvix\" version=\"" BX_VERSION_TEXT "\""),
+            std::string::npos);
   EXPECT_NE(manifest.find("PerMonitorV2"), std::string::npos);
   EXPECT_NE(manifest.find("true/pm"), std::string::npos);
 }
