@@ -69,6 +69,13 @@ if [ "$(id -u)" -eq 0 ]; then
   chown "$user" "$work"
   as_user() { runuser -u "$user" -- env HOME="$work" "$@"; }
 fi
+# The deb's tool as the user would run it from /usr/bin, a folder they cannot
+# write: its settings file is the one in the user's data folder.
+[ "$(id -u)" -eq 0 ] || chmod a-w "$work/deb/usr/bin"
+check "the deb's brelvix-cli looks for its settings in the user's data folder" \
+  test "$(as_user env -u XDG_DATA_HOME HOME="$work" "$work/deb/usr/bin/brelvix-cli" settings 2>/dev/null | head -n 1)" = \
+  "settings_file = $work/.local/share/quorvel/brelvix/brelvix.ini"
+
 prefix=$work/prefix
 driver=$work/package_driver.exe
 cp build/mingw/tests/app/package/package_driver.exe "$driver"
@@ -98,6 +105,16 @@ for file in brelvix.exe brelvix-cli.exe README.txt LICENSE.txt help/en.html help
   check "installed: Program Files/Brelvix/$file" test -f "$program_dir/$file"
 done
 check "installed: the Start-menu entry" shortcut_there
+# Every picture a help page shows is installed beside it.
+pictures_there() {
+  local page picture
+  for page in "$program_dir"/help/*.html; do
+    for picture in $(grep -o 'src="[^"]*"' "$page" | sed 's/^src="//; s/"$//'); do
+      [ -f "$program_dir/help/$picture" ] || return 1
+    done
+  done
+}
+check "installed: the help pages' pictures" pictures_there
 check "the installed brelvix-cli.exe --version says $version" \
   test "$(wine_user wine "C:\\Program Files\\Brelvix\\brelvix-cli.exe" --version | tr -d '\r')" = "brelvix-cli $version"
 
