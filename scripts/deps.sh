@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
   xxd locales
-  wixl msitools help2man dpkg-dev zip unzip man-db
+  wixl msitools help2man dpkg-dev zip unzip
 )
 locales=(en_US ja_JP)
 

@@ -1,7 +1,8 @@
 // The settings file on the command line. brelvix-cli reads brelvix.ini the way
 // the window program does (the current directory first, then beside the
-// program, then the per-user data folder of an installed copy) and takes its conversion defaults from it; options still win.
-// "--settings FILE" reads another file. The tool never writes a settings file.
+// program, then the per-user data folder of an installed copy) and takes its
+// conversion defaults from it; options still win. "--settings FILE" reads
+// another file. The tool never writes a settings file.
 #pragma once
 
 #include <cstdint>
