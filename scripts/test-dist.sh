@@ -86,6 +86,15 @@ wine_env=(env WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msht
   DISPLAY="$DISPLAY"
   LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8)
 wine_user() { as_user "${wine_env[@]}" "$@"; }
+# The output of a Wine program, without CRs. Through a file: a wineserver or
+# service that the program starts keeps its standard output open, and a pipe
+# there would never end.
+wine_output() {
+  wine_user "$@" >"$work/output" 2>"$work/errors"
+  local status=$?
+  tr -d '\r' <"$work/output"
+  return "$status"
+}
 wine_user wineboot --init >/dev/null 2>&1
 wine_user wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 wine_user wineserver -w
@@ -116,12 +125,12 @@ pictures_there() {
 }
 check "installed: the help pages' pictures" pictures_there
 check "the installed brelvix-cli.exe --version says $version" \
-  test "$(wine_user wine "C:\\Program Files\\Brelvix\\brelvix-cli.exe" --version | tr -d '\r')" = "brelvix-cli $version"
+  test "$(wine_output wine "C:\\Program Files\\Brelvix\\brelvix-cli.exe" --version)" = "brelvix-cli $version"
 
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 # The DisplayVersion of every installed Brelvix, one a line.
 installed_versions() {
-  wine_user wine reg query "$uninstall_key" /s 2>/dev/null | tr -d '\r' |
+  wine_output wine reg query "$uninstall_key" /s |
     awk '/^HKEY/ { name = ""; v = "" } /DisplayName/ { name = $NF } /DisplayVersion/ { v = $NF }
          name == "Brelvix" && v != "" { print v; name = "" }'
 }
@@ -141,9 +150,14 @@ check "the user cannot write the program folder" \
 start_program() {
   local menu=${menus[1]}
   [ -f "${menus[0]}/Brelvix.lnk" ] && menu=${menus[0]}
-  (cd "$work" && wine_user wine start "$(wine_user winepath -w "$menu/Brelvix.lnk")") >/dev/null 2>&1
+  (cd "$work" && wine_user wine start "$(wine_output winepath -w "$menu/Brelvix.lnk")") >/dev/null 2>&1
 }
-drive() { wine_user wine "$driver" "$@" 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+drive() {
+  wine_output wine "$driver" "$@"
+  local status=$?
+  tr -d '\r' <"$work/errors"
+  return "$status"
+}
 
 shots=$root/build/dist-screenshots
 rm -rf "$shots" && mkdir -p "$shots"
@@ -188,7 +202,7 @@ portable=$work/portable
 unzip -q "$zip_file" -d "$portable"
 [ "$(id -u)" -eq 0 ] && chown -R "$user" "$portable"
 portable_dir=$portable/brelvix-$version-win64
-(cd "$work" && wine_user wine start "$(wine_user winepath -w "$portable_dir/brelvix.exe")") >/dev/null 2>&1
+(cd "$work" && wine_user wine start "$(wine_output winepath -w "$portable_dir/brelvix.exe")") >/dev/null 2>&1
 check "portable copy: the Choose Language dialog appears; OK" drive choose-language 60
 check "portable copy: the main window closes" drive close 30
 wine_user wineserver -w
