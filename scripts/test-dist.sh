@@ -176,6 +176,12 @@ wine_user wineserver -w
 start_program
 check "second start: the main window without the language question" drive main-window 60
 import -window root "$shots/3-second-start-main-window.png" 2>/dev/null
+# Help Topics opens the installed English page. The test prefix has no
+# browser and no .html association: Notepad stands in.
+wine_user wine reg add 'HKCR\.html' /ve /d htmlfile /f >/dev/null 2>&1
+wine_user wine reg add 'HKCR\htmlfile\shell\open\command' /ve /d 'notepad.exe "%1"' /f >/dev/null 2>&1
+check "Help Topics opens the installed help page" drive help 60
+import -window root "$shots/4-help-topics.png" 2>/dev/null
 check "second start: the main window closes" drive close 30
 wine_user wineserver -w
 

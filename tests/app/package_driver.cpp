@@ -6,7 +6,10 @@
 //   package_driver choose-language SECONDS  that dialog appears; press its OK
 //   package_driver main-window SECONDS      the main window appears with no
 //                                            Choose Language dialog before it
-//   package_driver close SECONDS            close the main window
+//   package_driver help SECONDS             Help Topics in the main window opens
+//                                            a window titled with the English
+//                                            help page's name (en.html)
+//   package_driver close SECONDS            close the main window and that page
 // A window found is drawn whole before the driver ends, for a screenshot.
 // Exit status 0 when it happened, 1 when it did not within SECONDS.
 #include <windows.h>
@@ -41,6 +44,16 @@ HWND DialogWith(int controlId) {
   return search.found;
 }
 
+BOOL CALLBACK FindHelpPage(HWND window, LPARAM data) {
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, 256);
+  if (IsWindowVisible(window) && std::wcsstr(title, L"en.html") != nullptr) {
+    *reinterpret_cast<HWND*>(data) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // Sends the paint messages and waits until the owner has handled them.
 void DrawNow(HWND window) {
   RedrawWindow(window, nullptr, nullptr,
@@ -53,7 +66,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc != 3) {
     std::fprintf(
         stderr,
-        "usage: package_driver language-dialog|choose-language|main-window|close SECONDS\n");
+        "usage: package_driver language-dialog|choose-language|main-window|help|close SECONDS\n");
     return 2;
   }
   const wchar_t* command = argv[1];
@@ -75,7 +88,26 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
       }
       if (HWND main = DialogWith(IDC_EXECUTE)) {
+        if (std::wcscmp(command, L"help") == 0) {
+          PostMessageW(main, WM_COMMAND, MAKEWPARAM(ID_HELP_TOPICS, 0), 0);
+          for (;;) {
+            HWND page = nullptr;
+            EnumWindows(&FindHelpPage, reinterpret_cast<LPARAM>(&page));
+            if (page != nullptr) {
+              DrawNow(page);
+              return 0;
+            }
+            if (GetTickCount64() > deadline) {
+              std::fprintf(stderr, "no help page opened within %ls seconds\n", argv[2]);
+              return 1;
+            }
+            Sleep(100);
+          }
+        }
         if (std::wcscmp(command, L"close") == 0) {
+          HWND page = nullptr;
+          EnumWindows(&FindHelpPage, reinterpret_cast<LPARAM>(&page));
+          if (page != nullptr) PostMessageW(page, WM_CLOSE, 0, 0);
           PostMessageW(main, WM_CLOSE, 0, 0);
         } else {
           DrawNow(main);
