@@ -248,4 +248,26 @@ TEST_F(CsvFileListTest, WriteReportsAFileThatCannotBeCreated) {
   EXPECT_EQ(kCsvWriteCannotCreate, WriteCsvFileList(WSTR(""), settings, list));
 }
 
+// A write that falls short anywhere, or a failed flush, is reported and
+// leaves the old list as it was.
+TEST_F(CsvFileListTest, FailedWritesKeepTheOldList) {
+  AddRow(list, "a.bin", "a.txt", "a");
+  AddRow(list, "b.bin", "b.txt", "b");
+  const struct {
+    int failFrom;
+    bool failFlush;
+  } cases[] = {{0, false}, {2, false}, {-1, true}};
+  for (const auto& row : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "fail from write " << row.failFrom << ", flush " << row.failFlush);
+    test::WriteAll(folder / "list.csv", std::string("old\r\n"));
+    test::FailingFile file;
+    file.failFrom = row.failFrom;
+    file.failFlush = row.failFlush;
+    EXPECT_EQ(kCsvWriteFailed, WriteCsvFileList(Path("list.csv").c_str(), settings, list, file));
+    EXPECT_EQ("old\r\n", FileText("list.csv"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "list.csv.tmp"));
+  }
+}
+
 }  // namespace
