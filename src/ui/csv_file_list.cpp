@@ -170,14 +170,3 @@ int32_t ApplyFileRecords(const CsvTable* table, CFileList* list) {
   }
   return appended;
 }
-
-int LoadCsvFileList(const WideChar* path, FileListSettings* settings, CFileList* list) {
-  list->ClearFileList();
-  int result = kCsvOk;
-  CsvTable* table = ReadCsvTable(path, &result);
-  if (table == nullptr) return result;
-  ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), settings);
-  if (ApplyFileRecords(table, list) < 0) result = kCsvNoMemory;
-  delete table;
-  return result;
-}

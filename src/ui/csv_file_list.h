@@ -1,6 +1,7 @@
 // The file list file: line 1 the settings record (output folder and the five
 // conversion settings), every further line one file record. Written in the
-// ANSI code page with CR LF line ends; read with ReadCsvTable.
+// ANSI code page with CR LF line ends; read with ReadCsvTable (LoadListFile
+// of ui/list_batch.h loads one whole).
 #pragma once
 
 #include <cstdint>
@@ -74,8 +75,3 @@ void ApplySettingsRecord(const CArray* row, FileListSettings* settings);
 // onward); rows without cells are skipped. No duplicate or existence test.
 // Returns the number of rows appended, or kCsvNoMemory.
 int32_t ApplyFileRecords(const CsvTable* table, CFileList* list);
-
-// The load of a list file: empties list, reads path and applies the table.
-// Returns the ReadCsvTable result code (kCsvNoMemory also when a row cannot
-// be appended). When the file holds no row, settings stay unchanged.
-int LoadCsvFileList(const WideChar* path, FileListSettings* settings, CFileList* list);
