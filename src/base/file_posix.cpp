@@ -137,6 +137,11 @@ bool CFileSave::SystemExists(const CString& path) {
   return lstat(path.Text(), &info) == 0;
 }
 
+bool CFileSave::SystemWritable(const CString& path) {
+  struct stat info;
+  return stat(path.Text(), &info) == 0 && !S_ISDIR(info.st_mode) && access(path.Text(), W_OK) == 0;
+}
+
 bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
   struct stat info;
   if (stat(target.Text(), &info) == 0) {

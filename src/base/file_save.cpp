@@ -13,6 +13,7 @@ CFileSave::~CFileSave() {
 bool CFileSave::Begin(const CString& path) {
   if (open || path.length == 0) return false;
   if (!SystemResolve(path, &target)) return false;
+  if (SystemExists(target) && !SystemWritable(target)) return false;
   inPlace = false;
   if (temporary.Assign(target) == nullptr ||
       !temporary.AppendBytes(kTemporarySuffix, sizeof kTemporarySuffix - 1)) {

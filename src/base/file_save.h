@@ -39,6 +39,9 @@ class CFileSave {
   // path itself (also when it does not exist yet).
   static bool SystemResolve(const CString& path, CString* target);
   static bool SystemExists(const CString& path);
+  // False for a folder and for a file this process may not write: what could
+  // not be written in place is not replaced either.
+  static bool SystemWritable(const CString& path);
   // Moves temporary over target in one step; an existing target's mode (and
   // owner, where allowed) or attributes pass to the new file.
   static bool SystemReplace(const CString& temporary, const CString& target);

@@ -124,6 +124,21 @@ bool CFileSave::SystemExists(const CString& path) {
   return wide != nullptr && GetFileAttributesW(wide) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool CFileSave::SystemWritable(const CString& path) {
+  CString copy;
+  copy.Assign(path);
+  const wchar_t* wide = copy.GetWide();
+  if (wide == nullptr) return false;
+  // Opening for writing refuses a folder, a read-only file and one the user
+  // may not write; nothing is changed.
+  HANDLE probe =
+      CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(probe);
+  return true;
+}
+
 bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
   CString from;
   CString to;
@@ -136,6 +151,8 @@ bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     return MoveFileExW(fromWide, toWide, MOVEFILE_WRITE_THROUGH) != FALSE;
   }
+  // Windows refuses to put a file over a folder; Wine's ReplaceFileW does not.
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
   // ReplaceFileW keeps the old file's attributes, security and creation time.
   if (ReplaceFileW(toWide, fromWide, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
     return true;
