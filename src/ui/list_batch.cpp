@@ -10,6 +10,15 @@ bool IsSeparator(char byte) {
   return byte == '/' || byte == '\\';
 }
 
+// The folder part of an input path as written: up to its last separator, or
+// the separator alone for a file in the root. Empty when there is none.
+void InputFolder(const CString& path, CString* folder) {
+  int32_t last = path.length - 1;
+  while (last >= 0 && !IsSeparator(path.Text()[last]))
+    --last;
+  folder->AssignBytes(path.Text(), last > 0 ? last : last + 1);
+}
+
 }  // namespace
 
 int LoadListFile(const WideChar* path, FileListSettings* settings, CFileList* list,
@@ -40,8 +49,13 @@ void MapListRow(const FileListSettings& settings, const char* outputFolder,
                 const FileListEntry& row, CString* folder, FileConversionRequest* request) {
   // Only the 8-bit texts: the window's worker calls this, and GetWide would
   // rewrite UTF-16 copies that the window's thread may be reading.
-  const bool besideInput = outputFolder == nullptr || outputFolder[0] == 0;
-  TrimOutputFolder(besideInput ? row.inputName.folder.Text() : outputFolder, folder);
+  if (outputFolder == nullptr || outputFolder[0] == 0) {
+    CString inputFolder;
+    InputFolder(row.inputName.path, &inputFolder);
+    TrimOutputFolder(inputFolder.Text(), folder);
+  } else {
+    TrimOutputFolder(outputFolder, folder);
+  }
   request->direction = settings.direction;
   request->unitSize = settings.unitSize;
   request->byteOrder = settings.byteOrder;

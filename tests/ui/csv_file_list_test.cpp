@@ -301,6 +301,42 @@ TEST_F(CsvFileListTest, LoadsListsFromOtherProgramsAndRefusesBrokenQuotes) {
   }
 }
 
+// The one rule for the output folder of a row, in the window and in run.
+TEST_F(CsvFileListTest, RowsMapToTheFolderAsWrittenOrBesideTheirInput) {
+  const struct {
+    const char* outputFolder;
+    const char* input;
+    const char* folder;
+  } cases[] = {
+      {"out", "/in/a.bin", "out"},
+      {"out//\\", "/in/a.bin", "out"},
+      {"C:\\", "D:\\in\\a.bin", "C:"},
+      {"/", "/in/a.bin", "/"},
+      {"", "/in/x//a.bin", "/in/x"},
+      {"", "D:\\in\\a.bin", "D:\\in"},
+      {"", "/a.bin", "/"},
+      {"", "a.bin", ""},
+  };
+  settings.direction = 1;
+  settings.unitSize = 4;
+  Set(settings.valueFormat, "%u");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.outputFolder << " " << c.input);
+    list.ClearFileList();
+    AddRow(list, c.input, "o.txt", "arr");
+    FileConversionRequest request;
+    CString folder;
+    MapListRow(settings, c.outputFolder, *list.entries[0], &folder, &request);
+    EXPECT_STREQ(c.folder, request.outputFolder);
+    EXPECT_STREQ(c.input, request.inputPath);
+    EXPECT_STREQ("o", request.outputStem);
+    EXPECT_STREQ("txt", request.outputExtension);
+    EXPECT_EQ(4, request.unitSize);
+    EXPECT_EQ(1, request.direction);
+    EXPECT_STREQ("%u", request.valueFormat);
+  }
+}
+
 TEST_F(CsvFileListTest, WriteReportsAFileThatCannotBeCreated) {
   EXPECT_EQ(kCsvWriteCannotCreate,
             WriteCsvFileList(test::WidePath(folder / "no" / "list.csv").c_str(), settings, list));
