@@ -209,17 +209,26 @@ CCsvParser::~CCsvParser() {
 }
 
 int CCsvParser::Store(char byte) {
-  cell[cellLength++] = byte;
-  if (cellLength < cellCapacity) return kCsvOk;
-  // Doubling keeps a long cell linear in its length.
-  if (cellCapacity == INT32_MAX) return kCsvNoMemory;
-  const int32_t capacity = cellCapacity > INT32_MAX / 2 ? INT32_MAX : cellCapacity * 2;
-  char* larger = new (std::nothrow) char[capacity];
-  if (larger == nullptr) return kCsvNoMemory;
-  std::memcpy(larger, cell, static_cast<size_t>(cellLength));
-  delete[] cell;
-  cell = larger;
-  cellCapacity = capacity;
+  return StoreRun(&byte, 1);
+}
+
+int CCsvParser::StoreRun(const char* bytes, int32_t count) {
+  // The buffer keeps room for one more byte; doubling keeps a long cell
+  // linear in its length.
+  if (count >= INT32_MAX - cellLength) return kCsvNoMemory;
+  int32_t capacity = cellCapacity;
+  while (capacity <= cellLength + count)
+    capacity = capacity > INT32_MAX / 2 ? INT32_MAX : capacity * 2;
+  if (capacity != cellCapacity) {
+    char* larger = new (std::nothrow) char[capacity];
+    if (larger == nullptr) return kCsvNoMemory;
+    std::memcpy(larger, cell, static_cast<size_t>(cellLength));
+    delete[] cell;
+    cell = larger;
+    cellCapacity = capacity;
+  }
+  std::memcpy(cell + cellLength, bytes, static_cast<size_t>(count));
+  cellLength += count;
   return kCsvOk;
 }
 
@@ -254,6 +263,16 @@ int CCsvParser::EndRow() {
 int CCsvParser::Feed(const char* bytes, int32_t count) {
   if (result != kCsvOk) return result;
   for (int32_t i = 0; i < count; ++i) {
+    // A run of bytes that the state machine would only store goes in at once:
+    // the bulk of a long cell.
+    if (state == CsvQuoted || state == CsvField) {
+      const int32_t run = StoredRun(bytes + i, count - i);
+      if (run > 0) {
+        if ((result = StoreRun(bytes + i, run)) != kCsvOk) return result;
+        i += run;
+        if (i == count) break;
+      }
+    }
     const auto byte = static_cast<unsigned char>(bytes[i]);
     if (byte == '\r' || (byte == '\n' && !afterCr)) ++line;
     afterCr = byte == '\r';
@@ -272,6 +291,20 @@ int CCsvParser::Feed(const char* bytes, int32_t count) {
     }
   }
   return kCsvOk;
+}
+
+int32_t CCsvParser::StoredRun(const char* bytes, int32_t count) {
+  const bool quoted = state == CsvQuoted;
+  int32_t run = 0;
+  for (; run < count; ++run) {
+    const auto byte = static_cast<unsigned char>(bytes[run]);
+    if (byte == '"') break;
+    if (!quoted && (byte == ',' || byte == '\r' || byte == '\n' || IsBlank(byte))) break;
+    // Line ends inside quotes are lines of the file all the same.
+    if (byte == '\r' || (byte == '\n' && !afterCr)) ++line;
+    afterCr = byte == '\r';
+  }
+  return run;
 }
 
 int CCsvParser::Finish() {

@@ -82,6 +82,10 @@ class CCsvParser {
 
  private:
   int Store(char byte);
+  int StoreRun(const char* bytes, int32_t count);
+  // The length of the run at bytes that the current state (quoted, or an
+  // unquoted cell) only stores; counts the lines in it.
+  int32_t StoredRun(const char* bytes, int32_t count);
   void DropBlanks();
   int EndCell();
   int EndRow();
