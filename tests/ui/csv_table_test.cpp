@@ -256,6 +256,17 @@ TEST(CsvCodePage, Utf8CharactersAcrossBlocksStayUtf8) {
     rows.push_back({"日本", "語"});
     EXPECT_EQ(rows, ReadFile(folder / "utf8.csv"));
   }
+  // In UTF-16 the first block ends between the two halves of a surrogate
+  // pair; each block holds kCsvBlockSize - 2 bytes.
+  auto [filler, rows] = Filler((kCsvBlockSize - 2) / 2 - 1);
+  std::string utf16 = "\xFF\xFE";
+  for (const WideChar unit : test::Utf16(filler + "\xF0\x9F\x98\x80,x\r\n")) {
+    utf16 += static_cast<char>(unit & 0xFF);
+    utf16 += static_cast<char>(unit >> 8);
+  }
+  test::WriteAll(folder / "utf16.csv", utf16);
+  rows.push_back({"\xF0\x9F\x98\x80", "x"});
+  EXPECT_EQ(rows, ReadFile(folder / "utf16.csv"));
 }
 
 }  // namespace
