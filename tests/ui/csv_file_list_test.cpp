@@ -317,9 +317,6 @@ TEST_F(CsvFileListTest, RowsMapToTheFolderAsWrittenOrBesideTheirInput) {
       {"", "/a.bin", "/"},
       {"", "a.bin", ""},
   };
-  settings.direction = 1;
-  settings.unitSize = 4;
-  Set(settings.valueFormat, "%u");
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.outputFolder << " " << c.input);
     list.ClearFileList();
@@ -329,11 +326,6 @@ TEST_F(CsvFileListTest, RowsMapToTheFolderAsWrittenOrBesideTheirInput) {
     MapListRow(settings, c.outputFolder, *list.entries[0], &folder, &request);
     EXPECT_STREQ(c.folder, request.outputFolder);
     EXPECT_STREQ(c.input, request.inputPath);
-    EXPECT_STREQ("o", request.outputStem);
-    EXPECT_STREQ("txt", request.outputExtension);
-    EXPECT_EQ(4, request.unitSize);
-    EXPECT_EQ(1, request.direction);
-    EXPECT_STREQ("%u", request.valueFormat);
   }
 }
 
