@@ -1,6 +1,7 @@
 // The CSV reader of the file list on arbitrary bytes. Besides finding crashes
 // and leaks it checks two properties the file list relies on:
-// - the table does not depend on where the input is cut into blocks;
+// - the table, or the refusal of a quote left open, does not depend on where
+//   the input is cut into blocks;
 // - a table written back with the writer's quoting reads back the same, apart
 //   from what the format cannot hold: an empty last cell of a row, and an
 //   empty row as the last line of the file.
@@ -32,11 +33,11 @@ Rows ToRows(const CsvTable* table) {
   return rows;
 }
 
-Rows Parse(const char* bytes, size_t size, uint32_t codePage) {
-  int result = 1;
+// The rows; *result says whether the input was refused for an open quote.
+Rows Parse(const char* bytes, size_t size, uint32_t codePage, int* result) {
   std::unique_ptr<CsvTable> table(
-      ParseCsvBytes(bytes, static_cast<int32_t>(size), codePage, &result));
-  if (result != kCsvOk) std::abort();
+      ParseCsvBytes(bytes, static_cast<int32_t>(size), codePage, result));
+  if (*result != kCsvOk && *result != kCsvUnterminatedQuote) std::abort();
   return ToRows(table.get());
 }
 
@@ -49,8 +50,11 @@ void Check(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;
   const auto* bytes = reinterpret_cast<const char*>(data);
-  const Rows whole = Parse(bytes, size, kCodePageAnsi);
-  Parse(bytes, size, kCodePageShiftJis);
+  int result = kCsvOk;
+  const Rows whole = Parse(bytes, size, kCodePageAnsi, &result);
+  int shiftJisResult = kCsvOk;
+  Parse(bytes, size, kCodePageShiftJis, &shiftJisResult);
+  Check(shiftJisResult == result);
 
   // The same bytes in small blocks of a size the input picks.
   const size_t block = size > 0 ? data[0] % 13 + 1 : 1;
@@ -59,7 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t count = size - done < block ? size - done : block;
     Check(parser.Feed(bytes + done, static_cast<int32_t>(count)) == kCsvOk);
   }
-  Check(parser.Finish() == kCsvOk);
+  Check(parser.Finish() == result);
+  if (result == kCsvUnterminatedQuote) {
+    Check(parser.quoteLine >= 1);
+    return 0;
+  }
   std::unique_ptr<CsvTable> blocked(parser.TakeTable());
   Check(ToRows(blocked.get()) == whole);
 
@@ -75,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!row.empty() && row.back().empty()) row.pop_back();
   }
   if (!expected.empty() && expected.back().empty()) expected.pop_back();
-  Check(Parse(text.Text(), static_cast<size_t>(text.length), kCodePageAnsi) == expected);
+  Check(Parse(text.Text(), static_cast<size_t>(text.length), kCodePageAnsi, &result) == expected);
+  Check(result == kCsvOk);
   return 0;
 }

@@ -60,9 +60,7 @@ bool CFile::Seek(uint64_t position) {
 }
 
 bool CFile::Flush() {
-  if (handle == 0) return false;
-  SystemFlush();
-  return true;
+  return handle != 0 && SystemFlush();
 }
 
 bool CFile::IsEnd() {

@@ -43,7 +43,7 @@ class CFile {
   // Bytes written, 0 on any failure. A short count is not an error here.
   virtual uint32_t Write(const void* buffer, uint32_t count, uint64_t position = kCurrentPosition);
   virtual bool Seek(uint64_t position);
-  // True when a handle is open (the flush's own result is not looked at).
+  // True when a handle is open and everything written has reached the disk.
   virtual bool Flush();
   // True when closed or the position is at or past the known size.
   virtual bool IsEnd();
@@ -59,5 +59,5 @@ class CFile {
   bool SystemSeek(uint64_t position);
   bool SystemSeekEnd();
   bool SystemTell(uint64_t* position);
-  void SystemFlush();
+  bool SystemFlush();
 };

@@ -7,8 +7,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "base/file.h"
+#include "base/file_save.h"
 
 namespace {
 
@@ -114,6 +119,40 @@ bool CFile::SystemTell(uint64_t* position) {
   return true;
 }
 
-void CFile::SystemFlush() {
-  fsync(Descriptor(handle));
+bool CFile::SystemFlush() {
+  return fsync(Descriptor(handle)) == 0;
+}
+
+bool CFileSave::SystemResolve(const CString& path, CString* target) {
+  // A file that does not exist yet is made under its own name.
+  char* resolved = realpath(path.Text(), nullptr);
+  if (resolved == nullptr) return target->Assign(path) != nullptr;
+  const bool assigned = target->AssignBytes(resolved, static_cast<int32_t>(std::strlen(resolved)));
+  std::free(resolved);
+  return assigned;
+}
+
+bool CFileSave::SystemExists(const CString& path) {
+  struct stat info;
+  return lstat(path.Text(), &info) == 0;
+}
+
+bool CFileSave::SystemWritable(const CString& path) {
+  struct stat info;
+  return stat(path.Text(), &info) == 0 && !S_ISDIR(info.st_mode) && access(path.Text(), W_OK) == 0;
+}
+
+bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
+  struct stat info;
+  if (stat(target.Text(), &info) == 0) {
+    if (chmod(temporary.Text(), info.st_mode & 07777) != 0) return false;
+    // Only the superuser may give a file away; for anyone else the new file
+    // stays their own, and the mode still decides who may read it.
+    [[maybe_unused]] const int owned = chown(temporary.Text(), info.st_uid, info.st_gid);
+  }
+  return std::rename(temporary.Text(), target.Text()) == 0;
+}
+
+bool CFileSave::SystemRemove(const CString& path) {
+  return unlink(path.Text()) == 0;
 }

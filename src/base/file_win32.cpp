@@ -1,7 +1,10 @@
 // Win32 backend of CFile.
 #include <windows.h>
 
+#include <cwchar>
+
 #include "base/file.h"
+#include "base/file_save.h"
 
 namespace {
 
@@ -80,6 +83,91 @@ bool CFile::SystemTell(uint64_t* position) {
   return Move(handle, 0, FILE_CURRENT, position);
 }
 
-void CFile::SystemFlush() {
-  FlushFileBuffers(Native(handle));
+bool CFile::SystemFlush() {
+  return FlushFileBuffers(Native(handle)) != FALSE;
+}
+
+bool CFileSave::SystemResolve(const CString& path, CString* target) {
+  CString copy;
+  copy.Assign(path);
+  const wchar_t* wide = copy.GetWide();
+  if (wide == nullptr) return false;
+  const DWORD attributes = GetFileAttributesW(wide);
+  // Only a link is resolved: a plain path stays as the user gave it.
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return target->Assign(path) != nullptr;
+  }
+  HANDLE linked = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (linked == INVALID_HANDLE_VALUE) return target->Assign(path) != nullptr;
+  wchar_t resolved[MAX_PATH + 8] = {};
+  const DWORD length =
+      GetFinalPathNameByHandleW(linked, resolved, MAX_PATH + 8, FILE_NAME_NORMALIZED);
+  CloseHandle(linked);
+  if (length == 0 || length >= MAX_PATH + 8) return target->Assign(path) != nullptr;
+  // The result carries the \\?\ prefix; a share comes as \\?\UNC\server.
+  const wchar_t* start = resolved;
+  if (wcsncmp(start, L"\\\\?\\UNC\\", 8) == 0) {
+    start += 6;
+    resolved[6] = L'\\';
+  } else if (wcsncmp(start, L"\\\\?\\", 4) == 0) {
+    start += 4;
+  }
+  target->AssignWide(start);
+  return target->length > 0;
+}
+
+bool CFileSave::SystemExists(const CString& path) {
+  CString copy;
+  copy.Assign(path);
+  const wchar_t* wide = copy.GetWide();
+  return wide != nullptr && GetFileAttributesW(wide) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CFileSave::SystemWritable(const CString& path) {
+  CString copy;
+  copy.Assign(path);
+  const wchar_t* wide = copy.GetWide();
+  if (wide == nullptr) return false;
+  // Opening for writing refuses a folder, a read-only file and one the user
+  // may not write; nothing is changed.
+  HANDLE probe =
+      CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(probe);
+  return true;
+}
+
+bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
+  CString from;
+  CString to;
+  from.Assign(temporary);
+  to.Assign(target);
+  const wchar_t* fromWide = from.GetWide();
+  const wchar_t* toWide = to.GetWide();
+  if (fromWide == nullptr || toWide == nullptr) return false;
+  const DWORD attributes = GetFileAttributesW(toWide);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return MoveFileExW(fromWide, toWide, MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+  // Windows refuses to put a file over a folder; Wine's ReplaceFileW does not.
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+  // ReplaceFileW keeps the old file's attributes, security and creation time.
+  if (ReplaceFileW(toWide, fromWide, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    return true;
+  }
+  // Where it is refused (some file systems), a move and the old attributes.
+  if (!MoveFileExW(fromWide, toWide, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return false;
+  }
+  SetFileAttributesW(toWide, attributes);
+  return true;
+}
+
+bool CFileSave::SystemRemove(const CString& path) {
+  CString copy;
+  copy.Assign(path);
+  const wchar_t* wide = copy.GetWide();
+  return wide != nullptr && DeleteFileW(wide) != FALSE;
 }

@@ -14,6 +14,7 @@
 #include "ui/csv_file_list.h"
 #include "ui/csv_table.h"
 #include "ui/file_list.h"
+#include "ui/list_batch.h"
 
 namespace {
 
@@ -28,59 +29,50 @@ const char kRunHelp[] =
     "window leaves the window's default (Binary -> Text, 1 byte, big endian). Each\n"
     "row is converted into FOLDER/<stem>.<extension> of the row's output file name,\n"
     "or <stem>(1).<extension> and so on when that name is taken; no file is ever\n"
-    "replaced. The names of the files made are listed on standard output.\n"
+    "replaced. An empty output folder puts each output beside its input file. The\n"
+    "output folder is shown on standard error before the first row, and the names\n"
+    "of the files made are listed on standard output.\n"
     "\n"
     "Options:\n"
-    "  -o, --output DIR   the output folder instead of the list's (an empty folder\n"
-    "                     in the list means the current directory)\n"
-    "  -q, --quiet        no progress bar and no list of files made\n"
+    "  -o, --output DIR   the output folder instead of the list's\n"
+    "  -q, --quiet        no output folder, progress bar or list of files made\n"
     "  -h, --help         show this help\n";
 
 void AssignText(CString& target, const char* text) {
   target.AssignBytes(text, static_cast<int32_t>(std::strlen(text)));
 }
 
-// The folder without trailing separators: the conversion adds one.
-void AssignFolder(CString& target, const char* folder) {
-  size_t length = std::strlen(folder);
-  while (length > 1 && (folder[length - 1] == '/' || folder[length - 1] == '\\'))
-    --length;
-  target.AssignBytes(folder, static_cast<int32_t>(length));
-}
-
 // Loads the list; 0, or the exit status after a message.
 int LoadList(const char* path, FileListSettings& settings, CFileList& list) {
   CString name;
   AssignText(name, path);
-  int result = kCsvOk;
-  CsvTable* table = ReadCsvTable(name.GetWide(), &result);
-  if (result == kCsvOk && table == nullptr) {
-    PrintError("%s: the file list is empty", path);
-    return kExitFailed;
+  int32_t quoteLine = 0;
+  const int result = LoadListFile(name.GetWide(), &settings, &list, &quoteLine);
+  switch (result) {
+    case kCsvOk:
+      return 0;
+    case kListFileEmpty:
+      PrintError("%s: the file list is empty", path);
+      break;
+    case kCsvCannotOpen:
+      PrintError("%s: cannot open the file list", path);
+      break;
+    case kCsvUnterminatedQuote:
+      PrintError("%s:%d: a quoted cell is not closed before the end of the file", path,
+                 static_cast<int>(quoteLine));
+      break;
+    default:
+      PrintError("%s: out of memory", path);
+      break;
   }
-  if (result == kCsvOk) {
-    ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), &settings);
-    if (ApplyFileRecords(table, &list) < 0) result = kCsvNoMemory;
-    delete table;
-  }
-  if (result == kCsvCannotOpen) PrintError("%s: cannot open the file list", path);
-  if (result == kCsvNoMemory) PrintError("%s: out of memory", path);
-  return result == kCsvOk ? 0 : kExitFailed;
+  return kExitFailed;
 }
 
-int ConvertRow(const FileListSettings& settings, const CString& folder, const FileListEntry& row,
+int ConvertRow(const FileListSettings& settings, const char* outputFolder, const FileListEntry& row,
                bool quiet) {
   FileConversionRequest request;
-  request.direction = settings.direction;
-  request.unitSize = settings.unitSize;
-  request.byteOrder = settings.byteOrder;
-  request.valueFormat = settings.valueFormat.Text();
-  request.arrayTemplate = settings.arrayTemplate.Text();
-  request.arrayName = row.arrayName.Text();
-  request.outputFolder = folder.Text();
-  request.outputStem = row.outputName.stem.Text();
-  request.outputExtension = row.outputName.extension.Text();
-  request.inputPath = row.inputName.path.Text();
+  CString folder;
+  MapListRow(settings, outputFolder, row, &folder, &request);
 
   bool showProgress = false;
   if (!quiet && StandardErrorIsTerminal()) {
@@ -92,10 +84,17 @@ int ConvertRow(const FileListSettings& settings, const CString& folder, const Fi
   ConvertFile(request, progress, &result);
   progress.Clear();
   if (result.status != FileConversionStatus::Converted) {
-    if (result.outputPath.IsEmpty()) {
-      PrintError("%s: %s", request.inputPath, DescribeFileConversionStatus(result.status));
+    if (result.status == FileConversionStatus::OutputNotCreated) {
+      // The path the output was refused under, as its first name.
+      CString output;
+      ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
+                        &output);
+      PrintError("'%s': %s: '%s'", request.inputPath, DescribeFileConversionStatus(result.status),
+                 output.Text());
+    } else if (result.outputPath.IsEmpty()) {
+      PrintError("'%s': %s", request.inputPath, DescribeFileConversionStatus(result.status));
     } else {
-      PrintError("%s: %s; the output '%s' is incomplete", request.inputPath,
+      PrintError("'%s': %s; the output '%s' is incomplete", request.inputPath,
                  DescribeFileConversionStatus(result.status), result.outputPath.Text());
     }
     return kExitFailed;
@@ -142,8 +141,19 @@ int RunFileList(int count, const char* const* args) {
   const int loaded = LoadList(listPath, settings, list);
   if (loaded != 0) return loaded;
 
-  CString folder;
-  AssignFolder(folder, outputFolder != nullptr ? outputFolder : settings.outputFolder.Text());
+  const char* folder = outputFolder != nullptr ? outputFolder : settings.outputFolder.Text();
+  // A list carries its own folder: where the files go is shown before any
+  // appears, on standard error with the other messages, so that standard
+  // output stays the list of files made.
+  if (!quiet) {
+    CString trimmed;
+    TrimOutputFolder(folder, &trimmed);
+    if (trimmed.IsEmpty()) {
+      PrintError("output folder: beside each input file");
+    } else {
+      PrintError("output folder: %s", trimmed.Text());
+    }
+  }
   int status = kExitOk;
   for (int32_t i = 0; i < list.entryCount; ++i) {
     if (ConvertRow(settings, folder, *list.entries[i], quiet) != kExitOk) status = kExitFailed;

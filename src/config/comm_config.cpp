@@ -6,6 +6,7 @@
 #include "base/debug_print.h"
 #include "base/file.h"
 #include "base/file_name.h"
+#include "base/file_save.h"
 #include "config/folders.h"
 
 namespace {
@@ -48,23 +49,16 @@ void FormatDecimal(int32_t value, WideChar (&out)[12]) {
   out[k] = 0;
 }
 
-// The whole document goes to a new file beside the settings file, which
-// replaces the old one only once every byte is on disk: a failed write never
-// leaves a truncated settings file behind.
-int WriteWholeFile(const CString& path, const char* bytes, uint32_t count) {
-  if (path.length == 0) return 0;
-  CString temporary;
-  if (!temporary.Assign(path) || !AppendText(temporary, ".tmp")) return 0;
-  CFile file;
-  if (file.Create(temporary, CreateRule::Always) != 0) return 0;
-  const uint32_t written = file.Write(bytes, count, 0);
-  file.Flush();
-  file.Close();
-  if (written != count || !MoveFileOver(temporary, path)) {
-    RemoveFile(temporary);
+// A short write or a failed flush fails the save; CFileSave keeps the old
+// file then, unless the folder allowed no other way than writing in place.
+int WriteWholeFile(const CString& path, const char* bytes, uint32_t count, CFile& file) {
+  CFileSave save(file);
+  if (!save.Begin(path)) return 0;
+  if (file.Write(bytes, count) != count) {
+    save.Abandon();
     return 0;
   }
-  return 1;
+  return save.Commit() ? 1 : 0;
 }
 
 }  // namespace
@@ -242,6 +236,11 @@ int CCommConfig::Load() {
 }
 
 int CCommConfig::Save() {
+  CFile file;
+  return SaveThrough(file);
+}
+
+int CCommConfig::SaveThrough(CFile& file) {
   CXml xml;
   XmlNode* root = CreateNode(WSTR("root"), nullptr);
   if (root == nullptr) return 0;
@@ -255,7 +254,7 @@ int CCommConfig::Save() {
   FreeNodes(root);
   if (document == nullptr) return 0;
   const int result =
-      WriteWholeFile(settingsPath, document, static_cast<uint32_t>(std::strlen(document)));
+      WriteWholeFile(settingsPath, document, static_cast<uint32_t>(std::strlen(document)), file);
   delete[] document;
   return result;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "base/file.h"
 #include "base/object.h"
 #include "base/str.h"
 #include "base/wide.h"
@@ -72,8 +73,11 @@ class CCommConfig : public CObject {
   virtual void InitIdentity();
   // 1 when the settings file was read; 0 leaves every value as it was.
   virtual int Load();
-  // 1 when the whole file was written; 0 leaves the old file as it was.
+  // 1 when the whole file was written and flushed; 0 leaves the old file as
+  // it was (except where the folder allows only writing the file in place).
   virtual int Save();
+  // Save, writing through file (a test's file that fails).
+  int SaveThrough(CFile& file);
   virtual void Initialize();
   virtual void Shutdown();
   // Reads the keys from the first top-level element named config.

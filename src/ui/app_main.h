@@ -88,6 +88,11 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   bool ConfirmDelete();
   void ReadSettingsRecord(FileListSettings* settings);
   void ApplySettingsRecord(const FileListSettings& settings);
+  // Says a list file did not load: a quote left open on quoteLine, or (0)
+  // a file that did not open.
+  void ShowLoadFailure(const wchar_t* path, int32_t quoteLine);
+  // Says, once per session, that Execute could not save the settings.
+  void ReportSettingsSaveFailure();
 
   // The run. The worker's body, and one row of it.
   static DWORD WINAPI ConversionThreadStart(LPVOID app);
@@ -109,4 +114,5 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   CString runOutputFolder_;            // the run's own copy of outputFolder
   int32_t shownFilePercent_ = 0;       // the file bar as last set by the worker
   ULONGLONG fileProgressShownAt_ = 0;  // and when
+  bool settingsSaveReported_ = false;  // the failed settings save was shown
 };

@@ -6,10 +6,13 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <cwchar>
+
 #include "base/file_name.h"
 #include "resource.h"
 #include "ui/csv_file_list.h"
 #include "ui/csv_table.h"
+#include "ui/list_batch.h"
 #include "ui/main_window_texts.h"
 
 namespace {
@@ -53,6 +56,27 @@ void CAppMain::ApplySettingsRecord(const FileListSettings& record) {
   ShowControlText(Control(IDC_DATA_FORMAT), text);
   text.Assign(record.arrayTemplate);
   ShowControlText(Control(IDC_ARRAY_FORMAT), text);
+}
+
+void CAppMain::ReportSettingsSaveFailure() {
+  if (settingsSaveReported_) return;
+  settingsSaveReported_ = true;
+  const int language = UseJapanese() ? 1 : 0;
+  MessageBoxW(mainWindow, uitext::kSettingsNotSaved.In(language), L"Brelvix", MB_ICONWARNING);
+}
+
+void CAppMain::ShowLoadFailure(const wchar_t* path, int32_t quoteLine) {
+  const int language = UseJapanese() ? 1 : 0;
+  // The reason, then the path it failed on.
+  wchar_t text[kNameBufferUnits + 128] = {};
+  if (quoteLine > 0) {
+    _snwprintf(text, 127, uitext::kUnterminatedQuote.In(language), static_cast<int>(quoteLine));
+  } else {
+    wcsncpy(text, uitext::kCannotOpenFile.In(language), 127);
+  }
+  wcscat(text, L"\n");
+  wcsncat(text, path, kNameBufferUnits - 1);
+  MessageBoxW(mainWindow, text, uitext::kLoadListCaption.In(language), MB_ICONERROR);
 }
 
 void CAppMain::SaveFileListAs() {
@@ -116,17 +140,16 @@ void CAppMain::LoadFileList() {
   if (GetOpenFileNameW(&dialog) && name[0] != 0) {
     // Loading replaces the list; it is emptied before the file is read.
     SendMessageW(Control(IDC_FILE_LIST), LVM_DELETEALLITEMS, 0, 0);
-    ClearFileList();
-
-    int result = kCsvOk;
-    if (CsvTable* table = ReadCsvTable(name, &result)) {
-      FileListSettings record;
-      ::ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), &record);
+    FileListSettings record;
+    int32_t quoteLine = 0;
+    const int result = LoadListFile(name, &record, &fileList, &quoteLine);
+    if (result == kCsvOk) {
       ApplySettingsRecord(record);
-      ApplyFileRecords(table, &fileList);
-      delete table;
-      RefreshFileList();
       listFilePath.AssignWide(name);
+    }
+    RefreshFileList();
+    if (result != kCsvOk && result != kListFileEmpty) {
+      ShowLoadFailure(name, result == kCsvUnterminatedQuote ? quoteLine : 0);
     }
   }
   ResetProgressBars();

@@ -14,6 +14,7 @@
 #include "convert/app_parameter.h"
 #include "convert/convert_file.h"
 #include "resource.h"
+#include "ui/list_batch.h"
 #include "ui/main_window_texts.h"
 
 namespace {
@@ -82,7 +83,9 @@ void CAppMain::ExecuteConversion() {
   controls.endian = SelectedItemData(IDC_ENDIAN);
   controls.dataFormat = valueFormat;
   controls.arrayFormat = arrayTemplate;
-  theAppParameter->UpdateFromControls(controls, outputFolder);
+  if (theAppParameter->UpdateFromControls(controls, outputFolder) == kParametersSaveFailed) {
+    ReportSettingsSaveFailure();
+  }
 
   ResetProgressBars();
   if (workerThreadId != 0) return;
@@ -161,24 +164,16 @@ bool CAppMain::ConvertEntry(int32_t row) {
   const FileListEntry& entry = *fileList.entries[row];
   // The settings as the controls show them now: a change during the run
   // applies from the next file on.
-  FileConversionRequest request;
-  request.direction = SelectedItemData(IDC_CONVERT);
+  FileListSettings settings;
+  settings.direction = SelectedItemData(IDC_CONVERT);
   // A size box without a selection gives 0, which the converters take as 1.
-  request.unitSize = SelectedItemData(IDC_DATA_SIZE);
-  request.byteOrder = SelectedItemData(IDC_ENDIAN);
-  CString valueFormat;
-  CString arrayTemplate;
-  ReadControlText(Control(IDC_DATA_FORMAT), kRowTextUnits, valueFormat);
-  ReadControlText(Control(IDC_ARRAY_FORMAT), kRowTextUnits, arrayTemplate);
-  request.valueFormat = valueFormat.Text();
-  request.arrayTemplate = arrayTemplate.Text();
-  // Only the 8-bit texts of the row: GetWide would rewrite the strings'
-  // UTF-16 copies, which the window's thread may be reading (Save).
-  request.arrayName = entry.arrayName.Text();
-  request.outputFolder = runOutputFolder_.Text();
-  request.outputStem = entry.outputName.stem.Text();
-  request.outputExtension = entry.outputName.extension.Text();
-  request.inputPath = entry.inputName.path.Text();
+  settings.unitSize = SelectedItemData(IDC_DATA_SIZE);
+  settings.byteOrder = SelectedItemData(IDC_ENDIAN);
+  ReadControlText(Control(IDC_DATA_FORMAT), kRowTextUnits, settings.valueFormat);
+  ReadControlText(Control(IDC_ARRAY_FORMAT), kRowTextUnits, settings.arrayTemplate);
+  FileConversionRequest request;
+  CString folder;
+  MapListRow(settings, runOutputFolder_.Text(), entry, &folder, &request);
   return ConvertFile(request, *this, nullptr) == FileConversionStatus::Converted;
 }
 

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "base/file.h"
+#include "base/file_save.h"
 
 namespace {
 
@@ -91,10 +92,16 @@ int AppendCsvText(CString* line, const char* text, int32_t length) {
 }
 
 int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFileList& list) {
+  CFile file;
+  return WriteCsvFileList(path, settings, list, file);
+}
+
+int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFileList& list,
+                     CFile& file) {
   CString name;
   name.AssignWide(path);
-  CFile file;
-  if (file.Create(name, CreateRule::Always) != 0) return kCsvWriteCannotCreate;
+  CFileSave save(file);
+  if (!save.Begin(name)) return kCsvWriteCannotCreate;
 
   CString line;
   bool built = AppendCellText(&line, settings.outputFolder) && AppendComma(&line) &&
@@ -103,7 +110,7 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
                AppendNumber(&line, settings.byteOrder) && AppendComma(&line) &&
                AppendCellText(&line, settings.valueFormat) && AppendComma(&line) &&
                AppendCellText(&line, settings.arrayTemplate) && AppendLineEnd(&line);
-  if (!WriteLine(file, line, built)) return kCsvWriteFailed;
+  if (!WriteLine(file, line, built)) return kCsvWriteFailed;  // the save is abandoned
 
   for (int32_t i = 0; i < list.entryCount; ++i) {
     const FileListEntry& entry = *list.entries[i];
@@ -113,7 +120,7 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
             AppendCellText(&line, entry.arrayName) && AppendLineEnd(&line);
     if (!WriteLine(file, line, built)) return kCsvWriteFailed;
   }
-  return kCsvWriteOk;
+  return save.Commit() ? kCsvWriteOk : kCsvWriteFailed;
 }
 
 bool ReadCsvNumber(const CString* cell, int64_t* value) {
@@ -162,15 +169,4 @@ int32_t ApplyFileRecords(const CsvTable* table, CFileList* list) {
     ++appended;
   }
   return appended;
-}
-
-int LoadCsvFileList(const WideChar* path, FileListSettings* settings, CFileList* list) {
-  list->ClearFileList();
-  int result = kCsvOk;
-  CsvTable* table = ReadCsvTable(path, &result);
-  if (table == nullptr) return result;
-  ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), settings);
-  if (ApplyFileRecords(table, list) < 0) result = kCsvNoMemory;
-  delete table;
-  return result;
 }

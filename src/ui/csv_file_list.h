@@ -1,10 +1,12 @@
 // The file list file: line 1 the settings record (output folder and the five
 // conversion settings), every further line one file record. Written in the
-// ANSI code page with CR LF line ends; read with ReadCsvTable.
+// ANSI code page with CR LF line ends; read with ReadCsvTable (LoadListFile
+// of ui/list_batch.h loads one whole).
 #pragma once
 
 #include <cstdint>
 
+#include "base/file.h"
 #include "base/str.h"
 #include "base/wide.h"
 #include "ui/csv_table.h"
@@ -42,7 +44,8 @@ class FileListSettings {
 enum : int {
   kCsvWriteOk = 1,
   kCsvWriteCannotCreate = 0,  // the file could not be created or replaced
-  kCsvWriteFailed = -1,       // a write fell short; the file is incomplete
+  kCsvWriteFailed = -1,       // a write or the flush failed; the old file stays
+                              // (unless its folder allowed only writing in place)
 };
 
 // True when the cell must be quoted to read back as it stands: it holds a
@@ -53,9 +56,12 @@ bool CsvCellNeedsQuotes(const char* text, int32_t length);
 // each double quote doubled. Returns 1, or 0 when memory runs out.
 int AppendCsvText(CString* line, const char* text, int32_t length);
 
-// Creates or replaces path and writes the settings record and one record per
-// row in list order.
+// Creates or replaces path with the settings record and one record per row in
+// list order, through a temporary file (CFileSave).
 int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFileList& list);
+// The same, writing through file (a test's file that fails).
+int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFileList& list,
+                     CFile& file);
 
 // Reads a number cell: leading spaces and TABs, one optional "-", then only
 // decimal digits. Blanks alone or "-" alone read as 0. False for an empty or
@@ -69,8 +75,3 @@ void ApplySettingsRecord(const CArray* row, FileListSettings* settings);
 // onward); rows without cells are skipped. No duplicate or existence test.
 // Returns the number of rows appended, or kCsvNoMemory.
 int32_t ApplyFileRecords(const CsvTable* table, CFileList* list);
-
-// The load of a list file: empties list, reads path and applies the table.
-// Returns the ReadCsvTable result code (kCsvNoMemory also when a row cannot
-// be appended). When the file holds no row, settings stay unchanged.
-int LoadCsvFileList(const WideChar* path, FileListSettings* settings, CFileList* list);

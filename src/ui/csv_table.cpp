@@ -64,6 +64,61 @@ bool ReadsAsUtf8(CFile& file, char* buffer, bool* valid) {
   return file.Seek(0);
 }
 
+enum class ListEncoding { Plain, Utf8Marked, Utf16Little, Utf16Big };
+
+// What a spreadsheet's "CSV UTF-8" and "Unicode text" exports start with.
+ListEncoding EncodingOfMark(const unsigned char* mark, uint32_t count) {
+  if (count >= 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF) {
+    return ListEncoding::Utf8Marked;
+  }
+  if (count >= 2 && mark[0] == 0xFF && mark[1] == 0xFE) return ListEncoding::Utf16Little;
+  if (count >= 2 && mark[0] == 0xFE && mark[1] == 0xFF) return ListEncoding::Utf16Big;
+  return ListEncoding::Plain;
+}
+
+// Reads UTF-16 from the file's position in blocks and feeds it to the parser
+// as UTF-8, which keeps the bytes the parser acts on (comma, quote, CR, LF).
+// An odd byte or a lead surrogate at a block's end waits for the next block.
+int FeedUtf16(CFile& file, char* buffer, bool bigEndian, CCsvParser& parser) {
+  constexpr int32_t kUnits = kCsvBlockSize / 2;
+  WideChar* units = new (std::nothrow) WideChar[kUnits];
+  if (units == nullptr) return kCsvNoMemory;
+  int code = kCsvOk;
+  int32_t carriedBytes = 0;
+  int32_t carriedUnits = 0;
+  while (code == kCsvOk) {
+    const uint32_t got =
+        file.Read(buffer + carriedBytes, static_cast<uint32_t>(kCsvBlockSize - 2 - carriedBytes));
+    const int32_t total = carriedBytes + static_cast<int32_t>(got);
+    const int32_t pairs = total / 2;
+    for (int32_t i = 0; i < pairs; ++i) {
+      const auto first = static_cast<unsigned char>(buffer[2 * i]);
+      const auto second = static_cast<unsigned char>(buffer[2 * i + 1]);
+      units[carriedUnits + i] =
+          static_cast<WideChar>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    }
+    carriedBytes = total - 2 * pairs;
+    if (carriedBytes > 0) buffer[0] = buffer[total - 1];
+    int32_t count = carriedUnits + pairs;
+    // A lead surrogate waits for its trail, unless the file has ended.
+    carriedUnits = got > 0 && count > 0 && units[count - 1] >= 0xD800 && units[count - 1] < 0xDC00;
+    count -= carriedUnits;
+    if (count > 0) {
+      char* text = WideToMultiByte(units, count, kCodePageUtf8);
+      if (text == nullptr) {
+        code = kCsvNoMemory;
+        break;
+      }
+      code = parser.Feed(text, static_cast<int32_t>(std::strlen(text)));
+      delete[] text;
+    }
+    if (carriedUnits > 0) units[0] = units[count];
+    if (got == 0) break;
+  }
+  delete[] units;
+  return code;
+}
+
 }  // namespace
 
 CsvStep CsvNextStep(CsvState state, unsigned char byte, bool cellEmpty) {
@@ -139,11 +194,11 @@ CArray* AppendCsvCell(CArray* row, const char* bytes, int32_t count, uint32_t co
 }
 
 CCsvParser::CCsvParser(uint32_t codePage) : codePage(codePage) {
-  cell = new (std::nothrow) char[kCsvCellStep]();
+  cell = new (std::nothrow) char[kCsvCellStart]();
   if (cell == nullptr) {
     result = kCsvNoMemory;
   } else {
-    cellCapacity = kCsvCellStep;
+    cellCapacity = kCsvCellStart;
   }
 }
 
@@ -154,15 +209,26 @@ CCsvParser::~CCsvParser() {
 }
 
 int CCsvParser::Store(char byte) {
-  cell[cellLength++] = byte;
-  if (cellLength < cellCapacity) return kCsvOk;
-  if (cellCapacity > INT32_MAX - kCsvCellStep) return kCsvNoMemory;
-  char* larger = new (std::nothrow) char[cellCapacity + kCsvCellStep]();
-  if (larger == nullptr) return kCsvNoMemory;
-  std::memcpy(larger, cell, static_cast<size_t>(cellLength));
-  delete[] cell;
-  cell = larger;
-  cellCapacity += kCsvCellStep;
+  return StoreRun(&byte, 1);
+}
+
+int CCsvParser::StoreRun(const char* bytes, int32_t count) {
+  // The buffer keeps room for one more byte; doubling keeps a long cell
+  // linear in its length.
+  if (count >= INT32_MAX - cellLength) return kCsvNoMemory;
+  int32_t capacity = cellCapacity;
+  while (capacity <= cellLength + count)
+    capacity = capacity > INT32_MAX / 2 ? INT32_MAX : capacity * 2;
+  if (capacity != cellCapacity) {
+    char* larger = new (std::nothrow) char[capacity];
+    if (larger == nullptr) return kCsvNoMemory;
+    std::memcpy(larger, cell, static_cast<size_t>(cellLength));
+    delete[] cell;
+    cell = larger;
+    cellCapacity = capacity;
+  }
+  std::memcpy(cell + cellLength, bytes, static_cast<size_t>(count));
+  cellLength += count;
   return kCsvOk;
 }
 
@@ -197,9 +263,22 @@ int CCsvParser::EndRow() {
 int CCsvParser::Feed(const char* bytes, int32_t count) {
   if (result != kCsvOk) return result;
   for (int32_t i = 0; i < count; ++i) {
+    // A run of bytes that the state machine would only store goes in at once:
+    // the bulk of a long cell.
+    if (state == CsvQuoted || state == CsvField) {
+      const int32_t run = StoredRun(bytes + i, count - i);
+      if (run > 0) {
+        if ((result = StoreRun(bytes + i, run)) != kCsvOk) return result;
+        i += run;
+        if (i == count) break;
+      }
+    }
     const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte == '\r' || (byte == '\n' && !afterCr)) ++line;
+    afterCr = byte == '\r';
     for (;;) {
       const CsvStep step = CsvNextStep(state, byte, cellLength == 0);
+      if (step.next == CsvQuoted && state == CsvField) quoteLine = line;
       if (step.store) result = Store(static_cast<char>(byte));
       if (step.dropBlanks) DropBlanks();
       if (result == kCsvOk && (step.endCell || (step.endFullCell && cellLength > 0))) {
@@ -214,8 +293,24 @@ int CCsvParser::Feed(const char* bytes, int32_t count) {
   return kCsvOk;
 }
 
+int32_t CCsvParser::StoredRun(const char* bytes, int32_t count) {
+  const bool quoted = state == CsvQuoted;
+  int32_t run = 0;
+  for (; run < count; ++run) {
+    const auto byte = static_cast<unsigned char>(bytes[run]);
+    if (byte == '"') break;
+    if (!quoted && (byte == ',' || byte == '\r' || byte == '\n' || IsBlank(byte))) break;
+    // Line ends inside quotes are lines of the file all the same.
+    if (byte == '\r' || (byte == '\n' && !afterCr)) ++line;
+    afterCr = byte == '\r';
+  }
+  return run;
+}
+
 int CCsvParser::Finish() {
   if (result != kCsvOk) return result;
+  // Taking the rest of the file as one cell would silently lose its rows.
+  if (state == CsvQuoted) return result = kCsvUnterminatedQuote;
   // A closing quote right at the end completes its cell as a line end would,
   // so an empty quoted last cell is not lost when the file has no line end.
   if (cellLength > 0 || state == CsvQuoteSeen) result = EndCell();
@@ -235,7 +330,7 @@ uint32_t CsvCodePageFor(bool fileIsValidUtf8) {
   return kCodePageAnsi;
 }
 
-CsvTable* ReadCsvTable(const WideChar* path, int* result) {
+CsvTable* ReadCsvTable(const WideChar* path, int* result, int32_t* quoteLine) {
   *result = kCsvOk;
   CString name;
   name.AssignWide(path);
@@ -249,22 +344,36 @@ CsvTable* ReadCsvTable(const WideChar* path, int* result) {
     *result = kCsvNoMemory;
     return nullptr;
   }
+  unsigned char mark[3] = {};
+  const uint32_t markBytes = file.Read(mark, 3);
+  const ListEncoding encoding = EncodingOfMark(mark, markBytes);
   bool validUtf8 = true;
-  if (AnsiCodePage() == kCodePageUtf8 && !ReadsAsUtf8(file, buffer, &validUtf8)) {
+  bool ready = file.Seek(encoding == ListEncoding::Utf8Marked ? 3
+                         : encoding == ListEncoding::Plain    ? 0
+                                                              : 2);
+  if (ready && encoding == ListEncoding::Plain && AnsiCodePage() == kCodePageUtf8) {
+    ready = ReadsAsUtf8(file, buffer, &validUtf8);
+  }
+  if (!ready) {
     delete[] buffer;
     *result = kCsvCannotOpen;
     return nullptr;
   }
 
-  CCsvParser parser(CsvCodePageFor(validUtf8));
+  CCsvParser parser(encoding == ListEncoding::Plain ? CsvCodePageFor(validUtf8) : kCodePageUtf8);
   int code = parser.result;
-  while (code == kCsvOk) {
-    const uint32_t got = file.Read(buffer, kCsvBlockSize);
-    if (got == 0) break;
-    code = parser.Feed(buffer, static_cast<int32_t>(got));
+  if (encoding == ListEncoding::Utf16Little || encoding == ListEncoding::Utf16Big) {
+    code = FeedUtf16(file, buffer, encoding == ListEncoding::Utf16Big, parser);
+  } else {
+    while (code == kCsvOk) {
+      const uint32_t got = file.Read(buffer, kCsvBlockSize);
+      if (got == 0) break;
+      code = parser.Feed(buffer, static_cast<int32_t>(got));
+    }
   }
   delete[] buffer;
   if (code == kCsvOk) code = parser.Finish();
+  if (code == kCsvUnterminatedQuote && quoteLine != nullptr) *quoteLine = parser.quoteLine;
   *result = code;
   return code == kCsvOk ? parser.TakeTable() : nullptr;
 }

@@ -18,10 +18,11 @@ enum : int {
   kCsvOk = 0,
   kCsvCannotOpen = -1,
   kCsvNoMemory = -2,
+  kCsvUnterminatedQuote = -3,  // a quoted cell runs to the end of the file
 };
 
 inline constexpr int32_t kCsvBlockSize = 1048576;  // bytes read at a time
-inline constexpr int32_t kCsvCellStep = 1024;      // the cell buffer grows by this
+inline constexpr int32_t kCsvCellStart = 1024;     // the cell buffer's first size; it doubles
 
 enum CsvState {
   CsvField,        // in an unquoted cell, or before a cell
@@ -67,7 +68,8 @@ class CCsvParser {
 
   // Each returns kCsvOk, or kCsvNoMemory after which the parser is spent.
   int Feed(const char* bytes, int32_t count);
-  // The end of the input: a pending cell and row are completed.
+  // The end of the input: a pending cell and row are completed. A quoted
+  // cell still open gives kCsvUnterminatedQuote, and quoteLine its line.
   int Finish();
 
   // The table built so far, now the caller's; null when no row was made.
@@ -75,9 +77,15 @@ class CCsvParser {
 
   // kCsvNoMemory when the cell buffer could not be allocated at construction.
   int result = kCsvOk;
+  // The line (from 1) on which the last quoted cell opened.
+  int32_t quoteLine = 0;
 
  private:
   int Store(char byte);
+  int StoreRun(const char* bytes, int32_t count);
+  // The length of the run at bytes that the current state (quoted, or an
+  // unquoted cell) only stores; counts the lines in it.
+  int32_t StoredRun(const char* bytes, int32_t count);
   void DropBlanks();
   int EndCell();
   int EndRow();
@@ -89,6 +97,8 @@ class CCsvParser {
   int32_t cellCapacity = 0;
   CArray* row = nullptr;
   CsvTable* table = nullptr;
+  int32_t line = 1;  // CR LF, LF and CR each end one
+  bool afterCr = false;
 };
 
 // The code page a list file is read with: the ANSI code page that the writer
@@ -96,10 +106,13 @@ class CCsvParser {
 // as code page 932, the form lists saved on a Japanese Windows have.
 uint32_t CsvCodePageFor(bool fileIsValidUtf8);
 
-// Reads a list file whole into a table. *result is kCsvOk (the table is null
-// when the file held no row), kCsvCannotOpen or kCsvNoMemory; on a nonzero
+// Reads a list file whole into a table. A file that starts with a byte-order
+// mark is read as UTF-8 or UTF-16 (either byte order), any other as
+// CsvCodePageFor says. *result is kCsvOk (the table is null when the file
+// held no row), kCsvCannotOpen, kCsvNoMemory or kCsvUnterminatedQuote (then
+// *quoteLine, when given, is the line the cell opened on); on a nonzero
 // result nothing is returned.
-CsvTable* ReadCsvTable(const WideChar* path, int* result);
+CsvTable* ReadCsvTable(const WideChar* path, int* result, int32_t* quoteLine = nullptr);
 
 // The same for bytes in memory, read as codePage.
 CsvTable* ParseCsvBytes(const char* bytes, int32_t count, uint32_t codePage, int* result);

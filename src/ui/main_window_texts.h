@@ -59,4 +59,16 @@ inline constexpr UiText kCannotWriteFile{WSTR("ファイルに書き込めませ
                                          WSTR("Can't write file")};
 inline constexpr UiText kSaveListCaption{WSTR("ファイルリストの保存"), WSTR("Save file list")};
 
+// Loading a list file that does not open, or whose quoted cell is never
+// closed; a printf format of the line number, followed by the path.
+inline constexpr UiText kLoadListCaption{WSTR("ファイルリストの読み込み"), WSTR("Load file list")};
+inline constexpr UiText kUnterminatedQuote{WSTR("%d 行目の引用符が閉じていません"),
+                                           WSTR("The quote on line %d is never closed")};
+
+// Execute could not write the settings file; shown once per session.
+inline constexpr UiText kSettingsNotSaved{
+    WSTR("設定ファイルに保存できませんでした。設定はこのセッションの間だけ有効です。"),
+    WSTR("The settings could not be saved to the settings file; they hold for this "
+         "session only.")};
+
 }  // namespace uitext

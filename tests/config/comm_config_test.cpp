@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -401,17 +406,87 @@ TEST_F(SettingsStoreTest, SaveReplacesTheWholeFile) {
 }
 
 // The new document goes to a file beside the old one first; when that cannot
-// be written the old file stays as it was.
+// be written, or a write falls short, or the flush fails, the save fails and
+// the old file stays as it was.
 TEST_F(SettingsStoreTest, FailedSaveKeepsTheOldFile) {
   const std::string old = "<?xml version=\"1.0\" ?>\r\n<config><language>1</language></config>\r\n";
-  WriteSettings(old);
-  fs::create_directory(dir_ / "brelvix.ini.tmp");  // the new file cannot be created
+  struct Case {
+    const char* name;
+    bool blockTemporary;
+    int failFrom;
+    bool failFlush;
+  } const cases[] = {
+      {"temporary name taken by a folder", true, -1, false},
+      {"short write", false, 0, false},
+      {"failed flush", false, -1, true},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.name);
+    WriteSettings(old);
+    if (row.blockTemporary) fs::create_directory(dir_ / "brelvix.ini.tmp");
+    CCommConfig config;
+    MakePredictable(config);
+    config.language = 0;
+    test::FailingFile file;
+    file.failFrom = row.failFrom;
+    file.failFlush = row.failFlush;
+    EXPECT_EQ(config.SaveThrough(file), 0);
+    EXPECT_EQ(SavedText(), old);
+    EXPECT_EQ(fs::exists(dir_ / "brelvix.ini.tmp"), row.blockTemporary);
+    fs::remove(dir_ / "brelvix.ini.tmp");
+  }
+}
+
+#ifndef _WIN32
+// A link is saved through to its target, and the file keeps its mode.
+TEST_F(SettingsStoreTest, SaveKeepsTheLinkAndTheMode) {
+  test::WriteAll(dir_ / "real.ini", std::string("old"));
+  fs::permissions(dir_ / "real.ini", fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("real.ini", dir_ / "brelvix.ini");
   CCommConfig config;
   MakePredictable(config);
-  config.language = 0;
-  EXPECT_EQ(config.Save(), 0);
-  EXPECT_EQ(SavedText(), old);
+  ASSERT_EQ(config.Save(), 1);
+  EXPECT_TRUE(fs::is_symlink(dir_ / "brelvix.ini"));
+  EXPECT_NE(Text(test::ReadAll(dir_ / "real.ini")).find("</config>"), std::string::npos);
+  EXPECT_EQ(fs::status(dir_ / "real.ini").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
 }
+
+// A folder where the user may not make files, holding a settings file the
+// user may write: the file is written in place, and a short write there is
+// still reported. The superuser may write anywhere, so then a child process
+// runs the saves as an unprivileged user.
+TEST_F(SettingsStoreTest, ReadOnlyFolderWithAWritableFileSavesInPlace) {
+  WriteSettings("old");
+  fs::permissions(dir_ / "brelvix.ini", fs::perms::all);
+  fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::group_read |
+                                   fs::perms::group_exec | fs::perms::others_read |
+                                   fs::perms::others_exec);
+  const bool root = geteuid() == 0;
+  const pid_t child = root ? fork() : 0;
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (root && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(9);
+    CCommConfig config;
+    MakePredictable(config);
+    test::FailingFile failing;
+    failing.failFrom = 0;
+    const int failed = config.SaveThrough(failing);
+    const int saved = config.Save();
+    if (root) _exit(failed == 0 && saved == 1 ? 0 : 1);
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(saved, 1);
+  } else {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "9: the user could not be changed";
+  }
+  fs::permissions(dir_.path(), fs::perms::owner_all);
+  EXPECT_NE(SavedText().find("</config>"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ / "brelvix.ini.tmp"));
+}
+#endif
 
 TEST_F(SettingsStoreTest, FailedReplaceLeavesNoNewFileBehind) {
   fs::create_directory(dir_ / "brelvix.ini");  // nothing can replace a folder

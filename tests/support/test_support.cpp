@@ -63,4 +63,13 @@ void WriteAll(const std::filesystem::path& path, const std::vector<uint8_t>& byt
             static_cast<std::streamsize>(bytes.size()));
 }
 
+uint32_t FailingFile::Write(const void* buffer, uint32_t count, uint64_t position) {
+  const bool fail = failFrom >= 0 && writes++ >= failFrom;
+  return CFile::Write(buffer, fail ? count / 2 : count, position);
+}
+
+bool FailingFile::Flush() {
+  return !failFlush && CFile::Flush();
+}
+
 }  // namespace test

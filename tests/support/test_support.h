@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file.h"
 #include "base/str.h"
 #include "base/wide.h"
 
@@ -40,5 +41,17 @@ std::basic_string<WideChar> Utf16(const std::string& utf8);
 std::vector<uint8_t> ReadAll(const std::filesystem::path& path);
 void WriteAll(const std::filesystem::path& path, const std::string& bytes);
 void WriteAll(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+
+// A real file whose writes fall short from the write with index failFrom on
+// (a short write stores half of what it was given), or whose flush fails.
+class FailingFile : public CFile {
+ public:
+  uint32_t Write(const void* buffer, uint32_t count, uint64_t position = kCurrentPosition) override;
+  bool Flush() override;
+
+  int failFrom = -1;
+  bool failFlush = false;
+  int writes = 0;
+};
 
 }  // namespace test

@@ -140,10 +140,13 @@ TEST_F(CliRunTest, ExitStatusesMatchTheOtherCommands) {
   test::WriteAll(folder / "gone.csv", "out,0,1,0,,\r\n" + Utf8(folder / "gone.bin") +
                                           ",gone.txt,g\r\n" + Utf8(inputs / "a.bin") +
                                           ",a.txt,a\r\n");
+  test::WriteAll(folder / "broken.csv", "out,0,1,0,,\r\n" + Utf8(inputs / "a.bin") +
+                                            ",a.txt,a\r\n\"" + Utf8(inputs / "a.bin") + ",b,b\r\n");
+  test::WriteAll(folder / "beside.csv", ",0,1,0,,\r\n" + Utf8(inputs / "a.bin") + ",a.txt,a\r\n");
   const struct {
     std::vector<std::string> args;
     int status;
-    const char* message;
+    std::string message;
   } cases[] = {
       {{"run", Utf8(listPath), "-q"}, 0, ""},
       {{"run", Utf8(folder / "gone.csv"), "-o", Utf8(folder / "out")}, 1, "gone.bin"},
@@ -153,14 +156,22 @@ TEST_F(CliRunTest, ExitStatusesMatchTheOtherCommands) {
       {{"run", Utf8(listPath), Utf8(listPath)}, 2, "one LIST only"},
       {{"run", "-x", Utf8(listPath)}, 2, "unknown option '-x'"},
       {{"run", Utf8(listPath), "-o", "-"}, 2, "'-o -'"},
+      {{"run", Utf8(folder / "broken.csv")}, 1, "broken.csv:3: a quoted cell is not closed"},
+      {{"run", Utf8(folder / "beside.csv")}, 0, "output folder: beside each input file"},
+      // Last: its log is looked at once more below.
+      {{"run", Utf8(listPath), "-o", Utf8(folder / "out") + "//"},
+       0,
+       "output folder: " + Utf8(folder / "out")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args.back());
     EXPECT_EQ(c.status, Run(c.args));
     EXPECT_NE(std::string::npos, Log().find(c.message)) << Log();
   }
+  EXPECT_EQ(std::string::npos, Log().find(Utf8(folder / "out") + "//")) << "separators trimmed";
   // The row after the missing input was still converted.
   EXPECT_EQ(1u, FolderContents(folder / "out").count("a(1).txt"));
+  EXPECT_TRUE(fs::exists(inputs / "a.txt")) << "an empty folder puts the output beside its input";
 }
 
 }  // namespace

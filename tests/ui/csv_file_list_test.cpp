@@ -1,10 +1,12 @@
 #include "ui/csv_file_list.h"
+#include "ui/list_batch.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "base/codepage.h"
 #include "support/test_support.h"
 #include "ui/ui_test_util.h"
 
@@ -114,7 +116,7 @@ TEST_F(CsvFileListTest, SaveThenLoadGivesBackTheSameListAndSettings) {
   FileListSettings loaded;
   CFileList loadedList;
   AddRow(loadedList, "stale.bin", "stale.txt", "stale");  // loading replaces the list
-  ASSERT_EQ(kCsvOk, LoadCsvFileList(Path("list.csv").c_str(), &loaded, &loadedList));
+  ASSERT_EQ(kCsvOk, LoadListFile(Path("list.csv").c_str(), &loaded, &loadedList, nullptr));
   EXPECT_EQ(Text(settings.outputFolder), Text(loaded.outputFolder));
   EXPECT_EQ(Text(settings.valueFormat), Text(loaded.valueFormat));
   EXPECT_EQ(Text(settings.arrayTemplate), Text(loaded.arrayTemplate));
@@ -207,7 +209,7 @@ TEST_F(CsvFileListTest, FileRecordsTakeCellsAsTheyAreAndSkipEmptyLines) {
     for (size_t at = text.find('|'); at != std::string::npos; at = text.find('|'))
       text.replace(at, 1, lineEnd);
     test::WriteAll(folder / "rows.csv", text);
-    ASSERT_EQ(kCsvOk, LoadCsvFileList(Path("rows.csv").c_str(), &settings, &list));
+    ASSERT_EQ(kCsvOk, LoadListFile(Path("rows.csv").c_str(), &settings, &list, nullptr));
     const char* expected[][3] = {
         {"a.bin", "a.txt", "a"}, {"b.bin", "", ""}, {"c.bin", "", ""}, {"d.bin", "d.txt", "d"}};
     ASSERT_EQ(4, list.entryCount);
@@ -227,7 +229,7 @@ TEST_F(CsvFileListTest, FailedLoadsLeaveAnEmptyListAndTheSettings) {
     int32_t rows;
   } files[] = {
       {"missing.csv", nullptr, kCsvCannotOpen, 0},
-      {"empty.csv", "", kCsvOk, 0},
+      {"empty.csv", "", kListFileEmpty, 0},
       {"settings.csv", "new,1,2,1,f,t\r\n", kCsvOk, 0},
   };
   for (const auto& file : files) {
@@ -235,10 +237,95 @@ TEST_F(CsvFileListTest, FailedLoadsLeaveAnEmptyListAndTheSettings) {
     if (file.bytes != nullptr) test::WriteAll(folder / file.name, std::string(file.bytes));
     Set(settings.outputFolder, "keep");
     AddRow(list, "x.bin", "x.txt", "x");
-    EXPECT_EQ(file.result, LoadCsvFileList(Path(file.name).c_str(), &settings, &list));
+    EXPECT_EQ(file.result, LoadListFile(Path(file.name).c_str(), &settings, &list, nullptr));
     EXPECT_EQ(file.rows, list.entryCount);
     EXPECT_EQ(file.bytes != nullptr && file.bytes[0] != 0 ? "new" : "keep",
               Text(settings.outputFolder));
+  }
+}
+
+std::string Utf16Bytes(const std::string& utf8, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const WideChar unit : test::Utf16(utf8)) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+// Lists as other programs write them, and broken ones, through the loader
+// both front ends use.
+TEST_F(CsvFileListTest, LoadsListsFromOtherProgramsAndRefusesBrokenQuotes) {
+  const bool japanese = uitest::AnsiHolds("データ");
+  const std::string name = japanese ? "データ" : "é";
+  const std::string plain = "out " + name + ",1,2,1,f,t\r\n/in/" + name + ".bin,o.txt,a\r\n";
+  const bool shiftJisRead = AnsiCodePage() == kCodePageShiftJis || AnsiCodePage() == kCodePageUtf8;
+  const struct {
+    const char* name;
+    bool applies;
+    std::string bytes;
+    int result;
+    int32_t quoteLine;
+  } cases[] = {
+      {"UTF-8", AnsiCodePage() == kCodePageUtf8, plain, kCsvOk, 0},
+      {"UTF-8 with a byte-order mark", true, "\xEF\xBB\xBF" + plain, kCsvOk, 0},
+      {"UTF-16 LE", true, Utf16Bytes(plain, false), kCsvOk, 0},
+      {"UTF-16 BE", true, Utf16Bytes(plain, true), kCsvOk, 0},
+      {"code page 932", japanese && shiftJisRead,
+       "out \x83\x66\x81\x5B\x83\x5E,1,2,1,f,t\r\n/in/\x83\x66\x81\x5B\x83\x5E.bin,o.txt,a\r\n",
+       kCsvOk, 0},
+      {"unterminated quote", true, plain + "\"/in/b.bin,b.txt,b\r\n/in/c.bin,c.txt,c\r\n",
+       kCsvUnterminatedQuote, 3},
+      {"unterminated quote after a cell of two lines", true,
+       Utf16Bytes(plain + "\"two\r\nlines\",x,y\r\nz,\"open\r\n", true), kCsvUnterminatedQuote, 5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!c.applies) continue;
+    test::WriteAll(folder / "list.csv", c.bytes);
+    Set(settings.outputFolder, "keep");
+    AddRow(list, "x.bin", "x.txt", "x");
+    int32_t quoteLine = 0;
+    EXPECT_EQ(c.result, LoadListFile(Path("list.csv").c_str(), &settings, &list, &quoteLine));
+    EXPECT_EQ(c.quoteLine, quoteLine);
+    if (c.result != kCsvOk) {
+      EXPECT_EQ(0, list.entryCount);
+      EXPECT_EQ("keep", Text(settings.outputFolder));
+      continue;
+    }
+    EXPECT_EQ(Ansi("out " + name), Text(settings.outputFolder));
+    EXPECT_EQ(2, settings.unitSize);
+    ASSERT_EQ(1, list.entryCount);
+    EXPECT_EQ(Ansi("/in/" + name + ".bin"), Text(list.entries[0]->inputName.path));
+    EXPECT_EQ("a", Text(list.entries[0]->arrayName));
+  }
+}
+
+// The one rule for the output folder of a row, in the window and in run.
+TEST_F(CsvFileListTest, RowsMapToTheFolderAsWrittenOrBesideTheirInput) {
+  const struct {
+    const char* outputFolder;
+    const char* input;
+    const char* folder;
+  } cases[] = {
+      {"out", "/in/a.bin", "out"},
+      {"out//\\", "/in/a.bin", "out"},
+      {"C:\\", "D:\\in\\a.bin", "C:"},
+      {"/", "/in/a.bin", "/"},
+      {"", "/in/x//a.bin", "/in/x"},
+      {"", "D:\\in\\a.bin", "D:\\in"},
+      {"", "/a.bin", "/"},
+      {"", "a.bin", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.outputFolder << " " << c.input);
+    list.ClearFileList();
+    AddRow(list, c.input, "o.txt", "arr");
+    FileConversionRequest request;
+    CString folder;
+    MapListRow(settings, c.outputFolder, *list.entries[0], &folder, &request);
+    EXPECT_STREQ(c.folder, request.outputFolder);
+    EXPECT_STREQ(c.input, request.inputPath);
   }
 }
 
@@ -246,6 +333,28 @@ TEST_F(CsvFileListTest, WriteReportsAFileThatCannotBeCreated) {
   EXPECT_EQ(kCsvWriteCannotCreate,
             WriteCsvFileList(test::WidePath(folder / "no" / "list.csv").c_str(), settings, list));
   EXPECT_EQ(kCsvWriteCannotCreate, WriteCsvFileList(WSTR(""), settings, list));
+}
+
+// A write that falls short anywhere, or a failed flush, is reported and
+// leaves the old list as it was.
+TEST_F(CsvFileListTest, FailedWritesKeepTheOldList) {
+  AddRow(list, "a.bin", "a.txt", "a");
+  AddRow(list, "b.bin", "b.txt", "b");
+  const struct {
+    int failFrom;
+    bool failFlush;
+  } cases[] = {{0, false}, {2, false}, {-1, true}};
+  for (const auto& row : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "fail from write " << row.failFrom << ", flush " << row.failFlush);
+    test::WriteAll(folder / "list.csv", std::string("old\r\n"));
+    test::FailingFile file;
+    file.failFrom = row.failFrom;
+    file.failFlush = row.failFlush;
+    EXPECT_EQ(kCsvWriteFailed, WriteCsvFileList(Path("list.csv").c_str(), settings, list, file));
+    EXPECT_EQ("old\r\n", FileText("list.csv"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "list.csv.tmp"));
+  }
 }
 
 }  // namespace

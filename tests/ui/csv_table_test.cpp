@@ -149,7 +149,6 @@ const Consequence kConsequences[] = {
     {"text after a closing quote dropped", "\"a\"xyz,b", {{"a", "b"}}},
     {"and runs over the line end", "\"a\"x\r\nb,c\r\n", {{"a", "c"}}},
     {"quote inside an unquoted cell", "ab\"c\",d", {{"ab\"c\"", "d"}}},
-    {"unterminated quote runs to the end", "\"a,b\r\nc", {{"a,b\r\nc"}}},
 };
 
 TEST(CsvReader, ConsequencesOfTheStateMachine) {
@@ -257,6 +256,17 @@ TEST(CsvCodePage, Utf8CharactersAcrossBlocksStayUtf8) {
     rows.push_back({"日本", "語"});
     EXPECT_EQ(rows, ReadFile(folder / "utf8.csv"));
   }
+  // In UTF-16 the first block ends between the two halves of a surrogate
+  // pair; each block holds kCsvBlockSize - 2 bytes.
+  auto [filler, rows] = Filler((kCsvBlockSize - 2) / 2 - 1);
+  std::string utf16 = "\xFF\xFE";
+  for (const WideChar unit : test::Utf16(filler + "\xF0\x9F\x98\x80,x\r\n")) {
+    utf16 += static_cast<char>(unit & 0xFF);
+    utf16 += static_cast<char>(unit >> 8);
+  }
+  test::WriteAll(folder / "utf16.csv", utf16);
+  rows.push_back({"\xF0\x9F\x98\x80", "x"});
+  EXPECT_EQ(rows, ReadFile(folder / "utf16.csv"));
 }
 
 }  // namespace

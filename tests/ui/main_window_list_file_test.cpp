@@ -7,10 +7,13 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "resource.h"
+#include "support/process.h"
 #include "support/test_support.h"
 #include "ui/main_window_driver.h"
 
@@ -217,7 +220,8 @@ struct RecordCase {
   const char* file;  // the list file's bytes
   Shown shown;       // the controls afterwards (English texts)
   size_t rows;
-  bool becomesCurrent;  // listFilePath takes the file
+  bool becomesCurrent;            // listFilePath takes the file
+  const char* message = nullptr;  // the English message of a failed load
 };
 
 // Before each load the controls show: "before", Binary -> Text, 2 Byte, Big
@@ -258,6 +262,12 @@ const RecordCase kRecordCases[] = {
      {L"before", L"Binary -> Text", L"2 Byte", L"Big Endian", L"%d", L"tmpl"},
      0,
      false},
+    {"unterminated quote",
+     "D:\\o,1,8,1,%u,T\r\nin.bin,in.txt,in\r\n\"in2.bin,in2.txt,in2\r\n",
+     {L"before", L"Binary -> Text", L"2 Byte", L"Big Endian", L"%d", L"tmpl"},
+     0,
+     false,
+     "The quote on line 3 is never closed"},
 };
 
 TEST_P(MainWindowListFileTest, OpenPutsTheSettingsRecordIntoTheControls) {
@@ -286,7 +296,11 @@ TEST_P(MainWindowListFileTest, OpenPutsTheSettingsRecordIntoTheControls) {
     test::WriteAll(file, row.file);
     session.Answer(uitest::ChooseFile(Path(file)));
     session.Command(ID_FILE_OPEN);
-    EXPECT_EQ(session.TakeDialogs().size(), 1u);
+    const std::vector<SeenDialog> seen = session.TakeDialogs();
+    ASSERT_EQ(seen.size(), row.message != nullptr ? 2u : 1u);
+    if (row.message != nullptr && !Japanese()) {
+      EXPECT_EQ(seen[1].text, U(row.message) + L"\n" + Path(file));
+    }
 
     Shown expected = row.shown;
     if (Japanese()) {
@@ -301,6 +315,71 @@ TEST_P(MainWindowListFileTest, OpenPutsTheSettingsRecordIntoTheControls) {
     EXPECT_EQ(session.ListRows().size(), row.rows);
     EXPECT_EQ(session.ModelRows(), session.ListRows());
     EXPECT_EQ(ListFilePath(session), row.becomesCurrent ? Path(file) : previous);
+  }
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+// The files under root that are not inputs, by relative path, and removes
+// them.
+std::map<std::wstring, std::vector<uint8_t>> TakeOutputs(const std::filesystem::path& root,
+                                                         const std::set<std::wstring>& inputs) {
+  std::map<std::wstring, std::vector<uint8_t>> made;
+  std::vector<std::filesystem::path> files;
+  for (const auto& item : std::filesystem::recursive_directory_iterator(root)) {
+    if (item.is_regular_file() && inputs.count(Path(item.path())) == 0)
+      files.push_back(item.path());
+  }
+  for (const auto& file : files) {
+    made[Path(std::filesystem::relative(file, root))] = test::ReadAll(file);
+    std::filesystem::remove(file);
+  }
+  return made;
+}
+
+// One list, run by the window's Execute and by brelvix-cli run, gives the same
+// files: the output folder's trailing separators, and an empty folder putting
+// each output beside its input.
+TEST_P(MainWindowListFileTest, WindowAndCommandLineMakeTheSameFiles) {
+  MainWindowSession session(GetParam());
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path root = session.folder().path() / "tree";
+  std::filesystem::create_directories(root / "in" / "x");
+  std::filesystem::create_directories(root / "in" / "y");
+  std::filesystem::create_directories(root / "out");
+  const std::filesystem::path inputs[] = {root / "in" / "x" / "a.bin", root / "in" / "y" / "b.bin"};
+  test::WriteAll(inputs[0], std::string("\x01\x02\xFF 0x12 &H3456"));
+  test::WriteAll(inputs[1], std::string(300, '\x7F'));
+  const std::set<std::wstring> inputNames = {Path(inputs[0]), Path(inputs[1])};
+  const std::string rows =
+      Narrow(Path(inputs[0])) + ",a.txt,first\r\n" + Narrow(Path(inputs[1])) + ",b.txt,second\r\n";
+  const struct {
+    const char* name;
+    std::string folder;
+  } cases[] = {
+      {"trailing separators", Narrow(Path(root / "out")) + "\\\\"},
+      {"empty output folder", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::filesystem::path list = root / "list.csv";
+    test::WriteAll(
+        list, c.folder + ",0,2,1,0x%04X,\"short ($ARRAY_NAME)[] = {($ARRAY_DATA)};\"\r\n" + rows);
+    session.Answer(uitest::ChooseFile(Path(list)));
+    session.Command(ID_FILE_OPEN);
+    session.Command(IDC_EXECUTE);
+    EXPECT_TRUE(session.WaitForDialogs(2));
+    EXPECT_TRUE(session.WaitForRunEnd());
+    session.TakeDialogs();
+    std::set<std::wstring> kept = inputNames;
+    kept.insert(Path(list));
+    const auto window = TakeOutputs(root, kept);
+    EXPECT_EQ(window.size(), 2u);
+
+    const test::ProcessResult cli =
+        test::RunProcess(BX_CLI_PATH, {"run", "-q", Narrow(Path(list))}, root);
+    EXPECT_EQ(cli.exitCode, 0) << cli.err;
+    EXPECT_EQ(TakeOutputs(root, kept), window);
   }
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);

@@ -436,6 +436,37 @@ TEST(MainWindowRunSettingsTest, ExecuteSavesTheSettingsOnlyWhenAControlChanged) 
   EXPECT_EQ(session.WaitForExit(), 1);
 }
 
+// A settings file that cannot be written (a folder stands in its place) is
+// reported at the first Execute that changes a setting, and only then.
+TEST(MainWindowRunSettingsTest, AFailedSettingsSaveIsShownOnce) {
+  for (const int32_t language : {0, 1}) {
+    SCOPED_TRACE(language);
+    MainWindowSession session(language);
+    const fs::path& folder = session.folder().path();
+    fs::create_directories(session.settingsFile());
+    test::WriteAll(folder / "row.bin", RandomBytes(10, 5));
+    ASSERT_TRUE(session.Start());
+    session.DropFiles({Path(folder / "row.bin")});
+    session.SetText(IDC_OUTPUT_FOLDER, Path(folder));
+    session.Command(IDC_EXECUTE);
+    ASSERT_TRUE(session.WaitForDialogs(2));
+    EXPECT_TRUE(session.WaitForRunEnd());
+    std::vector<SeenDialog> seen = session.TakeDialogs();
+    EXPECT_EQ(seen[0].text,
+              language == 1
+                  ? U("設定ファイルに保存できませんでした。設定はこのセッションの間だけ有効です。")
+                  : L"The settings could not be saved to the settings file; "
+                    L"they hold for this session only.");
+    EXPECT_EQ(seen[0].icon, LoadIconW(nullptr, IDI_WARNING));
+
+    session.SetText(IDC_DATA_FORMAT, L"%02x");
+    seen = ExecuteAndWait(session);
+    EXPECT_EQ(seen.size(), 1u) << "the run's own message only";
+    session.Command(IDCANCEL);
+    EXPECT_EQ(session.WaitForExit(), 1);
+  }
+}
+
 // A cancel that arrives while the first, large row is being converted.
 struct CancelCase {
   const char* name;

@@ -1,0 +1,69 @@
+#include "ui/list_batch.h"
+
+#include <cstring>
+
+#include "ui/csv_table.h"
+
+namespace {
+
+bool IsSeparator(char byte) {
+  return byte == '/' || byte == '\\';
+}
+
+// The folder part of an input path as written: up to its last separator, or
+// the separator alone for a file in the root. Empty when there is none.
+void InputFolder(const CString& path, CString* folder) {
+  int32_t last = path.length - 1;
+  while (last >= 0 && !IsSeparator(path.Text()[last]))
+    --last;
+  folder->AssignBytes(path.Text(), last > 0 ? last : last + 1);
+}
+
+}  // namespace
+
+int LoadListFile(const WideChar* path, FileListSettings* settings, CFileList* list,
+                 int32_t* quoteLine) {
+  list->ClearFileList();
+  int result = kCsvOk;
+  CsvTable* table = ReadCsvTable(path, &result, quoteLine);
+  if (result != kCsvOk) return result;
+  if (table == nullptr) return kListFileEmpty;
+  ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), settings);
+  if (ApplyFileRecords(table, list) < 0) {
+    list->ClearFileList();
+    result = kCsvNoMemory;
+  }
+  delete table;
+  return result;
+}
+
+void TrimOutputFolder(const char* outputFolder, CString* folder) {
+  const char* text = outputFolder != nullptr ? outputFolder : "";
+  size_t length = std::strlen(text);
+  while (length > 1 && IsSeparator(text[length - 1]))
+    --length;
+  folder->AssignBytes(text, static_cast<int32_t>(length));
+}
+
+void MapListRow(const FileListSettings& settings, const char* outputFolder,
+                const FileListEntry& row, CString* folder, FileConversionRequest* request) {
+  // Only the 8-bit texts: the window's worker calls this, and GetWide would
+  // rewrite UTF-16 copies that the window's thread may be reading.
+  if (outputFolder == nullptr || outputFolder[0] == 0) {
+    CString inputFolder;
+    InputFolder(row.inputName.path, &inputFolder);
+    TrimOutputFolder(inputFolder.Text(), folder);
+  } else {
+    TrimOutputFolder(outputFolder, folder);
+  }
+  request->direction = settings.direction;
+  request->unitSize = settings.unitSize;
+  request->byteOrder = settings.byteOrder;
+  request->valueFormat = settings.valueFormat.Text();
+  request->arrayTemplate = settings.arrayTemplate.Text();
+  request->arrayName = row.arrayName.Text();
+  request->outputFolder = folder->Text();
+  request->outputStem = row.outputName.stem.Text();
+  request->outputExtension = row.outputName.extension.Text();
+  request->inputPath = row.inputName.path.Text();
+}
