@@ -25,6 +25,3 @@ bool PathExists(const CString& path);
 bool FolderIsWritable(const CString& folder);
 // Creates one folder level; false when it cannot be created.
 bool MakeFolder(const CString& path);
-// Moves source over target, replacing target in one step.
-bool MoveFileOver(const CString& source, const CString& target);
-bool RemoveFile(const CString& path);

@@ -64,11 +64,3 @@ bool MakeFolder(const CString& path) {
   // Per-user data is the user's own business.
   return path.length > 0 && mkdir(path.Text(), 0700) == 0;
 }
-
-bool MoveFileOver(const CString& source, const CString& target) {
-  return source.length > 0 && target.length > 0 && std::rename(source.Text(), target.Text()) == 0;
-}
-
-bool RemoveFile(const CString& path) {
-  return path.length > 0 && unlink(path.Text()) == 0;
-}

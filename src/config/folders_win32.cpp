@@ -92,22 +92,3 @@ bool MakeFolder(const CString& path) {
   delete[] wide;
   return made;
 }
-
-bool MoveFileOver(const CString& source, const CString& target) {
-  if (source.length == 0 || target.length == 0) return false;
-  WideChar* from = Wide(source);
-  WideChar* to = Wide(target);
-  const bool moved =
-      from != nullptr && to != nullptr && MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING) != FALSE;
-  delete[] from;
-  delete[] to;
-  return moved;
-}
-
-bool RemoveFile(const CString& path) {
-  if (path.length == 0) return false;
-  WideChar* wide = Wide(path);
-  const bool removed = wide != nullptr && DeleteFileW(wide) != FALSE;
-  delete[] wide;
-  return removed;
-}
