@@ -27,6 +27,9 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Posted by the worker as its last act: the run is over and the worker can
   // be joined.
   static constexpr UINT kRunEndedMessage = WM_APP + 1;
+  // Sent by the worker before it disables a button: the window's thread moves
+  // the focus from the control wParam to the control lParam when wParam has it.
+  static constexpr UINT kMoveFocusMessage = WM_APP + 2;
 
   CAppMain();
   ~CAppMain() override;
@@ -82,6 +85,21 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
 
  private:
   HWND Control(int controlId) const { return GetDlgItem(mainWindow, controlId); }
+  // The window's own messages besides the frame's: resizing, its least size,
+  // and the focus moves. Returns true when the message was handled.
+  bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Remembers where each control sits at the template's size, fixes the least
+  // size of the window and fits the window into its monitor's work area.
+  void InitLayout();
+  // Moves and sizes the controls for a client area of width x height.
+  void ArrangeControls(int width, int height);
+  // The list's column widths and the window's icons for its DPI.
+  void ApplyDpi();
+  // Moves the focus to toId when fromId has it; a control that is about to be
+  // disabled would otherwise keep the focus, and the keyboard would be dead.
+  void MoveFocusOff(int fromId, int toId);
+  // After a run: a focus left on a disabled control goes to Execute.
+  void RescueFocus();
   // The first selected row of the list view, -1 when none.
   int32_t FirstSelectedRow();
   // The delete question; true for Yes.
@@ -109,4 +127,16 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   CString runOutputFolder_;            // the run's own copy of outputFolder
   int32_t shownFilePercent_ = 0;       // the file bar as last set by the worker
   ULONGLONG fileProgressShownAt_ = 0;  // and when
+
+  // Where a control sits at the template's size and which edges it follows.
+  struct ControlPlace {
+    HWND control;
+    RECT rect;
+    unsigned anchors;
+  };
+  static constexpr int kPlacedControls = 23;
+  ControlPlace places_[kPlacedControls] = {};
+  int placeCount_ = 0;
+  SIZE templateClient_ = {};  // the client size the template gives
+  POINT leastWindow_ = {};    // the least window size; 0 until known
 };

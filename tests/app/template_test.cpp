@@ -209,7 +209,10 @@ struct ExpectedDialog {
 };
 
 constexpr DWORD kSmallDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-constexpr DWORD kMainDialog = kSmallDialog | WS_VISIBLE | WS_MINIMIZEBOX;
+// The main window can be resized and maximised, so that it fits a small or
+// highly scaled screen.
+constexpr DWORD kMainDialog =
+    kSmallDialog | WS_VISIBLE | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
 constexpr DWORD kScrolledBox = ES_AUTOHSCROLL | WS_BORDER;
 
 const std::vector<ExpectedDialog>& Dialogs() {
@@ -241,7 +244,8 @@ const std::vector<ExpectedDialog>& Dialogs() {
            {IDC_ARRAY_FORMAT, Kind::Edit, L"", L"", 190, 52, 215, 70,
             kScrolledBox | ES_MULTILINE | ES_WANTRETURN},
            {IDC_STATIC, Kind::GroupBox, L"", L"", 5, 145, 410, 152, 0},
-           {IDC_FILE_LIST, Kind::ListView, L"", L"", 10, 160, 400, 110, LVS_REPORT | WS_BORDER},
+           {IDC_FILE_LIST, Kind::ListView, L"", L"", 10, 160, 400, 110,
+            LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_BORDER},
            {IDC_ADD, Kind::Button, L"追加", L"Add", 20, 275, 50, 14, 0},
            {IDC_MODIFY, Kind::Button, L"変更", L"Modify", 80, 275, 50, 14, 0},
            {IDC_DELETE, Kind::Button, L"削除", L"Delete", 140, 275, 50, 14, 0},
