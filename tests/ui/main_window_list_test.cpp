@@ -44,6 +44,31 @@ void ExpectViewMirrorsList(MainWindowSession& session, const Rows& expected) {
   EXPECT_EQ(session.SelectedRowCount(), 0);
 }
 
+// The colour the list view paints in the middle of a row, right of its short
+// texts: a selected row is drawn differently from the others when it shows.
+COLORREF RowColour(MainWindowSession& session, int row) {
+  HWND list = session.Control(IDC_FILE_LIST);
+  RECT client = {};
+  GetClientRect(list, &client);
+  RECT bounds = {};
+  bounds.left = LVIR_BOUNDS;
+  session.SendTo(IDC_FILE_LIST, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&bounds));
+  HDC screen = GetDC(list);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  session.SendTo(IDC_FILE_LIST, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+  const int x = (bounds.right < client.right ? bounds.right : client.right) - 8;
+  const COLORREF colour = GetPixel(memory, x, (bounds.top + bounds.bottom) / 2);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(list, screen);
+  return colour;
+}
+
 void SetProgress(MainWindowSession& session, int position) {
   session.SendTo(IDC_FILE_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);
   session.SendTo(IDC_TOTAL_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);
@@ -171,6 +196,7 @@ struct InfoDialogShown {
   std::wstring output;
   std::wstring array;
   bool inputReadOnly = false;
+  bool focusInOutput = false;  // the dialog opened with the focus there
 };
 
 uitest::DialogAction EditFileInfo(InfoDialogShown* shown, const wchar_t* output,
@@ -185,6 +211,7 @@ uitest::DialogAction EditFileInfo(InfoDialogShown* shown, const wchar_t* output,
     shown->array = text;
     shown->inputReadOnly =
         (GetWindowLongW(GetDlgItem(dialog, IDC_INPUT_FILE_NAME), GWL_STYLE) & ES_READONLY) != 0;
+    shown->focusInOutput = GetFocus() == GetDlgItem(dialog, IDC_OUTPUT_FILE_NAME);
     if (output != nullptr) SetDlgItemTextW(dialog, IDC_OUTPUT_FILE_NAME, output);
     if (array != nullptr) SetDlgItemTextW(dialog, IDC_ARRAY_NAME, array);
     uitest::ClickButton(dialog, button);
@@ -206,9 +233,11 @@ TEST_P(MainWindowListTest, ModifyEditsTheFirstSelectedRow) {
   session.Command(IDC_MODIFY);
   EXPECT_TRUE(session.TakeDialogs().empty());
 
-  // Rows 1 and 2 selected: row 1 is edited; an emptied array name stays empty.
+  // One row at a time: a second selection replaces the first. Row 1 is
+  // edited; an emptied array name stays empty.
   InfoDialogShown shown;
-  session.SelectRows({1, 2});
+  session.SelectRows({2, 1});
+  EXPECT_EQ(session.SelectedRowCount(), 1);
   SetProgress(session, 30);
   session.Answer(EditFileInfo(&shown, L"renamed.out", L"", IDOK));
   session.Command(IDC_MODIFY);
@@ -220,6 +249,7 @@ TEST_P(MainWindowListTest, ModifyEditsTheFirstSelectedRow) {
   EXPECT_EQ(shown.output, L"b.txt");
   EXPECT_EQ(shown.array, L"b");
   EXPECT_TRUE(shown.inputReadOnly);
+  EXPECT_TRUE(shown.focusInOutput);
   expected[1] = {Path(folder / "b.txt"), L"renamed.out", L""};
   ExpectViewMirrorsList(session, expected);
   ExpectProgress(session, 0);
@@ -288,8 +318,12 @@ TEST_P(MainWindowListTest, DeleteAndAllDeleteAskFirst) {
   EXPECT_TRUE(session.TakeDialogs().empty());
   ExpectViewMirrorsList(session, expected);
 
-  // No keeps the rows.
-  session.SelectRows({1, 2});
+  // No keeps the rows. The selected row still shows with the focus on Delete.
+  session.SelectRows({2, 1});
+  session.Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(session.Control(IDC_DELETE)), TRUE);
+  EXPECT_EQ(session.SelectedRowCount(), 1);
+  EXPECT_NE(RowColour(session, 1), RowColour(session, 0));
+  EXPECT_EQ(RowColour(session, 0), RowColour(session, 2));
   SetProgress(session, 20);
   session.Answer(uitest::PressButton(IDNO));
   session.Command(IDC_DELETE);

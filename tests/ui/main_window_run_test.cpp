@@ -158,6 +158,21 @@ bool AcceptsFiles(MainWindowSession& session) {
 
 const int kListButtons[] = {IDC_ADD, IDC_MODIFY, IDC_DELETE, IDC_ALL_DELETE};
 
+// The control with the keyboard focus on the window's thread.
+HWND Focus(MainWindowSession& session) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(session.window(), nullptr), &info);
+  return info.hwndFocus;
+}
+
+// A disabled control with the focus takes no keys: the keyboard is dead.
+void ExpectFocusUsable(MainWindowSession& session) {
+  HWND focus = Focus(session);
+  EXPECT_TRUE(focus == nullptr || IsWindowEnabled(focus))
+      << "focus on control " << GetDlgCtrlID(focus);
+}
+
 // No run: Execute and the list commands usable, Cancel not.
 void ExpectIdle(MainWindowSession& session) {
   EXPECT_FALSE(IsWindowEnabled(session.Control(IDC_CANCEL_RUN)));
@@ -170,6 +185,7 @@ void ExpectIdle(MainWindowSession& session) {
   EXPECT_TRUE(AcceptsFiles(session));
   EXPECT_EQ(session.app().workerThread.load(), nullptr);
   EXPECT_EQ(session.app().workerThreadId.load(), 0u);
+  ExpectFocusUsable(session);
 }
 
 // A run in progress: Cancel usable; Execute and the list commands not.
@@ -184,6 +200,7 @@ void ExpectRunning(MainWindowSession& session) {
   EXPECT_FALSE(AcceptsFiles(session));
   EXPECT_NE(session.app().workerThread.load(), nullptr);
   EXPECT_NE(session.app().workerThreadId.load(), 0u);
+  ExpectFocusUsable(session);
 }
 
 void ExpectRunMessage(const SeenDialog& seen, bool stopped, bool japanese) {
@@ -473,13 +490,15 @@ TEST(MainWindowRunCancelTest, CancelStopsTheRunWithAWellFormedCutOutput) {
     ASSERT_EQ(session.app().fileList.entryCount, 2);
     session.SetText(IDC_OUTPUT_FOLDER, Path(out));
 
-    // Cancel as soon as the file bar first moves, and as the button does it:
-    // through the window's thread. Sent, so the worker goes on only once the
-    // cancel has been taken.
+    // Cancel as soon as the file bar first moves, and as the keyboard does
+    // it: the focus on the button, then its click through the window's
+    // thread. Sent, so the worker goes on only once the cancel has been taken.
     std::atomic<int32_t> movedAt{-1};
     session.ObserveProgress([&](int32_t percent) {
       if (percent <= 0 || movedAt >= 0) return;
       movedAt = percent;
+      SendMessageW(session.window(), WM_NEXTDLGCTL,
+                   reinterpret_cast<WPARAM>(session.Control(IDC_CANCEL_RUN)), TRUE);
       SendMessageW(session.window(), WM_COMMAND, MAKEWPARAM(IDC_CANCEL_RUN, BN_CLICKED),
                    reinterpret_cast<LPARAM>(session.Control(IDC_CANCEL_RUN)));
     });
@@ -558,11 +577,16 @@ TEST(MainWindowRunListTest, ListCommandsAreRefusedDuringARun) {
   const uitest::Rows rows = session.ListRows();
   ASSERT_EQ(rows.size(), 2u);
 
+  // Execute pressed from the keyboard: the focus goes to Cancel as Execute is
+  // disabled, and back to Execute after the run.
+  session.Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(session.Control(IDC_EXECUTE)), TRUE);
+  ASSERT_EQ(Focus(session), session.Control(IDC_EXECUTE));
   WorkerPause pause(session);
   session.Command(IDC_EXECUTE);
   ASSERT_TRUE(pause.WaitUntilPaused());
   ASSERT_TRUE(session.Flush());
   ExpectRunning(session);
+  EXPECT_EQ(Focus(session), session.Control(IDC_CANCEL_RUN));
 
   // Every way of changing the list, each with the answer that would change
   // it queued: a refused command opens no dialog and uses no answer.
@@ -619,6 +643,7 @@ TEST(MainWindowRunListTest, ListCommandsAreRefusedDuringARun) {
   ExpectRunMessage(seen[0], false, false);
   EXPECT_EQ(FileNames(folder / "out"), (std::vector<std::string>{"a.txt", "b.txt"}));
   ExpectIdle(session);
+  EXPECT_EQ(Focus(session), session.Control(IDC_EXECUTE));
 
   // After the run the list takes files again.
   session.DropFiles({Path(folder / "c.bin")});
