@@ -83,6 +83,10 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // false and leaves the box alone when no item has it.
   bool SelectItemData(int controlId, int32_t value);
 
+ protected:
+  // The work area of the monitor the window is on; false when unknown.
+  virtual bool WorkArea(RECT* area);
+
  private:
   HWND Control(int controlId) const { return GetDlgItem(mainWindow, controlId); }
   // The window's own messages besides the frame's: resizing, its least size,

@@ -208,10 +208,8 @@ void CAppMain::InitLayout() {
 
   // At a high scaling the template may be taller than the screen: the window
   // then opens as large as the work area, inside it.
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof monitor;
-  if (!GetMonitorInfoW(MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-  const RECT& work = monitor.rcWork;
+  RECT work = {};
+  if (!WorkArea(&work)) return;
   LONG width = window.right - window.left;
   LONG height = window.bottom - window.top;
   if (width > work.right - work.left) width = work.right - work.left;
@@ -226,6 +224,16 @@ void CAppMain::InitLayout() {
       height != window.bottom - window.top) {
     SetWindowPos(mainWindow, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
+}
+
+bool CAppMain::WorkArea(RECT* area) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return false;
+  }
+  *area = monitor.rcWork;
+  return true;
 }
 
 void CAppMain::ArrangeControls(int width, int height) {
