@@ -104,6 +104,17 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   void MoveFocusOff(int fromId, int toId);
   // After a run: a focus left on a disabled control goes to Execute.
   void RescueFocus();
+  // What Add or a drop left out, told once per command.
+  struct SkippedFiles {
+    int32_t unreadable = 0;       // missing, a folder, or not to be opened
+    int32_t outsideCodePage = 0;  // a name the ANSI code page cannot hold
+  };
+  // Adds folder + name, or the full path name when folder is null, and
+  // counts it in skipped when it is left out (a duplicate is not counted:
+  // its row is there).
+  void AddOneFile(const wchar_t* folder, const wchar_t* name, int32_t direction,
+                  SkippedFiles* skipped);
+  void TellSkippedFiles(const SkippedFiles& skipped);
   // The first selected row of the list view, -1 when none.
   int32_t FirstSelectedRow();
   // The delete question; true for Yes.

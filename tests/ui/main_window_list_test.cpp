@@ -88,6 +88,35 @@ std::vector<std::wstring> NotFileLines(const std::vector<std::wstring>& lines) {
   return found;
 }
 
+// The one message of a command that left files out: the count, then a line
+// for each reason that occurred.
+void ExpectSkippedMessage(const SeenDialog& seen, bool japanese, int unreadable, int codePage) {
+  std::wstring text = std::to_wstring(unreadable + codePage) +
+                      (japanese ? U(" 個のファイルを追加できませんでした。")
+                                : L" file(s) were not added to the list.");
+  if (unreadable > 0) {
+    text += (japanese ? U("\n読み込めないファイル（存在しない、フォルダー、アクセス不可）: ")
+                      : L"\nNot readable (missing, a folder, or no access): ") +
+            std::to_wstring(unreadable);
+  }
+  if (codePage > 0) {
+    text += (japanese ? U("\nシステムのコードページで表せない名前: ")
+                      : L"\nName not in the system's code page (ANSI), which the list cannot "
+                        L"keep: ") +
+            std::to_wstring(codePage);
+  }
+  EXPECT_EQ(seen.caption, japanese ? U("ファイルの追加") : L"Add files");
+  EXPECT_EQ(seen.text, text);
+  EXPECT_TRUE(seen.hasOk);
+}
+
+// A drop that left files out: its one message.
+void ExpectSkipped(MainWindowSession& session, bool japanese, int unreadable, int codePage) {
+  const std::vector<SeenDialog> seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  ExpectSkippedMessage(seen[0], japanese, unreadable, codePage);
+}
+
 class MainWindowListTest : public testing::TestWithParam<int32_t> {
  protected:
   bool Japanese() const { return GetParam() == 1; }
@@ -142,6 +171,14 @@ TEST_P(MainWindowListTest, AddTakesTheChosenFilesWithDerivedNames) {
   EXPECT_EQ(session.PendingAnswers(), 0u);
   EXPECT_TRUE(NotFileLines(debug.Lines()).empty());
 
+  // A typed name of no file is told about once the dialog has closed.
+  session.Answer(uitest::ChooseFile(Path(folder / "missing.bin")));
+  session.Command(IDC_ADD);
+  ExpectViewMirrorsList(session, expected);
+  seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 2u);
+  ExpectSkippedMessage(seen[1], Japanese(), 1, 0);
+
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);
 }
@@ -161,11 +198,13 @@ TEST_P(MainWindowListTest, DroppedFilesBecomeRowsAndFoldersAreLeftOut) {
   ExpectProgress(session, 40);  // a drop leaves the bars alone
   EXPECT_EQ(NotFileLines(debug.Lines()),
             std::vector<std::wstring>{L"Not file : " + Path(folder / "sub") + L"\n"});
+  ExpectSkipped(session, Japanese(), 1, 0);
 
-  // Dropped again: nothing new. Spelled with a doubled separator: another
-  // text, so another row.
+  // Dropped again: nothing new, and nothing to tell, as the row is there.
+  // Spelled with a doubled separator: another text, so another row.
   session.DropFiles({Path(folder / "c.dat")});
   ExpectViewMirrorsList(session, expected);
+  EXPECT_TRUE(session.TakeDialogs().empty());
   const std::wstring doubled = Path(folder) + L"\\\\c.dat";
   session.DropFiles({doubled});
   expected.push_back({doubled, L"c.txt", L"c"});
@@ -179,6 +218,17 @@ TEST_P(MainWindowListTest, DroppedFilesBecomeRowsAndFoldersAreLeftOut) {
   const std::vector<std::wstring> lines = NotFileLines(debug.Lines());
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1], L"Not file : " + longPath + L"\n");
+  ExpectSkipped(session, Japanese(), 1, 0);
+
+  // A name that neither the Western nor the Japanese code page holds would
+  // become another name: it is left out, and told with the others of the
+  // same drop in one message.
+  const std::filesystem::path thai = folder / L"\u0e01\u0e02.bin";
+  test::WriteAll(thai, "data");
+  session.DropFiles({Path(thai), Path(folder / "gone.bin"), Path(folder / "a.bin")});
+  expected.push_back({Path(folder / "a.bin"), L"a.txt", L"a"});
+  ExpectViewMirrorsList(session, expected);
+  ExpectSkipped(session, Japanese(), 1, 1);
 
   // Cancel without a run leaves the run state alone, rows or not.
   session.Command(IDC_CANCEL_RUN);
@@ -196,7 +246,9 @@ struct InfoDialogShown {
   std::wstring output;
   std::wstring array;
   bool inputReadOnly = false;
-  bool focusInOutput = false;  // the dialog opened with the focus there
+  // The dialog opened with the focus there; also true when another program's
+  // window had the activation, as tests running side by side may.
+  bool focusInOutput = false;
 };
 
 uitest::DialogAction EditFileInfo(InfoDialogShown* shown, const wchar_t* output,
@@ -211,7 +263,8 @@ uitest::DialogAction EditFileInfo(InfoDialogShown* shown, const wchar_t* output,
     shown->array = text;
     shown->inputReadOnly =
         (GetWindowLongW(GetDlgItem(dialog, IDC_INPUT_FILE_NAME), GWL_STYLE) & ES_READONLY) != 0;
-    shown->focusInOutput = GetFocus() == GetDlgItem(dialog, IDC_OUTPUT_FILE_NAME);
+    shown->focusInOutput =
+        GetFocus() == GetDlgItem(dialog, IDC_OUTPUT_FILE_NAME) || GetActiveWindow() != dialog;
     if (output != nullptr) SetDlgItemTextW(dialog, IDC_OUTPUT_FILE_NAME, output);
     if (array != nullptr) SetDlgItemTextW(dialog, IDC_ARRAY_NAME, array);
     uitest::ClickButton(dialog, button);
