@@ -495,21 +495,21 @@ TEST(TemplateTest, TheIconHasTheSmallAndTheLargeSize) {
     if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
     DestroyIcon(icon);
   }
-  // The group directory names a real 16 and a real 32 pixel image.
+  // The group directory names a real image for the small and the large icon
+  // at 100, 125, 150 and 200 % scaling, so that none is scaled from another.
   HMODULE module = GetModuleHandleW(nullptr);
   HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(IDI_APPLICATION_ICON),
                               MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
   ASSERT_NE(group, nullptr);
   const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
   const WORD count = static_cast<WORD>(directory[4] | directory[5] << 8);
-  bool has16 = false, has32 = false;
-  for (WORD i = 0; i < count; ++i) {
-    const BYTE width = directory[6 + i * 14];
-    has16 = has16 || width == 16;
-    has32 = has32 || width == 32;
+  for (const int size : {16, 20, 24, 32, 40, 48, 64}) {
+    SCOPED_TRACE(size);
+    bool found = false;
+    for (WORD i = 0; i < count; ++i)
+      found = found || directory[6 + i * 14] == size;
+    EXPECT_TRUE(found);
   }
-  EXPECT_TRUE(has16);
-  EXPECT_TRUE(has32);
 }
 
 TEST(TemplateTest, VersionResourceSays102) {
