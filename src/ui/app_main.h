@@ -56,6 +56,8 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // The file list's commands and the list view. Rows are added and appended
   // by fileList's own operations, with the direction the box shows.
   void AddFiles();
+  // Adds the files of an open-file dialog result, shows the rows and tells
+  // what was left out.
   void AddSelectedFiles(const wchar_t* buffer);
   void RefreshFileList();
   void ModifyFileEntry();

@@ -108,7 +108,6 @@ void CAppMain::AddFiles() {
     dialog.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (GetOpenFileNameW(&dialog) && buffer[0] != 0) {
       AddSelectedFiles(buffer);
-      RefreshFileList();
     }
     delete[] buffer;
   }
@@ -128,6 +127,8 @@ void CAppMain::AddSelectedFiles(const wchar_t* buffer) {
     for (; next[0] != 0; next += std::wcslen(next) + 1)
       AddOneFile(first, next, direction, &skipped);
   }
+  // The rows first, so that the message stands over the list as it is now.
+  RefreshFileList();
   TellSkippedFiles(skipped);
 }
 
