@@ -30,6 +30,8 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Sent by the worker before it disables a button: the window's thread moves
   // the focus from the control wParam to the control lParam when wParam has it.
   static constexpr UINT kMoveFocusMessage = WM_APP + 2;
+  // Posted to itself after a DPI change, with the old DPI in wParam.
+  static constexpr UINT kDpiChangedMessage = WM_APP + 3;
 
   CAppMain();
   ~CAppMain() override;
@@ -97,10 +99,16 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Remembers where each control sits at the template's size, fixes the least
   // size of the window and fits the window into its monitor's work area.
   void InitLayout();
+  // Records where each control sits now, at the present client size.
+  void RecordPlaces();
   // Moves and sizes the controls for a client area of width x height.
   void ArrangeControls(int width, int height);
   // The list's column widths and the window's icons for its DPI.
   void ApplyDpi();
+  // After the window moved to a monitor of another DPI (the system has
+  // scaled the controls): icons, column widths, the least size and the
+  // layout's reference follow.
+  void OnDpiChanged(UINT oldDpi);
   // Moves the focus to toId when fromId has it; a control that is about to be
   // disabled would otherwise keep the focus, and the keyboard would be dead.
   void MoveFocusOff(int fromId, int toId);
@@ -156,4 +164,5 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   int placeCount_ = 0;
   SIZE templateClient_ = {};  // the client size the template gives
   POINT leastWindow_ = {};    // the least window size; 0 until known
+  UINT dpi_ = 0;              // the DPI the icons and columns are for
 };

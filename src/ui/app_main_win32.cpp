@@ -172,6 +172,7 @@ void CAppMain::OnInitDialog(HWND dialog) {
 }
 
 void CAppMain::ApplyDpi() {
+  dpi_ = WindowDpi(mainWindow);
   SetWindowIcons(mainWindow, instance, theAppParameter->GetResourceId(IDI_APPLICATION_ICON));
   HWND list = Control(IDC_FILE_LIST);
   for (int column = 0; column < 3; ++column) {
@@ -180,7 +181,7 @@ void CAppMain::ApplyDpi() {
   }
 }
 
-void CAppMain::InitLayout() {
+void CAppMain::RecordPlaces() {
   RECT client = {};
   GetClientRect(mainWindow, &client);
   templateClient_ = {client.right, client.bottom};
@@ -195,6 +196,10 @@ void CAppMain::InitLayout() {
     MapWindowPoints(nullptr, mainWindow, reinterpret_cast<POINT*>(&rect), 2);
     places_[placeCount_++] = {child, rect, kPlacements[index].anchors};
   }
+}
+
+void CAppMain::InitLayout() {
+  RecordPlaces();
 
   // The least size: the template's, with the list down to a few rows.
   RECT window = {};
@@ -274,6 +279,15 @@ bool CAppMain::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return true;
       }
       return false;
+    case WM_DPICHANGED:
+      // The system scales a per-monitor dialog and its controls itself; the
+      // layout stands aside meanwhile and then starts from what it made.
+      placeCount_ = 0;
+      PostMessageW(mainWindow, kDpiChangedMessage, dpi_, 0);
+      return false;
+    case kDpiChangedMessage:
+      OnDpiChanged(static_cast<UINT>(wParam));
+      return true;
     case kMoveFocusMessage:
       MoveFocusOff(static_cast<int>(wParam), static_cast<int>(lParam));
       return true;
@@ -285,6 +299,26 @@ bool CAppMain::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
       return false;
   }
+}
+
+void CAppMain::OnDpiChanged(UINT oldDpi) {
+  const UINT dpi = WindowDpi(mainWindow);
+  if (oldDpi == 0 || dpi == oldDpi) {
+    RecordPlaces();
+    return;
+  }
+  dpi_ = dpi;
+  SetWindowIcons(mainWindow, instance, theAppParameter->GetResourceId(IDI_APPLICATION_ICON));
+  // The columns keep the widths the user gave them, at the new scale.
+  HWND list = Control(IDC_FILE_LIST);
+  for (int column = 0; column < 3; ++column) {
+    const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                 MulDiv(width, static_cast<int>(dpi), static_cast<int>(oldDpi)));
+  }
+  leastWindow_ = {MulDiv(leastWindow_.x, static_cast<int>(dpi), static_cast<int>(oldDpi)),
+                  MulDiv(leastWindow_.y, static_cast<int>(dpi), static_cast<int>(oldDpi))};
+  RecordPlaces();
 }
 
 void CAppMain::MoveFocusOff(int fromId, int toId) {

@@ -368,6 +368,14 @@ TEST(MainWindowTest, WindowFitsTheWorkAreaAndTheListTakesTheSpace) {
   EXPECT_EQ(PlaceOf(session, IDC_CONVERT).top, convert.top);
   ExpectEveryControlUsable(session);
 
+  // A DPI change (here to the same DPI: the window stays as it is) leaves the
+  // layout working from the controls' new places.
+  RECT now = WindowRect(session);
+  session.Send(WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&now));
+  ASSERT_TRUE(session.Flush());
+  Resize(session, Width(now) + 10, Height(now));
+  EXPECT_EQ(Width(PlaceOf(session, IDC_FILE_LIST)), Width(fullList) + 160);
+
   // As small as it goes: the least size keeps a few rows of the list and
   // every control.
   Resize(session, 50, 50);
