@@ -2,8 +2,13 @@
 // real main window, on one large input, in both directions.
 //
 //   brelvix-run-bench [--size MIB] [--cancel-size MIB] [--japanese]
+//   brelvix-run-bench --rows N [--japanese]
 //
-// Prints, per direction:
+// With --rows: how long N files take to reach the list and be drawn, dropped
+// on the window and loaded from a list file, from the command until the
+// window has painted them.
+//
+// Otherwise prints, per direction:
 //  - the window's run against the per-file conversion alone on the same
 //    files, one large one and 100 of 1 MiB (what showing the progress and the
 //    rows costs);
@@ -271,26 +276,79 @@ void TimeCancel(const Direction& direction, const fs::path& input, const fs::pat
   }
 }
 
+// The window's thread has handled everything before and painted the window.
+void WaitUntilDrawn(MainWindowSession& session) {
+  session.Flush();
+  RedrawWindow(session.window(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TimeRows(const fs::path& work, int rows) {
+  const fs::path folder = work / "rows";
+  fs::create_directories(folder);
+  std::vector<std::wstring> paths;
+  for (int i = 0; i < rows; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "row%05d.bin", i);
+    test::WriteAll(folder / name, "sixteen bytes...");
+    paths.push_back(test::WidePath(folder / name));
+  }
+  const std::wstring listFile = test::WidePath(work / "rows.csv");
+
+  MainWindowSession session(g_language);
+  if (!session.Start()) {
+    std::printf("  the window did not come up\n");
+    return;
+  }
+  double start = Now();
+  session.DropFiles(paths);
+  WaitUntilDrawn(session);
+  const double dropped = Now() - start;
+  const int32_t droppedRows = session.app().fileList.entryCount;
+
+  session.Answer(uitest::ChooseFile(listFile));
+  session.Command(ID_FILE_SAVE_AS);
+  session.Answer(uitest::ChooseFile(listFile));
+  start = Now();
+  session.Command(ID_FILE_OPEN);
+  WaitUntilDrawn(session);
+  const double loaded = Now() - start;
+  const int32_t loadedRows = session.app().fileList.entryCount;
+  session.Command(IDCANCEL);
+  session.WaitForExit();
+  std::printf("  %d rows: dropped %.2f s (%d rows), loaded from a list file %.2f s (%d rows)\n",
+              rows, dropped, droppedRows, loaded, loadedRows);
+  std::fflush(stdout);
+  fs::remove_all(folder);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   uint64_t sizeMiB = 64;
   uint64_t cancelMiB = 1024;
+  int rows = 0;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
       sizeMiB = std::strtoull(argv[++i], nullptr, 10);
     } else if (std::strcmp(argv[i], "--cancel-size") == 0 && i + 1 < argc) {
       cancelMiB = std::strtoull(argv[++i], nullptr, 10);
+    } else if (std::strcmp(argv[i], "--rows") == 0 && i + 1 < argc) {
+      rows = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--japanese") == 0) {
       g_language = 1;
     } else {
       std::fprintf(stderr,
-                   "usage: brelvix-run-bench [--size MIB] [--cancel-size MIB] [--japanese]\n");
+                   "usage: brelvix-run-bench [--size MIB] [--cancel-size MIB] [--japanese]\n"
+                   "       brelvix-run-bench --rows N [--japanese]\n");
       return 2;
     }
   }
 
   test::TempDir work;
+  if (rows > 0) {
+    TimeRows(work.path(), rows);
+    return 0;
+  }
   const fs::path out = work / "out";
   fs::create_directories(out);
   const Direction directions[] = {{"binary to text", 0, "txt"}, {"text to binary", 1, "bin"}};

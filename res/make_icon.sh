@@ -1,7 +1,8 @@
 #!/bin/bash
 # Draws the application icon res/brelvix.ico with ImageMagick: a blue tile
-# with "0x" over a strip of bits, in 16, 24, 32, 48 and 256 pixels. The .ico
-# is committed; run this again only to change the picture.
+# with "0x" over a strip of bits, in 16, 20, 24, 32, 40, 48, 64 and 256
+# pixels: the small and the large icon at 100, 125, 150 and 200 % display
+# scaling. The .ico is committed; run this again only to change the picture.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -36,9 +37,11 @@ layer() {
     -depth 8 "$work/icon-$size.png"
 }
 
-for size in 16 24 32 48 256; do
+sizes=(16 20 24 32 40 48 64 256)
+layers=()
+for size in "${sizes[@]}"; do
   layer "$size"
+  layers+=("$work/icon-$size.png")
 done
-convert "$work/icon-16.png" "$work/icon-24.png" "$work/icon-32.png" "$work/icon-48.png" \
-  "$work/icon-256.png" brelvix.ico
+convert "${layers[@]}" brelvix.ico
 echo "wrote $(pwd)/brelvix.ico"

@@ -27,6 +27,11 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Posted by the worker as its last act: the run is over and the worker can
   // be joined.
   static constexpr UINT kRunEndedMessage = WM_APP + 1;
+  // Sent by the worker before it disables a button: the window's thread moves
+  // the focus from the control wParam to the control lParam when wParam has it.
+  static constexpr UINT kMoveFocusMessage = WM_APP + 2;
+  // Posted to itself after a DPI change, with the old DPI in wParam.
+  static constexpr UINT kDpiChangedMessage = WM_APP + 3;
 
   CAppMain();
   ~CAppMain() override;
@@ -53,6 +58,8 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // The file list's commands and the list view. Rows are added and appended
   // by fileList's own operations, with the direction the box shows.
   void AddFiles();
+  // Adds the files of an open-file dialog result, shows the rows and tells
+  // what was left out.
   void AddSelectedFiles(const wchar_t* buffer);
   void RefreshFileList();
   void ModifyFileEntry();
@@ -80,8 +87,44 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // false and leaves the box alone when no item has it.
   bool SelectItemData(int controlId, int32_t value);
 
+ protected:
+  // The work area of the monitor the window is on; false when unknown.
+  virtual bool WorkArea(RECT* area);
+
  private:
   HWND Control(int controlId) const { return GetDlgItem(mainWindow, controlId); }
+  // The window's own messages besides the frame's: resizing, its least size,
+  // and the focus moves. Returns true when the message was handled.
+  bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Remembers where each control sits at the template's size, fixes the least
+  // size of the window and fits the window into its monitor's work area.
+  void InitLayout();
+  // Records where each control sits now, at the present client size.
+  void RecordPlaces();
+  // Moves and sizes the controls for a client area of width x height.
+  void ArrangeControls(int width, int height);
+  // The list's column widths and the window's icons for its DPI.
+  void ApplyDpi();
+  // After the window moved to a monitor of another DPI (the system has
+  // scaled the controls): icons, column widths, the least size and the
+  // layout's reference follow.
+  void OnDpiChanged(UINT oldDpi);
+  // Moves the focus to toId when fromId has it; a control that is about to be
+  // disabled would otherwise keep the focus, and the keyboard would be dead.
+  void MoveFocusOff(int fromId, int toId);
+  // After a run: a focus left on a disabled control goes to Execute.
+  void RescueFocus();
+  // What Add or a drop left out, told once per command.
+  struct SkippedFiles {
+    int32_t unreadable = 0;       // missing, a folder, or not to be opened
+    int32_t outsideCodePage = 0;  // a name the ANSI code page cannot hold
+  };
+  // Adds folder + name, or the full path name when folder is null, and
+  // counts it in skipped when it is left out (a duplicate is not counted:
+  // its row is there).
+  void AddOneFile(const wchar_t* folder, const wchar_t* name, int32_t direction,
+                  SkippedFiles* skipped);
+  void TellSkippedFiles(const SkippedFiles& skipped);
   // The first selected row of the list view, -1 when none.
   int32_t FirstSelectedRow();
   // The delete question; true for Yes.
@@ -115,4 +158,17 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   int32_t shownFilePercent_ = 0;       // the file bar as last set by the worker
   ULONGLONG fileProgressShownAt_ = 0;  // and when
   bool settingsSaveReported_ = false;  // the failed settings save was shown
+
+  // Where a control sits at the template's size and which edges it follows.
+  struct ControlPlace {
+    HWND control;
+    RECT rect;
+    unsigned anchors;
+  };
+  static constexpr int kPlacedControls = 23;
+  ControlPlace places_[kPlacedControls] = {};
+  int placeCount_ = 0;
+  SIZE templateClient_ = {};  // the client size the template gives
+  POINT leastWindow_ = {};    // the least window size; 0 until known
+  UINT dpi_ = 0;              // the DPI the icons and columns are for
 };

@@ -4,7 +4,9 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shlobj.h>
 
+#include <cwchar>
 #include <new>
 
 #include "app/dialog.h"
@@ -32,6 +34,59 @@ void SetCell(HWND list, int row, int column, const wchar_t* text, UINT message) 
   SendMessageW(list, message, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+// The skipped-files message: the count, then one line per reason that
+// occurred. %d is a count.
+constexpr UiText kSkippedTotal{WSTR("%d 個のファイルを追加できませんでした。"),
+                               WSTR("%d file(s) were not added to the list.")};
+constexpr UiText kSkippedUnreadable{
+    WSTR("読み込めないファイル（存在しない、フォルダー、アクセス不可）: %d"),
+    WSTR("Not readable (missing, a folder, or no access): %d")};
+constexpr UiText kSkippedCodePage{
+    WSTR("システムのコードページで表せない名前: %d"),
+    WSTR("Name not in the system's code page (ANSI), which the list cannot keep: %d")};
+constexpr UiText kSkippedCaption{WSTR("ファイルの追加"), WSTR("Add files")};
+
+// True when the ANSI code page holds every character of text. A name it
+// cannot hold would turn into another name, of another file or of none.
+bool FitsAnsiCodePage(const wchar_t* text) {
+  BOOL usedDefault = FALSE;
+  // The UTF-8 code page holds everything and refuses the flag and the
+  // out-parameter; the call then fails, which means the name fits.
+  if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0, nullptr,
+                          &usedDefault) == 0) {
+    return true;
+  }
+  return !usedDefault;
+}
+
+// The dropped paths, read from the block itself: DragQueryFileW walks the
+// list from its start for every index, which takes minutes for a drop of
+// ten thousand files. Calls visit(path) for each and returns false when the
+// block cannot be read so (the caller then asks DragQueryFileW).
+template <typename Visit>
+bool ForEachDroppedPath(HDROP drop, const Visit& visit) {
+  const auto* block = static_cast<const DROPFILES*>(GlobalLock(drop));
+  if (block == nullptr) return false;
+  const SIZE_T size = GlobalSize(drop);
+  if (!block->fWide || block->pFiles < sizeof(DROPFILES) || block->pFiles >= size) {
+    GlobalUnlock(drop);
+    return false;
+  }
+  const auto* start = reinterpret_cast<const BYTE*>(block);
+  const auto* name = reinterpret_cast<const wchar_t*>(start + block->pFiles);
+  const auto* end = reinterpret_cast<const wchar_t*>(start + size);
+  while (name < end && *name != 0) {
+    const wchar_t* stop = name;
+    while (stop < end && *stop != 0)
+      ++stop;
+    if (stop == end) break;  // a last name without its terminator is not taken
+    visit(name);
+    name = stop + 1;
+  }
+  GlobalUnlock(drop);
+  return true;
+}
+
 }  // namespace
 
 // While a run is active the worker reads the rows without a lock, so every
@@ -53,7 +108,6 @@ void CAppMain::AddFiles() {
     dialog.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (GetOpenFileNameW(&dialog) && buffer[0] != 0) {
       AddSelectedFiles(buffer);
-      RefreshFileList();
     }
     delete[] buffer;
   }
@@ -61,7 +115,53 @@ void CAppMain::AddFiles() {
 }
 
 void CAppMain::AddSelectedFiles(const wchar_t* buffer) {
-  fileList.AddSelectedFiles(buffer, SelectedItemData(IDC_CONVERT));
+  // The dialog's result: one full path, or a folder followed by names in it.
+  if (buffer == nullptr || buffer[0] == 0) return;
+  const int32_t direction = SelectedItemData(IDC_CONVERT);
+  SkippedFiles skipped;
+  const wchar_t* first = buffer;
+  const wchar_t* next = first + std::wcslen(first) + 1;
+  if (next[0] == 0) {
+    AddOneFile(nullptr, first, direction, &skipped);
+  } else {
+    for (; next[0] != 0; next += std::wcslen(next) + 1)
+      AddOneFile(first, next, direction, &skipped);
+  }
+  // The rows first, so that the message stands over the list as it is now.
+  RefreshFileList();
+  TellSkippedFiles(skipped);
+}
+
+void CAppMain::AddOneFile(const wchar_t* folder, const wchar_t* name, int32_t direction,
+                          SkippedFiles* skipped) {
+  if ((folder != nullptr && !FitsAnsiCodePage(folder)) || !FitsAnsiCodePage(name)) {
+    ++skipped->outsideCodePage;
+    return;
+  }
+  const int32_t result = folder != nullptr ? fileList.AddFileEntry(folder, name, direction)
+                                           : fileList.AddFilePath(name, direction);
+  if (result < 0 && result != kFileListDuplicate) ++skipped->unreadable;
+}
+
+void CAppMain::TellSkippedFiles(const SkippedFiles& skipped) {
+  const int32_t total = skipped.unreadable + skipped.outsideCodePage;
+  if (total == 0) return;
+  const int language = UseJapanese() ? 1 : 0;
+  wchar_t text[512] = {};
+  wchar_t line[160] = {};
+  std::swprintf(text, 512, kSkippedTotal.In(language), total);
+  const struct {
+    int32_t count;
+    const UiText& format;
+  } reasons[] = {{skipped.unreadable, kSkippedUnreadable},
+                 {skipped.outsideCodePage, kSkippedCodePage}};
+  for (const auto& reason : reasons) {
+    if (reason.count == 0) continue;
+    std::swprintf(line, 160, reason.format.In(language), reason.count);
+    std::wcscat(text, L"\n");
+    std::wcscat(text, line);
+  }
+  MessageBoxW(mainWindow, text, kSkippedCaption.In(language), MB_OK | MB_ICONWARNING);
 }
 
 int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/) {
@@ -69,31 +169,54 @@ int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/)
     DragFinish(drop);
     return 1;
   }
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   const int32_t direction = SelectedItemData(IDC_CONVERT);
-  for (UINT i = 0; i < count; ++i) {
-    // Each path whole: a path cut to a fixed buffer would name another file
-    // or none.
-    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-    wchar_t* path = new (std::nothrow) wchar_t[length + 1]();
-    if (path == nullptr) continue;
-    if (DragQueryFileW(drop, i, path, length + 1) > 0) fileList.AddFilePath(path, direction);
-    delete[] path;
+  SkippedFiles skipped;
+  UINT count = 0;
+  const bool walked = ForEachDroppedPath(drop, [&](const wchar_t* path) {
+    ++count;
+    AddOneFile(nullptr, path, direction, &skipped);
+  });
+  if (!walked) {
+    count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+      // Each path whole: a path cut to a fixed buffer would name another file
+      // or none.
+      const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+      wchar_t* path = new (std::nothrow) wchar_t[length + 1]();
+      if (path == nullptr) {
+        ++skipped.unreadable;
+        continue;
+      }
+      if (DragQueryFileW(drop, i, path, length + 1) > 0) {
+        AddOneFile(nullptr, path, direction, &skipped);
+      }
+      delete[] path;
+    }
   }
-  if (count > 0) RefreshFileList();
   DragFinish(drop);
+  if (count > 0) RefreshFileList();
+  TellSkippedFiles(skipped);
   return 1;
 }
 
 void CAppMain::RefreshFileList() {
   HWND list = Control(IDC_FILE_LIST);
+  // Filled with its drawing off and drawn once: each row inserted into a
+  // drawn list repaints it and sizes its scroll bars anew, which made
+  // thousands of rows take minutes. The item count is set first, so the rows
+  // go into storage that is already there.
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+  SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(fileList.entryCount),
+               LVSICF_NOINVALIDATEALL);
   for (int32_t i = 0; i < fileList.entryCount; ++i) {
     FileListEntry* entry = fileList.entries[i];
     SetCell(list, i, 0, WideOrEmpty(entry->inputName.path), LVM_INSERTITEMW);
     SetCell(list, i, 1, WideOrEmpty(entry->outputName.name), LVM_SETITEMW);
     SetCell(list, i, 2, WideOrEmpty(entry->arrayName), LVM_SETITEMW);
   }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
 }
 
 int32_t CAppMain::FirstSelectedRow() {

@@ -128,7 +128,10 @@ void CAppMain::ConversionThread() {
   cancelRequested = 0;
   workerThreadId = GetCurrentThreadId();
 
+  // Each button is disabled only after the focus has left it: a disabled
+  // button keeps the focus, and the keyboard would be dead until a click.
   EnableWindow(Control(IDC_CANCEL_RUN), TRUE);
+  SendMessageW(mainWindow, kMoveFocusMessage, IDC_EXECUTE, IDC_CANCEL_RUN);
   EnableWindow(Control(IDC_EXECUTE), FALSE);
 
   HWND fileBar = Control(IDC_FILE_PROGRESS);
@@ -155,8 +158,9 @@ void CAppMain::ConversionThread() {
     MessageBoxW(mainWindow, (stopped ? kRunStopped : kRunComplete).In(language), kRunCaption,
                 MB_OK | (stopped ? MB_ICONWARNING : MB_ICONINFORMATION));
   }
-  EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
   EnableWindow(Control(IDC_EXECUTE), TRUE);
+  SendMessageW(mainWindow, kMoveFocusMessage, IDC_CANCEL_RUN, IDC_EXECUTE);
+  EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
   PostMessageW(mainWindow, kRunEndedMessage, GetCurrentThreadId(), 0);
 }
 
@@ -194,8 +198,10 @@ void CAppMain::SetFileProgress(int32_t percent) {
 }
 
 void CAppMain::EnableListCommands(bool enabled) {
-  for (const int id : kListButtons)
+  for (const int id : kListButtons) {
+    if (!enabled) MoveFocusOff(id, IDC_FILE_LIST);
     EnableWindow(Control(id), enabled ? TRUE : FALSE);
+  }
   EnableMenu(ID_FILE_OPEN, enabled ? 1 : 0);
   DragAcceptFiles(mainWindow, enabled ? TRUE : FALSE);
 }
@@ -224,7 +230,10 @@ void CAppMain::JoinWorker() {
   if (--joinDepth_ > 0) return;
   CloseHandle(thread);
   workerHandle_ = nullptr;
-  if (mainWindow != nullptr && IsWindow(mainWindow)) EnableListCommands(true);
+  if (mainWindow != nullptr && IsWindow(mainWindow)) {
+    EnableListCommands(true);
+    RescueFocus();
+  }
 }
 
 void CAppMain::StopRunForClose() {
@@ -250,5 +259,6 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     }
     return TRUE;
   }
+  if (OnWindowMessage(message, wParam, lParam)) return TRUE;
   return CAppBase::DlgProc(window, message, wParam, lParam);
 }

@@ -9,8 +9,59 @@
 #include "convert/app_parameter.h"
 #include "resource.h"
 #include "ui/main_window_texts.h"
+#include "ui/window_dpi_win32.h"
 
 namespace {
+
+// The list view's column widths at 96 DPI.
+constexpr int kColumnWidths[] = {250, 200, 200};
+
+// The edges a control follows when the window changes its size; a control
+// without any keeps its place by the top left corner.
+enum : unsigned {
+  kFollowRight = 1,   // moves with the right edge
+  kStretchX = 2,      // its right side moves with the right edge
+  kFollowBottom = 4,  // moves with the bottom edge
+  kStretchY = 8,      // its bottom side moves with the bottom edge
+};
+
+struct Placement {
+  int id;
+  unsigned anchors;
+};
+
+// The main dialog's controls in template order: the list takes the extra
+// space, the buttons and bars below it keep their distance from the bottom,
+// Cancel and Execute from the bottom right corner.
+constexpr Placement kPlacements[] = {
+    {IDC_STATIC, kStretchX},  // the output group box
+    {IDC_OUTPUT_FOLDER, kStretchX},
+    {IDC_BROWSE_OUTPUT, kFollowRight},
+    {IDC_STATIC, 0},
+    {IDC_CONVERT, 0},
+    {IDC_STATIC, 0},
+    {IDC_DATA_SIZE, 0},
+    {IDC_ENDIAN, 0},
+    {IDC_STATIC, 0},
+    {IDC_DATA_FORMAT, 0},
+    {IDC_STATIC, 0},
+    {IDC_ARRAY_FORMAT, kStretchX},
+    {IDC_STATIC, kStretchX | kStretchY},  // the group box around the list
+    {IDC_FILE_LIST, kStretchX | kStretchY},
+    {IDC_ADD, kFollowBottom},
+    {IDC_MODIFY, kFollowBottom},
+    {IDC_DELETE, kFollowBottom},
+    {IDC_ALL_DELETE, kFollowBottom},
+    {IDC_STATIC, kStretchX | kFollowBottom},  // the group box around the bars
+    {IDC_FILE_PROGRESS, kStretchX | kFollowBottom},
+    {IDC_TOTAL_PROGRESS, kStretchX | kFollowBottom},
+    {IDC_CANCEL_RUN, kFollowRight | kFollowBottom},
+    {IDC_EXECUTE, kFollowRight | kFollowBottom},
+};
+
+// The list keeps at least this height in dialog units (about three rows)
+// when the window is made small.
+constexpr int kLeastListHeight = 40;
 
 struct ComboItem {
   const WideChar* text;
@@ -83,17 +134,11 @@ void CAppMain::OnInitDialog(HWND dialog) {
   CAppParameter* parameter = theAppParameter;
   const int language = UseJapanese() ? 1 : 0;
 
-  // Shared, so the system releases the icon with the module and showing the
-  // window again does not load another copy.
-  if (HANDLE icon = LoadImageW(instance, parameter->GetResourceId(IDI_APPLICATION_ICON), IMAGE_ICON,
-                               16, 16, LR_DEFAULTCOLOR | LR_SHARED)) {
-    SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  }
-
   HWND list = Control(IDC_FILE_LIST);
-  InsertColumn(list, 0, 250, uitext::kColumnInput.In(language));
-  InsertColumn(list, 1, 200, uitext::kColumnOutput.In(language));
-  InsertColumn(list, 2, 200, uitext::kColumnArray.In(language));
+  InsertColumn(list, 0, kColumnWidths[0], uitext::kColumnInput.In(language));
+  InsertColumn(list, 1, kColumnWidths[1], uitext::kColumnOutput.In(language));
+  InsertColumn(list, 2, kColumnWidths[2], uitext::kColumnArray.In(language));
+  ApplyDpi();
   const LRESULT styles = SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                styles | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
@@ -123,6 +168,178 @@ void CAppMain::OnInitDialog(HWND dialog) {
   SetWindowTextW(Control(IDC_OUTPUT_FOLDER), WideOrEmpty(outputFolder));
   DragAcceptFiles(dialog, TRUE);
   EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
+  InitLayout();
+}
+
+void CAppMain::ApplyDpi() {
+  dpi_ = WindowDpi(mainWindow);
+  SetWindowIcons(mainWindow, instance, theAppParameter->GetResourceId(IDI_APPLICATION_ICON));
+  HWND list = Control(IDC_FILE_LIST);
+  for (int column = 0; column < 3; ++column) {
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                 ScaleToWindow(mainWindow, kColumnWidths[column]));
+  }
+}
+
+void CAppMain::RecordPlaces() {
+  RECT client = {};
+  GetClientRect(mainWindow, &client);
+  templateClient_ = {client.right, client.bottom};
+  placeCount_ = 0;
+  int index = 0;
+  for (HWND child = GetWindow(mainWindow, GW_CHILD); child != nullptr && index < kPlacedControls;
+       child = GetWindow(child, GW_HWNDNEXT), ++index) {
+    // Ids compare in 16 bits: a static's -1 may come back as 0xFFFF.
+    if ((GetDlgCtrlID(child) & 0xFFFF) != (kPlacements[index].id & 0xFFFF)) break;
+    RECT rect = {};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, mainWindow, reinterpret_cast<POINT*>(&rect), 2);
+    places_[placeCount_++] = {child, rect, kPlacements[index].anchors};
+  }
+}
+
+void CAppMain::InitLayout() {
+  RecordPlaces();
+
+  // The least size: the template's, with the list down to a few rows.
+  RECT window = {};
+  GetWindowRect(mainWindow, &window);
+  RECT least = {0, 0, 0, kLeastListHeight};
+  MapDialogRect(mainWindow, &least);
+  RECT listRect = {};
+  GetWindowRect(Control(IDC_FILE_LIST), &listRect);
+  const LONG spare = (listRect.bottom - listRect.top) - least.bottom;
+  leastWindow_ = {window.right - window.left, window.bottom - window.top - (spare > 0 ? spare : 0)};
+
+  // At a high scaling the template may be taller than the screen: the window
+  // then opens as large as the work area, inside it.
+  RECT work = {};
+  if (!WorkArea(&work)) return;
+  LONG width = window.right - window.left;
+  LONG height = window.bottom - window.top;
+  if (width > work.right - work.left) width = work.right - work.left;
+  if (height > work.bottom - work.top) height = work.bottom - work.top;
+  LONG x = window.left;
+  LONG y = window.top;
+  if (x + width > work.right) x = work.right - width;
+  if (y + height > work.bottom) y = work.bottom - height;
+  if (x < work.left) x = work.left;
+  if (y < work.top) y = work.top;
+  if (x != window.left || y != window.top || width != window.right - window.left ||
+      height != window.bottom - window.top) {
+    SetWindowPos(mainWindow, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+bool CAppMain::WorkArea(RECT* area) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    return false;
+  }
+  *area = monitor.rcWork;
+  return true;
+}
+
+void CAppMain::ArrangeControls(int width, int height) {
+  if (placeCount_ == 0) return;
+  const LONG dx = width - templateClient_.cx;
+  const LONG dy = height - templateClient_.cy;
+  HDWP batch = BeginDeferWindowPos(placeCount_);
+  for (int i = 0; i < placeCount_; ++i) {
+    const ControlPlace& place = places_[i];
+    if (place.anchors == 0) continue;
+    RECT rect = place.rect;
+    if (place.anchors & kFollowRight) OffsetRect(&rect, dx, 0);
+    if (place.anchors & kStretchX) rect.right += dx;
+    if (place.anchors & kFollowBottom) OffsetRect(&rect, 0, dy);
+    if (place.anchors & kStretchY) rect.bottom += dy;
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (batch != nullptr) {
+      batch = DeferWindowPos(batch, place.control, nullptr, rect.left, rect.top,
+                             rect.right - rect.left, rect.bottom - rect.top, flags);
+    } else {
+      SetWindowPos(place.control, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, flags);
+    }
+  }
+  if (batch != nullptr) EndDeferWindowPos(batch);
+  // The group boxes' frames are drawn over the area they leave.
+  InvalidateRect(mainWindow, nullptr, TRUE);
+}
+
+bool CAppMain::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) ArrangeControls(LOWORD(lParam), HIWORD(lParam));
+      return false;  // the frame sees it as before
+    case WM_GETMINMAXINFO:
+      if (leastWindow_.x > 0) {
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = leastWindow_;
+        return true;
+      }
+      return false;
+    case WM_DPICHANGED:
+      // The system scales a per-monitor dialog and its controls itself; the
+      // layout stands aside meanwhile and then starts from what it made.
+      placeCount_ = 0;
+      PostMessageW(mainWindow, kDpiChangedMessage, dpi_, 0);
+      return false;
+    case kDpiChangedMessage:
+      OnDpiChanged(static_cast<UINT>(wParam));
+      return true;
+    case kMoveFocusMessage:
+      MoveFocusOff(static_cast<int>(wParam), static_cast<int>(lParam));
+      return true;
+    case WM_ACTIVATE:
+      // The dialog gives the focus back to the control that had it, which a
+      // run may have disabled meanwhile; seen once the activation is done.
+      if (LOWORD(wParam) != WA_INACTIVE) PostMessageW(mainWindow, kMoveFocusMessage, 0, 0);
+      return false;
+    default:
+      return false;
+  }
+}
+
+void CAppMain::OnDpiChanged(UINT oldDpi) {
+  const UINT dpi = WindowDpi(mainWindow);
+  if (oldDpi == 0 || dpi == oldDpi) {
+    RecordPlaces();
+    return;
+  }
+  dpi_ = dpi;
+  SetWindowIcons(mainWindow, instance, theAppParameter->GetResourceId(IDI_APPLICATION_ICON));
+  // The columns keep the widths the user gave them, at the new scale.
+  HWND list = Control(IDC_FILE_LIST);
+  for (int column = 0; column < 3; ++column) {
+    const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                 MulDiv(width, static_cast<int>(dpi), static_cast<int>(oldDpi)));
+  }
+  leastWindow_ = {MulDiv(leastWindow_.x, static_cast<int>(dpi), static_cast<int>(oldDpi)),
+                  MulDiv(leastWindow_.y, static_cast<int>(dpi), static_cast<int>(oldDpi))};
+  RecordPlaces();
+}
+
+void CAppMain::MoveFocusOff(int fromId, int toId) {
+  HWND focus = GetFocus();
+  if (fromId == 0) {
+    // The rescue: any disabled control of the window.
+    if (focus == nullptr || GetParent(focus) != mainWindow || IsWindowEnabled(focus)) return;
+  } else if (focus == nullptr || focus != Control(fromId)) {
+    return;
+  }
+  HWND target = toId != 0 ? Control(toId) : nullptr;
+  if (target == nullptr || !IsWindowEnabled(target)) {
+    target = IsWindowEnabled(Control(IDC_EXECUTE)) ? Control(IDC_EXECUTE) : Control(IDC_FILE_LIST);
+  }
+  // WM_NEXTDLGCTL rather than SetFocus: the dialog keeps its default button
+  // and its remembered focus in step.
+  SendMessageW(mainWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+}
+
+void CAppMain::RescueFocus() {
+  MoveFocusOff(0, 0);
 }
 
 void CAppMain::OnNotify(int /*controlId*/, NMHDR* header) {

@@ -13,7 +13,9 @@ class CFileInfoDialog : public CDialog {
 
   ~CFileInfoDialog() override = default;
 
-  // The small icon and the three texts.
+  // Opens with the focus in the output file name.
+  INT_PTR DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The icons and the three texts.
   void OnInitDialog(HWND window) override;
   // Reads the three texts back, at most 519 characters each; returns 1.
   int OnOK(HWND window) override;

@@ -3,6 +3,7 @@
 #include "app/app_base.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
+#include "ui/window_dpi_win32.h"
 
 namespace {
 
@@ -24,14 +25,21 @@ void CFileInfoDialog::OnInitDialog(HWND dialogWindow) {
   ResourceName iconName = theAppParameter != nullptr
                               ? theAppParameter->GetResourceId(IDI_APPLICATION_ICON)
                               : MAKEINTRESOURCEW(IDI_APPLICATION_ICON);
-  // Shared: the dialog is shown again and again, and a private copy of the
-  // icon would be left behind each time.
-  if (HANDLE icon = LoadImageW(module, iconName, IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR | LR_SHARED)) {
-    SendMessageW(dialogWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  }
+  SetWindowIcons(dialogWindow, module, iconName);
   ShowText(dialogWindow, IDC_INPUT_FILE_NAME, inputFileName);
   ShowText(dialogWindow, IDC_OUTPUT_FILE_NAME, outputFileName);
   ShowText(dialogWindow, IDC_ARRAY_NAME, arrayName);
+}
+
+INT_PTR CFileInfoDialog::DlgProc(HWND dialogWindow, UINT message, WPARAM wParam, LPARAM lParam) {
+  const INT_PTR result = CDialog::DlgProc(dialogWindow, message, wParam, lParam);
+  if (message != WM_INITDIALOG) return result;
+  // The output name is what the user came to change; the input name is
+  // read-only. FALSE keeps the dialog from putting the focus back on the first
+  // control.
+  SendMessageW(dialogWindow, WM_NEXTDLGCTL,
+               reinterpret_cast<WPARAM>(GetDlgItem(dialogWindow, IDC_OUTPUT_FILE_NAME)), TRUE);
+  return FALSE;
 }
 
 int CFileInfoDialog::OnOK(HWND dialogWindow) {

@@ -211,7 +211,10 @@ struct ExpectedDialog {
 };
 
 constexpr DWORD kSmallDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-constexpr DWORD kMainDialog = kSmallDialog | WS_VISIBLE | WS_MINIMIZEBOX;
+// The main window can be resized and maximised, so that it fits a small or
+// highly scaled screen.
+constexpr DWORD kMainDialog =
+    kSmallDialog | WS_VISIBLE | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
 constexpr DWORD kScrolledBox = ES_AUTOHSCROLL | WS_BORDER;
 
 const std::vector<ExpectedDialog>& Dialogs() {
@@ -243,7 +246,8 @@ const std::vector<ExpectedDialog>& Dialogs() {
            {IDC_ARRAY_FORMAT, Kind::Edit, L"", L"", 190, 52, 215, 70,
             kScrolledBox | ES_MULTILINE | ES_WANTRETURN},
            {IDC_STATIC, Kind::GroupBox, L"", L"", 5, 145, 410, 152, 0},
-           {IDC_FILE_LIST, Kind::ListView, L"", L"", 10, 160, 400, 110, LVS_REPORT | WS_BORDER},
+           {IDC_FILE_LIST, Kind::ListView, L"", L"", 10, 160, 400, 110,
+            LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_BORDER},
            {IDC_ADD, Kind::Button, L"追加", L"Add", 20, 275, 50, 14, 0},
            {IDC_MODIFY, Kind::Button, L"変更", L"Modify", 80, 275, 50, 14, 0},
            {IDC_DELETE, Kind::Button, L"削除", L"Delete", 140, 275, 50, 14, 0},
@@ -493,21 +497,21 @@ TEST(TemplateTest, TheIconHasTheSmallAndTheLargeSize) {
     if (info.hbmMask != nullptr) DeleteObject(info.hbmMask);
     DestroyIcon(icon);
   }
-  // The group directory names a real 16 and a real 32 pixel image.
+  // The group directory names a real image for the small and the large icon
+  // at 100, 125, 150 and 200 % scaling, so that none is scaled from another.
   HMODULE module = GetModuleHandleW(nullptr);
   HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(IDI_APPLICATION_ICON),
                               MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
   ASSERT_NE(group, nullptr);
   const auto* directory = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
   const WORD count = static_cast<WORD>(directory[4] | directory[5] << 8);
-  bool has16 = false, has32 = false;
-  for (WORD i = 0; i < count; ++i) {
-    const BYTE width = directory[6 + i * 14];
-    has16 = has16 || width == 16;
-    has32 = has32 || width == 32;
+  for (const int size : {16, 20, 24, 32, 40, 48, 64}) {
+    SCOPED_TRACE(size);
+    bool found = false;
+    for (WORD i = 0; i < count; ++i)
+      found = found || directory[6 + i * 14] == size;
+    EXPECT_TRUE(found);
   }
-  EXPECT_TRUE(has16);
-  EXPECT_TRUE(has32);
 }
 
 TEST(TemplateTest, VersionResourceSaysProjectVersion) {

@@ -210,6 +210,12 @@ void TestAppMain::SetFileProgress(int32_t percent) {
   if (session_->progressObserver_) session_->progressObserver_(percent);
 }
 
+bool TestAppMain::WorkArea(RECT* area) {
+  if (!session_->hasWorkArea_) return CAppMain::WorkArea(area);
+  *area = session_->workArea_;
+  return true;
+}
+
 MainWindowSession::MainWindowSession(int32_t language,
                                      const std::function<void(CAppParameter&)>& configure) {
   parameter_ = new CAppParameter();

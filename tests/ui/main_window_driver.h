@@ -69,6 +69,10 @@ class TestAppMain : public CAppMain {
   // Hands every progress report of the worker to the session's observer too.
   void SetFileProgress(int32_t percent) override;
 
+ protected:
+  // The session's work area when it has one, else the monitor's.
+  bool WorkArea(RECT* area) override;
+
  private:
   MainWindowSession* session_;
 };
@@ -83,6 +87,13 @@ class MainWindowSession {
   ~MainWindowSession();
   MainWindowSession(const MainWindowSession&) = delete;
   MainWindowSession& operator=(const MainWindowSession&) = delete;
+
+  // The work area the window is to fit into, in place of the monitor's; set
+  // before Start.
+  void SetWorkArea(const RECT& area) {
+    workArea_ = area;
+    hasWorkArea_ = true;
+  }
 
   // Starts Run on the window's thread and returns once the main dialog has
   // been initialised; false when it did not come up.
@@ -177,6 +188,8 @@ class MainWindowSession {
   HWND window_ = nullptr;
   int exitCode_ = -1000;
   bool joined_ = false;
+  RECT workArea_ = {};
+  bool hasWorkArea_ = false;
 
   std::mutex mutex_;
   std::condition_variable dialogSeen_;

@@ -44,6 +44,31 @@ void ExpectViewMirrorsList(MainWindowSession& session, const Rows& expected) {
   EXPECT_EQ(session.SelectedRowCount(), 0);
 }
 
+// The colour the list view paints in the middle of a row, right of its short
+// texts: a selected row is drawn differently from the others when it shows.
+COLORREF RowColour(MainWindowSession& session, int row) {
+  HWND list = session.Control(IDC_FILE_LIST);
+  RECT client = {};
+  GetClientRect(list, &client);
+  RECT bounds = {};
+  bounds.left = LVIR_BOUNDS;
+  session.SendTo(IDC_FILE_LIST, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&bounds));
+  HDC screen = GetDC(list);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  session.SendTo(IDC_FILE_LIST, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+  const int x = (bounds.right < client.right ? bounds.right : client.right) - 8;
+  const COLORREF colour = GetPixel(memory, x, (bounds.top + bounds.bottom) / 2);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(list, screen);
+  return colour;
+}
+
 void SetProgress(MainWindowSession& session, int position) {
   session.SendTo(IDC_FILE_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);
   session.SendTo(IDC_TOTAL_PROGRESS, PBM_SETPOS, static_cast<WPARAM>(position), 0);
@@ -61,6 +86,35 @@ std::vector<std::wstring> NotFileLines(const std::vector<std::wstring>& lines) {
     if (line.rfind(L"Not file : ", 0) == 0) found.push_back(line);
   }
   return found;
+}
+
+// The one message of a command that left files out: the count, then a line
+// for each reason that occurred.
+void ExpectSkippedMessage(const SeenDialog& seen, bool japanese, int unreadable, int codePage) {
+  std::wstring text = std::to_wstring(unreadable + codePage) +
+                      (japanese ? U(" 個のファイルを追加できませんでした。")
+                                : L" file(s) were not added to the list.");
+  if (unreadable > 0) {
+    text += (japanese ? U("\n読み込めないファイル（存在しない、フォルダー、アクセス不可）: ")
+                      : L"\nNot readable (missing, a folder, or no access): ") +
+            std::to_wstring(unreadable);
+  }
+  if (codePage > 0) {
+    text += (japanese ? U("\nシステムのコードページで表せない名前: ")
+                      : L"\nName not in the system's code page (ANSI), which the list cannot "
+                        L"keep: ") +
+            std::to_wstring(codePage);
+  }
+  EXPECT_EQ(seen.caption, japanese ? U("ファイルの追加") : L"Add files");
+  EXPECT_EQ(seen.text, text);
+  EXPECT_TRUE(seen.hasOk);
+}
+
+// A drop that left files out: its one message.
+void ExpectSkipped(MainWindowSession& session, bool japanese, int unreadable, int codePage) {
+  const std::vector<SeenDialog> seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  ExpectSkippedMessage(seen[0], japanese, unreadable, codePage);
 }
 
 class MainWindowListTest : public testing::TestWithParam<int32_t> {
@@ -117,6 +171,14 @@ TEST_P(MainWindowListTest, AddTakesTheChosenFilesWithDerivedNames) {
   EXPECT_EQ(session.PendingAnswers(), 0u);
   EXPECT_TRUE(NotFileLines(debug.Lines()).empty());
 
+  // A typed name of no file is told about once the dialog has closed.
+  session.Answer(uitest::ChooseFile(Path(folder / "missing.bin")));
+  session.Command(IDC_ADD);
+  ExpectViewMirrorsList(session, expected);
+  seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 2u);
+  ExpectSkippedMessage(seen[1], Japanese(), 1, 0);
+
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);
 }
@@ -136,11 +198,13 @@ TEST_P(MainWindowListTest, DroppedFilesBecomeRowsAndFoldersAreLeftOut) {
   ExpectProgress(session, 40);  // a drop leaves the bars alone
   EXPECT_EQ(NotFileLines(debug.Lines()),
             std::vector<std::wstring>{L"Not file : " + Path(folder / "sub") + L"\n"});
+  ExpectSkipped(session, Japanese(), 1, 0);
 
-  // Dropped again: nothing new. Spelled with a doubled separator: another
-  // text, so another row.
+  // Dropped again: nothing new, and nothing to tell, as the row is there.
+  // Spelled with a doubled separator: another text, so another row.
   session.DropFiles({Path(folder / "c.dat")});
   ExpectViewMirrorsList(session, expected);
+  EXPECT_TRUE(session.TakeDialogs().empty());
   const std::wstring doubled = Path(folder) + L"\\\\c.dat";
   session.DropFiles({doubled});
   expected.push_back({doubled, L"c.txt", L"c"});
@@ -154,6 +218,17 @@ TEST_P(MainWindowListTest, DroppedFilesBecomeRowsAndFoldersAreLeftOut) {
   const std::vector<std::wstring> lines = NotFileLines(debug.Lines());
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1], L"Not file : " + longPath + L"\n");
+  ExpectSkipped(session, Japanese(), 1, 0);
+
+  // A name that neither the Western nor the Japanese code page holds would
+  // become another name: it is left out, and told with the others of the
+  // same drop in one message.
+  const std::filesystem::path thai = folder / L"\u0e01\u0e02.bin";
+  test::WriteAll(thai, "data");
+  session.DropFiles({Path(thai), Path(folder / "gone.bin"), Path(folder / "a.bin")});
+  expected.push_back({Path(folder / "a.bin"), L"a.txt", L"a"});
+  ExpectViewMirrorsList(session, expected);
+  ExpectSkipped(session, Japanese(), 1, 1);
 
   // Cancel without a run leaves the run state alone, rows or not.
   session.Command(IDC_CANCEL_RUN);
@@ -171,6 +246,9 @@ struct InfoDialogShown {
   std::wstring output;
   std::wstring array;
   bool inputReadOnly = false;
+  // The dialog opened with the focus there; also true when another program's
+  // window had the activation, as tests running side by side may.
+  bool focusInOutput = false;
 };
 
 uitest::DialogAction EditFileInfo(InfoDialogShown* shown, const wchar_t* output,
@@ -185,6 +263,8 @@ uitest::DialogAction EditFileInfo(InfoDialogShown* shown, const wchar_t* output,
     shown->array = text;
     shown->inputReadOnly =
         (GetWindowLongW(GetDlgItem(dialog, IDC_INPUT_FILE_NAME), GWL_STYLE) & ES_READONLY) != 0;
+    shown->focusInOutput =
+        GetFocus() == GetDlgItem(dialog, IDC_OUTPUT_FILE_NAME) || GetActiveWindow() != dialog;
     if (output != nullptr) SetDlgItemTextW(dialog, IDC_OUTPUT_FILE_NAME, output);
     if (array != nullptr) SetDlgItemTextW(dialog, IDC_ARRAY_NAME, array);
     uitest::ClickButton(dialog, button);
@@ -206,9 +286,11 @@ TEST_P(MainWindowListTest, ModifyEditsTheFirstSelectedRow) {
   session.Command(IDC_MODIFY);
   EXPECT_TRUE(session.TakeDialogs().empty());
 
-  // Rows 1 and 2 selected: row 1 is edited; an emptied array name stays empty.
+  // One row at a time: a second selection replaces the first. Row 1 is
+  // edited; an emptied array name stays empty.
   InfoDialogShown shown;
-  session.SelectRows({1, 2});
+  session.SelectRows({2, 1});
+  EXPECT_EQ(session.SelectedRowCount(), 1);
   SetProgress(session, 30);
   session.Answer(EditFileInfo(&shown, L"renamed.out", L"", IDOK));
   session.Command(IDC_MODIFY);
@@ -220,6 +302,7 @@ TEST_P(MainWindowListTest, ModifyEditsTheFirstSelectedRow) {
   EXPECT_EQ(shown.output, L"b.txt");
   EXPECT_EQ(shown.array, L"b");
   EXPECT_TRUE(shown.inputReadOnly);
+  EXPECT_TRUE(shown.focusInOutput);
   expected[1] = {Path(folder / "b.txt"), L"renamed.out", L""};
   ExpectViewMirrorsList(session, expected);
   ExpectProgress(session, 0);
@@ -288,8 +371,12 @@ TEST_P(MainWindowListTest, DeleteAndAllDeleteAskFirst) {
   EXPECT_TRUE(session.TakeDialogs().empty());
   ExpectViewMirrorsList(session, expected);
 
-  // No keeps the rows.
-  session.SelectRows({1, 2});
+  // No keeps the rows. The selected row still shows with the focus on Delete.
+  session.SelectRows({2, 1});
+  session.Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(session.Control(IDC_DELETE)), TRUE);
+  EXPECT_EQ(session.SelectedRowCount(), 1);
+  EXPECT_NE(RowColour(session, 1), RowColour(session, 0));
+  EXPECT_EQ(RowColour(session, 0), RowColour(session, 2));
   SetProgress(session, 20);
   session.Answer(uitest::PressButton(IDNO));
   session.Command(IDC_DELETE);

@@ -271,4 +271,123 @@ TEST(MainWindowTest, BrowsedFolderIsShownAndStoredAtOnce) {
   }
 }
 
+// A control's rectangle in the window's client coordinates.
+RECT PlaceOf(MainWindowSession& session, int id) {
+  RECT rect = {};
+  GetWindowRect(session.Control(id), &rect);
+  MapWindowPoints(nullptr, session.window(), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+RECT WindowRect(MainWindowSession& session) {
+  RECT rect = {};
+  GetWindowRect(session.window(), &rect);
+  return rect;
+}
+
+LONG Width(const RECT& rect) {
+  return rect.right - rect.left;
+}
+
+LONG Height(const RECT& rect) {
+  return rect.bottom - rect.top;
+}
+
+void Resize(MainWindowSession& session, LONG width, LONG height) {
+  SetWindowPos(session.window(), nullptr, 0, 0, width, height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ASSERT_TRUE(session.Flush());
+}
+
+// Every control lies inside the client area, the buttons and bars below the
+// list, Cancel and Execute beside each other at the bottom right.
+void ExpectEveryControlUsable(MainWindowSession& session) {
+  RECT client = {};
+  GetClientRect(session.window(), &client);
+  const RECT list = PlaceOf(session, IDC_FILE_LIST);
+  EXPECT_GT(Height(list), 0);
+  for (const int id :
+       {IDC_OUTPUT_FOLDER, IDC_BROWSE_OUTPUT, IDC_ARRAY_FORMAT, IDC_FILE_LIST, IDC_ADD,
+        IDC_ALL_DELETE, IDC_FILE_PROGRESS, IDC_TOTAL_PROGRESS, IDC_CANCEL_RUN, IDC_EXECUTE}) {
+    SCOPED_TRACE(id);
+    const RECT place = PlaceOf(session, id);
+    EXPECT_GE(place.left, 0);
+    EXPECT_GE(place.top, 0);
+    EXPECT_LE(place.right, client.right);
+    EXPECT_LE(place.bottom, client.bottom);
+  }
+  EXPECT_LT(list.bottom, PlaceOf(session, IDC_ADD).top);
+  EXPECT_LT(PlaceOf(session, IDC_ADD).bottom, PlaceOf(session, IDC_FILE_PROGRESS).top);
+  EXPECT_LT(PlaceOf(session, IDC_TOTAL_PROGRESS).bottom, PlaceOf(session, IDC_EXECUTE).top);
+  EXPECT_LT(PlaceOf(session, IDC_CANCEL_RUN).right, PlaceOf(session, IDC_EXECUTE).left);
+}
+
+TEST(MainWindowTest, WindowFitsTheWorkAreaAndTheListTakesTheSpace) {
+  // The window at the template's size, on this display.
+  RECT full = {};
+  RECT fullList = {};
+  {
+    MainWindowSession session(0);
+    ASSERT_TRUE(session.Start());
+    full = WindowRect(session);
+    fullList = PlaceOf(session, IDC_FILE_LIST);
+    ExpectEveryControlUsable(session);
+    session.Command(IDCANCEL);
+    EXPECT_EQ(session.WaitForExit(), 1);
+  }
+
+  // A work area lower than the template, as 1080 pixels are at 150 %: the
+  // window opens inside it, with the list shorter by what was missing.
+  const LONG missing = 80;
+  const RECT work = {300, 40, 300 + Width(full) + 200, 40 + Height(full) - missing};
+  MainWindowSession session(1);
+  session.SetWorkArea(work);
+  ASSERT_TRUE(session.Start());
+  RECT shown = WindowRect(session);
+  EXPECT_GE(shown.left, work.left);
+  EXPECT_GE(shown.top, work.top);
+  EXPECT_LE(shown.right, work.right);
+  EXPECT_LE(shown.bottom, work.bottom);
+  EXPECT_EQ(Width(shown), Width(full));
+  EXPECT_EQ(Height(shown), Height(work));
+  EXPECT_EQ(Height(PlaceOf(session, IDC_FILE_LIST)), Height(fullList) - missing);
+  ExpectEveryControlUsable(session);
+
+  // Larger: the list takes all of the extra space; Execute follows the
+  // bottom right corner, the settings stay where they are.
+  const RECT execute = PlaceOf(session, IDC_EXECUTE);
+  const RECT convert = PlaceOf(session, IDC_CONVERT);
+  Resize(session, Width(shown) + 150, Height(shown) + 120);
+  RECT list = PlaceOf(session, IDC_FILE_LIST);
+  EXPECT_EQ(Width(list), Width(fullList) + 150);
+  EXPECT_EQ(Height(list), Height(fullList) - missing + 120);
+  const RECT moved = PlaceOf(session, IDC_EXECUTE);
+  EXPECT_EQ(moved.left, execute.left + 150);
+  EXPECT_EQ(moved.top, execute.top + 120);
+  EXPECT_EQ(PlaceOf(session, IDC_CONVERT).left, convert.left);
+  EXPECT_EQ(PlaceOf(session, IDC_CONVERT).top, convert.top);
+  ExpectEveryControlUsable(session);
+
+  // A DPI change (here to the same DPI: the window stays as it is) leaves the
+  // layout working from the controls' new places.
+  RECT now = WindowRect(session);
+  session.Send(WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&now));
+  ASSERT_TRUE(session.Flush());
+  Resize(session, Width(now) + 10, Height(now));
+  EXPECT_EQ(Width(PlaceOf(session, IDC_FILE_LIST)), Width(fullList) + 160);
+
+  // As small as it goes: the least size keeps a few rows of the list and
+  // every control.
+  Resize(session, 50, 50);
+  shown = WindowRect(session);
+  EXPECT_EQ(Width(shown), Width(full));
+  EXPECT_LT(Height(shown), Height(full) - missing);
+  list = PlaceOf(session, IDC_FILE_LIST);
+  EXPECT_GE(Height(list), Height(fullList) / 3);
+  ExpectEveryControlUsable(session);
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
 }  // namespace
