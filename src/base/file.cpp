@@ -107,7 +107,8 @@ int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path) {
   // unlikely to meet, and the exclusive create settles it when they do.
   static std::atomic<uint32_t> counter{0};
   const char* folderText = folder != nullptr ? folder : "";
-  const auto now = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  const auto now =
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   const uint64_t seed = now ^ (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&counter)) << 16);
   int32_t error = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
