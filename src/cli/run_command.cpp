@@ -78,8 +78,7 @@ int ConvertRow(const FileListSettings& settings, const CString& folder, const Fi
   request.arrayTemplate = settings.arrayTemplate.Text();
   request.arrayName = row.arrayName.Text();
   request.outputFolder = folder.Text();
-  request.outputStem = row.outputName.stem.Text();
-  request.outputExtension = row.outputName.extension.Text();
+  SetRequestOutputName(request, row.outputName);
   request.inputPath = row.inputName.path.Text();
 
   bool showProgress = false;
@@ -92,12 +91,7 @@ int ConvertRow(const FileListSettings& settings, const CString& folder, const Fi
   ConvertFile(request, progress, &result);
   progress.Clear();
   if (result.status != FileConversionStatus::Converted) {
-    if (result.outputPath.IsEmpty()) {
-      PrintError("%s: %s", request.inputPath, DescribeFileConversionStatus(result.status));
-    } else {
-      PrintError("%s: %s; the output '%s' is incomplete", request.inputPath,
-                 DescribeFileConversionStatus(result.status), result.outputPath.Text());
-    }
+    ReportConversionFailure(request.inputPath, result);
     return kExitFailed;
   }
   if (!quiet) {

@@ -176,8 +176,7 @@ bool CAppMain::ConvertEntry(int32_t row) {
   // UTF-16 copies, which the window's thread may be reading (Save).
   request.arrayName = entry.arrayName.Text();
   request.outputFolder = runOutputFolder_.Text();
-  request.outputStem = entry.outputName.stem.Text();
-  request.outputExtension = entry.outputName.extension.Text();
+  SetRequestOutputName(request, entry.outputName);
   request.inputPath = entry.inputName.path.Text();
   return ConvertFile(request, *this, nullptr) == FileConversionStatus::Converted;
 }

@@ -218,7 +218,7 @@ TEST_F(ConvertFileTest, AMissingFolderEndsTheRowAtOnce) {
   // No numbered name is tried: the cause is the folder, and it is named.
   EXPECT_TRUE(debug.lines.empty());
   EXPECT_NE(result.systemError, 0);
-  EXPECT_EQ(Text(result.failedPath), missing);
+  EXPECT_EQ(Text(result.failedPath), missing + kSeparator + "in.txt");
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
   // The input was closed again: it can be replaced.
   test::WriteAll(dir_ / "in.bin", std::string("y"));
