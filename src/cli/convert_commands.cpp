@@ -107,8 +107,8 @@ int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text
   if (!file.OpenRegular(name)) {
     CString cause;
     DescribeSystemError(file.systemError, &cause);
-    return parser.Error("cannot open the template file '%s': %s", Printable(path).Text(),
-                        cause.Text());
+    return parser.Error("cannot open the template file '%s' as a regular file: %s",
+                        Printable(path).Text(), cause.Text());
   }
   if (file.size > static_cast<uint64_t>(kMaxTemplateBytes)) {
     return parser.Error("the template file '%s' is longer than %d bytes", Printable(path).Text(),
@@ -378,8 +378,7 @@ void ReportConversionFailure(const char* input, const FileConversionResult& resu
         PrintError("%s: cannot create '%s': it and every numbered name up to (%d) are taken",
                    file.Text(), where.Text(), static_cast<int>(kLastOutputAttempt));
       } else {
-        PrintError("%s: cannot create '%s': %s", file.Text(), where.Text(),
-                   cause.Text());
+        PrintError("%s: cannot create '%s': %s", file.Text(), where.Text(), cause.Text());
       }
       break;
     case FileConversionStatus::InputNotOpened:
