@@ -304,7 +304,8 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
       settings.outputFolder != nullptr && std::strcmp(settings.outputFolder, "-") == 0;
   const bool showProgress = !settings.quiet && StandardErrorIsTerminal() && inputFile.sizeKnown &&
                             inputFile.size >= kProgressThreshold;
-  ProgressBar progress(file, showProgress);
+  const Printable label(file);
+  ProgressBar progress(label.Text(), showProgress);
   if (toStandardOutput) {
     SetStandardOutputBinary();
     StandardOutputFile output;

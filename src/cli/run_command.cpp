@@ -84,9 +84,10 @@ int ConvertRow(const FileListSettings& settings, const CString& folder, const Fi
   bool showProgress = false;
   if (!quiet && StandardErrorIsTerminal()) {
     CFile probe;
-    showProgress = probe.Open(row.inputName.path) && probe.size >= kProgressThreshold;
+    showProgress = probe.OpenRegular(row.inputName.path) && probe.size >= kProgressThreshold;
   }
-  ProgressBar progress(request.inputPath, showProgress);
+  const Printable label(request.inputPath);
+  ProgressBar progress(label.Text(), showProgress);
   FileConversionResult result;
   ConvertFile(request, progress, &result);
   progress.Clear();

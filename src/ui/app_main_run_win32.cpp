@@ -115,7 +115,7 @@ void CAppMain::ExecuteConversion() {
   controls.arrayFormat = arrayTemplate;
   theAppParameter->UpdateFromControls(controls, outputFolder);
 
-  if (workerThreadId == 0 && workerHandle_ == nullptr && !UsableValueFormat(valueFormat)) {
+  if (workerThreadId == 0 && !UsableValueFormat(valueFormat)) {
     // Converting with the default instead would end "complete" with outputs
     // the user did not ask for.
     wchar_t message[kEndMessageUnits] = {};
