@@ -77,26 +77,15 @@ int ConvertRow(const FileListSettings& settings, const char* outputFolder, const
   bool showProgress = false;
   if (!quiet && StandardErrorIsTerminal()) {
     CFile probe;
-    showProgress = probe.Open(row.inputName.path) && probe.size >= kProgressThreshold;
+    showProgress = probe.OpenRegular(row.inputName.path) && probe.size >= kProgressThreshold;
   }
-  ProgressBar progress(request.inputPath, showProgress);
+  const Printable label(request.inputPath);
+  ProgressBar progress(label.Text(), showProgress);
   FileConversionResult result;
   ConvertFile(request, progress, &result);
   progress.Clear();
   if (result.status != FileConversionStatus::Converted) {
-    if (result.status == FileConversionStatus::OutputNotCreated) {
-      // The path the output was refused under, as its first name.
-      CString output;
-      ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
-                        &output);
-      PrintError("'%s': %s: '%s'", request.inputPath, DescribeFileConversionStatus(result.status),
-                 output.Text());
-    } else if (result.outputPath.IsEmpty()) {
-      PrintError("'%s': %s", request.inputPath, DescribeFileConversionStatus(result.status));
-    } else {
-      PrintError("'%s': %s; the output '%s' is incomplete", request.inputPath,
-                 DescribeFileConversionStatus(result.status), result.outputPath.Text());
-    }
+    ReportConversionFailure(request.inputPath, result);
     return kExitFailed;
   }
   if (!quiet) {

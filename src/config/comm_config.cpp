@@ -143,7 +143,7 @@ bool SettingsFileOpens(const CString& folder, const CString& name, CString& path
   candidate.Assign(folder);
   candidate.AppendBytes(name.data, name.length);
   CFile probe;
-  if (!probe.Open(candidate)) return false;
+  if (!probe.OpenRegular(candidate)) return false;
   probe.Close();
   path.Assign(candidate);
   return true;
@@ -208,7 +208,7 @@ void CCommConfig::PrepareDataFolder(const char* maker, const char* product) {
 
 int CCommConfig::Load() {
   CFile file;
-  if (!file.Open(settingsPath)) return 0;
+  if (!file.OpenRegular(settingsPath)) return 0;
   const uint64_t size = file.size;
   // The reader counts in signed 32 bits; a larger file cannot be a settings file.
   if (size == 0 || size > static_cast<uint64_t>(INT32_MAX)) return 0;

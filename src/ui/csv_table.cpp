@@ -335,7 +335,7 @@ CsvTable* ReadCsvTable(const WideChar* path, int* result, int32_t* quoteLine) {
   CString name;
   name.AssignWide(path);
   CFile file;
-  if (!file.Open(name)) {
+  if (!file.OpenRegular(name)) {
     *result = kCsvCannotOpen;
     return nullptr;
   }

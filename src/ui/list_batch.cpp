@@ -63,7 +63,6 @@ void MapListRow(const FileListSettings& settings, const char* outputFolder,
   request->arrayTemplate = settings.arrayTemplate.Text();
   request->arrayName = row.arrayName.Text();
   request->outputFolder = folder->Text();
-  request->outputStem = row.outputName.stem.Text();
-  request->outputExtension = row.outputName.extension.Text();
+  SetRequestOutputName(*request, row.outputName);
   request->inputPath = row.inputName.path.Text();
 }
