@@ -5,6 +5,7 @@
 #include <new>
 
 #include "base/debug_print.h"
+#include "base/file_name.h"
 #include "convert/binary_to_text.h"
 #include "convert/convert_types.h"
 #include "convert/text_to_binary.h"
@@ -144,11 +145,14 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
         return stream.Feed(reinterpret_cast<const uint8_t*>(data), count);
       }
     };
+    CFileName inputName;
+    inputName.SetPath(OrEmpty(request.inputPath));
     BinaryToTextStream stream(monitor, output);
     if (stream.Begin(request.byteOrder, request.unitSize,
                      Cut(request.valueFormat, kMaxValueFormatBytes, valueFormat),
                      Cut(request.arrayTemplate, kMaxTemplateBytes, arrayTemplate),
-                     Cut(request.arrayName, kMaxArrayNameBytes, arrayName), size)) {
+                     Cut(request.arrayName, kMaxArrayNameBytes, arrayName), size,
+                     inputName.name.Text())) {
       Adapter adapter{stream};
       pump(adapter);
       written = stream.Finish();
