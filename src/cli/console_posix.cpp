@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "cli/console.h"
 
 bool StandardErrorIsTerminal() {
@@ -8,4 +10,12 @@ bool StandardErrorIsTerminal() {
 
 void SetStandardOutputBinary() {
   // POSIX streams never translate line ends.
+}
+
+bool MoveFileOver(const char* from, const char* to) {
+  return std::rename(from, to) == 0;
+}
+
+bool RemoveFile(const char* path) {
+  return unlink(path) == 0;
 }

@@ -11,8 +11,10 @@
 #include "cli/console.h"
 #include "cli/options.h"
 #include "cli/progress.h"
+#include "convert/binary_to_text.h"
 #include "convert/convert_file.h"
 #include "convert/convert_types.h"
+#include "convert/string_literal.h"
 #include "convert/value_format.h"
 
 namespace {
@@ -27,6 +29,15 @@ const char kToTextHelp[] =
     "row. The output is DIR/<stem>.txt, or <stem>(1).txt and so on when that name is\n"
     "taken; no file is ever replaced. The names of the files made are listed on\n"
     "standard output.\n"
+    "\n"
+    "Before the data marker the template may also hold \"($ARRAY_SIZE)\" (the\n"
+    "input's size in bytes), \"($ARRAY_COUNT)\" (the number of values) and\n"
+    "\"($FILE_NAME)\" (the input's name without its folder). \"($ARRAY_STRING)\" in\n"
+    "place of \"($ARRAY_DATA)\" writes the bytes as C string-literal rows, which\n"
+    "compile much faster than values; --size, --endian and --format do not apply\n"
+    "to them, and MSVC refuses a literal over 65,535 bytes (a warning says so).\n"
+    "Whichever data marker comes first holds the data; markers after it stay as\n"
+    "they stand.\n"
     "\n"
     "Options:\n"
     "  -s, --size 1|2|4|8        bytes per value (default 1)\n"
@@ -43,8 +54,15 @@ const char kToTextHelp[] =
     "                            (default: the stem of each FILE)\n"
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
+    "  -O, --output-file PATH    the output file itself, any name; only with one FILE\n"
+    "      --update              replace the output (PATH, or DIR/<stem>.txt) when its\n"
+    "                            content changes, in one step; leave it untouched,\n"
+    "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar and no list of files made\n"
     "  -h, --help                show this help\n"
+    "\n"
+    "With -O or --update an empty FILE still gives the template, so that a build\n"
+    "always finds its declarations; otherwise an empty FILE gives an empty output.\n"
     "\n"
     "Exit status: 0 when every FILE converted, 1 when one failed, 2 for bad usage.\n";
 
@@ -61,6 +79,10 @@ const char kToBinaryHelp[] =
     "  -e, --endian big|little   byte order within a value (default big)\n"
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
+    "  -O, --output-file PATH    the output file itself, any name; only with one FILE\n"
+    "      --update              replace the output (PATH, or DIR/<stem>.bin) when its\n"
+    "                            content changes, in one step; leave it untouched,\n"
+    "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar and no list of files made\n"
     "  -h, --help                show this help\n"
     "\n"
@@ -84,6 +106,8 @@ struct Settings {
   const char* templateFile = nullptr;
   const char* arrayName = nullptr;
   const char* outputFolder = nullptr;
+  const char* outputFile = nullptr;
+  bool update = false;
   bool quiet = false;
   const char** files = nullptr;
   int fileCount = 0;
@@ -153,6 +177,12 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
     } else if (parser.Is('o', "output")) {
       if ((settings.outputFolder = parser.Value()) == nullptr) return kExitUsage;
       if (settings.outputFolder[0] == 0) return parser.Error("the output folder is empty");
+    } else if (parser.Is('O', "output-file")) {
+      if ((settings.outputFile = parser.Value()) == nullptr) return kExitUsage;
+      if (settings.outputFile[0] == 0) return parser.Error("the output file is empty");
+    } else if (parser.Is(0, "update")) {
+      if (!parser.NoValue()) return kExitUsage;
+      settings.update = true;
     } else if (settings.toText && parser.Is('f', "format")) {
       if ((settings.valueFormat = parser.Value()) == nullptr) return kExitUsage;
     } else if (settings.toText && parser.Is('t', "template")) {
@@ -172,6 +202,15 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
       settings.outputFolder != nullptr && std::strcmp(settings.outputFolder, "-") == 0;
   if (toStandardOutput && settings.fileCount > 1) {
     return parser.Error("'-o -' writes one output; it takes exactly one FILE");
+  }
+  if (settings.outputFile != nullptr && settings.outputFolder != nullptr) {
+    return parser.Error("'-O' names the output file itself; it does not go with '-o'");
+  }
+  if (settings.outputFile != nullptr && settings.fileCount > 1) {
+    return parser.Error("'-O' names one output; it takes exactly one FILE");
+  }
+  if (settings.update && toStandardOutput) {
+    return parser.Error("'--update' replaces a file; it does not go with '-o -'");
   }
   if (!settings.toText) return 0;
 
@@ -244,6 +283,115 @@ void ReportFailure(const char* file, const FileConversionRequest& request,
   }
 }
 
+// Converts input into output. An empty input to text gives the template
+// with no values, so that a build step always finds its declarations.
+void ConvertIntoExact(const FileConversionRequest& request, CFile& input, CFile& output,
+                      ConversionMonitor& monitor, FileConversionResult* result) {
+  if (request.direction != BinaryToText || input.size != 0) {
+    ConvertOpenFile(request, input, output, monitor, result);
+    return;
+  }
+  CFileName name;
+  name.SetPath(request.inputPath);
+  BinaryToTextStream stream(monitor, output);
+  const bool written =
+      stream.Begin(request.byteOrder, request.unitSize, request.valueFormat, request.arrayTemplate,
+                   request.arrayName, 0, name.name.Text()) &&
+      stream.Finish();
+  result->status = written ? FileConversionStatus::Converted : FileConversionStatus::WriteFailed;
+}
+
+// True when the two files hold the same bytes.
+bool SameContent(const char* first, const char* second) {
+  CString firstName;
+  CString secondName;
+  AssignText(firstName, first);
+  AssignText(secondName, second);
+  CFile a;
+  CFile b;
+  if (!a.Open(firstName) || !b.Open(secondName) || a.size != b.size) return false;
+  constexpr uint32_t kBlock = 1u << 16;
+  auto* blocks = new (std::nothrow) char[2 * kBlock];
+  if (blocks == nullptr) return false;
+  bool same = true;
+  for (uint64_t left = a.size; same && left > 0;) {
+    const uint32_t count = left < kBlock ? static_cast<uint32_t>(left) : kBlock;
+    same = a.Read(blocks, count) == count && b.Read(blocks + kBlock, count) == count &&
+           std::memcmp(blocks, blocks + kBlock, count) == 0;
+    left -= count;
+  }
+  delete[] blocks;
+  return same;
+}
+
+// Writes the output of one input at exactly outputPath. Without --update the
+// file must be new. With it the text goes to a temporary file beside the
+// output, which then takes the output's place only when the content differs;
+// a failed conversion leaves the output as it was. *changed tells whether
+// the output was written. Returns false after a message of its own.
+bool WriteExactOutput(const Settings& settings, const FileConversionRequest& request,
+                      const char* outputPath, ConversionMonitor& monitor,
+                      FileConversionResult* result, bool* changed) {
+  *changed = false;
+  CString inputName;
+  AssignText(inputName, request.inputPath);
+  CFile input;
+  if (!input.Open(inputName)) {
+    result->status = FileConversionStatus::InputNotOpened;
+    return true;
+  }
+  CString target;
+  AssignText(target, outputPath);
+  CFile output;
+  CString written;
+  if (!settings.update) {
+    if (output.Create(target, CreateRule::NewOnly) != 0) {
+      PrintError(
+          "%s: cannot create '%s': it exists (--update replaces it), or the folder is "
+          "missing or not writable",
+          request.inputPath, outputPath);
+      return false;
+    }
+    written.Assign(target);
+  } else {
+    for (int attempt = 0; attempt < 100 && output.handle == 0; ++attempt) {
+      char suffix[24];
+      std::snprintf(suffix, sizeof suffix, ".%d.tmp", attempt);
+      written.Assign(target);
+      written.AppendBytes(suffix, static_cast<int32_t>(std::strlen(suffix)));
+      if (output.Create(written, CreateRule::NewOnly) == -1) break;
+    }
+    if (output.handle == 0) {
+      PrintError(
+          "%s: cannot create a temporary file beside '%s': the folder is missing or "
+          "not writable",
+          request.inputPath, outputPath);
+      return false;
+    }
+  }
+  result->outputPath.Assign(written);
+  ConvertIntoExact(request, input, output, monitor, result);
+  input.Close();
+  output.Close();
+  if (!settings.update) {
+    *changed = true;
+    return true;
+  }
+  result->outputPath.Assign(target);
+  if (result->status != FileConversionStatus::Converted ||
+      SameContent(written.Text(), outputPath)) {
+    RemoveFile(written.Text());
+    return true;
+  }
+  if (!MoveFileOver(written.Text(), outputPath)) {
+    RemoveFile(written.Text());
+    PrintError("%s: cannot replace '%s'", request.inputPath, outputPath);
+    return false;
+  }
+  *changed = true;
+  return true;
+}
+
 int ConvertOne(const Settings& settings, const CString& folder, const char* file) {
   CFileName input;
   input.SetPath(file);
@@ -265,6 +413,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
       !settings.quiet && StandardErrorIsTerminal() && ProbeSize(file) >= kProgressThreshold;
   ProgressBar progress(file, showProgress);
   FileConversionResult result;
+  bool listed = !settings.quiet && !toStandardOutput;
   if (toStandardOutput) {
     CString path;
     AssignText(path, file);
@@ -279,6 +428,20 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
         result.status = FileConversionStatus::WriteFailed;
       }
     }
+  } else if (settings.outputFile != nullptr || settings.update) {
+    CString path;
+    if (settings.outputFile != nullptr) {
+      AssignText(path, settings.outputFile);
+    } else {
+      ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
+                        &path);
+    }
+    bool changed = false;
+    if (!WriteExactOutput(settings, request, path.Text(), progress, &result, &changed)) {
+      progress.Clear();
+      return kExitFailed;
+    }
+    listed = listed && changed;
   } else {
     ConvertFile(request, progress, &result);
   }
@@ -287,7 +450,14 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
     ReportFailure(file, request, result);
     return kExitFailed;
   }
-  if (!settings.quiet && !toStandardOutput) {
+  if (settings.toText && result.bytesRead + 1 > kMsvcStringLiteralLimit &&
+      TemplateWritesStringLiteral(settings.arrayTemplate)) {
+    PrintError(
+        "%s: warning: the string literal holds %llu bytes with its terminating zero; "
+        "MSVC refuses more than 65,535",
+        file, static_cast<unsigned long long>(result.bytesRead + 1));
+  }
+  if (listed) {
     std::printf("%s\n", result.outputPath.Text());
     std::fflush(stdout);
   }

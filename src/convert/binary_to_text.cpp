@@ -20,9 +20,9 @@ struct Marker {
 };
 
 constexpr Marker kMarkers[] = {
-    {"($ARRAY_NAME)", 13, MarkerKind::Name},     {"($ARRAY_DATA)", 13, MarkerKind::Data},
-    {"($ARRAY_SIZE)", 13, MarkerKind::Size},     {"($ARRAY_COUNT)", 14, MarkerKind::Count},
-    {"($FILE_NAME)", 12, MarkerKind::FileName},  {"($ARRAY_STRING)", 15, MarkerKind::String},
+    {"($ARRAY_NAME)", 13, MarkerKind::Name},    {"($ARRAY_DATA)", 13, MarkerKind::Data},
+    {"($ARRAY_SIZE)", 13, MarkerKind::Size},    {"($ARRAY_COUNT)", 14, MarkerKind::Count},
+    {"($FILE_NAME)", 12, MarkerKind::FileName}, {"($ARRAY_STRING)", 15, MarkerKind::String},
 };
 
 // The marker at text[i], or null.
@@ -91,8 +91,7 @@ bool BinaryToTextStream::WriteText(const char* text, size_t length) {
 
 // The head: the template up to the data marker with every other marker
 // before it replaced. The text after the data marker is kept as the tail.
-bool BinaryToTextStream::WriteHead(const char* text, const char* arrayName,
-                                   const char* fileName) {
+bool BinaryToTextStream::WriteHead(const char* text, const char* arrayName, const char* fileName) {
   const size_t length = std::strlen(text);
   size_t last = 0;
   for (size_t i = 0; i < length; ++i) {
@@ -136,8 +135,8 @@ bool BinaryToTextStream::WriteHead(const char* text, const char* arrayName,
 }
 
 bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* valueFormat,
-                               const char* arrayTemplate, const char* arrayName,
-                               uint64_t totalSize, const char* fileName) {
+                               const char* arrayTemplate, const char* arrayName, uint64_t totalSize,
+                               const char* fileName) {
   if (stage_ != Stage::Idle) return false;
   stage_ = Stage::Finished;
   unitSize_ = EffectiveUnitSize(unitSize);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -262,6 +263,25 @@ TEST_F(ConvertFileTest, CancelFinishesTheText) {
             FileConversionStatus::Cancelled);
   EXPECT_EQ(AsString(test::ReadAll(dir_ / "c.txt")),
             "const unsigned char data[] = {\r\n\r\n};\r\n");
+}
+
+// A sparse file over 4 GiB: the size markers need no 64-bit truncation, and
+// a cancel before the first value keeps the test to one block read.
+TEST_F(ConvertFileTest, SizeMarkersOfAFileOver4GiB) {
+  const uint64_t size = (uint64_t{5} << 30) + 3;
+  { std::ofstream(dir_ / "big.bin", std::ios::binary).put('x'); }
+  std::error_code error;
+  fs::resize_file(dir_ / "big.bin", size, error);
+  if (error) GTEST_SKIP() << "no room for a sparse file: " << error.message();
+  RecordingMonitor monitor;
+  monitor.cancelRequested = 1;
+  FileConversionRequest request = Request(Input("big.bin"), "big", "txt");
+  request.unitSize = 8;
+  request.arrayTemplate = "($FILE_NAME) ($ARRAY_SIZE) ($ARRAY_COUNT)($ARRAY_DATA)";
+  FileConversionResult result;
+  EXPECT_EQ(ConvertFile(request, monitor, &result), FileConversionStatus::Cancelled);
+  EXPECT_EQ(result.bytesRead, kReadBlockSize);
+  EXPECT_EQ(AsString(test::ReadAll(dir_ / "big.txt")), "big.bin 5368709123 671088641\r\n\r\n\r\n");
 }
 
 // ConvertOpenFile with inputs in memory: block reads, short and failed reads,
