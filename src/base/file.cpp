@@ -2,24 +2,52 @@
 // System* primitives.
 #include "base/file.h"
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+#if defined(_WIN32)
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+}  // namespace
+
 CFile::~CFile() {
   SystemClose();
 }
 
 bool CFile::Open(const CString& path) {
+  return OpenAs(path, false);
+}
+
+bool CFile::OpenRegular(const CString& path) {
+  return OpenAs(path, true);
+}
+
+bool CFile::OpenAs(const CString& path, bool regularOnly) {
   if (handle != 0 || path.length == 0) return false;
   name.Assign(path);
-  if (!SystemOpen(path)) return false;
+  systemError = 0;
+  if (!SystemOpen(path, regularOnly)) return false;
   readMode = 1;
   writeMode = 0;
   uint64_t known = 0;
-  if (SystemSize(&known)) size = known;
+  // A size of 0 is no promise: /proc files say 0 and still hold text.
+  sizeKnown = SystemSize(&known) && known > 0;
+  size = sizeKnown ? known : 0;
   return true;
 }
 
 int CFile::Create(const CString& path, CreateRule rule) {
   if (handle != 0 || path.length == 0) return -1;
   name.Assign(path);
+  systemError = 0;
+  sizeKnown = true;
   if (!SystemCreate(path, rule)) return -2;
   readMode = 0;
   writeMode = 1;
@@ -30,6 +58,7 @@ int CFile::Create(const CString& path, CreateRule rule) {
 void CFile::Close() {
   SystemClose();
   size = 0;
+  sizeKnown = true;
 }
 
 uint32_t CFile::Read(void* buffer, uint32_t count, uint64_t position) {
@@ -70,4 +99,35 @@ bool CFile::IsEnd() {
   uint64_t position = 0;
   if (!SystemTell(&position)) position = 0;
   return position >= size;
+}
+
+int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path) {
+  // Fresh digits per attempt: the time, a per-process counter and an address
+  // that address-space randomisation moves make two runs in one folder
+  // unlikely to meet, and the exclusive create settles it when they do.
+  static std::atomic<uint32_t> counter{0};
+  const char* folderText = folder != nullptr ? folder : "";
+  const auto now =
+      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  const uint64_t seed = now ^ (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&counter)) << 16);
+  int32_t error = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    uint64_t mixed = seed + 0x9E3779B97F4A7C15ull * (counter.fetch_add(1) + 1);
+    mixed ^= mixed >> 31;
+    mixed *= 0xBF58476D1CE4E5B9ull;
+    mixed ^= mixed >> 29;
+    char leaf[40];
+    std::snprintf(leaf, sizeof leaf, "%s%012llx.tmp", kTemporaryNamePrefix,
+                  static_cast<unsigned long long>(mixed & 0xFFFFFFFFFFFFull));
+    path->Clear();
+    const auto folderLength = static_cast<int32_t>(std::strlen(folderText));
+    path->AppendBytes(folderText, folderLength);
+    if (folderLength > 0) path->AppendBytes(&kPathSeparator, 1);
+    path->AppendBytes(leaf, static_cast<int32_t>(std::strlen(leaf)));
+    if (file.Create(*path, CreateRule::NewOnly) == 0) return 0;
+    error = file.systemError;
+    if (!IsNameTakenError(error)) break;
+  }
+  path->Clear();
+  return error != 0 ? error : -1;
 }

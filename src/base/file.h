@@ -25,6 +25,12 @@ class CFile {
   // The size as known: from the system at Open, 0 after Create and Close,
   // grown by Write.
   uint64_t size = 0;
+  // False when Open found no size to trust: a pipe, FIFO, device or a file
+  // the system reports as empty (/proc). Such an input is read to its end.
+  bool sizeKnown = true;
+  // The system's error code of the last failed Open, Create, Read or Write;
+  // 0 when none failed. DescribeSystemError gives its text.
+  int32_t systemError = 0;
 
   CFile() = default;
   CFile(const CFile&) = delete;
@@ -34,6 +40,10 @@ class CFile {
   // Opens an existing file for reading; false when already open, the path is
   // empty or the system refuses.
   bool Open(const CString& path);
+  // Like Open, for files read at startup or on a user's request (settings,
+  // lists): refuses anything but a regular file, and never waits for a
+  // writer as opening a FIFO would.
+  bool OpenRegular(const CString& path);
   // 0 created; -1 already open or empty path; -2 the system refused.
   int Create(const CString& path, CreateRule rule);
 
@@ -49,8 +59,11 @@ class CFile {
   virtual bool IsEnd();
 
  private:
-  // Backend primitives; each returns false on failure.
-  bool SystemOpen(const CString& path);
+  bool OpenAs(const CString& path, bool regularOnly);
+
+  // Backend primitives; each returns false on failure and then sets
+  // systemError. SystemSize fails for anything but a regular file.
+  bool SystemOpen(const CString& path, bool regularOnly);
   bool SystemCreate(const CString& path, CreateRule rule);
   void SystemClose();
   bool SystemSize(uint64_t* result);
@@ -61,3 +74,39 @@ class CFile {
   bool SystemTell(uint64_t* position);
   void SystemFlush();
 };
+
+// Publishing: an output is written under a temporary name and takes its final
+// name only once complete, so that a killed run or a failed row never leaves
+// a partial file under a name the user asked for.
+
+// Name part that marks the program's temporary files. No output name has it:
+// an output name ends in its extension, a temporary name in ".tmp" after it.
+inline constexpr char kTemporaryNamePrefix[] = "~brelvix-";
+
+// Creates a new, empty file for writing in folder ("" for the current
+// directory) under a fresh name kTemporaryNamePrefix + digits + ".tmp", never
+// opening an existing file. Returns 0 with file open and its path in *path,
+// or the system's error code (file stays closed).
+int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path);
+
+enum class PublishStatus {
+  Published,  // from is gone; to is the file
+  Taken,      // to exists; nothing changed
+  Failed,     // any other refusal; *error holds the code and nothing changed
+};
+
+// Gives the closed file from the name to, never replacing what is at to.
+// Windows: MoveFileExW without MOVEFILE_REPLACE_EXISTING; Linux:
+// renameat2(RENAME_NOREPLACE), or link + unlink where the file system lacks
+// it.
+PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error);
+
+// Deletes a temporary file left by a failed row; false when the system refuses.
+bool RemoveTemporaryFile(const CString& path);
+
+// The system's text for an error code from this file, without a final line
+// break.
+void DescribeSystemError(int32_t error, CString* text);
+
+// True when the error code says the name is already taken.
+bool IsNameTakenError(int32_t error);

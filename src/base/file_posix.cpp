@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "base/file.h"
 
@@ -25,16 +27,31 @@ bool LockOrClose(int fd, int operation) {
 
 }  // namespace
 
-bool CFile::SystemOpen(const CString& path) {
-  const int fd = open(path.Text(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+bool CFile::SystemOpen(const CString& path, bool regularOnly) {
+  // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; it is
+  // taken off again for a file that is then read.
+  const int fd = open(path.Text(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
+  if (fd < 0) {
+    systemError = errno;
+    return false;
+  }
   struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    // Windows refuses to open a folder as a file; so do we.
+  if (fstat(fd, &info) != 0) {
+    systemError = errno;
     close(fd);
     return false;
   }
-  if (!LockOrClose(fd, LOCK_SH)) return false;
+  // Windows refuses to open a folder as a file; so do we.
+  if (S_ISDIR(info.st_mode) || (regularOnly && !S_ISREG(info.st_mode))) {
+    systemError = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    close(fd);
+    return false;
+  }
+  if (regularOnly) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  if (!LockOrClose(fd, LOCK_SH)) {
+    systemError = EBUSY;
+    return false;
+  }
   handle = fd + 1;
   return true;
 }
@@ -42,10 +59,17 @@ bool CFile::SystemOpen(const CString& path) {
 bool CFile::SystemCreate(const CString& path, CreateRule rule) {
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (rule == CreateRule::NewOnly ? O_EXCL : 0);
   const int fd = open(path.Text(), flags, 0666);
-  if (fd < 0) return false;
-  if (!LockOrClose(fd, LOCK_EX)) return false;
+  if (fd < 0) {
+    systemError = errno;
+    return false;
+  }
+  if (!LockOrClose(fd, LOCK_EX)) {
+    systemError = EBUSY;
+    return false;
+  }
   // Emptied only once the lock is held, so a file in use elsewhere is untouched.
   if (rule == CreateRule::Always && ftruncate(fd, 0) != 0) {
+    systemError = errno;
     close(fd);
     return false;
   }
@@ -60,7 +84,7 @@ void CFile::SystemClose() {
 
 bool CFile::SystemSize(uint64_t* result) {
   struct stat info;
-  if (fstat(Descriptor(handle), &info) != 0) return false;
+  if (fstat(Descriptor(handle), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   *result = static_cast<uint64_t>(info.st_size);
   return true;
 }
@@ -73,6 +97,7 @@ bool CFile::SystemRead(void* buffer, uint32_t count, uint32_t* done) {
     const ssize_t n = read(Descriptor(handle), out + total, count - total);
     if (n < 0) {
       if (errno == EINTR) continue;
+      systemError = errno;
       return false;
     }
     if (n == 0) break;
@@ -89,6 +114,7 @@ bool CFile::SystemWrite(const void* buffer, uint32_t count, uint32_t* done) {
     const ssize_t n = write(Descriptor(handle), in + total, count - total);
     if (n < 0) {
       if (errno == EINTR) continue;
+      systemError = errno;
       if (total == 0) return false;
       break;
     }
@@ -116,4 +142,40 @@ bool CFile::SystemTell(uint64_t* position) {
 
 void CFile::SystemFlush() {
   fsync(Descriptor(handle));
+}
+
+PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error) {
+  *error = 0;
+#if defined(RENAME_NOREPLACE)
+  if (renameat2(AT_FDCWD, from.Text(), AT_FDCWD, to.Text(), RENAME_NOREPLACE) == 0) {
+    return PublishStatus::Published;
+  }
+  if (errno == EEXIST) return PublishStatus::Taken;
+  // Only a file system without the flag goes on to the link fallback.
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    *error = errno;
+    return PublishStatus::Failed;
+  }
+#endif
+  // link never replaces either; the temporary name is dropped after.
+  if (link(from.Text(), to.Text()) != 0) {
+    if (errno == EEXIST) return PublishStatus::Taken;
+    *error = errno;
+    return PublishStatus::Failed;
+  }
+  unlink(from.Text());
+  return PublishStatus::Published;
+}
+
+bool RemoveTemporaryFile(const CString& path) {
+  return unlink(path.Text()) == 0;
+}
+
+void DescribeSystemError(int32_t error, CString* text) {
+  const char* message = error > 0 ? std::strerror(error) : "unknown error";
+  text->AssignBytes(message, static_cast<int32_t>(std::strlen(message)));
+}
+
+bool IsNameTakenError(int32_t error) {
+  return error == EEXIST;
 }

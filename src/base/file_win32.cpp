@@ -24,12 +24,21 @@ intptr_t Keep(HANDLE h) {
 
 }  // namespace
 
-bool CFile::SystemOpen(const CString& path) {
+bool CFile::SystemOpen(const CString& path, bool regularOnly) {
   CString copy;
   copy.Assign(path);
   handle = Keep(CreateFileW(copy.GetWide(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
-  return handle != 0;
+  if (handle == 0) {
+    systemError = static_cast<int32_t>(GetLastError());
+    return false;
+  }
+  if (regularOnly && GetFileType(Native(handle)) != FILE_TYPE_DISK) {
+    SystemClose();
+    systemError = ERROR_INVALID_FUNCTION;
+    return false;
+  }
+  return true;
 }
 
 bool CFile::SystemCreate(const CString& path, CreateRule rule) {
@@ -38,6 +47,7 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
   const DWORD disposition = rule == CreateRule::NewOnly ? CREATE_NEW : CREATE_ALWAYS;
   handle = Keep(CreateFileW(copy.GetWide(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
+  if (handle == 0) systemError = static_cast<int32_t>(GetLastError());
   return handle != 0;
 }
 
@@ -47,6 +57,8 @@ void CFile::SystemClose() {
 }
 
 bool CFile::SystemSize(uint64_t* result) {
+  // A pipe or console has no size to trust.
+  if (GetFileType(Native(handle)) != FILE_TYPE_DISK) return false;
   LARGE_INTEGER value;
   if (!GetFileSizeEx(Native(handle), &value)) return false;
   *result = static_cast<uint64_t>(value.QuadPart);
@@ -55,14 +67,26 @@ bool CFile::SystemSize(uint64_t* result) {
 
 bool CFile::SystemRead(void* buffer, uint32_t count, uint32_t* done) {
   DWORD n = 0;
-  if (!ReadFile(Native(handle), buffer, count, &n, nullptr)) return false;
+  if (!ReadFile(Native(handle), buffer, count, &n, nullptr)) {
+    const DWORD error = GetLastError();
+    // A pipe whose writer has closed ends like a file.
+    if (error == ERROR_BROKEN_PIPE) {
+      *done = 0;
+      return true;
+    }
+    systemError = static_cast<int32_t>(error);
+    return false;
+  }
   *done = n;
   return true;
 }
 
 bool CFile::SystemWrite(const void* buffer, uint32_t count, uint32_t* done) {
   DWORD n = 0;
-  if (!WriteFile(Native(handle), buffer, count, &n, nullptr)) return false;
+  if (!WriteFile(Native(handle), buffer, count, &n, nullptr)) {
+    systemError = static_cast<int32_t>(GetLastError());
+    return false;
+  }
   *done = n;
   return true;
 }
@@ -82,4 +106,49 @@ bool CFile::SystemTell(uint64_t* position) {
 
 void CFile::SystemFlush() {
   FlushFileBuffers(Native(handle));
+}
+
+PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error) {
+  *error = 0;
+  CString source;
+  source.Assign(from);
+  CString target;
+  target.Assign(to);
+  // No MOVEFILE_REPLACE_EXISTING: a file at target stays as it is.
+  if (MoveFileExW(source.GetWide(), target.GetWide(), 0)) return PublishStatus::Published;
+  const DWORD code = GetLastError();
+  if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return PublishStatus::Taken;
+  *error = static_cast<int32_t>(code);
+  return PublishStatus::Failed;
+}
+
+bool RemoveTemporaryFile(const CString& path) {
+  CString copy;
+  copy.Assign(path);
+  return DeleteFileW(copy.GetWide()) != 0;
+}
+
+void DescribeSystemError(int32_t error, CString* text) {
+  wchar_t* message = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+  if (length == 0 || message == nullptr) {
+    char fallback[32];
+    wsprintfA(fallback, "error %lu", static_cast<unsigned long>(error));
+    text->AssignBytes(fallback, lstrlenA(fallback));
+    return;
+  }
+  DWORD end = length;
+  while (end > 0 && (message[end - 1] == L'\r' || message[end - 1] == L'\n' ||
+                     message[end - 1] == L' ' || message[end - 1] == L'.')) {
+    --end;
+  }
+  message[end] = 0;
+  text->AssignWide(reinterpret_cast<const WideChar*>(message));
+  LocalFree(message);
+}
+
+bool IsNameTakenError(int32_t error) {
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }

@@ -52,12 +52,11 @@ const char* DescribeFileConversionStatus(FileConversionStatus status) {
     case FileConversionStatus::InputNotOpened:
       return "cannot open the file for reading";
     case FileConversionStatus::OutputNotCreated:
-      return "cannot create an output file (the folder is missing or not writable, or every "
-             "name up to (9998) is taken)";
+      return "cannot create the output file";
     case FileConversionStatus::ReadFailed:
       return "cannot read the file";
     case FileConversionStatus::InputShort:
-      return "the file became shorter while it was read; only the part read was converted";
+      return "the file became shorter while it was read";
     case FileConversionStatus::WriteFailed:
       return "writing the output fell short (disk full?)";
     case FileConversionStatus::OutOfMemory:
@@ -98,23 +97,31 @@ int CreateOutputFile(const char* folder, const char* stem, const char* extension
 FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile& input,
                                      CFile& output, ConversionMonitor& monitor,
                                      FileConversionResult* result) {
-  const uint64_t size = input.size;
+  // An input of unknown size (a pipe, a device, a /proc file) is read until
+  // a read gives nothing.
+  const bool known = input.sizeKnown;
+  const uint64_t size = known ? input.size : kUnknownInputSize;
   if (result != nullptr) {
-    result->inputSize = size;
+    result->inputSize = known ? size : 0;
     result->bytesRead = 0;
   }
   // An empty input gives an empty output.
-  if (size == 0) return Finish(result, FileConversionStatus::Converted);
+  if (known && size == 0) return Finish(result, FileConversionStatus::Converted);
 
   const uint32_t blockSize = size < kReadBlockSize ? static_cast<uint32_t>(size) : kReadBlockSize;
   auto* block = new (std::nothrow) uint8_t[blockSize];
   if (block == nullptr) return Finish(result, FileConversionStatus::OutOfMemory);
+  input.systemError = 0;
   uint32_t got = input.Read(block, blockSize);
   if (got == 0) {
     delete[] block;
+    if (!known && input.systemError == 0) return Finish(result, FileConversionStatus::Converted);
+    if (result != nullptr) {
+      result->systemError = input.systemError;
+      result->failedPath.Assign(input.name);
+    }
     return Finish(result, FileConversionStatus::ReadFailed);
   }
-
   char valueFormat[kMaxValueFormatBytes + 1];
   char arrayTemplate[kMaxTemplateBytes + 1];
   char arrayName[kMaxArrayNameBytes + 1];
@@ -135,7 +142,7 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
       got = input.Read(block, left < blockSize ? static_cast<uint32_t>(left) : blockSize);
       if (got == 0) break;
     }
-    whole = read >= size;
+    whole = known ? read >= size : input.systemError == 0;
   };
 
   if (request.direction == BinaryToText) {
@@ -182,11 +189,45 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
   if (!written) return Finish(result, FileConversionStatus::WriteFailed);
   if (cancelled) return Finish(result, FileConversionStatus::Cancelled);
   if (outOfMemory) return Finish(result, FileConversionStatus::OutOfMemory);
+  if (!whole && input.systemError != 0) {
+    if (result != nullptr) {
+      result->systemError = input.systemError;
+      result->failedPath.Assign(input.name);
+    }
+    return Finish(result, FileConversionStatus::ReadFailed);
+  }
   if (!whole) {
     DebugPrint(WSTR("input file short = %s\n"), input.name.GetWide());
     return Finish(result, FileConversionStatus::InputShort);
   }
   return Finish(result, FileConversionStatus::Converted);
+}
+
+bool PublishOutputFile(const CString& temporaryPath, const char* folder, const char* stem,
+                       const char* extension, CString* path, int32_t* error) {
+  *error = 0;
+  for (int32_t attempt = 0; attempt <= kLastOutputAttempt; ++attempt) {
+    ComposeOutputPath(folder, stem, extension, attempt, path);
+    const PublishStatus status = PublishFile(temporaryPath, *path, error);
+    DebugPrint(WSTR("output file = %s (%d)\n"), path->GetWide(),
+               status == PublishStatus::Published ? 0
+               : status == PublishStatus::Taken   ? -2
+                                                  : -3);
+    if (status == PublishStatus::Published) return true;
+    // Too long, a missing folder, no permission: no other number fares better.
+    if (status == PublishStatus::Failed) break;
+  }
+  RemoveTemporaryFile(temporaryPath);
+  return false;
+}
+
+void SetRequestOutputName(FileConversionRequest& request, const CFileName& name) {
+  request.outputStem = name.stem.Text();
+  request.outputExtension = name.extension.Text();
+  const char* bare = name.name.Text();
+  if (name.stem.IsEmpty() && name.extension.IsEmpty() && bare[0] == '.' && bare[1] != 0) {
+    request.outputExtension = bare + 1;
+  }
 }
 
 FileConversionStatus ConvertFile(const FileConversionRequest& request, ConversionMonitor& monitor,
@@ -195,35 +236,51 @@ FileConversionStatus ConvertFile(const FileConversionRequest& request, Conversio
     result->outputPath.Clear();
     result->inputSize = 0;
     result->bytesRead = 0;
+    result->systemError = 0;
+    result->failedPath.Clear();
   }
+  auto fail = [result](FileConversionStatus status, int32_t error, const CString& path) {
+    if (result != nullptr) {
+      result->systemError = error;
+      result->failedPath.Assign(path);
+    }
+    return Finish(result, status);
+  };
   CString inputPath;
   const char* inputText = OrEmpty(request.inputPath);
   inputPath.AssignBytes(inputText, static_cast<int32_t>(std::strlen(inputText)));
   CFile input;
-  if (!input.Open(inputPath)) return Finish(result, FileConversionStatus::InputNotOpened);
+  if (!input.Open(inputPath)) {
+    return fail(FileConversionStatus::InputNotOpened, input.systemError, inputPath);
+  }
 
+  // The output takes its name only when complete: a killed run or a failed
+  // row leaves nothing under a name the user asked for.
   CFile output;
-  CString outputPath;
-  bool created = false;
-  for (int32_t attempt = 0; attempt <= kLastOutputAttempt; ++attempt) {
-    const int status = CreateOutputFile(request.outputFolder, request.outputStem,
-                                        request.outputExtension, output, attempt, &outputPath);
-    if (status == 0) {
-      created = true;
-      break;
-    }
-    if (status == -1) break;
+  CString temporaryPath;
+  const int32_t created = CreateTemporaryFile(request.outputFolder, output, &temporaryPath);
+  if (created != 0) {
+    // Converting into nothing would only spend time.
+    CString folder;
+    const char* folderText = OrEmpty(request.outputFolder);
+    folder.AssignBytes(folderText[0] != 0 ? folderText : ".",
+                       static_cast<int32_t>(std::strlen(folderText[0] != 0 ? folderText : ".")));
+    return fail(FileConversionStatus::OutputNotCreated, created, folder);
   }
-  if (!created) {
-    // Converting into nothing would only spend time: every write would fail.
-    output.Close();
-    input.Close();
-    return Finish(result, FileConversionStatus::OutputNotCreated);
-  }
-  if (result != nullptr) result->outputPath.Assign(outputPath);
 
-  const FileConversionStatus status = ConvertOpenFile(request, input, output, monitor, result);
+  FileConversionStatus status = ConvertOpenFile(request, input, output, monitor, result);
   input.Close();
   output.Close();
+  if (status != FileConversionStatus::Converted && status != FileConversionStatus::Cancelled) {
+    RemoveTemporaryFile(temporaryPath);
+    return status;
+  }
+  CString outputPath;
+  int32_t error = 0;
+  if (!PublishOutputFile(temporaryPath, request.outputFolder, request.outputStem,
+                         request.outputExtension, &outputPath, &error)) {
+    return fail(FileConversionStatus::OutputNotCreated, error, outputPath);
+  }
+  if (result != nullptr) result->outputPath.Assign(outputPath);
   return status;
 }

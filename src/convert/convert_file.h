@@ -1,11 +1,13 @@
-// The conversion of one file: open the input, create the first free output
-// name, convert the input block by block into it, close both. The window's
-// worker and the command-line tool both go through here.
+// The conversion of one file: open the input, create a temporary file in the
+// output folder, convert the input block by block into it, then publish it
+// under the first free output name. The window's worker and the command-line
+// tool both go through here.
 #pragma once
 
 #include <cstdint>
 
 #include "base/file.h"
+#include "base/file_name.h"
 #include "base/str.h"
 #include "convert/conversion_monitor.h"
 
@@ -13,7 +15,8 @@
 // converts in bounded memory.
 inline constexpr uint32_t kReadBlockSize = 1u << 20;
 
-// Output names are tried as <stem>.<ext>, then <stem>(1).<ext> up to this.
+// Output names are tried as <stem>.<ext>, then <stem>(1).<ext> up to this,
+// at publish time; only "the name is taken" moves on to the next number.
 inline constexpr int32_t kLastOutputAttempt = 9998;
 
 // Limits of the texts, in bytes; longer texts are cut.
@@ -40,13 +43,15 @@ enum class FileConversionStatus {
   Converted,         // the whole input is in the output
   Cancelled,         // stopped by the user; the output holds what was done
   InputNotOpened,    // no output was created
-  OutputNotCreated,  // every output name was taken or refused
-  ReadFailed,        // nothing could be read; the output is empty
-  InputShort,        // the input ended before its size at open; the part read
-                     // is converted and the text finished
+  OutputNotCreated,  // no file could be made in the folder, an output name
+                     // was refused, or every numbered name is taken
+  ReadFailed,        // a read failed
+  InputShort,        // the input ended before its size at open
   WriteFailed,       // a write to the output fell short
   OutOfMemory,       // a buffer could not be allocated
 };
+// ConvertFile publishes an output only when Converted or Cancelled (the
+// text then ends well-formed); with any other status no file is left.
 
 // A short English description of a status, for messages to the user.
 const char* DescribeFileConversionStatus(FileConversionStatus status);
@@ -54,9 +59,17 @@ const char* DescribeFileConversionStatus(FileConversionStatus status);
 struct FileConversionResult {
   FileConversionStatus status = FileConversionStatus::InputNotOpened;
   CString outputPath;      // the output file made; empty when none
-  uint64_t inputSize = 0;  // as the input was opened
+  uint64_t inputSize = 0;  // as the input was opened; 0 when not known
   uint64_t bytesRead = 0;
+  // Why InputNotOpened, OutputNotCreated or ReadFailed: the system's error
+  // code (0 when every numbered name was taken) and the path it is about.
+  int32_t systemError = 0;
+  CString failedPath;
 };
+
+// The size handed to the converters for an input whose size is not known
+// (a pipe): the progress then stays at 0 until the end.
+inline constexpr uint64_t kUnknownInputSize = ~uint64_t{0};
 
 // Makes the output path for one attempt: the folder and a separator (none
 // when the folder is empty), the stem, "(attempt)" when attempt > 0, then
@@ -71,13 +84,29 @@ void ComposeOutputPath(const char* folder, const char* stem, const char* extensi
 int CreateOutputFile(const char* folder, const char* stem, const char* extension, CFile& output,
                      int32_t attempt, CString* path);
 
+// Gives the finished, closed temporary file the first free name of
+// ComposeOutputPath, never replacing a file, and writes the debug line
+// "output file = %s (%d)\n" for each name tried (0 taken by this file, -2
+// taken by another, -3 refused). On success the temporary name is gone and
+// *path holds the name; otherwise the temporary file is deleted, *path holds
+// the last name tried and *error the system's code (0: all names taken).
+bool PublishOutputFile(const CString& temporaryPath, const char* folder, const char* stem,
+                       const char* extension, CString* path, int32_t* error);
+
+// Sets the output stem and extension of request from a bare output name as
+// the file list shows it. A name whose only dot is its first (".txt", from an
+// input such as ".profile") is all extension, so that numbering goes before
+// it. The request points into name, which must outlive it.
+void SetRequestOutputName(FileConversionRequest& request, const CFileName& name);
+
 // The whole conversion of one row. result may be null.
 FileConversionStatus ConvertFile(const FileConversionRequest& request, ConversionMonitor& monitor,
                                  FileConversionResult* result);
 
 // The part after the files are open: reads input from its current position
 // in blocks and converts it into output, which the caller closes. Used where
-// the output is no named file (standard output).
+// the output is no named file (standard output). An input whose size is not
+// known is read to its end.
 FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile& input,
                                      CFile& output, ConversionMonitor& monitor,
                                      FileConversionResult* result);

@@ -163,6 +163,7 @@ const char* DescribeValueFormatStatus(ValueFormatStatus status) {
       return "it has more than one conversion";
     case ValueFormatStatus::UnsupportedConversion:
       return "only the integer conversions d i u o x X with the length modifiers hh h l ll j z t "
+             "I64 I32 I "
              "are allowed";
     case ValueFormatStatus::StarArgument:
       return "a '*' width or precision is not allowed";
@@ -249,6 +250,19 @@ ValueFormatStatus ValueFormat::Parse(const char* format) {
         } else if (*p == 't') {
           bits_ = static_cast<int32_t>(sizeof(std::ptrdiff_t) * 8);
           ++p;
+        } else if (*p == 'I') {
+          // The Windows C library's sizes, on every platform: I64, I32, and
+          // I alone for the pointer size (64 bits on Win64).
+          if (p[1] == '6' && p[2] == '4') {
+            bits_ = 64;
+            p += 3;
+          } else if (p[1] == '3' && p[2] == '2') {
+            bits_ = 32;
+            p += 3;
+          } else {
+            bits_ = static_cast<int32_t>(sizeof(void*) * 8);
+            ++p;
+          }
         }
         switch (*p) {
           case 'd':

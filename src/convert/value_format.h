@@ -3,7 +3,8 @@
 //
 // A value format is literal text around exactly one integer conversion
 // (d i u o x X with optional flags "-+ #0", width, precision and one of the
-// length modifiers hh h l ll j z t); "%%" stands for a percent sign in the
+// length modifiers hh h l ll j z t, or the Windows C library's I64 I32 I);
+// "%%" stands for a percent sign in the
 // literal text. The text made for a value is byte for byte what snprintf
 // gives for that format with the value passed as a 64-bit unsigned integer:
 // the conversion reads the low bits its length modifier names (32 without
@@ -45,6 +46,8 @@ class ValueFormat {
 
   // The most characters Format can return for this format.
   int32_t MaxLength() const { return maxLength_; }
+  // How many low bits of the value the conversion shows: 8, 16, 32 or 64.
+  int32_t Bits() const { return bits_; }
 
  private:
   char prefix_[kMaxValueText] = {};

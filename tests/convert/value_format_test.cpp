@@ -86,7 +86,12 @@ void CheckFamily(char conversion) {
   const std::vector<uint64_t> values = Values();
   const char* widths[] = {"", "1", "2", "3", "5", "8", "17", "24"};
   const char* precisions[] = {"", ".", ".0", ".1", ".2", ".3", ".8", ".20"};
+#if defined(_WIN32)
+  // The Windows C library knows its own size prefixes.
+  const char* modifiers[] = {"", "hh", "h", "l", "ll", "j", "z", "t", "I64", "I32", "I"};
+#else
   const char* modifiers[] = {"", "hh", "h", "l", "ll", "j", "z", "t"};
+#endif
   const char flags[] = "-+ #0";
   int failures = 0;
   for (int set = 0; set < 32; ++set) {
@@ -141,6 +146,28 @@ TEST(ValueFormatTest, LiteralTextAndFlagSpellingsMatchSnprintf) {
   }
 }
 
+// Where the C library does not know I64, I32 and I, they must give what
+// their portable spellings give.
+TEST(ValueFormatTest, WindowsSizePrefixesMatchTheirPortableSpellings) {
+  const std::vector<uint64_t> values = Values();
+  const char* pairs[][2] = {{"0x%016I64X", "0x%016llX"}, {"%+I64d", "%+lld"}, {"%I32x", "%x"},
+                            {"%-5I32i", "%-5i"},         {"%#Io", "%#llo"},   {"%Iu", "%llu"}};
+  for (const auto& pair : pairs) {
+    SCOPED_TRACE(pair[0]);
+    ValueFormat windows;
+    ValueFormat portable;
+    ASSERT_EQ(windows.Parse(pair[0]), ValueFormatStatus::Valid);
+    ASSERT_EQ(portable.Parse(pair[1]), ValueFormatStatus::Valid);
+    char a[kValueTextCapacity];
+    char b[kValueTextCapacity];
+    for (uint64_t value : values) {
+      const int32_t length = windows.Format(value, a);
+      ASSERT_EQ(std::string(a, static_cast<size_t>(length)),
+                std::string(b, static_cast<size_t>(portable.Format(value, b))));
+    }
+  }
+}
+
 TEST(ValueFormatTest, ParseStatus) {
   struct Row {
     const char* format;
@@ -165,7 +192,10 @@ TEST(ValueFormatTest, ParseStatus) {
       {"%p", ValueFormatStatus::UnsupportedConversion},
       {"%Lx", ValueFormatStatus::UnsupportedConversion},
       {"%qd", ValueFormatStatus::UnsupportedConversion},
-      {"%I64X", ValueFormatStatus::UnsupportedConversion},
+      {"%I64X", ValueFormatStatus::Valid},
+      {"%I6d", ValueFormatStatus::UnsupportedConversion},
+      {"%lI64d", ValueFormatStatus::UnsupportedConversion},
+      {"%I64", ValueFormatStatus::Incomplete},
       {"%'d", ValueFormatStatus::UnsupportedConversion},
       {"%1$d", ValueFormatStatus::UnsupportedConversion},
       {"%5%", ValueFormatStatus::UnsupportedConversion},
