@@ -1,7 +1,5 @@
 #include <unistd.h>
 
-#include <cstdio>
-
 #include "cli/console.h"
 
 bool StandardErrorIsTerminal() {
@@ -10,12 +8,4 @@ bool StandardErrorIsTerminal() {
 
 void SetStandardOutputBinary() {
   // POSIX streams never translate line ends.
-}
-
-bool MoveFileOver(const char* from, const char* to) {
-  return std::rename(from, to) == 0;
-}
-
-bool RemoveFile(const char* path) {
-  return unlink(path) == 0;
 }

@@ -287,17 +287,18 @@ void ReportFailure(const char* file, const FileConversionRequest& request,
 // with no values, so that a build step always finds its declarations.
 void ConvertIntoExact(const FileConversionRequest& request, CFile& input, CFile& output,
                       ConversionMonitor& monitor, FileConversionResult* result) {
-  if (request.direction != BinaryToText || input.size != 0) {
-    ConvertOpenFile(request, input, output, monitor, result);
+  ConvertOpenFile(request, input, output, monitor, result);
+  if (request.direction != BinaryToText || result->status != FileConversionStatus::Converted ||
+      result->bytesRead != 0 || output.size != 0) {
     return;
   }
   CFileName name;
   name.SetPath(request.inputPath);
   BinaryToTextStream stream(monitor, output);
-  const bool written =
-      stream.Begin(request.byteOrder, request.unitSize, request.valueFormat, request.arrayTemplate,
-                   request.arrayName, 0, name.name.Text()) &&
-      stream.Finish();
+  const bool written = stream.Begin(request.byteOrder, request.unitSize, request.valueFormat,
+                                    request.arrayTemplate, request.arrayName, 0,
+                                    name.name.Text()) &&
+                       stream.Finish();
   result->status = written ? FileConversionStatus::Converted : FileConversionStatus::WriteFailed;
 }
 
@@ -324,11 +325,27 @@ bool SameContent(const char* first, const char* second) {
   return same;
 }
 
-// Writes the output of one input at exactly outputPath. Without --update the
-// file must be new. With it the text goes to a temporary file beside the
-// output, which then takes the output's place only when the content differs;
-// a failed conversion leaves the output as it was. *changed tells whether
-// the output was written. Returns false after a message of its own.
+// The folder part of a path, for a temporary file beside it: "" for the
+// current directory.
+void FolderOf(const char* path, CString* folder) {
+  size_t end = 0;
+  for (size_t i = 0; path[i] != 0; ++i) {
+#if defined(_WIN32)
+    if (path[i] == '\\' || path[i] == '/') end = i + 1;
+#else
+    if (path[i] == '/') end = i + 1;
+#endif
+  }
+  // The separator goes except where it is the root itself.
+  if (end > 1) --end;
+  folder->AssignBytes(path, static_cast<int32_t>(end));
+}
+
+// Writes the output of one input at exactly outputPath, through a temporary
+// file beside it so that no partial file ever stands under that name. Without
+// --update the name must be free; with it the file there is replaced in one
+// step, and only when the content differs. *changed tells whether the output
+// was written. Returns false after a message of its own.
 bool WriteExactOutput(const Settings& settings, const FileConversionRequest& request,
                       const char* outputPath, ConversionMonitor& monitor,
                       FileConversionResult* result, bool* changed) {
@@ -342,50 +359,49 @@ bool WriteExactOutput(const Settings& settings, const FileConversionRequest& req
   }
   CString target;
   AssignText(target, outputPath);
+  CString folder;
+  FolderOf(outputPath, &folder);
   CFile output;
-  CString written;
-  if (!settings.update) {
-    if (output.Create(target, CreateRule::NewOnly) != 0) {
-      PrintError(
-          "%s: cannot create '%s': it exists (--update replaces it), or the folder is "
-          "missing or not writable",
-          request.inputPath, outputPath);
-      return false;
-    }
-    written.Assign(target);
-  } else {
-    for (int attempt = 0; attempt < 100 && output.handle == 0; ++attempt) {
-      char suffix[24];
-      std::snprintf(suffix, sizeof suffix, ".%d.tmp", attempt);
-      written.Assign(target);
-      written.AppendBytes(suffix, static_cast<int32_t>(std::strlen(suffix)));
-      if (output.Create(written, CreateRule::NewOnly) == -1) break;
-    }
-    if (output.handle == 0) {
-      PrintError(
-          "%s: cannot create a temporary file beside '%s': the folder is missing or "
-          "not writable",
-          request.inputPath, outputPath);
-      return false;
-    }
+  CString temporary;
+  CString reason;
+  int32_t error = CreateTemporaryFile(folder.Text(), output, &temporary);
+  if (error != 0) {
+    DescribeSystemError(error, &reason);
+    PrintError("%s: cannot create a file beside '%s': %s", request.inputPath, outputPath,
+               reason.Text());
+    return false;
   }
-  result->outputPath.Assign(written);
   ConvertIntoExact(request, input, output, monitor, result);
   input.Close();
   output.Close();
-  if (!settings.update) {
-    *changed = true;
+  if (result->status != FileConversionStatus::Converted) {
+    RemoveTemporaryFile(temporary);
     return true;
   }
   result->outputPath.Assign(target);
-  if (result->status != FileConversionStatus::Converted ||
-      SameContent(written.Text(), outputPath)) {
-    RemoveFile(written.Text());
+  if (!settings.update) {
+    const PublishStatus status = PublishFile(temporary, target, &error);
+    if (status == PublishStatus::Published) {
+      *changed = true;
+      return true;
+    }
+    RemoveTemporaryFile(temporary);
+    if (status == PublishStatus::Taken) {
+      PrintError("%s: '%s' exists; --update replaces it", request.inputPath, outputPath);
+    } else {
+      DescribeSystemError(error, &reason);
+      PrintError("%s: cannot create '%s': %s", request.inputPath, outputPath, reason.Text());
+    }
+    return false;
+  }
+  if (SameContent(temporary.Text(), outputPath)) {
+    RemoveTemporaryFile(temporary);
     return true;
   }
-  if (!MoveFileOver(written.Text(), outputPath)) {
-    RemoveFile(written.Text());
-    PrintError("%s: cannot replace '%s'", request.inputPath, outputPath);
+  if (!ReplaceWithFile(temporary, target, &error)) {
+    RemoveTemporaryFile(temporary);
+    DescribeSystemError(error, &reason);
+    PrintError("%s: cannot replace '%s': %s", request.inputPath, outputPath, reason.Text());
     return false;
   }
   *changed = true;

@@ -370,15 +370,38 @@ bool BinaryToTextStream::Finish() {
   return !writeShort_;
 }
 
-bool TemplateWritesStringLiteral(const char* arrayTemplate) {
-  if (arrayTemplate == nullptr) return false;
+namespace {
+
+// What a template asks of the input before its data marker.
+struct TemplateNeeds {
+  bool size = false;           // ($ARRAY_SIZE) or ($ARRAY_COUNT)
+  bool stringLiteral = false;  // the data marker is ($ARRAY_STRING)
+};
+
+TemplateNeeds ScanTemplate(const char* arrayTemplate) {
+  TemplateNeeds needs;
+  if (arrayTemplate == nullptr) return needs;
   const size_t length = std::strlen(arrayTemplate);
   for (size_t i = 0; i < length; ++i) {
     const Marker* marker = MarkerAt(arrayTemplate, length, i);
-    if (marker != nullptr && marker->kind == MarkerKind::Data) return false;
-    if (marker != nullptr && marker->kind == MarkerKind::String) return true;
+    if (marker == nullptr) continue;
+    if (marker->kind == MarkerKind::Size || marker->kind == MarkerKind::Count) needs.size = true;
+    if (marker->kind == MarkerKind::Data || marker->kind == MarkerKind::String) {
+      needs.stringLiteral = marker->kind == MarkerKind::String;
+      break;
+    }
   }
-  return false;
+  return needs;
+}
+
+}  // namespace
+
+bool TemplateWritesStringLiteral(const char* arrayTemplate) {
+  return ScanTemplate(arrayTemplate).stringLiteral;
+}
+
+bool TemplateNeedsInputSize(const char* arrayTemplate) {
+  return ScanTemplate(arrayTemplate).size;
 }
 
 bool ConvertBinaryToText(ConversionMonitor& monitor, const uint8_t* data, int32_t count,

@@ -100,6 +100,10 @@ class BinaryToTextStream {
 // True when the first data marker of the template is "($ARRAY_STRING)".
 bool TemplateWritesStringLiteral(const char* arrayTemplate);
 
+// True when the template holds "($ARRAY_SIZE)" or "($ARRAY_COUNT)" before its
+// data marker: the input's size must then be known before the text starts.
+bool TemplateNeedsInputSize(const char* arrayTemplate);
+
 // Converts the whole of data (count bytes) at once. Returns false when a
 // write fell short.
 bool ConvertBinaryToText(ConversionMonitor& monitor, const uint8_t* data, int32_t count,

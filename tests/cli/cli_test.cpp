@@ -403,8 +403,7 @@ TEST_F(CliTest, OutputFileAndUpdate) {
     fs::remove_all(work_);
     fs::create_directories(work_ / "gen");
     if (!row.input.empty()) Write("a.bin", row.input);
-    const bool exact =
-        std::find(row.options.begin(), row.options.end(), "-O") != row.options.end();
+    const bool exact = std::find(row.options.begin(), row.options.end(), "-O") != row.options.end();
     const std::string output = exact ? "gen/a.c" : "gen/a.txt";
     if (!row.before.empty()) {
       Write(output, row.before);

@@ -284,6 +284,27 @@ TEST_F(ConvertFileTest, SizeMarkersOfAFileOver4GiB) {
   EXPECT_EQ(AsString(test::ReadAll(dir_ / "big.txt")), "big.bin 5368709123 671088641\r\n\r\n\r\n");
 }
 
+// A pipe's size is known only at its end: the size markers wait for it.
+TEST_F(ConvertFileTest, SizeMarkersOfAnInputOfUnknownSize) {
+  const std::string content = AsString(RandomBytes(2 * kReadBlockSize + 3, 8));
+  MemoryInput input(content, 0);
+  input.sizeKnown = false;
+  MemoryFile output;
+  SilentMonitor monitor;
+  FileConversionRequest request = Request("pipe", "p", "txt");
+  request.unitSize = 4;
+  request.arrayTemplate = "($ARRAY_SIZE) ($ARRAY_COUNT)($ARRAY_DATA)";
+  FileConversionResult result;
+  EXPECT_EQ(ConvertOpenFile(request, input, output, monitor, &result),
+            FileConversionStatus::Converted);
+  MemoryFile expected;
+  ConvertBinaryToText(monitor, reinterpret_cast<const uint8_t*>(content.data()),
+                      static_cast<int32_t>(content.size()), expected, 0, 4, "",
+                      "2097155 524289($ARRAY_DATA)", "data");
+  EXPECT_EQ(output.data, expected.data);
+  EXPECT_TRUE(fs::is_empty(dir_.path())) << "the spooled copy is removed";
+}
+
 // ConvertOpenFile with inputs in memory: block reads, short and failed reads,
 // short writes.
 TEST(ConvertOpenFileTest, ReadsInBlocksAndHandlesShortInput) {
