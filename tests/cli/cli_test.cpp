@@ -466,6 +466,14 @@ TEST_F(CliTest, StringLiteralsCompileToTheInputBytes) {
                                 7)},
       {"line feeds and carriage returns", "a\r\n\n\rb\n"},
       {"100 KB of every byte value", Sample(100000)},
+      {"escapes, digits, '?' and line feeds mixed",
+       [] {
+         const char alphabet[] = "\0\1\t0789?\n\"\\a\x80";
+         std::string bytes = Sample(5000);
+         for (char& b : bytes)
+           b = alphabet[static_cast<uint8_t>(b) % (sizeof alphabet - 1)];
+         return bytes;
+       }()},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

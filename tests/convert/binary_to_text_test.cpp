@@ -373,6 +373,23 @@ TEST(BinaryToTextTest, EverySplitPointOfASmallInput) {
   }
 }
 
+// Bytes that make escapes, digits after them, '?' runs and line feeds meet
+// block and row boundaries everywhere.
+TEST(BinaryToTextTest, StringRowsAreTheSameHoweverTheInputIsSplit) {
+  const uint8_t alphabet[] = {0, 1, 9, '0', '7', '8', '?', '\n', '"', 'a', 0x80, 0xFF};
+  std::vector<uint8_t> data = RandomBytes(300, 11);
+  for (uint8_t& b : data)
+    b = alphabet[b % sizeof alphabet];
+  const char kString[] = "x = ($ARRAY_STRING);";
+  Settings s{0, 1, "", kString, "d"};
+  const std::string whole = Convert(data, s);
+  EXPECT_EQ(ConvertInBlocks(data, s, {1}), whole);
+  for (size_t cut = 0; cut <= data.size(); ++cut) {
+    SCOPED_TRACE("cut at " + std::to_string(cut));
+    EXPECT_EQ(ConvertInBlocks(data, s, {cut == 0 ? data.size() : cut, data.size()}), whole);
+  }
+}
+
 TEST(BinaryToTextTest, WritesTheRowsInPiecesAndReportsProgressThere) {
   struct Row {
     int unitSize;
