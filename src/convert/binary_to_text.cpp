@@ -35,6 +35,7 @@ const Marker* MarkerAt(const char* text, size_t length, size_t i) {
   }
   return nullptr;
 }
+
 // The separators and the row break never need more than this of the 100
 // bytes kept free.
 constexpr int32_t kReserve = 100;
@@ -167,6 +168,7 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
     return true;
   }
   rowsEnded_ = false;
+  if (stringRows_) return true;
   if (unitSize_ == 1) BuildTable(256);
   if (unitSize_ == 2 && totalSize_ >= kWideTableMinimum) BuildTable(65536);
   return true;

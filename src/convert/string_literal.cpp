@@ -8,58 +8,63 @@ namespace {
 // The text of one byte in a piece: up to four characters, of which length
 // count, and what else the byte asks for.
 struct ByteText {
-  char text[4];
-  char full[4];  // an octal escape with all three digits
-  uint8_t length;
-  uint8_t kind;
-};
-
-enum ByteKind : uint8_t {
-  kPlain,     // the text stands for the byte whatever follows
-  kQuestion,  // '?': escaped after another '?', so that no trigraph forms
-  kLineFeed,  // "\n", which also ends the row
-  kOctal,     // a short octal escape, written in full before an octal digit
+  // [0] the short text; [1] the text before an octal digit: an octal escape
+  // then takes all three digits, so that it cannot take the digit in.
+  char text[2][4];
+  uint8_t length[2];
+  uint8_t octal;  // 1 for an octal escape, so that text[octal & digit] picks
+  bool special;   // '?' (escaped after another '?', so that no trigraph
+                  // forms) or a line feed (which ends the row)
 };
 
 constexpr std::array<ByteText, 256> MakeTable() {
   std::array<ByteText, 256> table{};
   for (int b = 0; b < 256; ++b) {
     ByteText& entry = table[b];
-    entry.full[0] = '\\';
-    entry.full[1] = static_cast<char>('0' + (b >> 6));
-    entry.full[2] = static_cast<char>('0' + ((b >> 3) & 7));
-    entry.full[3] = static_cast<char>('0' + (b & 7));
     if (b >= 0x20 && b < 0x7F) {
-      entry.text[0] = static_cast<char>(b);
-      entry.length = 1;
-      entry.kind = b == '?' ? kQuestion : kPlain;
-      continue;
+      entry.text[0][0] = static_cast<char>(b);
+      entry.length[0] = 1;
+      entry.special = b == '?';
+    } else {
+      // As few digits as the value needs.
+      const char digits[3] = {static_cast<char>('0' + (b >> 6)),
+                              static_cast<char>('0' + ((b >> 3) & 7)),
+                              static_cast<char>('0' + (b & 7))};
+      const int needed = b >= 64 ? 3 : b >= 8 ? 2 : 1;
+      entry.text[0][0] = '\\';
+      for (int k = 0; k < needed; ++k)
+        entry.text[0][1 + k] = digits[3 - needed + k];
+      entry.length[0] = static_cast<uint8_t>(1 + needed);
+      entry.octal = 1;
     }
-    // As few digits as the value needs.
-    const int digits = b >= 64 ? 3 : b >= 8 ? 2 : 1;
-    entry.text[0] = '\\';
-    for (int k = 0; k < digits; ++k) {
-      entry.text[1 + k] = entry.full[4 - digits + k];
+    const char escapes[][2] = {{'"', '"'}, {'\\', '\\'}, {'\n', 'n'}, {'\r', 'r'}, {'\t', 't'}};
+    for (const auto& escape : escapes) {
+      if (static_cast<uint8_t>(escape[0]) != b) continue;
+      entry.text[0][0] = '\\';
+      entry.text[0][1] = escape[1];
+      entry.length[0] = 2;
+      entry.octal = 0;
+      entry.special = escape[0] == '\n';
     }
-    entry.length = static_cast<uint8_t>(1 + digits);
-    entry.kind = kOctal;
-  }
-  const char escapes[][2] = {{'"', '"'}, {'\\', '\\'}, {'\n', 'n'}, {'\r', 'r'}, {'\t', 't'}};
-  for (const auto& escape : escapes) {
-    ByteText& entry = table[static_cast<uint8_t>(escape[0])];
-    entry.text[0] = '\\';
-    entry.text[1] = escape[1];
-    entry.length = 2;
-    entry.kind = escape[0] == '\n' ? kLineFeed : kPlain;
+    entry.text[1][0] = '\\';
+    entry.text[1][1] = static_cast<char>('0' + (b >> 6));
+    entry.text[1][2] = static_cast<char>('0' + ((b >> 3) & 7));
+    entry.text[1][3] = static_cast<char>('0' + (b & 7));
+    entry.length[1] = 4;
   }
   return table;
 }
 
 constexpr std::array<ByteText, 256> kTable = MakeTable();
 
-bool IsOctalDigit(uint8_t b) {
-  return b >= '0' && b <= '7';
+constexpr std::array<uint8_t, 256> MakeOctalDigits() {
+  std::array<uint8_t, 256> digits{};
+  for (int b = '0'; b <= '7'; ++b)
+    digits[b] = 1;
+  return digits;
 }
+
+constexpr std::array<uint8_t, 256> kOctalDigit = MakeOctalDigits();
 
 }  // namespace
 
@@ -75,8 +80,8 @@ size_t StringLiteralEncoder::Encode(const uint8_t* data, size_t count, char* out
       // A new piece: an escape before its closing quote cannot take a digit.
       if (pendingOctal_ >= 0) {
         const ByteText& entry = kTable[static_cast<size_t>(pendingOctal_)];
-        std::memcpy(p, entry.text, 4);
-        p += entry.length;
+        std::memcpy(p, entry.text[0], 4);
+        p += entry.length[0];
         pendingOctal_ = -1;
       }
       if (rowOpen_) {
@@ -90,59 +95,56 @@ size_t StringLiteralEncoder::Encode(const uint8_t* data, size_t count, char* out
       lastQuestion_ = false;
     } else if (pendingOctal_ >= 0) {
       const ByteText& entry = kTable[static_cast<size_t>(pendingOctal_)];
-      if (IsOctalDigit(data[i])) {
-        std::memcpy(p, entry.full, 4);
+      if (kOctalDigit[data[i]]) {
+        std::memcpy(p, entry.text[1], 4);
         p += 4;
       } else {
-        std::memcpy(p, entry.text, 4);
-        p += entry.length;
+        std::memcpy(p, entry.text[0], 4);
+        p += entry.length[0];
       }
       pendingOctal_ = -1;
     }
 
-    // The bytes of this row that this call has.
+    // The bytes of this row that this call has. Only '?' and line feeds
+    // branch; random data would defeat any other test of the byte.
     size_t left = static_cast<size_t>(kStringRowBytes - rowBytes_);
     if (left > count - i) left = count - i;
     const size_t end = i + left;
-    bool previousQuestion = lastQuestion_;
     size_t j = i;
     for (; j < end && p <= stop; ++j) {
       const uint8_t b = data[j];
       const ByteText& entry = kTable[b];
-      std::memcpy(p, entry.text, 4);
-      p += entry.length;
-      if (entry.kind == kPlain) {
-        previousQuestion = false;
-        continue;
-      }
-      if (entry.kind == kQuestion) {
-        if (previousQuestion) {
+      // An octal escape before an octal digit in the same piece takes all
+      // three digits, so that it cannot take the digit in.
+      const uint8_t next = j + 1 < end ? data[j + 1] : 0;
+      const uint8_t form = entry.octal & kOctalDigit[next];
+      std::memcpy(p, entry.text[form], 4);
+      p += entry.length[form];
+      if (!entry.special) continue;
+      if (b == '?') {
+        if (j > i ? data[j - 1] == '?' : lastQuestion_) {
           p[-1] = '\\';
           *p++ = '?';
         }
-        previousQuestion = true;
         continue;
       }
-      previousQuestion = false;
-      if (entry.kind == kLineFeed) {
-        // The row is full after it.
-        ++j;
-        rowBytes_ = kStringRowBytes - static_cast<int32_t>(j - i);
-        break;
-      }
-      // An octal escape: the next byte decides its form, unless it starts a
-      // new piece. The last byte of the call waits for the next call.
-      if (j + 1 == count && rowBytes_ + static_cast<int32_t>(j + 1 - i) < kStringRowBytes) {
-        p -= entry.length;
-        pendingOctal_ = b;
-      } else if (j + 1 < end && IsOctalDigit(data[j + 1])) {
-        p -= entry.length;
-        std::memcpy(p, entry.full, 4);
-        p += 4;
+      // A line feed: the row is full after it.
+      ++j;
+      rowBytes_ = kStringRowBytes - static_cast<int32_t>(j - i);
+      break;
+    }
+    if (j > i) {
+      const uint8_t last = data[j - 1];
+      lastQuestion_ = last == '?';
+      // The call's last byte, inside a row: its octal escape waits for the
+      // next call's first byte.
+      if (j == count && kTable[last].octal != 0 &&
+          rowBytes_ + static_cast<int32_t>(j - i) < kStringRowBytes) {
+        p -= kTable[last].length[0];
+        pendingOctal_ = last;
       }
     }
     rowBytes_ += static_cast<int32_t>(j - i);
-    lastQuestion_ = previousQuestion;
     i = j;
   }
   *written = static_cast<size_t>(p - out);
@@ -157,8 +159,8 @@ size_t StringLiteralEncoder::End(char* out) {
   }
   if (pendingOctal_ >= 0) {
     const ByteText& entry = kTable[static_cast<size_t>(pendingOctal_)];
-    std::memcpy(p, entry.text, 4);
-    p += entry.length;
+    std::memcpy(p, entry.text[0], 4);
+    p += entry.length[0];
   }
   *p++ = '"';
   pendingOctal_ = -1;
