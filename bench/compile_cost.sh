@@ -3,7 +3,7 @@
 # gcc's compile time and peak memory for 8 MiB of random bytes as a byte
 # array, as 8-byte units and as a string literal.
 #   bench/compile_cost.sh [brelvix-cli] [bytes]
-# Times are the best of three conversions and one compile each; run it on
+# Times are the best of five conversions and one compile each; run it on
 # an otherwise idle machine.
 set -eu
 cli=${1:-build/native/src/cli/brelvix-cli}
@@ -30,7 +30,7 @@ convert() {
 printf '%-15s %12s %10s %10s %12s\n' form "text bytes" "convert s" "gcc -c s" "gcc peak MB"
 echo "$forms" | while IFS='|' read -r name options template; do
   best=
-  for _ in 1 2 3; do
+  for _ in 1 2 3 4 5; do
     start=$(date +%s.%N)
     convert "$options" "$template"
     t=$(echo "$(date +%s.%N) - $start" | bc)
