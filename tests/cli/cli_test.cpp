@@ -355,7 +355,8 @@ TEST_F(CliTest, OutputFileAndUpdate) {
   const std::string first = "n=2 f=a.bin {\r\n\t\t0x01,0x02\r\n}\r\n";
   const std::string second = "n=1 f=a.bin {\r\n\t\t0x03\r\n}\r\n";
   // A time well before the runs, so that any write would show.
-  const auto past = fs::file_time_type::clock::now() - std::chrono::hours(48);
+  const auto past = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                             std::chrono::hours(48));
   struct Row {
     const char* name;
     std::string input;  // empty: no input file
