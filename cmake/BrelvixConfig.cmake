@@ -69,14 +69,18 @@ function(brelvix_embed target)
 
   # The template and the settings live in files written only when they
   # change, so that a changed setting regenerates the sources with any
-  # generator.
+  # generator; one pair per header, as a target may embed more than once.
+  set(template ${dir}/${ARG_HEADER}.template)
+  set(settings ${dir}/${ARG_HEADER}.settings)
   set(_brelvix_header ${ARG_HEADER})
   if(DEFINED ARG_TEMPLATE)
-    file(CONFIGURE OUTPUT ${dir}/template.txt CONTENT "${ARG_TEMPLATE}")
+    # As it stands: no ${} or @@ of the template is replaced.
+    file(WRITE ${template}.new "${ARG_TEMPLATE}")
+    configure_file(${template}.new ${template} COPYONLY)
   else()
-    file(CONFIGURE OUTPUT ${dir}/template.txt CONTENT "${_brelvix_default_template}" @ONLY)
+    file(CONFIGURE OUTPUT ${template} CONTENT "${_brelvix_default_template}" @ONLY)
   endif()
-  file(CONFIGURE OUTPUT ${dir}/settings.txt
+  file(CONFIGURE OUTPUT ${settings}
        CONTENT "size ${ARG_SIZE}\nendian ${ARG_ENDIAN}\nformat ${ARG_FORMAT}\n")
 
   set(guard "BRELVIX_${ARG_HEADER}")
@@ -101,9 +105,9 @@ function(brelvix_embed target)
     add_custom_command(
       OUTPUT ${source}
       COMMAND Brelvix::brelvix-cli to-text -q --update -O ${source} -n ${name}
-              --template-file ${dir}/template.txt -s ${ARG_SIZE} -e ${ARG_ENDIAN}
+              --template-file ${template} -s ${ARG_SIZE} -e ${ARG_ENDIAN}
               -f ${ARG_FORMAT} -- ${input}
-      DEPENDS ${input} ${dir}/template.txt ${dir}/settings.txt
+      DEPENDS ${input} ${template} ${settings}
               $<TARGET_FILE:Brelvix::brelvix-cli>
       COMMENT "Embedding ${file} as ${name}"
       VERBATIM)

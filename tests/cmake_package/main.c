@@ -1,6 +1,7 @@
 #include <stdio.h>
 
 #include "embed_sample_data.h"
+#include "strings.h"
 
 size_t TotalSize(void);
 
@@ -16,6 +17,7 @@ int main(void) {
   Print("hello", hello, hello_size);
   Print("_1_blob", _1_blob, _1_blob_size);
   Print("empty", empty, empty_size);
+  Print("text", text, text_size);
   printf("total %u\n", (unsigned)TotalSize());
   return 0;
 }
