@@ -44,6 +44,9 @@ class CFile {
   // lists): refuses anything but a regular file, and never waits for a
   // writer as opening a FIFO would.
   bool OpenRegular(const CString& path);
+  // Opens a second handle of standard input for reading, its size not known;
+  // name becomes "-".
+  bool OpenStandardInput();
   // 0 created; -1 already open or empty path; -2 the system refused.
   int Create(const CString& path, CreateRule rule);
 

@@ -77,6 +77,22 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
   return true;
 }
 
+bool CFile::OpenStandardInput() {
+  if (handle != 0) return false;
+  name.AssignBytes("-", 1);
+  const int fd = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) {
+    systemError = errno;
+    return false;
+  }
+  handle = fd + 1;
+  readMode = 1;
+  writeMode = 0;
+  size = 0;
+  sizeKnown = false;
+  return true;
+}
+
 void CFile::SystemClose() {
   if (handle != 0) close(Descriptor(handle));
   handle = 0;

@@ -51,6 +51,23 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
   return handle != 0;
 }
 
+bool CFile::OpenStandardInput() {
+  if (handle != 0) return false;
+  name.AssignBytes("-", 1);
+  HANDLE copy = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_INPUT_HANDLE), GetCurrentProcess(),
+                       &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+    systemError = static_cast<int32_t>(GetLastError());
+    return false;
+  }
+  handle = reinterpret_cast<intptr_t>(copy);
+  readMode = 1;
+  writeMode = 0;
+  size = 0;
+  sizeKnown = false;
+  return true;
+}
+
 void CFile::SystemClose() {
   if (handle != 0) CloseHandle(Native(handle));
   handle = 0;

@@ -18,6 +18,13 @@ struct CliCommand {
   int (*run)(int count, const char* const* args);
 };
 
+struct FileConversionResult;
+
+// Tells on standard error why the conversion of input failed, naming the
+// cause and the path it is about; names are printed with control characters
+// escaped.
+void ReportConversionFailure(const char* input, const FileConversionResult& result);
+
 // The subcommands, one declaration per command.
 int RunToText(int count, const char* const* args);
 int RunToBinary(int count, const char* const* args);

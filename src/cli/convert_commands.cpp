@@ -9,6 +9,7 @@
 #include "base/str.h"
 #include "cli/cli.h"
 #include "cli/console.h"
+#include "cli/number_census.h"
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "convert/binary_to_text.h"
@@ -44,23 +45,26 @@ const char kToTextHelp[] =
     "  -e, --endian big|little   byte order within a value (default big)\n"
     "  -f, --format FORMAT       printf format of one value: literal text around one\n"
     "                            of %d %i %u %o %x %X with optional flags, width,\n"
-    "                            precision and length (hh h l ll j z t); at most 31\n"
+    "                            precision and length (hh h l ll j z t I64 I32 I);\n"
+    "                            at most 31\n"
     "                            bytes (default \"0x%02X\" for every size; \"\" takes\n"
     "                            0x%02X, 0x%04X, 0x%08X or 0x%016llX by size)\n"
     "  -t, --template TEXT       the array template, at most 255 bytes (default\n"
     "                            \"const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};\")\n"
     "      --template-file FILE  take the template from FILE, bytes as they stand\n"
     "  -n, --name NAME           the array name, at most 127 bytes; only with one FILE\n"
-    "                            (default: the stem of each FILE)\n"
+    "                            (default: the stem of each FILE, 'stdin' for '-')\n"
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
     "  -O, --output-file PATH    the output file itself, any name; only with one FILE\n"
     "      --update              replace the output (PATH, or DIR/<stem>.txt) when its\n"
     "                            content changes, in one step; leave it untouched,\n"
     "                            modification time and all, when it would not\n"
-    "  -q, --quiet               no progress bar and no list of files made\n"
+    "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
     "  -h, --help                show this help\n"
     "\n"
+    "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
+    "written under a temporary name (~brelvix-*.tmp) and renamed when complete.\n"
     "With -O or --update an empty FILE still gives the template, so that a build\n"
     "always finds its declarations; otherwise an empty FILE gives an empty output.\n"
     "\n"
@@ -83,9 +87,11 @@ const char kToBinaryHelp[] =
     "      --update              replace the output (PATH, or DIR/<stem>.bin) when its\n"
     "                            content changes, in one step; leave it untouched,\n"
     "                            modification time and all, when it would not\n"
-    "  -q, --quiet               no progress bar and no list of files made\n"
+    "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
     "  -h, --help                show this help\n"
     "\n"
+    "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
+    "written under a temporary name (~brelvix-*.tmp) and renamed when complete.\n"
     "Exit status: 0 when every FILE converted, 1 when one failed, 2 for bad usage.\n";
 
 // Standard output as the converters' output file.
@@ -122,20 +128,27 @@ int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text
   CString name;
   AssignText(name, path);
   CFile file;
-  if (!file.Open(name)) return parser.Error("cannot open the template file '%s'", path);
+  if (!file.OpenRegular(name)) {
+    CString cause;
+    DescribeSystemError(file.systemError, &cause);
+    return parser.Error("cannot open the template file '%s' as a regular file: %s",
+                        Printable(path).Text(), cause.Text());
+  }
   if (file.size > static_cast<uint64_t>(kMaxTemplateBytes)) {
-    return parser.Error("the template file '%s' is longer than %d bytes", path,
+    return parser.Error("the template file '%s' is longer than %d bytes", Printable(path).Text(),
                         static_cast<int>(kMaxTemplateBytes));
   }
   char bytes[kMaxTemplateBytes + 1];
   const uint32_t got = file.Read(bytes, sizeof bytes);
-  if (got == 0 && file.size > 0) return parser.Error("cannot read the template file '%s'", path);
+  if (got == 0 && file.size > 0) {
+    return parser.Error("cannot read the template file '%s'", Printable(path).Text());
+  }
   if (got > static_cast<uint32_t>(kMaxTemplateBytes)) {
-    return parser.Error("the template file '%s' is longer than %d bytes", path,
+    return parser.Error("the template file '%s' is longer than %d bytes", Printable(path).Text(),
                         static_cast<int>(kMaxTemplateBytes));
   }
   if (std::memchr(bytes, 0, got) != nullptr) {
-    return parser.Error("the template file '%s' holds a NUL byte", path);
+    return parser.Error("the template file '%s' holds a NUL byte", Printable(path).Text());
   }
   if (!text.AssignBytes(bytes, static_cast<int32_t>(got))) {
     return parser.Error("out of memory");
@@ -198,6 +211,11 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
   }
 
   if (settings.fileCount == 0) return parser.Error("no input FILE given");
+  int standardInputs = 0;
+  for (int i = 0; i < settings.fileCount; ++i) {
+    if (std::strcmp(settings.files[i], "-") == 0) ++standardInputs;
+  }
+  if (standardInputs > 1) return parser.Error("standard input ('-') can be read only once");
   const bool toStandardOutput =
       settings.outputFolder != nullptr && std::strcmp(settings.outputFolder, "-") == 0;
   if (toStandardOutput && settings.fileCount > 1) {
@@ -215,14 +233,15 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
   if (!settings.toText) return 0;
 
   if (std::strlen(settings.valueFormat) > static_cast<size_t>(kMaxValueFormatBytes)) {
-    return parser.Error("the format '%s' is longer than %d bytes", settings.valueFormat,
+    return parser.Error("the format '%s' is longer than %d bytes",
+                        Printable(settings.valueFormat).Text(),
                         static_cast<int>(kMaxValueFormatBytes));
   }
   if (settings.valueFormat[0] != 0) {
     ValueFormat format;
     const ValueFormatStatus status = format.Parse(settings.valueFormat);
     if (status != ValueFormatStatus::Valid) {
-      return parser.Error("invalid format '%s': %s", settings.valueFormat,
+      return parser.Error("invalid format '%s': %s", Printable(settings.valueFormat).Text(),
                           DescribeValueFormatStatus(status));
     }
   }
@@ -247,39 +266,46 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
   return 0;
 }
 
-// The size of a file as it opens now, or 0.
-uint64_t ProbeSize(const char* path) {
-  CString name;
-  AssignText(name, path);
-  CFile file;
-  return file.Open(name) ? file.size : 0;
+// Reads the input for the conversion and, for text, counts its prefixed
+// numbers on the way for the warnings.
+class WatchedInput : public CFile {
+ public:
+  NumberCensus* census = nullptr;
+  uint32_t Read(void* buffer, uint32_t count, uint64_t position = kCurrentPosition) override {
+    const uint32_t got = CFile::Read(buffer, count, position);
+    if (census != nullptr) census->Feed(static_cast<const char*>(buffer), got);
+    return got;
+  }
+};
+
+// Name used for standard input where a file's stem would go.
+constexpr char kStandardInputStem[] = "stdin";
+
+// The unit's low bits a value format shows; warns once when they are fewer
+// than the unit holds.
+void WarnOfNarrowFormat(const Settings& settings) {
+  if (settings.valueFormat[0] == 0) return;
+  ValueFormat format;
+  if (format.Parse(settings.valueFormat) != ValueFormatStatus::Valid) return;
+  if (format.Bits() >= settings.unitSize * 8) return;
+  PrintWarning(
+      "the format '%s' shows only the low %d bits of each %d-byte value; the rest is "
+      "lost (a %d-bit format such as '%s' shows all)",
+      Printable(settings.valueFormat).Text(), static_cast<int>(format.Bits()),
+      static_cast<int>(settings.unitSize), static_cast<int>(settings.unitSize * 8),
+      DefaultValueFormat(settings.unitSize));
 }
 
-void ReportFailure(const char* file, const FileConversionRequest& request,
-                   const FileConversionResult& result) {
-  switch (result.status) {
-    case FileConversionStatus::OutputNotCreated: {
-      CString path;
-      ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
-                        &path);
-      PrintError(
-          "%s: cannot create '%s' or a numbered name up to (%d): the folder is missing "
-          "or not writable, or every name is taken",
-          file, path.Text(), static_cast<int>(kLastOutputAttempt));
-      break;
-    }
-    case FileConversionStatus::InputNotOpened:
-    case FileConversionStatus::ReadFailed:
-      PrintError("%s: %s", file, DescribeFileConversionStatus(result.status));
-      break;
-    default:
-      if (result.outputPath.IsEmpty()) {
-        PrintError("%s: %s", file, DescribeFileConversionStatus(result.status));
-      } else {
-        PrintError("%s: %s; the output '%s' is incomplete", file,
-                   DescribeFileConversionStatus(result.status), result.outputPath.Text());
-      }
-      break;
+void WarnOfDroppedNumbers(const char* file, const NumberCensus& census) {
+  if (census.dropped > 0) {
+    PrintWarning(
+        "%s: %llu prefixed number%s dropped: a character other than a tab, line break, blank "
+        "or comma ended %s (the first on line %llu)",
+        Printable(file).Text(), static_cast<unsigned long long>(census.dropped),
+        census.dropped == 1 ? " was" : "s were", census.dropped == 1 ? "it" : "them",
+        static_cast<unsigned long long>(census.firstDroppedLine));
+  } else if (census.kept == 0) {
+    PrintWarning("%s: no number with the prefix 0x, &H or &h was found", Printable(file).Text());
   }
 }
 
@@ -295,10 +321,10 @@ void ConvertIntoExact(const FileConversionRequest& request, CFile& input, CFile&
   CFileName name;
   name.SetPath(request.inputPath);
   BinaryToTextStream stream(monitor, output);
-  const bool written = stream.Begin(request.byteOrder, request.unitSize, request.valueFormat,
-                                    request.arrayTemplate, request.arrayName, 0,
-                                    name.name.Text()) &&
-                       stream.Finish();
+  const bool written =
+      stream.Begin(request.byteOrder, request.unitSize, request.valueFormat, request.arrayTemplate,
+                   request.arrayName, 0, name.name.Text()) &&
+      stream.Finish();
   result->status = written ? FileConversionStatus::Converted : FileConversionStatus::WriteFailed;
 }
 
@@ -346,17 +372,12 @@ void FolderOf(const char* path, CString* folder) {
 // --update the name must be free; with it the file there is replaced in one
 // step, and only when the content differs. *changed tells whether the output
 // was written. Returns false after a message of its own.
-bool WriteExactOutput(const Settings& settings, const FileConversionRequest& request,
+bool WriteExactOutput(const Settings& settings, const FileConversionRequest& request, CFile& input,
                       const char* outputPath, ConversionMonitor& monitor,
                       FileConversionResult* result, bool* changed) {
   *changed = false;
-  CString inputName;
-  AssignText(inputName, request.inputPath);
-  CFile input;
-  if (!input.Open(inputName)) {
-    result->status = FileConversionStatus::InputNotOpened;
-    return true;
-  }
+  const Printable file(request.inputPath);
+  const Printable where(outputPath);
   CString target;
   AssignText(target, outputPath);
   CString folder;
@@ -367,12 +388,11 @@ bool WriteExactOutput(const Settings& settings, const FileConversionRequest& req
   int32_t error = CreateTemporaryFile(folder.Text(), output, &temporary);
   if (error != 0) {
     DescribeSystemError(error, &reason);
-    PrintError("%s: cannot create a file beside '%s': %s", request.inputPath, outputPath,
+    PrintError("%s: cannot create a file beside '%s': %s", file.Text(), where.Text(),
                reason.Text());
     return false;
   }
   ConvertIntoExact(request, input, output, monitor, result);
-  input.Close();
   output.Close();
   if (result->status != FileConversionStatus::Converted) {
     RemoveTemporaryFile(temporary);
@@ -387,10 +407,10 @@ bool WriteExactOutput(const Settings& settings, const FileConversionRequest& req
     }
     RemoveTemporaryFile(temporary);
     if (status == PublishStatus::Taken) {
-      PrintError("%s: '%s' exists; --update replaces it", request.inputPath, outputPath);
+      PrintError("%s: '%s' exists; --update replaces it", file.Text(), where.Text());
     } else {
       DescribeSystemError(error, &reason);
-      PrintError("%s: cannot create '%s': %s", request.inputPath, outputPath, reason.Text());
+      PrintError("%s: cannot create '%s': %s", file.Text(), where.Text(), reason.Text());
     }
     return false;
   }
@@ -401,7 +421,7 @@ bool WriteExactOutput(const Settings& settings, const FileConversionRequest& req
   if (!ReplaceWithFile(temporary, target, &error)) {
     RemoveTemporaryFile(temporary);
     DescribeSystemError(error, &reason);
-    PrintError("%s: cannot replace '%s': %s", request.inputPath, outputPath, reason.Text());
+    PrintError("%s: cannot replace '%s': %s", file.Text(), where.Text(), reason.Text());
     return false;
   }
   *changed = true;
@@ -409,8 +429,9 @@ bool WriteExactOutput(const Settings& settings, const FileConversionRequest& req
 }
 
 int ConvertOne(const Settings& settings, const CString& folder, const char* file) {
+  const bool standardInput = std::strcmp(file, "-") == 0;
   CFileName input;
-  input.SetPath(file);
+  input.SetPath(standardInput ? kStandardInputStem : file);
   FileConversionRequest request;
   request.direction = settings.toText ? BinaryToText : TextToBinary;
   request.unitSize = settings.unitSize;
@@ -423,26 +444,33 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   request.outputExtension = settings.toText ? "txt" : "bin";
   request.inputPath = file;
 
+  FileConversionResult result;
+  WatchedInput inputFile;
+  NumberCensus census;
+  if (!settings.toText && !settings.quiet) inputFile.census = &census;
+  CString path;
+  AssignText(path, file);
+  if (!(standardInput ? inputFile.OpenStandardInput() : inputFile.Open(path))) {
+    result.status = FileConversionStatus::InputNotOpened;
+    result.systemError = inputFile.systemError;
+    result.failedPath.Assign(path);
+    ReportConversionFailure(file, result);
+    return kExitFailed;
+  }
+
   const bool toStandardOutput =
       settings.outputFolder != nullptr && std::strcmp(settings.outputFolder, "-") == 0;
-  const bool showProgress =
-      !settings.quiet && StandardErrorIsTerminal() && ProbeSize(file) >= kProgressThreshold;
-  ProgressBar progress(file, showProgress);
-  FileConversionResult result;
+  const bool showProgress = !settings.quiet && StandardErrorIsTerminal() && inputFile.sizeKnown &&
+                            inputFile.size >= kProgressThreshold;
+  const Printable label(file);
+  ProgressBar progress(label.Text(), showProgress);
   bool listed = !settings.quiet && !toStandardOutput;
   if (toStandardOutput) {
-    CString path;
-    AssignText(path, file);
-    CFile inputFile;
-    if (!inputFile.Open(path)) {
-      result.status = FileConversionStatus::InputNotOpened;
-    } else {
-      SetStandardOutputBinary();
-      StandardOutputFile output;
-      ConvertOpenFile(request, inputFile, output, progress, &result);
-      if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        result.status = FileConversionStatus::WriteFailed;
-      }
+    SetStandardOutputBinary();
+    StandardOutputFile output;
+    ConvertOpenFile(request, inputFile, output, progress, &result);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+      result.status = FileConversionStatus::WriteFailed;
     }
   } else if (settings.outputFile != nullptr || settings.update) {
     CString path;
@@ -453,25 +481,29 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
                         &path);
     }
     bool changed = false;
-    if (!WriteExactOutput(settings, request, path.Text(), progress, &result, &changed)) {
+    if (!WriteExactOutput(settings, request, inputFile, path.Text(), progress, &result, &changed)) {
       progress.Clear();
       return kExitFailed;
     }
     listed = listed && changed;
   } else {
-    ConvertFile(request, progress, &result);
+    ConvertInputFile(request, inputFile, progress, &result);
   }
   progress.Clear();
   if (result.status != FileConversionStatus::Converted) {
-    ReportFailure(file, request, result);
+    ReportConversionFailure(file, result);
     return kExitFailed;
   }
-  if (settings.toText && result.bytesRead + 1 > kMsvcStringLiteralLimit &&
+  if (inputFile.census != nullptr) {
+    census.End();
+    WarnOfDroppedNumbers(file, census);
+  }
+  if (!settings.quiet && settings.toText && result.bytesRead + 1 > kMsvcStringLiteralLimit &&
       TemplateWritesStringLiteral(settings.arrayTemplate)) {
-    PrintError(
-        "%s: warning: the string literal holds %llu bytes with its terminating zero; "
-        "MSVC refuses more than 65,535",
-        file, static_cast<unsigned long long>(result.bytesRead + 1));
+    PrintWarning(
+        "%s: the string literal holds %llu bytes with its terminating zero; MSVC refuses more "
+        "than 65,535",
+        label.Text(), static_cast<unsigned long long>(result.bytesRead + 1));
   }
   if (listed) {
     std::printf("%s\n", result.outputPath.Text());
@@ -503,6 +535,7 @@ int RunConversion(bool toText, int count, const char* const* args) {
       }
       folder.AssignBytes(settings.outputFolder, static_cast<int32_t>(length));
     }
+    if (settings.toText && !settings.quiet) WarnOfNarrowFormat(settings);
     for (int i = 0; i < settings.fileCount; ++i) {
       if (ConvertOne(settings, folder, settings.files[i]) != kExitOk) status = kExitFailed;
     }
@@ -514,6 +547,43 @@ int RunConversion(bool toText, int count, const char* const* args) {
 }
 
 }  // namespace
+
+void ReportConversionFailure(const char* input, const FileConversionResult& result) {
+  const Printable file(input);
+  CString cause;
+  if (result.systemError != 0) DescribeSystemError(result.systemError, &cause);
+  const Printable where(result.failedPath.Text());
+  switch (result.status) {
+    case FileConversionStatus::OutputNotCreated:
+      if (result.systemError == 0) {
+        PrintError("%s: cannot create '%s': it and every numbered name up to (%d) are taken",
+                   file.Text(), where.Text(), static_cast<int>(kLastOutputAttempt));
+      } else {
+        PrintError("%s: cannot create '%s': %s", file.Text(), where.Text(), cause.Text());
+      }
+      break;
+    case FileConversionStatus::InputNotOpened:
+    case FileConversionStatus::ReadFailed:
+      if (result.systemError != 0) {
+        PrintError("%s: %s: %s", file.Text(), DescribeFileConversionStatus(result.status),
+                   cause.Text());
+      } else {
+        PrintError("%s: %s", file.Text(), DescribeFileConversionStatus(result.status));
+      }
+      break;
+    default:
+      if (result.outputPath.IsEmpty()) {
+        PrintError("%s: %s%s%s; no output was made", file.Text(),
+                   DescribeFileConversionStatus(result.status), result.systemError != 0 ? ": " : "",
+                   cause.Text());
+      } else {
+        PrintError("%s: %s; the output '%s' is incomplete", file.Text(),
+                   DescribeFileConversionStatus(result.status),
+                   Printable(result.outputPath.Text()).Text());
+      }
+      break;
+  }
+}
 
 int RunToText(int count, const char* const* args) {
   return RunConversion(true, count, args);

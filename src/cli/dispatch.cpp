@@ -40,9 +40,7 @@ void PrintHelp() {
       kProgramName);
 }
 
-}  // namespace
-
-int RunCli(int count, const char* const* args) {
+int RunCommand(int count, const char* const* args) {
   if (count < 2) {
     std::fprintf(stderr, "%s: a command is needed\nTry '%s --help'.\n", kProgramName, kProgramName);
     return kExitUsage;
@@ -60,6 +58,19 @@ int RunCli(int count, const char* const* args) {
     if (std::strcmp(name, command.name) == 0) return RunWithSettings(command, count - 1, args + 1);
   }
   std::fprintf(stderr, "%s: unknown %s '%s'\nTry '%s --help'.\n", kProgramName,
-               name[0] == '-' ? "option" : "command", name, kProgramName);
+               name[0] == '-' ? "option" : "command", Printable(name).Text(), kProgramName);
   return kExitUsage;
+}
+
+}  // namespace
+
+int RunCli(int count, const char* const* args) {
+  int status = RunCommand(count, args);
+  // A listing or help that did not reach its reader is a failure too
+  // ("> /dev/full", a closed pipe).
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    PrintError("cannot write to standard output");
+    if (status == kExitOk) status = kExitFailed;
+  }
+  return status;
 }

@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "cli/cli.h"
 
@@ -21,6 +22,41 @@ void PrintError(const char* format, ...) {
   std::vfprintf(stderr, format, args);
   va_end(args);
   std::fputc('\n', stderr);
+}
+
+void PrintWarning(const char* format, ...) {
+  std::fprintf(stderr, "%s: warning: ", kProgramName);
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
+}
+
+Printable::Printable(const char* text) {
+  if (text == nullptr) text = "";
+  const size_t length = std::strlen(text);
+  // At most four bytes ("\xNN") for each byte of text.
+  text_ = new (std::nothrow) char[length * 4 + 1];
+  if (text_ == nullptr) return;
+  char* out = text_;
+  for (size_t i = 0; i < length; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const char* named = c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : nullptr;
+    if (named != nullptr) {
+      *out++ = named[0];
+      *out++ = named[1];
+    } else if (c < 0x20 || c == 0x7F) {
+      out += std::snprintf(out, 5, "\\x%02X", c);
+    } else {
+      *out++ = static_cast<char>(c);
+    }
+  }
+  *out = 0;
+}
+
+Printable::~Printable() {
+  delete[] text_;
 }
 
 OptionParser::OptionParser(int count, const char* const* args)
@@ -60,7 +96,7 @@ const char* OptionParser::Value() {
     return current_ + 2;
   }
   if (index_ + 1 >= count_) {
-    Error("option '%s' needs a value", current_);
+    Error("option '%s' needs a value", Printable(current_).Text());
     return nullptr;
   }
   return args_[++index_];
@@ -69,7 +105,7 @@ const char* OptionParser::Value() {
 bool OptionParser::NoValue() const {
   const bool attached =
       current_[1] == '-' ? std::strchr(current_, '=') != nullptr : current_[2] != 0;
-  if (attached) Error("option '%s' takes no value", current_);
+  if (attached) Error("option '%s' takes no value", Printable(current_).Text());
   return !attached;
 }
 
@@ -84,7 +120,7 @@ int OptionParser::Error(const char* format, ...) const {
 }
 
 int OptionParser::Unknown() const {
-  return Error("unknown option '%s'", current_);
+  return Error("unknown option '%s'", Printable(current_).Text());
 }
 
 bool ParseInteger(const char* text, int32_t* value) {

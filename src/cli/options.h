@@ -15,6 +15,29 @@ void PrintError(const char* format, ...)
 #endif
     ;
 
+// Prints "brelvix-cli: warning: " and the message and a line break on
+// standard error.
+void PrintWarning(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// A text as a message shows it: control characters as C escapes, so that a
+// file name cannot move the cursor or end the line. Backslashes stay, for
+// paths. Falls back to "?" when memory runs out.
+class Printable {
+ public:
+  explicit Printable(const char* text);
+  ~Printable();
+  Printable(const Printable&) = delete;
+  Printable& operator=(const Printable&) = delete;
+  const char* Text() const { return text_ != nullptr ? text_ : "?"; }
+
+ private:
+  char* text_ = nullptr;
+};
+
 // Steps through the arguments of one subcommand. Options may come before,
 // between and after the operands; "--" makes every later argument an
 // operand, and so is "-" alone. An option's value may be attached ("-s4",

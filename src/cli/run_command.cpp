@@ -78,26 +78,21 @@ int ConvertRow(const FileListSettings& settings, const CString& folder, const Fi
   request.arrayTemplate = settings.arrayTemplate.Text();
   request.arrayName = row.arrayName.Text();
   request.outputFolder = folder.Text();
-  request.outputStem = row.outputName.stem.Text();
-  request.outputExtension = row.outputName.extension.Text();
+  SetRequestOutputName(request, row.outputName);
   request.inputPath = row.inputName.path.Text();
 
   bool showProgress = false;
   if (!quiet && StandardErrorIsTerminal()) {
     CFile probe;
-    showProgress = probe.Open(row.inputName.path) && probe.size >= kProgressThreshold;
+    showProgress = probe.OpenRegular(row.inputName.path) && probe.size >= kProgressThreshold;
   }
-  ProgressBar progress(request.inputPath, showProgress);
+  const Printable label(request.inputPath);
+  ProgressBar progress(label.Text(), showProgress);
   FileConversionResult result;
   ConvertFile(request, progress, &result);
   progress.Clear();
   if (result.status != FileConversionStatus::Converted) {
-    if (result.outputPath.IsEmpty()) {
-      PrintError("%s: %s", request.inputPath, DescribeFileConversionStatus(result.status));
-    } else {
-      PrintError("%s: %s; the output '%s' is incomplete", request.inputPath,
-                 DescribeFileConversionStatus(result.status), result.outputPath.Text());
-    }
+    ReportConversionFailure(request.inputPath, result);
     return kExitFailed;
   }
   if (!quiet) {

@@ -57,22 +57,28 @@ int LoadCliSettings(const char* file, CAppParameter& parameter, bool* read, FILE
   } else {
     parameter.FindSettingsFile();
   }
+  // Only a regular file: a FIFO or device given or found would block the
+  // read or never end.
   CFile probe;
-  const bool exists = probe.Open(parameter.settingsPath);
+  const bool exists = probe.OpenRegular(parameter.settingsPath);
   probe.Close();
   if (!exists) {
     if (file == nullptr) return 0;
-    std::fprintf(err, "%s: cannot open the settings file '%s'\n", kProgramName, file);
+    CString cause;
+    DescribeSystemError(probe.systemError, &cause);
+    std::fprintf(err, "%s: cannot open the settings file '%s' as a regular file: %s\n",
+                 kProgramName, Printable(file).Text(), cause.Text());
     return kExitUsage;
   }
   if (parameter.Load() == 0) {
     if (file != nullptr) {
-      std::fprintf(err, "%s: '%s' cannot be read as a settings file\n", kProgramName, file);
+      std::fprintf(err, "%s: '%s' cannot be read as a settings file\n", kProgramName,
+                   Printable(file).Text());
       return kExitUsage;
     }
     std::fprintf(
         err, "%s: warning: the settings file '%s' cannot be read; the built-in defaults apply\n",
-        kProgramName, parameter.settingsPath.Text());
+        kProgramName, Printable(parameter.settingsPath.Text()).Text());
     return 0;
   }
   *read = true;

@@ -151,7 +151,7 @@ void CCommConfig::LocateSettingsFile(const char* fileName) {
     candidate.Assign(currentPath);
     candidate.AppendBytes(name.data, name.length);
     CFile probe;
-    if (probe.Open(candidate)) {
+    if (probe.OpenRegular(candidate)) {
       probe.Close();
       settingsPath.Assign(candidate);
       found = true;
@@ -179,7 +179,7 @@ void CCommConfig::PrepareDataFolder(const char* maker, const char* product) {
 
 int CCommConfig::Load() {
   CFile file;
-  if (!file.Open(settingsPath)) return 0;
+  if (!file.OpenRegular(settingsPath)) return 0;
   const uint64_t size = file.size;
   // The reader counts in signed 32 bits; a larger file cannot be a settings file.
   if (size == 0 || size > static_cast<uint64_t>(INT32_MAX)) return 0;

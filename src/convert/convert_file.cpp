@@ -301,6 +301,27 @@ FileConversionStatus ConvertFile(const FileConversionRequest& request, Conversio
     result->systemError = 0;
     result->failedPath.Clear();
   }
+  CString inputPath;
+  const char* inputText = OrEmpty(request.inputPath);
+  inputPath.AssignBytes(inputText, static_cast<int32_t>(std::strlen(inputText)));
+  CFile input;
+  if (!input.Open(inputPath)) {
+    if (result != nullptr) {
+      result->systemError = input.systemError;
+      result->failedPath.Assign(inputPath);
+    }
+    return Finish(result, FileConversionStatus::InputNotOpened);
+  }
+  return ConvertInputFile(request, input, monitor, result);
+}
+
+FileConversionStatus ConvertInputFile(const FileConversionRequest& request, CFile& input,
+                                      ConversionMonitor& monitor, FileConversionResult* result) {
+  if (result != nullptr) {
+    result->outputPath.Clear();
+    result->systemError = 0;
+    result->failedPath.Clear();
+  }
   auto fail = [result](FileConversionStatus status, int32_t error, const CString& path) {
     if (result != nullptr) {
       result->systemError = error;
@@ -308,33 +329,30 @@ FileConversionStatus ConvertFile(const FileConversionRequest& request, Conversio
     }
     return Finish(result, status);
   };
-  CString inputPath;
-  const char* inputText = OrEmpty(request.inputPath);
-  inputPath.AssignBytes(inputText, static_cast<int32_t>(std::strlen(inputText)));
-  CFile input;
-  if (!input.Open(inputPath)) {
-    return fail(FileConversionStatus::InputNotOpened, input.systemError, inputPath);
-  }
-
   // The output takes its name only when complete: a killed run or a failed
   // row leaves nothing under a name the user asked for.
   CFile output;
   CString temporaryPath;
   const int32_t created = CreateTemporaryFile(request.outputFolder, output, &temporaryPath);
   if (created != 0) {
-    // Converting into nothing would only spend time.
-    CString folder;
-    const char* folderText = OrEmpty(request.outputFolder);
-    folder.AssignBytes(folderText[0] != 0 ? folderText : ".",
-                       static_cast<int32_t>(std::strlen(folderText[0] != 0 ? folderText : ".")));
-    return fail(FileConversionStatus::OutputNotCreated, created, folder);
+    // Converting into nothing would only spend time. The folder is what
+    // failed; the message names the output that was to be made there.
+    CString outputPath;
+    ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
+                      &outputPath);
+    return fail(FileConversionStatus::OutputNotCreated, created, outputPath);
   }
 
   FileConversionStatus status = ConvertOpenFile(request, input, output, monitor, result);
-  input.Close();
+  // Closed before the publish: Windows cannot rename a file open for writing.
+  const int32_t writeError = output.systemError;
   output.Close();
   if (status != FileConversionStatus::Converted && status != FileConversionStatus::Cancelled) {
     RemoveTemporaryFile(temporaryPath);
+    if (status == FileConversionStatus::WriteFailed && result != nullptr) {
+      result->systemError = writeError;
+      result->failedPath.Assign(temporaryPath);
+    }
     return status;
   }
   CString outputPath;

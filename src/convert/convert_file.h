@@ -103,6 +103,11 @@ void SetRequestOutputName(FileConversionRequest& request, const CFileName& name)
 FileConversionStatus ConvertFile(const FileConversionRequest& request, ConversionMonitor& monitor,
                                  FileConversionResult* result);
 
+// ConvertFile with the input opened by the caller (standard input, or a file
+// the caller watches); the input stays open.
+FileConversionStatus ConvertInputFile(const FileConversionRequest& request, CFile& input,
+                                      ConversionMonitor& monitor, FileConversionResult* result);
+
 // The part after the files are open: reads input from its current position
 // in blocks and converts it into output, which the caller closes. Used where
 // the output is no named file (standard output). An input whose size is not

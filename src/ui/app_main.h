@@ -92,6 +92,8 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // The run. The worker's body, and one row of it.
   static DWORD WINAPI ConversionThreadStart(LPVOID app);
   void ConversionThread();
+  // False when the row failed (no output could be made, a read or write
+  // failed); the end message then says so.
   bool ConvertEntry(int32_t row);
   // Enables or disables the commands that change the list (buttons, the
   // File > Open item, dropping files).

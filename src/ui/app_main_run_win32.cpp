@@ -9,10 +9,13 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <cwchar>
 
+#include "base/codepage.h"
 #include "convert/app_parameter.h"
 #include "convert/convert_file.h"
+#include "convert/value_format.h"
 #include "resource.h"
 #include "ui/main_window_texts.h"
 
@@ -37,6 +40,11 @@ constexpr int kRowTextUnits = 256;
 constexpr UiText kRunComplete{WSTR("変換が完了しました"), WSTR("Data convert complete.")};
 constexpr UiText kRunStopped{WSTR("変換を中断しました"), WSTR("Data convert stopped.")};
 constexpr const wchar_t* kRunCaption = L"Brelvix";
+
+// The end message names at most this many failed rows.
+constexpr int32_t kNamedFailures = 3;
+// Room for the end message: the line of figures and the names.
+constexpr int kEndMessageUnits = 4 * kSettingTextUnits;
 
 // The commands that change the list; the run reads the rows unlocked.
 constexpr int kListButtons[] = {IDC_ADD, IDC_MODIFY, IDC_DELETE, IDC_ALL_DELETE};
@@ -64,6 +72,29 @@ BOOL CALLBACK DismissOwnedDialog(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// Appends text to a message of kEndMessageUnits units, cutting what does not
+// fit.
+void AppendText(wchar_t* message, const wchar_t* text) {
+  const size_t used = std::wcslen(message);
+  if (used + 1 >= static_cast<size_t>(kEndMessageUnits)) return;
+  std::wcsncat(message, text, static_cast<size_t>(kEndMessageUnits) - used - 1);
+}
+
+// True when the converters can use the value format the box holds (empty
+// takes the default). Checked as each row will take it: 8-bit, cut to its
+// limit.
+bool UsableValueFormat(const wchar_t* text) {
+  CString format;
+  format.AssignWide(text);
+  if (format.IsEmpty()) return true;
+  char cut[kMaxValueFormatBytes + 1] = {};
+  const int32_t length =
+      format.length < kMaxValueFormatBytes ? format.length : kMaxValueFormatBytes;
+  std::memcpy(cut, format.Text(), static_cast<size_t>(length));
+  ValueFormat parsed;
+  return parsed.Parse(cut) == ValueFormatStatus::Valid;
+}
+
 }  // namespace
 
 void CAppMain::ExecuteConversion() {
@@ -83,6 +114,17 @@ void CAppMain::ExecuteConversion() {
   controls.dataFormat = valueFormat;
   controls.arrayFormat = arrayTemplate;
   theAppParameter->UpdateFromControls(controls, outputFolder);
+
+  if (workerThreadId == 0 && !UsableValueFormat(valueFormat)) {
+    // Converting with the default instead would end "complete" with outputs
+    // the user did not ask for.
+    wchar_t message[kEndMessageUnits] = {};
+    AppendText(message, uitext::kInvalidValueFormat.In(UseJapanese() ? 1 : 0));
+    AppendText(message, L"\r\n\r\n");
+    AppendText(message, valueFormat);
+    MessageBoxW(mainWindow, message, kRunCaption, MB_OK | MB_ICONWARNING);
+    return;
+  }
 
   ResetProgressBars();
   if (workerThreadId != 0) return;
@@ -133,10 +175,25 @@ void CAppMain::ConversionThread() {
   // The 32-bit range: the 16-bit one would wrap beyond 65535 rows.
   SendMessageW(totalBar, PBM_SETRANGE32, 0, fileList.entryCount);
   SendMessageW(totalBar, PBM_SETPOS, 0, 0);
+  int32_t failed = 0;
+  wchar_t failedNames[kEndMessageUnits] = {};
   for (int32_t row = 0; row < fileList.entryCount && !IsCancelled(); ++row) {
     shownFilePercent_ = 0;
     SendMessageW(fileBar, PBM_SETPOS, 0, 0);
-    if (fileList.entries[row] != nullptr) ConvertEntry(row);
+    if (fileList.entries[row] != nullptr && !ConvertEntry(row)) {
+      if (++failed <= kNamedFailures) {
+        // From the 8-bit name: the row's UTF-16 copy belongs to the window's
+        // thread.
+        WideChar* name =
+            MultiByteToWide(fileList.entries[row]->inputName.name.Text(), -1, kCodePageAnsi);
+        AppendText(failedNames, L"\r\n");
+        AppendText(failedNames, name != nullptr ? name : L"?");
+        delete[] name;
+      } else if (failed == kNamedFailures + 1) {
+        AppendText(failedNames, L"\r\n");
+        AppendText(failedNames, uitext::kMoreFailedRows);
+      }
+    }
     SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row + 1), 0);
     SendMessageW(fileBar, PBM_SETPOS, 100, 0);
   }
@@ -147,10 +204,21 @@ void CAppMain::ConversionThread() {
 
   // A window that is closing waits for this thread; a message would hold
   // the close up until somebody answered it.
-  if (!closing_) {
+  if (!closing_ && failed == 0) {
     const int language = UseJapanese() ? 1 : 0;
     MessageBoxW(mainWindow, (stopped ? kRunStopped : kRunComplete).In(language), kRunCaption,
                 MB_OK | (stopped ? MB_ICONWARNING : MB_ICONINFORMATION));
+  } else if (!closing_) {
+    // A failed row is never reported as success.
+    const int language = UseJapanese() ? 1 : 0;
+    const int all = static_cast<int>(fileList.entryCount);
+    wchar_t message[kEndMessageUnits] = {};
+    std::swprintf(message, kEndMessageUnits,
+                  (stopped ? uitext::kRunStoppedAndFailed : uitext::kRunFailed).In(language),
+                  language == 1 ? all : static_cast<int>(failed),
+                  language == 1 ? static_cast<int>(failed) : all);
+    AppendText(message, failedNames);
+    MessageBoxW(mainWindow, message, kRunCaption, MB_OK | MB_ICONWARNING);
   }
   EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
   EnableWindow(Control(IDC_EXECUTE), TRUE);
@@ -176,10 +244,13 @@ bool CAppMain::ConvertEntry(int32_t row) {
   // UTF-16 copies, which the window's thread may be reading (Save).
   request.arrayName = entry.arrayName.Text();
   request.outputFolder = runOutputFolder_.Text();
-  request.outputStem = entry.outputName.stem.Text();
-  request.outputExtension = entry.outputName.extension.Text();
+  SetRequestOutputName(request, entry.outputName);
   request.inputPath = entry.inputName.path.Text();
-  return ConvertFile(request, *this, nullptr) == FileConversionStatus::Converted;
+  const FileConversionStatus status = ConvertFile(request, *this, nullptr);
+  // An input that cannot be opened is skipped without a word, as before; a
+  // cancel is told by the end message itself.
+  return status == FileConversionStatus::Converted || status == FileConversionStatus::Cancelled ||
+         status == FileConversionStatus::InputNotOpened;
 }
 
 void CAppMain::SetFileProgress(int32_t percent) {

@@ -240,7 +240,7 @@ CsvTable* ReadCsvTable(const WideChar* path, int* result) {
   CString name;
   name.AssignWide(path);
   CFile file;
-  if (!file.Open(name)) {
+  if (!file.OpenRegular(name)) {
     *result = kCsvCannotOpen;
     return nullptr;
   }

@@ -59,4 +59,25 @@ inline constexpr UiText kCannotWriteFile{WSTR("ファイルに書き込めませ
                                          WSTR("Can't write file")};
 inline constexpr UiText kSaveListCaption{WSTR("ファイルリストの保存"), WSTR("Save file list")};
 
+// Execute with a value format the converters cannot use: the run does not
+// start, so that the format can be corrected. The format follows on a line
+// of its own.
+inline constexpr UiText kInvalidValueFormat{
+    WSTR("データ形式が正しくないため、変換を開始できません。\r\n"
+         "%d %i %u %o %x %X のいずれか1つだけを含む形式を入力してください（例: 0x%02X）。"),
+    WSTR("The data format is not valid, so the conversion was not started.\r\n"
+         "Enter a format with exactly one of %d %i %u %o %x %X (for example 0x%02X).")};
+
+// The end of a run in which rows failed; the first few input names follow,
+// one a line, and kMoreFailedRows when there are more. The figures are put
+// in by the caller: the failed rows and all rows (English), all rows and the
+// failed rows (Japanese).
+inline constexpr UiText kRunFailed{
+    WSTR("変換が終了しました。%d 件中 %d 件のファイルを変換できませんでした:"),
+    WSTR("Data convert finished: %d of %d files failed:")};
+inline constexpr UiText kRunStoppedAndFailed{
+    WSTR("変換を中断しました。%d 件中 %d 件のファイルを変換できませんでした:"),
+    WSTR("Data convert stopped: %d of %d files failed:")};
+inline constexpr const WideChar* kMoreFailedRows = WSTR("...");
+
 }  // namespace uitext

@@ -121,6 +121,44 @@ TEST_F(ConvertFileTest, CreateOutputFileNeverReplaces) {
                          }));
 }
 
+// Two finished outputs for one name, as two racing runs have them: the
+// number is chosen at publish time, nothing is replaced, and a refused name
+// ends the attempt at once and removes the temporary file.
+TEST_F(ConvertFileTest, PublishingNeverReplacesAndNumbersAtTheEnd) {
+  struct Row {
+    const char* name;
+    const char* folder;  // under the test folder
+    std::string published;
+  };
+  fs::create_directory(dir_ / "race");
+  test::WriteAll(dir_ / "race" / "a.txt", std::string("first"));
+  const Row rows[] = {{"taken", "race", "a(1).txt"},
+                      {"taken twice", "race", "a(2).txt"},
+                      {"missing folder", "race/none", ""}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    CFile file;
+    CString temporary;
+    const std::string folder = PathOf("race");
+    ASSERT_EQ(CreateTemporaryFile(folder.c_str(), file, &temporary), 0);
+    ASSERT_EQ(file.Write("new", 3), 3u);
+    file.Close();
+    const std::string target = PathOf(row.folder);
+    CString path;
+    int32_t error = 0;
+    EXPECT_EQ(PublishOutputFile(temporary, target.c_str(), "a", "txt", &path, &error),
+              !row.published.empty());
+    EXPECT_FALSE(fs::exists(Text(temporary)));
+    if (row.published.empty()) {
+      EXPECT_NE(error, 0);
+    } else {
+      EXPECT_EQ(Text(path), PathOf("race") + kSeparator + row.published);
+      EXPECT_EQ(AsString(test::ReadAll(dir_ / "race" / row.published)), "new");
+    }
+  }
+  EXPECT_EQ(AsString(test::ReadAll(dir_ / "race" / "a.txt")), "first");
+}
+
 TEST_F(ConvertFileTest, TakesTheFirstFreeNameAndLeavesOthersAlone) {
   const auto data = RandomBytes(100, 1);
   test::WriteAll(dir_ / "in.bin", data);
@@ -219,7 +257,7 @@ TEST_F(ConvertFileTest, AMissingFolderEndsTheRowAtOnce) {
   // No numbered name is tried: the cause is the folder, and it is named.
   EXPECT_TRUE(debug.lines.empty());
   EXPECT_NE(result.systemError, 0);
-  EXPECT_EQ(Text(result.failedPath), missing);
+  EXPECT_EQ(Text(result.failedPath), missing + kSeparator + "in.txt");
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
   // The input was closed again: it can be replaced.
   test::WriteAll(dir_ / "in.bin", std::string("y"));

@@ -85,6 +85,12 @@ std::string Snprintf(const char* format, uint64_t value) {
   std::string modifier;
   while (std::strchr("hljzt", *p) != nullptr && *p != 0)
     modifier.push_back(*p++);
+  // The Windows C library's sizes: I64 and I (Win64) take 64 bits, I32 an int.
+  if (*p == 'I') {
+    const bool i32 = p[1] == '3' && p[2] == '2';
+    modifier = i32 ? "" : "ll";
+    p += (i32 || (p[1] == '6' && p[2] == '4')) ? 3 : 1;
+  }
   const bool isSigned = *p == 'd' || *p == 'i';
 
   char out[256];

@@ -13,9 +13,13 @@ struct ProcessResult {
   std::string err;    // standard error
 };
 
-// Runs program with the arguments (UTF-8) in the folder cwd, with empty
-// standard input, and collects both output streams.
+// Runs program with the arguments (UTF-8) in the folder cwd and collects both
+// output streams. Standard input is empty, or a pipe that carries input (at
+// most a pipe's buffer of it) when input is not empty. On POSIX,
+// standardOutput, when given, receives standard output instead (out then
+// stays empty).
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& cwd);
+                         const std::filesystem::path& cwd, const std::string& input = {},
+                         const std::filesystem::path& standardOutput = {});
 
 }  // namespace test

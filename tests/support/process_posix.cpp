@@ -19,10 +19,12 @@ std::string Slurp(const std::filesystem::path& path) {
 }  // namespace
 
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& cwd) {
+                         const std::filesystem::path& cwd, const std::string& input,
+                         const std::filesystem::path& standardOutput) {
   // The streams go to files beside the working folder, so that the child
   // never blocks on a full pipe and the folder's contents stay as they are.
-  const std::filesystem::path outPath = cwd.string() + ".stdout";
+  const std::filesystem::path outPath =
+      standardOutput.empty() ? std::filesystem::path(cwd.string() + ".stdout") : standardOutput;
   const std::filesystem::path errPath = cwd.string() + ".stderr";
   std::vector<std::string> argv_storage = {program.string()};
   argv_storage.insert(argv_storage.end(), args.begin(), args.end());
@@ -32,10 +34,13 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
   argv.push_back(nullptr);
 
   ProcessResult result;
+  int pipeEnds[2] = {-1, -1};
+  if (!input.empty() && pipe(pipeEnds) != 0) return result;
   const pid_t pid = fork();
   if (pid < 0) return result;
   if (pid == 0) {
-    const int in = open("/dev/null", O_RDONLY);
+    const int in = input.empty() ? open("/dev/null", O_RDONLY) : pipeEnds[0];
+    if (!input.empty()) close(pipeEnds[1]);
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (in < 0 || out < 0 || err < 0 || chdir(cwd.c_str()) != 0) _exit(127);
@@ -45,14 +50,19 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     execv(argv[0], argv.data());
     _exit(127);
   }
+  if (!input.empty()) {
+    close(pipeEnds[0]);
+    if (write(pipeEnds[1], input.data(), input.size()) < 0) result.err = "input not written\n";
+    close(pipeEnds[1]);
+  }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
   }
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-  result.out = Slurp(outPath);
-  result.err = Slurp(errPath);
+  if (standardOutput.empty()) result.out = Slurp(outPath);
+  result.err += Slurp(errPath);
   std::error_code ignored;
-  std::filesystem::remove(outPath, ignored);
+  if (standardOutput.empty()) std::filesystem::remove(outPath, ignored);
   std::filesystem::remove(errPath, ignored);
   return result;
 }

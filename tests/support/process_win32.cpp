@@ -95,7 +95,8 @@ std::wstring ProgramPath(const std::filesystem::path& program) {
 }  // namespace
 
 ProcessResult RunProcess(const std::filesystem::path& program, const std::vector<std::string>& args,
-                         const std::filesystem::path& cwd) {
+                         const std::filesystem::path& cwd, const std::string& input,
+                         const std::filesystem::path& /*standardOutput*/) {
   const std::wstring programPath = ProgramPath(program);
   std::wstring line;
   AppendQuoted(line, programPath);
@@ -111,8 +112,21 @@ ProcessResult RunProcess(const std::filesystem::path& program, const std::vector
     return result;
   }
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE in = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE in = nullptr;
+  if (input.empty()) {
+    in = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  } else {
+    // The child inherits the read end; the input fits the pipe's buffer.
+    HANDLE inWrite = nullptr;
+    if (!CreatePipe(&in, &inWrite, &inherit, static_cast<DWORD>(input.size()) + 4096)) {
+      return result;
+    }
+    SetHandleInformation(inWrite, HANDLE_FLAG_INHERIT, 0);
+    DWORD written = 0;
+    WriteFile(inWrite, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    CloseHandle(inWrite);
+  }
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;

@@ -359,6 +359,48 @@ TEST_P(MainWindowRunTest, ExecuteWithAnEmptyListDoesNothing) {
   EXPECT_EQ(session.WaitForExit(), 1);
 }
 
+TEST_P(MainWindowRunTest, AnInvalidFormatStartsNothingAndFailedRowsAreNamed) {
+  MainWindowSession session(GetParam());
+  const fs::path& folder = session.folder().path();
+  for (const char* name : {"a.bin", "b.bin", "c.bin", "d.bin"})
+    test::WriteAll(folder / name, RandomBytes(100, 11));
+  ASSERT_TRUE(session.Start());
+  session.DropFiles({Path(folder / "a.bin"), Path(folder / "b.bin"), Path(folder / "c.bin"),
+                     Path(folder / "d.bin")});
+  session.SetText(IDC_OUTPUT_FOLDER, Path(folder / "out"));
+  fs::create_directories(folder / "out");
+
+  session.SetText(IDC_DATA_FORMAT, L"%s%n");
+  session.Command(IDC_EXECUTE);
+  ASSERT_TRUE(session.Flush());
+  std::vector<SeenDialog> seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  const std::wstring invalid =
+      Japanese() ? U("データ形式が正しくないため") : L"The data format is not valid";
+  EXPECT_EQ(seen[0].text.rfind(invalid, 0), 0u) << seen[0].text.size();
+  EXPECT_NE(seen[0].text.find(L"%s%n"), std::wstring::npos);
+  EXPECT_EQ(seen[0].icon, LoadIconW(nullptr, IDI_WARNING));
+  EXPECT_EQ(session.WorkersStarted(), 0);
+  EXPECT_TRUE(FileNames(folder / "out").empty());
+
+  // Every row fails: the folder is gone by the time the run starts.
+  session.SetText(IDC_DATA_FORMAT, L"0x%I64X");
+  fs::remove(folder / "out");
+  seen = ExecuteAndWait(session);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, Japanese()
+                              ? U("変換が終了しました。4 件中 4 件のファイルを変換できませんでした:"
+                                  "\r\na.bin\r\nb.bin\r\nc.bin\r\n...")
+                              : L"Data convert finished: 4 of 4 files failed:"
+                                L"\r\na.bin\r\nb.bin\r\nc.bin\r\n...");
+  EXPECT_EQ(seen[0].icon, LoadIconW(nullptr, IDI_WARNING));
+  EXPECT_FALSE(fs::exists(folder / "out"));
+  ExpectIdle(session);
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
 // One control changed between two runs, and what the settings file must then
 // hold.
 struct SaveCase {

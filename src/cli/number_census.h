@@ -1,0 +1,29 @@
+// NumberCensus: counts the prefixed numbers of a text as the text -> binary
+// scan takes them, for the command line's warnings. A number that a byte
+// other than a separator ends is dropped by the scan, unless that byte is
+// the text's last; such a drop is easy to miss ("0x1FU," gives nothing).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class NumberCensus {
+ public:
+  // Takes the next count bytes of the text.
+  void Feed(const char* text, size_t count);
+  // Ends the text: a number still open, or dropped by its last byte, is kept.
+  void End();
+
+  uint64_t kept = 0;
+  uint64_t dropped = 0;
+  uint64_t firstDroppedLine = 0;  // 1-based line of the first dropped number's prefix
+
+ private:
+  enum class State { Between, Zero, Ampersand, Prefixed, Digits };
+
+  State state_ = State::Between;
+  uint64_t line_ = 1;
+  uint64_t numberLine_ = 0;
+  // A number ended by a foreign byte, dropped once another byte follows.
+  bool pendingDrop_ = false;
+};
