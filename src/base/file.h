@@ -82,8 +82,9 @@ class CFile {
 // name only once complete, so that a killed run or a failed row never leaves
 // a partial file under a name the user asked for.
 
-// Name part that marks the program's temporary files. No output name has it:
-// an output name ends in its extension, a temporary name in ".tmp" after it.
+// Name part that marks the program's temporary files, so that one a killed
+// run left behind is recognised. The create is exclusive: a user's file that
+// happened to have such a name would never be opened.
 inline constexpr char kTemporaryNamePrefix[] = "~brelvix-";
 
 // Creates a new, empty file for writing in folder ("" for the current

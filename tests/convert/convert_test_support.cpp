@@ -86,11 +86,19 @@ std::string Snprintf(const char* format, uint64_t value) {
   while (std::strchr("hljzt", *p) != nullptr && *p != 0)
     modifier.push_back(*p++);
   // The Windows C library's sizes: I64 and I (Win64) take 64 bits, I32 an int.
+  // A C library without them (glibc reads 'I' as a flag) gets the portable
+  // spelling.
+  std::string spelled = format;
   if (*p == 'I') {
     const bool i32 = p[1] == '3' && p[2] == '2';
+    const size_t length = (i32 || (p[1] == '6' && p[2] == '4')) ? 3 : 1;
     modifier = i32 ? "" : "ll";
-    p += (i32 || (p[1] == '6' && p[2] == '4')) ? 3 : 1;
+#if !defined(_WIN32)
+    spelled.replace(static_cast<size_t>(p - format), length, modifier);
+#endif
+    p += length;
   }
+  format = spelled.c_str();
   const bool isSigned = *p == 'd' || *p == 'i';
 
   char out[256];
