@@ -105,6 +105,12 @@ enum class PublishStatus {
 // it.
 PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error);
 
+// Gives the closed file from the name to in one step, replacing a file at to:
+// a reader sees the old file or the new one, never a part. Only for outputs
+// the user asked to have replaced. False with *error set when the system
+// refuses; nothing changed then.
+bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error);
+
 // Deletes a temporary file left by a failed row; false when the system refuses.
 bool RemoveTemporaryFile(const CString& path);
 

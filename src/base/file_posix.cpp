@@ -220,6 +220,13 @@ PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error
   return PublishStatus::Published;
 }
 
+bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error) {
+  *error = 0;
+  if (rename(from.Text(), to.Text()) == 0) return true;
+  *error = errno;
+  return false;
+}
+
 bool RemoveTemporaryFile(const CString& path) {
   return unlink(path.Text()) == 0;
 }

@@ -227,6 +227,20 @@ PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error
   return PublishStatus::Failed;
 }
 
+bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error) {
+  *error = 0;
+  CString source;
+  source.Assign(from);
+  CString target;
+  target.Assign(to);
+  if (MoveFileExW(source.GetWide(), target.GetWide(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  *error = static_cast<int32_t>(GetLastError());
+  return false;
+}
+
 bool RemoveTemporaryFile(const CString& path) {
   CString copy;
   copy.Assign(path);

@@ -12,8 +12,10 @@
 #include "cli/number_census.h"
 #include "cli/options.h"
 #include "cli/progress.h"
+#include "convert/binary_to_text.h"
 #include "convert/convert_file.h"
 #include "convert/convert_types.h"
+#include "convert/string_literal.h"
 #include "convert/value_format.h"
 
 namespace {
@@ -28,6 +30,15 @@ const char kToTextHelp[] =
     "row. The output is DIR/<stem>.txt, or <stem>(1).txt and so on when that name is\n"
     "taken; no file is ever replaced. The names of the files made are listed on\n"
     "standard output.\n"
+    "\n"
+    "Before the data marker the template may also hold \"($ARRAY_SIZE)\" (the\n"
+    "input's size in bytes), \"($ARRAY_COUNT)\" (the number of values) and\n"
+    "\"($FILE_NAME)\" (the input's name without its folder). \"($ARRAY_STRING)\" in\n"
+    "place of \"($ARRAY_DATA)\" writes the bytes as C string-literal rows, which\n"
+    "compile much faster than values; --size, --endian and --format do not apply\n"
+    "to them, and MSVC refuses a literal over 65,535 bytes (a warning says so).\n"
+    "Whichever data marker comes first holds the data; markers after it stay as\n"
+    "they stand.\n"
     "\n"
     "Options:\n"
     "  -s, --size 1|2|4|8        bytes per value (default 1)\n"
@@ -45,11 +56,18 @@ const char kToTextHelp[] =
     "                            (default: the stem of each FILE, 'stdin' for '-')\n"
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
+    "  -O, --output-file PATH    the output file itself, any name; only with one FILE\n"
+    "      --update              replace the output (PATH, or DIR/<stem>.txt) when its\n"
+    "                            content changes, in one step; leave it untouched,\n"
+    "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
     "  -h, --help                show this help\n"
     "\n"
     "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
     "written under a temporary name (~brelvix-*.tmp) and renamed when complete.\n"
+    "With -O or --update an empty FILE still gives the template, so that a build\n"
+    "always finds its declarations; otherwise an empty FILE gives an empty output.\n"
+    "\n"
     "Exit status: 0 when every FILE converted, 1 when one failed, 2 for bad usage.\n";
 
 const char kToBinaryHelp[] =
@@ -65,6 +83,10 @@ const char kToBinaryHelp[] =
     "  -e, --endian big|little   byte order within a value (default big)\n"
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
+    "  -O, --output-file PATH    the output file itself, any name; only with one FILE\n"
+    "      --update              replace the output (PATH, or DIR/<stem>.bin) when its\n"
+    "                            content changes, in one step; leave it untouched,\n"
+    "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
     "  -h, --help                show this help\n"
     "\n"
@@ -90,6 +112,8 @@ struct Settings {
   const char* templateFile = nullptr;
   const char* arrayName = nullptr;
   const char* outputFolder = nullptr;
+  const char* outputFile = nullptr;
+  bool update = false;
   bool quiet = false;
   const char** files = nullptr;
   int fileCount = 0;
@@ -166,6 +190,12 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
     } else if (parser.Is('o', "output")) {
       if ((settings.outputFolder = parser.Value()) == nullptr) return kExitUsage;
       if (settings.outputFolder[0] == 0) return parser.Error("the output folder is empty");
+    } else if (parser.Is('O', "output-file")) {
+      if ((settings.outputFile = parser.Value()) == nullptr) return kExitUsage;
+      if (settings.outputFile[0] == 0) return parser.Error("the output file is empty");
+    } else if (parser.Is(0, "update")) {
+      if (!parser.NoValue()) return kExitUsage;
+      settings.update = true;
     } else if (settings.toText && parser.Is('f', "format")) {
       if ((settings.valueFormat = parser.Value()) == nullptr) return kExitUsage;
     } else if (settings.toText && parser.Is('t', "template")) {
@@ -190,6 +220,15 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
       settings.outputFolder != nullptr && std::strcmp(settings.outputFolder, "-") == 0;
   if (toStandardOutput && settings.fileCount > 1) {
     return parser.Error("'-o -' writes one output; it takes exactly one FILE");
+  }
+  if (settings.outputFile != nullptr && settings.outputFolder != nullptr) {
+    return parser.Error("'-O' names the output file itself; it does not go with '-o'");
+  }
+  if (settings.outputFile != nullptr && settings.fileCount > 1) {
+    return parser.Error("'-O' names one output; it takes exactly one FILE");
+  }
+  if (settings.update && toStandardOutput) {
+    return parser.Error("'--update' replaces a file; it does not go with '-o -'");
   }
   if (!settings.toText) return 0;
 
@@ -270,6 +309,125 @@ void WarnOfDroppedNumbers(const char* file, const NumberCensus& census) {
   }
 }
 
+// Converts input into output. An empty input to text gives the template
+// with no values, so that a build step always finds its declarations.
+void ConvertIntoExact(const FileConversionRequest& request, CFile& input, CFile& output,
+                      ConversionMonitor& monitor, FileConversionResult* result) {
+  ConvertOpenFile(request, input, output, monitor, result);
+  if (request.direction != BinaryToText || result->status != FileConversionStatus::Converted ||
+      result->bytesRead != 0 || output.size != 0) {
+    return;
+  }
+  CFileName name;
+  name.SetPath(request.inputPath);
+  BinaryToTextStream stream(monitor, output);
+  const bool written =
+      stream.Begin(request.byteOrder, request.unitSize, request.valueFormat, request.arrayTemplate,
+                   request.arrayName, 0, name.name.Text()) &&
+      stream.Finish();
+  result->status = written ? FileConversionStatus::Converted : FileConversionStatus::WriteFailed;
+}
+
+// True when the two files hold the same bytes.
+bool SameContent(const char* first, const char* second) {
+  CString firstName;
+  CString secondName;
+  AssignText(firstName, first);
+  AssignText(secondName, second);
+  CFile a;
+  CFile b;
+  if (!a.Open(firstName) || !b.Open(secondName) || a.size != b.size) return false;
+  constexpr uint32_t kBlock = 1u << 16;
+  auto* blocks = new (std::nothrow) char[2 * kBlock];
+  if (blocks == nullptr) return false;
+  bool same = true;
+  for (uint64_t left = a.size; same && left > 0;) {
+    const uint32_t count = left < kBlock ? static_cast<uint32_t>(left) : kBlock;
+    same = a.Read(blocks, count) == count && b.Read(blocks + kBlock, count) == count &&
+           std::memcmp(blocks, blocks + kBlock, count) == 0;
+    left -= count;
+  }
+  delete[] blocks;
+  return same;
+}
+
+// The folder part of a path, for a temporary file beside it: "" for the
+// current directory.
+void FolderOf(const char* path, CString* folder) {
+  size_t end = 0;
+  for (size_t i = 0; path[i] != 0; ++i) {
+#if defined(_WIN32)
+    if (path[i] == '\\' || path[i] == '/') end = i + 1;
+#else
+    if (path[i] == '/') end = i + 1;
+#endif
+  }
+  // The separator goes except where it is the root itself.
+  if (end > 1) --end;
+  folder->AssignBytes(path, static_cast<int32_t>(end));
+}
+
+// Writes the output of one input at exactly outputPath, through a temporary
+// file beside it so that no partial file ever stands under that name. Without
+// --update the name must be free; with it the file there is replaced in one
+// step, and only when the content differs. *changed tells whether the output
+// was written. Returns false after a message of its own.
+bool WriteExactOutput(const Settings& settings, const FileConversionRequest& request, CFile& input,
+                      const char* outputPath, ConversionMonitor& monitor,
+                      FileConversionResult* result, bool* changed) {
+  *changed = false;
+  const Printable file(request.inputPath);
+  const Printable where(outputPath);
+  CString target;
+  AssignText(target, outputPath);
+  CString folder;
+  FolderOf(outputPath, &folder);
+  CFile output;
+  CString temporary;
+  CString reason;
+  int32_t error = CreateTemporaryFile(folder.Text(), output, &temporary);
+  if (error != 0) {
+    DescribeSystemError(error, &reason);
+    PrintError("%s: cannot create a file beside '%s': %s", file.Text(), where.Text(),
+               reason.Text());
+    return false;
+  }
+  ConvertIntoExact(request, input, output, monitor, result);
+  output.Close();
+  if (result->status != FileConversionStatus::Converted) {
+    RemoveTemporaryFile(temporary);
+    return true;
+  }
+  result->outputPath.Assign(target);
+  if (!settings.update) {
+    const PublishStatus status = PublishFile(temporary, target, &error);
+    if (status == PublishStatus::Published) {
+      *changed = true;
+      return true;
+    }
+    RemoveTemporaryFile(temporary);
+    if (status == PublishStatus::Taken) {
+      PrintError("%s: '%s' exists; --update replaces it", file.Text(), where.Text());
+    } else {
+      DescribeSystemError(error, &reason);
+      PrintError("%s: cannot create '%s': %s", file.Text(), where.Text(), reason.Text());
+    }
+    return false;
+  }
+  if (SameContent(temporary.Text(), outputPath)) {
+    RemoveTemporaryFile(temporary);
+    return true;
+  }
+  if (!ReplaceWithFile(temporary, target, &error)) {
+    RemoveTemporaryFile(temporary);
+    DescribeSystemError(error, &reason);
+    PrintError("%s: cannot replace '%s': %s", file.Text(), where.Text(), reason.Text());
+    return false;
+  }
+  *changed = true;
+  return true;
+}
+
 int ConvertOne(const Settings& settings, const CString& folder, const char* file) {
   const bool standardInput = std::strcmp(file, "-") == 0;
   CFileName input;
@@ -306,6 +464,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
                             inputFile.size >= kProgressThreshold;
   const Printable label(file);
   ProgressBar progress(label.Text(), showProgress);
+  bool listed = !settings.quiet && !toStandardOutput;
   if (toStandardOutput) {
     SetStandardOutputBinary();
     StandardOutputFile output;
@@ -313,6 +472,20 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
       result.status = FileConversionStatus::WriteFailed;
     }
+  } else if (settings.outputFile != nullptr || settings.update) {
+    CString path;
+    if (settings.outputFile != nullptr) {
+      AssignText(path, settings.outputFile);
+    } else {
+      ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
+                        &path);
+    }
+    bool changed = false;
+    if (!WriteExactOutput(settings, request, inputFile, path.Text(), progress, &result, &changed)) {
+      progress.Clear();
+      return kExitFailed;
+    }
+    listed = listed && changed;
   } else {
     ConvertInputFile(request, inputFile, progress, &result);
   }
@@ -325,7 +498,14 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
     census.End();
     WarnOfDroppedNumbers(file, census);
   }
-  if (!settings.quiet && !toStandardOutput) {
+  if (!settings.quiet && settings.toText && result.bytesRead + 1 > kMsvcStringLiteralLimit &&
+      TemplateWritesStringLiteral(settings.arrayTemplate)) {
+    PrintWarning(
+        "%s: the string literal holds %llu bytes with its terminating zero; MSVC refuses more "
+        "than 65,535",
+        label.Text(), static_cast<unsigned long long>(result.bytesRead + 1));
+  }
+  if (listed) {
     std::printf("%s\n", result.outputPath.Text());
     std::fflush(stdout);
   }

@@ -1,6 +1,7 @@
 #include "convert/binary_to_text.h"
 
 #include <bit>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -10,9 +11,31 @@
 
 namespace {
 
-constexpr char kNameMarker[] = "($ARRAY_NAME)";
-constexpr char kDataMarker[] = "($ARRAY_DATA)";
-constexpr size_t kMarkerLength = 13;
+enum class MarkerKind { Name, Size, Count, FileName, Data, String };
+
+struct Marker {
+  const char* text;
+  size_t length;
+  MarkerKind kind;
+};
+
+constexpr Marker kMarkers[] = {
+    {"($ARRAY_NAME)", 13, MarkerKind::Name},    {"($ARRAY_DATA)", 13, MarkerKind::Data},
+    {"($ARRAY_SIZE)", 13, MarkerKind::Size},    {"($ARRAY_COUNT)", 14, MarkerKind::Count},
+    {"($FILE_NAME)", 12, MarkerKind::FileName}, {"($ARRAY_STRING)", 15, MarkerKind::String},
+};
+
+// The marker at text[i], or null.
+const Marker* MarkerAt(const char* text, size_t length, size_t i) {
+  if (text[i] != '(') return nullptr;
+  for (const Marker& marker : kMarkers) {
+    if (length - i >= marker.length && std::memcmp(text + i, marker.text, marker.length) == 0) {
+      return &marker;
+    }
+  }
+  return nullptr;
+}
+
 // The separators and the row break never need more than this of the 100
 // bytes kept free.
 constexpr int32_t kReserve = 100;
@@ -67,9 +90,54 @@ bool BinaryToTextStream::WriteText(const char* text, size_t length) {
   return false;
 }
 
+// The head: the template up to the data marker with every other marker
+// before it replaced. The text after the data marker is kept as the tail.
+bool BinaryToTextStream::WriteHead(const char* text, const char* arrayName, const char* fileName) {
+  const size_t length = std::strlen(text);
+  size_t last = 0;
+  for (size_t i = 0; i < length; ++i) {
+    const Marker* marker = MarkerAt(text, length, i);
+    if (marker == nullptr) continue;
+    if (i > last && !WriteText(text + last, i - last)) return false;
+    last = i + marker->length;
+    char number[24];
+    const char* value = nullptr;
+    switch (marker->kind) {
+      case MarkerKind::Name:
+        value = arrayName;
+        break;
+      case MarkerKind::FileName:
+        value = fileName;
+        break;
+      case MarkerKind::Size:
+      case MarkerKind::Count: {
+        uint64_t n = totalSize_;
+        if (marker->kind == MarkerKind::Count && !TemplateWritesStringLiteral(text)) {
+          const auto unit = static_cast<uint64_t>(unitSize_);
+          n = n / unit + (n % unit != 0 ? 1 : 0);
+        }
+        std::snprintf(number, sizeof number, "%llu", static_cast<unsigned long long>(n));
+        value = number;
+        break;
+      }
+      case MarkerKind::Data:
+      case MarkerKind::String:
+        dataMarkerFound_ = true;
+        stringRows_ = marker->kind == MarkerKind::String;
+        tail_ = text + last;
+        tailLength_ = length - last;
+        return true;
+    }
+    const size_t valueLength = value != nullptr ? std::strlen(value) : 0;
+    if (valueLength > 0 && !WriteText(value, valueLength)) return false;
+    i = last - 1;
+  }
+  return length <= last || WriteText(text + last, length - last);
+}
+
 bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* valueFormat,
-                               const char* arrayTemplate, const char* arrayName,
-                               uint64_t totalSize) {
+                               const char* arrayTemplate, const char* arrayName, uint64_t totalSize,
+                               const char* fileName) {
   if (stage_ != Stage::Idle) return false;
   stage_ = Stage::Finished;
   unitSize_ = EffectiveUnitSize(unitSize);
@@ -85,32 +153,10 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
     format_.Parse(DefaultValueFormat(unitSize_));
   }
 
-  // The head: the template up to the data marker with every name marker
-  // before it replaced.
-  const char* text = arrayTemplate != nullptr ? arrayTemplate : "";
-  const char* name = arrayName != nullptr ? arrayName : "";
-  const size_t length = std::strlen(text);
-  const size_t nameLength = std::strlen(name);
-  size_t last = 0;
-  for (size_t i = 0; i < length; ++i) {
-    if (text[i] != '(' || length - i < kMarkerLength) continue;
-    if (std::memcmp(text + i, kNameMarker, kMarkerLength) == 0) {
-      if (i > last && !WriteText(text + last, i - last)) return false;
-      if (nameLength > 0 && !WriteText(name, nameLength)) return false;
-      last = i + kMarkerLength;
-    } else if (std::memcmp(text + i, kDataMarker, kMarkerLength) == 0) {
-      if (i > last && !WriteText(text + last, i - last)) return false;
-      last = i + kMarkerLength;
-      dataMarkerFound_ = true;
-      break;
-    }
-  }
-  if (dataMarkerFound_) {
-    tail_ = text + last;
-    tailLength_ = length - last;
-  } else if (length > last && !WriteText(text + last, length - last)) {
+  if (!WriteHead(arrayTemplate != nullptr ? arrayTemplate : "", arrayName, fileName)) {
     return false;
   }
+  if (stringRows_) unitSize_ = 1;
   if (!WriteText("\r\n", 2)) return false;
 
   stage_ = Stage::Rows;
@@ -122,6 +168,7 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
     return true;
   }
   rowsEnded_ = false;
+  if (stringRows_) return true;
   if (unitSize_ == 1) BuildTable(256);
   if (unitSize_ == 2 && totalSize_ >= kWideTableMinimum) BuildTable(65536);
   return true;
@@ -242,8 +289,28 @@ size_t BinaryToTextStream::EmitUnits(const uint8_t* data, size_t units) {
   }
 }
 
+bool BinaryToTextStream::FeedString(const uint8_t* data, size_t count) {
+  while (count > 0) {
+    if (monitor_.IsCancelled()) {
+      cancelled_ = true;
+      rowsEnded_ = true;
+      return false;
+    }
+    size_t written = 0;
+    const size_t taken = literal_.Encode(data, count, buffer_ + offset_,
+                                         static_cast<size_t>(kRowBufferSize - offset_), &written);
+    offset_ += static_cast<int32_t>(written);
+    consumed_ += taken;
+    data += taken;
+    count -= taken;
+    if (offset_ + kReserve >= kRowBufferSize && !FlushRows()) return false;
+  }
+  return true;
+}
+
 bool BinaryToTextStream::Feed(const uint8_t* data, size_t count) {
   if (stage_ != Stage::Rows || rowsEnded_) return false;
+  if (stringRows_) return FeedString(data, count);
   const auto unit = static_cast<size_t>(unitSize_);
   if (carryLength_ > 0) {
     size_t take = unit - static_cast<size_t>(carryLength_);
@@ -275,6 +342,11 @@ void BinaryToTextStream::EndRows() {
     WriteText(buffer_, static_cast<size_t>(offset_));
     offset_ = 0;
   }
+  if (stringRows_) {
+    // The literal is closed even after a cancel, so that the text compiles.
+    char end[kStringTextPerByte];
+    WriteText(end, literal_.End(end));
+  }
   delete[] buffer_;
   buffer_ = nullptr;
   delete[] table_;
@@ -298,6 +370,40 @@ bool BinaryToTextStream::Finish() {
   if (!WriteText("\r\n", 2)) return false;
   monitor_.SetFileProgress(totalSize_ > 0 ? 100 : 0);
   return !writeShort_;
+}
+
+namespace {
+
+// What a template asks of the input before its data marker.
+struct TemplateNeeds {
+  bool size = false;           // ($ARRAY_SIZE) or ($ARRAY_COUNT)
+  bool stringLiteral = false;  // the data marker is ($ARRAY_STRING)
+};
+
+TemplateNeeds ScanTemplate(const char* arrayTemplate) {
+  TemplateNeeds needs;
+  if (arrayTemplate == nullptr) return needs;
+  const size_t length = std::strlen(arrayTemplate);
+  for (size_t i = 0; i < length; ++i) {
+    const Marker* marker = MarkerAt(arrayTemplate, length, i);
+    if (marker == nullptr) continue;
+    if (marker->kind == MarkerKind::Size || marker->kind == MarkerKind::Count) needs.size = true;
+    if (marker->kind == MarkerKind::Data || marker->kind == MarkerKind::String) {
+      needs.stringLiteral = marker->kind == MarkerKind::String;
+      break;
+    }
+  }
+  return needs;
+}
+
+}  // namespace
+
+bool TemplateWritesStringLiteral(const char* arrayTemplate) {
+  return ScanTemplate(arrayTemplate).stringLiteral;
+}
+
+bool TemplateNeedsInputSize(const char* arrayTemplate) {
+  return ScanTemplate(arrayTemplate).size;
 }
 
 bool ConvertBinaryToText(ConversionMonitor& monitor, const uint8_t* data, int32_t count,

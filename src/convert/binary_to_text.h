@@ -8,6 +8,7 @@
 
 #include "base/file.h"
 #include "convert/conversion_monitor.h"
+#include "convert/string_literal.h"
 #include "convert/value_format.h"
 
 // Size of the buffer the value rows are gathered in; it is written out
@@ -25,12 +26,15 @@ class BinaryToTextStream {
   BinaryToTextStream& operator=(const BinaryToTextStream&) = delete;
 
   // Writes the template up to the data marker and the line break after it.
-  // totalSize is the input's full length, the base of the progress figures.
-  // An empty value format selects the unit size's default format; an invalid
-  // one is replaced by it too, with a debug line. Returns false when a write
-  // fell short: the conversion has then ended.
+  // totalSize is the input's full length, the base of the progress figures
+  // and of the size and count markers; fileName (the input's name without
+  // its folder) stands for "($FILE_NAME)". An empty value format selects the
+  // unit size's default format; an invalid one is replaced by it too, with a
+  // debug line. Returns false when a write fell short: the conversion has
+  // then ended.
   bool Begin(int32_t byteOrder, int32_t unitSize, const char* valueFormat,
-             const char* arrayTemplate, const char* arrayName, uint64_t totalSize);
+             const char* arrayTemplate, const char* arrayName, uint64_t totalSize,
+             const char* fileName = nullptr);
 
   // Adds the next count input bytes to the value rows. Returns false once
   // the rows have ended (cancelled, or a write fell short); later input is
@@ -53,6 +57,8 @@ class BinaryToTextStream {
   enum class Stage { Idle, Rows, Finished };
 
   bool WriteText(const char* text, size_t length);
+  bool WriteHead(const char* text, const char* arrayName, const char* fileName);
+  bool FeedString(const uint8_t* data, size_t count);
   bool FlushRows();
   void EndRows();
   void BuildTable(size_t entries);
@@ -70,6 +76,8 @@ class BinaryToTextStream {
   const char* tail_ = nullptr;
   size_t tailLength_ = 0;
   bool dataMarkerFound_ = false;
+  bool stringRows_ = false;  // the data marker asks for string-literal rows
+  StringLiteralEncoder literal_;
   bool writeShort_ = false;
   bool outOfMemory_ = false;
   bool cancelled_ = false;
@@ -88,6 +96,13 @@ class BinaryToTextStream {
   const uint8_t* tableLength_ = nullptr;
   int32_t tableStride_ = 0;
 };
+
+// True when the first data marker of the template is "($ARRAY_STRING)".
+bool TemplateWritesStringLiteral(const char* arrayTemplate);
+
+// True when the template holds "($ARRAY_SIZE)" or "($ARRAY_COUNT)" before its
+// data marker: the input's size must then be known before the text starts.
+bool TemplateNeedsInputSize(const char* arrayTemplate);
 
 // Converts the whole of data (count bytes) at once. Returns false when a
 // write fell short.

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "base/debug_print.h"
+#include "base/file_name.h"
 #include "convert/binary_to_text.h"
 #include "convert/convert_types.h"
 #include "convert/text_to_binary.h"
@@ -93,9 +94,71 @@ int CreateOutputFile(const char* folder, const char* stem, const char* extension
   return result;
 }
 
+namespace {
+
+// Copies an input of unknown size whole into a temporary file in the output
+// folder and converts from there, so that the size markers, written before
+// the first value, hold the real size.
+FileConversionStatus ConvertThroughSpool(const FileConversionRequest& request, CFile& input,
+                                         CFile& output, ConversionMonitor& monitor,
+                                         FileConversionResult* result) {
+  CFile spool;
+  CString path;
+  const int32_t created = CreateTemporaryFile(request.outputFolder, spool, &path);
+  if (created != 0) {
+    if (result != nullptr) {
+      result->systemError = created;
+      result->failedPath.Assign(path);
+    }
+    return Finish(result, FileConversionStatus::OutputNotCreated);
+  }
+  auto* block = new (std::nothrow) uint8_t[kReadBlockSize];
+  FileConversionStatus status = FileConversionStatus::Converted;
+  if (block == nullptr) status = FileConversionStatus::OutOfMemory;
+  input.systemError = 0;
+  while (status == FileConversionStatus::Converted) {
+    if (monitor.IsCancelled()) {
+      status = FileConversionStatus::Cancelled;
+      break;
+    }
+    const uint32_t got = input.Read(block, kReadBlockSize);
+    if (got == 0) {
+      if (input.systemError != 0) {
+        if (result != nullptr) {
+          result->systemError = input.systemError;
+          result->failedPath.Assign(input.name);
+        }
+        status = FileConversionStatus::ReadFailed;
+      }
+      break;
+    }
+    if (spool.Write(block, got) != got) status = FileConversionStatus::WriteFailed;
+  }
+  delete[] block;
+  spool.Close();
+  CFile copy;
+  if (status == FileConversionStatus::Converted) {
+    // The copy's size is the real one even when it is 0.
+    const bool opened = copy.Open(path);
+    copy.sizeKnown = true;
+    status = opened ? ConvertOpenFile(request, copy, output, monitor, result)
+                    : FileConversionStatus::ReadFailed;
+  }
+  copy.Close();
+  RemoveTemporaryFile(path);
+  return Finish(result, status);
+}
+
+}  // namespace
+
 FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile& input,
                                      CFile& output, ConversionMonitor& monitor,
                                      FileConversionResult* result) {
+  char cutTemplate[kMaxTemplateBytes + 1];
+  if (!input.sizeKnown && request.direction == BinaryToText &&
+      TemplateNeedsInputSize(Cut(request.arrayTemplate, kMaxTemplateBytes, cutTemplate))) {
+    return ConvertThroughSpool(request, input, output, monitor, result);
+  }
   // An input of unknown size (a pipe, a device, a /proc file) is read until
   // a read gives nothing.
   const bool known = input.sizeKnown;
@@ -151,11 +214,14 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
         return stream.Feed(reinterpret_cast<const uint8_t*>(data), count);
       }
     };
+    CFileName inputName;
+    inputName.SetPath(OrEmpty(request.inputPath));
     BinaryToTextStream stream(monitor, output);
     if (stream.Begin(request.byteOrder, request.unitSize,
                      Cut(request.valueFormat, kMaxValueFormatBytes, valueFormat),
                      Cut(request.arrayTemplate, kMaxTemplateBytes, arrayTemplate),
-                     Cut(request.arrayName, kMaxArrayNameBytes, arrayName), size)) {
+                     Cut(request.arrayName, kMaxArrayNameBytes, arrayName), size,
+                     inputName.name.Text())) {
       Adapter adapter{stream};
       pump(adapter);
       written = stream.Finish();

@@ -9,6 +9,7 @@
 #endif
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -148,6 +149,9 @@ TEST_F(CliTest, BadUsageChangesNothing) {
       {{"to-text", "-n", "x", "a.bin", "b.bin"}, "'-n' names one array"},
       {{"to-text", "-o", "-", "a.bin", "b.bin"}, "'-o -' writes one output"},
       {{"to-text", "-o", "", "a.bin"}, "the output folder is empty"},
+      {{"to-text", "-O", "x.c", "a.bin", "b.bin"}, "'-O' names one output"},
+      {{"to-binary", "-O", "x", "-o", "d", "a.bin"}, "does not go with '-o'"},
+      {{"to-text", "--update", "-o", "-", "a.bin"}, "does not go with '-o -'"},
       {{"to-binary", "-f", "%d", "a.bin"}, "unknown option '-f'"},
       {{"to-binary", "-n", "x", "a.bin"}, "unknown option '-n'"},
       {{"to-text", "--template-file", "none.txt", "a.bin"}, "cannot open the template file"},
@@ -565,6 +569,136 @@ TEST_F(CliTest, OperandsAfterDoubleDash) {
   const ProcessResult result = Run({"to-text", "-q", "--", "-dash.bin"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(Read("-dash.txt"), ToText("\x42", 0, 1, "0x%02X", kTemplate, "-dash"));
+}
+
+TEST_F(CliTest, OutputFileAndUpdate) {
+  const char kSized[] = "n=($ARRAY_SIZE) f=($FILE_NAME) {($ARRAY_DATA)}";
+  const std::string first = "n=2 f=a.bin {\r\n\t\t0x01,0x02\r\n}\r\n";
+  const std::string second = "n=1 f=a.bin {\r\n\t\t0x03\r\n}\r\n";
+  // A time well before the runs, so that any write would show.
+  const auto past = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                             std::chrono::hours(48));
+  struct Row {
+    const char* name;
+    std::string input;  // empty: no input file
+    std::vector<std::string> options;
+    int exitCode;
+    std::string after;  // the output after the run, which is first before it
+  };
+  const Row rows[] = {
+      {"-O never replaces", "\x03", {"-O", "gen/a.c"}, 1, first},
+      {"--update leaves equal content untouched",
+       "\x01\x02",
+       {"-O", "gen/a.c", "--update"},
+       0,
+       first},
+      {"--update replaces changed content", "\x03", {"--update", "-O", "gen/a.c"}, 0, second},
+      {"--update without -O takes DIR/<stem>.txt", "\x03", {"--update", "-o", "gen"}, 0, second},
+      {"a failed input leaves the output as it was", "", {"-O", "gen/a.c", "--update"}, 1, first},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove_all(work_);
+    fs::create_directories(work_ / "gen");
+    if (!row.input.empty()) Write("a.bin", row.input);
+    const bool exact = row.options[1] != "-o";
+    const std::string output = exact ? "gen/a.c" : "gen/a.txt";
+    Write(output, first);
+    fs::last_write_time(work_ / output, past);
+    std::vector<std::string> args = {"to-text", "-t", kSized, "a.bin"};
+    args.insert(args.end(), row.options.begin(), row.options.end());
+    const ProcessResult result = Run(args);
+    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    const bool touched = row.after != first;
+    EXPECT_EQ(result.out, touched ? Lines({exact ? output : "gen" + kSeparator + "a.txt"}) : "");
+    std::map<std::string, std::string> expected = {{output, row.after}};
+    if (!row.input.empty()) expected["a.bin"] = row.input;
+    EXPECT_EQ(Snapshot(), expected) << "no temporary file is left behind";
+    EXPECT_EQ(fs::last_write_time(work_ / output) == past, !touched);
+  }
+  Write("a.bin", "\x01\x02");
+  const ProcessResult made = Run({"to-text", "-t", kSized, "-O", "gen/b.c", "a.bin"});
+  EXPECT_EQ(made.exitCode, 0) << made.err;
+  EXPECT_EQ(made.out, Lines({"gen/b.c"}));
+  EXPECT_EQ(Read("gen/b.c"), first);
+  Write("empty.bin", "");
+  const ProcessResult empty = Run({"to-text", "-q", "-t", kSized, "-O", "e.h", "empty.bin"});
+  EXPECT_EQ(empty.exitCode, 0) << empty.err;
+  EXPECT_EQ(Read("e.h"), "n=0 f=empty.bin {\r\n\r\n}\r\n")
+      << "an empty input still gives the template";
+}
+
+// The string form compiled by the system's compilers, in C and C++ with
+// trigraphs on, must give back exactly the input bytes and the zero.
+TEST_F(CliTest, StringLiteralsCompileToTheInputBytes) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "the compilers run natively only";
+#else
+  const char kProgram[] =
+      "#include <stdio.h>\nstatic const char ($ARRAY_NAME)[] = ($ARRAY_STRING);\n"
+      "int main(void) { return fwrite(d, 1, sizeof d, stdout) == sizeof d ? 0 : 1; }\n";
+  struct Compiler {
+    const char* path;
+    const char* language;
+    const char* standard;
+  };
+  const Compiler compilers[] = {{"/usr/bin/gcc", "c", "-std=c99"},
+                                {"/usr/bin/g++", "c++", "-std=c++14"},
+                                {"/usr/bin/clang", "c", "-std=c99"}};
+  struct Row {
+    const char* name;
+    std::string data;
+  };
+  const Row rows[] = {
+      {"quotes", "\"\"'\"x\""},
+      {"backslashes", "\\\\\\n\\"},
+      {"question marks", "?\?=?\?/?\?'?\?(?\?)?\?!?\?<?\?>?\?-?\?\?\?"},
+      {"digits after escapes", std::string("\x01"
+                                           "0\x7f"
+                                           "7\x80"
+                                           "8\x1b"
+                                           "9\x02"
+                                           "a\x03"
+                                           "F\t1\n2",
+                                           16)},
+      {"NUL bytes", std::string("\0\0\0"
+                                "0\0"
+                                "7\0",
+                                7)},
+      {"line feeds and carriage returns", "a\r\n\n\rb\n"},
+      {"100 KB of every byte value", Sample(100000)},
+      {"escapes, digits, '?' and line feeds mixed",
+       [] {
+         const char alphabet[] = "\0\1\t0789?\n\"\\a\x80";
+         std::string bytes = Sample(5000);
+         for (char& b : bytes)
+           b = alphabet[static_cast<uint8_t>(b) % (sizeof alphabet - 1)];
+         return bytes;
+       }()},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Write("d.bin", row.data);
+    fs::remove(work_ / "d.txt");
+    const ProcessResult text = Run({"to-text", "-n", "d", "-t", kProgram, "d.bin"});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_EQ(text.err.find("65,535") != std::string::npos, row.data.size() >= 65535) << text.err;
+    for (const Compiler& compiler : compilers) {
+      SCOPED_TRACE(compiler.path);
+      if (!fs::exists(compiler.path)) continue;
+      fs::remove(work_ / "d");
+      const ProcessResult build =
+          RunProcess(compiler.path,
+                     {"-x", compiler.language, compiler.standard, "-Wall", "-Wextra", "-Werror",
+                      "-Wtrigraphs", "-o", "d", "d.txt"},
+                     work_);
+      ASSERT_EQ(build.exitCode, 0) << build.err;
+      const ProcessResult run = RunProcess(work_ / "d", {}, work_);
+      EXPECT_EQ(run.exitCode, 0);
+      EXPECT_EQ(run.out, row.data + std::string(1, '\0'));
+    }
+  }
+#endif
 }
 
 }  // namespace

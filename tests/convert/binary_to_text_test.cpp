@@ -176,6 +176,50 @@ TEST(BinaryToTextTest, EdgeCases) {
   }
 }
 
+TEST(BinaryToTextTest, SizeCountAndFileNameMarkers) {
+  struct Row {
+    const char* name;
+    int unitSize;
+    size_t size;
+    const char* arrayTemplate;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"size alone", 1, 3, "($ARRAY_SIZE)($ARRAY_DATA)", "3\r\n\t\t0x00,0x01,0x02\r\n\r\n"},
+      {"count rounds up to whole units", 4, 5, "($ARRAY_COUNT)($ARRAY_DATA)",
+       "2\r\n\t\t0x00010203,0x04000000\r\n\r\n"},
+      {"file name alone, without the data marker", 1, 1, "[($FILE_NAME)]",
+       "[my file.bin]\r\n\t\t0x00\r\n"},
+      {"all together, each several times", 2, 4,
+       "($ARRAY_NAME) ($ARRAY_SIZE) ($ARRAY_COUNT) ($FILE_NAME) ($ARRAY_SIZE)=($ARRAY_DATA)",
+       "t 4 2 my file.bin 4=\r\n\t\t0x0001,0x0203\r\n\r\n"},
+      {"after the data marker they stay as they stand", 1, 1,
+       "($ARRAY_DATA)($ARRAY_SIZE)($ARRAY_COUNT)($FILE_NAME)",
+       "\r\n\t\t0x00\r\n($ARRAY_SIZE)($ARRAY_COUNT)($FILE_NAME)\r\n"},
+      {"after the string marker too", 2, 3, "($ARRAY_COUNT)($ARRAY_STRING)($ARRAY_SIZE)",
+       "3\r\n\t\t\"\\0\\1\\2\"\r\n($ARRAY_SIZE)\r\n"},
+      {"the first data marker decides", 1, 1, "($ARRAY_DATA)($ARRAY_STRING)",
+       "\r\n\t\t0x00\r\n($ARRAY_STRING)\r\n"},
+      {"empty input", 1, 0, "($ARRAY_SIZE) ($ARRAY_COUNT)($ARRAY_DATA)", "0 0\r\n\r\n\r\n"},
+      {"empty input as a string gives an empty literal", 1, 0, "($ARRAY_SIZE)=($ARRAY_STRING);",
+       "0=\r\n\t\t\"\"\r\n;\r\n"},
+      {"cut short or in other case", 1, 1, "($ARRAY_SIZ($array_count)($FILE_NAME($ARRAY_DATA)",
+       "($ARRAY_SIZ($array_count)($FILE_NAME\r\n\t\t0x00\r\n\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SilentMonitor monitor;
+    MemoryFile output;
+    BinaryToTextStream stream(monitor, output);
+    const std::vector<uint8_t> data = Counting(row.size);
+    EXPECT_TRUE(
+        stream.Begin(0, row.unitSize, "", row.arrayTemplate, "t", data.size(), "my file.bin"));
+    EXPECT_TRUE(stream.Feed(data.data(), data.size()) || data.empty());
+    EXPECT_TRUE(stream.Finish());
+    EXPECT_EQ(output.data, row.expected);
+  }
+}
+
 std::vector<WideString>* g_lines = nullptr;
 
 int RecordLine(const WideChar* format, ...) {
@@ -326,6 +370,23 @@ TEST(BinaryToTextTest, EverySplitPointOfASmallInput) {
       EXPECT_TRUE(stream.Finish());
       EXPECT_EQ(output.data, whole);
     }
+  }
+}
+
+// Bytes that make escapes, digits after them, '?' runs and line feeds meet
+// block and row boundaries everywhere.
+TEST(BinaryToTextTest, StringRowsAreTheSameHoweverTheInputIsSplit) {
+  const uint8_t alphabet[] = {0, 1, 9, '0', '7', '8', '?', '\n', '"', 'a', 0x80, 0xFF};
+  std::vector<uint8_t> data = RandomBytes(300, 11);
+  for (uint8_t& b : data)
+    b = alphabet[b % sizeof alphabet];
+  const char kString[] = "x = ($ARRAY_STRING);";
+  Settings s{0, 1, "", kString, "d"};
+  const std::string whole = Convert(data, s);
+  EXPECT_EQ(ConvertInBlocks(data, s, {1}), whole);
+  for (size_t cut = 0; cut <= data.size(); ++cut) {
+    SCOPED_TRACE("cut at " + std::to_string(cut));
+    EXPECT_EQ(ConvertInBlocks(data, s, {cut == 0 ? data.size() : cut, data.size()}), whole);
   }
 }
 

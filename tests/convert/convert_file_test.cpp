@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -300,6 +301,46 @@ TEST_F(ConvertFileTest, CancelFinishesTheText) {
             FileConversionStatus::Cancelled);
   EXPECT_EQ(AsString(test::ReadAll(dir_ / "c.txt")),
             "const unsigned char data[] = {\r\n\r\n};\r\n");
+}
+
+// A sparse file over 4 GiB: the size markers need no 64-bit truncation, and
+// a cancel before the first value keeps the test to one block read.
+TEST_F(ConvertFileTest, SizeMarkersOfAFileOver4GiB) {
+  const uint64_t size = (uint64_t{5} << 30) + 3;
+  { std::ofstream(dir_ / "big.bin", std::ios::binary).put('x'); }
+  std::error_code error;
+  fs::resize_file(dir_ / "big.bin", size, error);
+  if (error) GTEST_SKIP() << "no room for a sparse file: " << error.message();
+  RecordingMonitor monitor;
+  monitor.cancelRequested = 1;
+  FileConversionRequest request = Request(Input("big.bin"), "big", "txt");
+  request.unitSize = 8;
+  request.arrayTemplate = "($FILE_NAME) ($ARRAY_SIZE) ($ARRAY_COUNT)($ARRAY_DATA)";
+  FileConversionResult result;
+  EXPECT_EQ(ConvertFile(request, monitor, &result), FileConversionStatus::Cancelled);
+  EXPECT_EQ(result.bytesRead, kReadBlockSize);
+  EXPECT_EQ(AsString(test::ReadAll(dir_ / "big.txt")), "big.bin 5368709123 671088641\r\n\r\n\r\n");
+}
+
+// A pipe's size is known only at its end: the size markers wait for it.
+TEST_F(ConvertFileTest, SizeMarkersOfAnInputOfUnknownSize) {
+  const std::string content = AsString(RandomBytes(2 * kReadBlockSize + 3, 8));
+  MemoryInput input(content, 0);
+  input.sizeKnown = false;
+  MemoryFile output;
+  SilentMonitor monitor;
+  FileConversionRequest request = Request("pipe", "p", "txt");
+  request.unitSize = 4;
+  request.arrayTemplate = "($ARRAY_SIZE) ($ARRAY_COUNT)($ARRAY_DATA)";
+  FileConversionResult result;
+  EXPECT_EQ(ConvertOpenFile(request, input, output, monitor, &result),
+            FileConversionStatus::Converted);
+  MemoryFile expected;
+  ConvertBinaryToText(monitor, reinterpret_cast<const uint8_t*>(content.data()),
+                      static_cast<int32_t>(content.size()), expected, 0, 4, "",
+                      "2097155 524289($ARRAY_DATA)", "data");
+  EXPECT_EQ(output.data, expected.data);
+  EXPECT_TRUE(fs::is_empty(dir_.path())) << "the spooled copy is removed";
 }
 
 // ConvertOpenFile with inputs in memory: block reads, short and failed reads,

@@ -342,15 +342,18 @@ TEST(MainWindowRunNamesTest, JapaneseNamesAndTemplateReachTheOutput) {
   session.DropFiles({Path(input)});
   ASSERT_EQ(session.app().fileList.entryCount, 1);
   session.SetText(IDC_OUTPUT_FOLDER, Path(out));
-  session.SetText(IDC_ARRAY_FORMAT, U("/* 配列 */ char ($ARRAY_NAME)[] = {($ARRAY_DATA)}; // 終"));
+  // The file name and size markers of the template box too.
+  const char kTemplateText[] =
+      "/* 配列 ($FILE_NAME) ($ARRAY_SIZE) */ char ($ARRAY_NAME)[] = {($ARRAY_DATA)}; // 終";
+  session.SetText(IDC_ARRAY_FORMAT, U(kTemplateText));
 
   const std::vector<SeenDialog> seen = ExecuteAndWait(session);
   ASSERT_EQ(seen.size(), 1u);
   ExpectRunMessage(seen[0], false, true);
   Settings settings;
-  settings.arrayTemplate = Ansi("/* 配列 */ char ($ARRAY_NAME)[] = {($ARRAY_DATA)}; // 終");
+  settings.arrayTemplate = Ansi(kTemplateText);
   const std::vector<uint8_t> expected = Reference(input, settings);
-  const std::string head = Ansi("/* 配列 */ char データ[] = {");
+  const std::string head = Ansi("/* 配列 データ.bin 3000 */ char データ[] = {");
   ASSERT_GE(expected.size(), head.size());
   EXPECT_EQ(std::string(expected.begin(), expected.begin() + static_cast<long>(head.size())), head);
   EXPECT_EQ(test::ReadAll(out / U("データ.txt")), expected);

@@ -1,0 +1,43 @@
+// Binary data as rows of C string-literal pieces that gcc, clang and MSVC,
+// in C and in C++, all read back as exactly the input bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Input bytes per row at most; a row also ends after a line feed byte, so
+// text keeps its lines. A row's piece stays far below MSVC's limit of
+// 16,380 bytes for one piece.
+inline constexpr int32_t kStringRowBytes = 64;
+
+// The most text one input byte can add: the end of a row, the next row's
+// start and an escape.
+inline constexpr size_t kStringTextPerByte = 16;
+
+// MSVC refuses a literal longer than this, its terminating zero included.
+inline constexpr uint64_t kMsvcStringLiteralLimit = 65535;
+
+// Turns a stream of bytes into the text of string-literal rows, each row two
+// tabs and a quoted piece, rows separated by CR LF. The text is the same
+// however the input is split into calls.
+class StringLiteralEncoder {
+ public:
+  // Encodes bytes from data into out until count bytes are taken or fewer
+  // than kStringTextPerByte bytes of room are left. Returns the number of
+  // input bytes taken; *written receives the text length.
+  size_t Encode(const uint8_t* data, size_t count, char* out, size_t room, size_t* written);
+
+  // Ends the last row (an input without bytes gives one empty piece) and
+  // returns the length of the text put in out, which needs room for
+  // kStringTextPerByte bytes.
+  size_t End(char* out);
+
+ private:
+  // An octal escape waits for the next byte: when that is an octal digit,
+  // the escape is written with all three digits so that it cannot take the
+  // digit in.
+  int32_t pendingOctal_ = -1;
+  int32_t rowBytes_ = 0;  // input bytes in the open row
+  bool rowOpen_ = false;
+  bool lastQuestion_ = false;  // the last text written is '?'
+};
