@@ -273,6 +273,8 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
       result.status = FileConversionStatus::InputNotOpened;
     } else {
       SetStandardOutputBinary();
+      // Whole 1 MiB writes, as to a file, instead of the small default ones.
+      std::setvbuf(stdout, nullptr, _IOFBF, size_t{1} << 20);
       StandardOutputFile output;
       ConvertOpenFile(request, inputFile, output, progress, &result);
       if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {

@@ -373,7 +373,7 @@ TEST(BinaryToTextTest, WritesTheRowsInPiecesAndReportsProgressThere) {
     size_t length;
   };
   const Row rows[] = {
-      {1, "", 300000}, {2, "%u", 123457}, {8, "%#llo", 250001}, {4, "%-60x", 99999}};
+      {1, "", 450000}, {2, "%u", 1000001}, {8, "%#llo", 1000001}, {4, "%-60x", 200001}};
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.format) + " unit " + std::to_string(row.unitSize));
     const auto data = RandomBytes(row.length, 17);
@@ -399,7 +399,7 @@ TEST(BinaryToTextTest, WritesTheRowsInPiecesAndReportsProgressThere) {
 }
 
 TEST(BinaryToTextTest, ShortWrites) {
-  const auto data = RandomBytes(40000, 2);  // rows of about 210 KB: two pieces and a rest
+  const auto data = RandomBytes(400000, 2);  // rows of about 2.1 MB: two pieces and a rest
   const std::string full = ReferenceBinaryToText(data, 0, 1, "", kTemplate, "name");
   // Writes in order: 0 "const unsigned char ", 1 "name", 2 "[] = {", 3 CR LF, 4 and 5 the
   // two full row pieces, 6 the rest of the rows, 7 CR LF, 8 "};", 9 CR LF.
@@ -444,7 +444,7 @@ TEST(BinaryToTextTest, ShortWrites) {
 }
 
 TEST(BinaryToTextTest, CancelEndsTheRowsAndFinishesTheText) {
-  const auto data = RandomBytes(50000, 9);
+  const auto data = RandomBytes(500000, 9);
   const std::string head = "const unsigned char c[] = {\r\n";
   Trace trace;
   const std::string full = ReferenceBinaryToText(data, 0, 1, "", kTemplate, "c", &trace);

@@ -188,11 +188,12 @@ TEST(TextToBinaryTest, EverySplitPointOfShortTexts) {
 }
 
 TEST(TextToBinaryTest, WritesInPiecesAndReportsProgressThere) {
+  // Enough numbers for two pieces of 1-byte units.
+  std::string text;
+  for (int i = 0; i < 2200000; ++i)
+    text += "0x" + std::to_string(i % 97) + (i % 7 ? "," : "\r\n");
   for (int unitSize : {1, 2, 8}) {
     SCOPED_TRACE(unitSize);
-    std::string text;
-    for (int i = 0; i < 30000; ++i)
-      text += "0x" + std::to_string(i % 97) + (i % 7 ? "," : "\r\n");
     RecordingMonitor monitor;
     MemoryFile output;
     ASSERT_TRUE(ConvertTextToBinary(monitor, text.data(), static_cast<int32_t>(text.size()), output,
@@ -210,10 +211,11 @@ TEST(TextToBinaryTest, WritesInPiecesAndReportsProgressThere) {
 }
 
 TEST(TextToBinaryTest, ShortWritesStopAtOnce) {
+  const size_t count = 2 * kUnitBufferSize + 3000;
   std::string text;
-  for (int i = 0; i < 30000; ++i)
+  for (size_t i = 0; i < count; ++i)
     text += "0xAB,";
-  // 30000 bytes: two full pieces, then the last write.
+  // Two full pieces, then the last write.
   struct Row {
     int failOnce;
     size_t writes;
@@ -226,7 +228,7 @@ TEST(TextToBinaryTest, ShortWritesStopAtOnce) {
       {0, 1, trace.flushes[0] / 2},
       {1, 2, trace.flushes[0] + trace.flushes[1] / 2},
       {2, 3,
-       (30000 - trace.flushes[0] - trace.flushes[1]) / 2 + trace.flushes[0] + trace.flushes[1]},
+       (count - trace.flushes[0] - trace.flushes[1]) / 2 + trace.flushes[0] + trace.flushes[1]},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failOnce);
@@ -242,7 +244,7 @@ TEST(TextToBinaryTest, ShortWritesStopAtOnce) {
 
 TEST(TextToBinaryTest, CancelKeepsWhatWasBuffered) {
   std::string text;
-  for (int i = 0; i < 30000; ++i)
+  for (int i = 0; i < 1100000; ++i)
     text += "0x" + std::to_string(i % 89) + ",";
   Trace trace;
   const std::string full = ReferenceTextToBinary(text, 0, 1, &trace);
