@@ -48,6 +48,20 @@ void ReadControlText(HWND control, int units, CString& text) {
   text.AssignWide(buffer);
 }
 
+// The worker asks the window for the settings of its next row with one
+// message (lParam: a RowSettings); its thread reads the controls itself,
+// where each read from the worker would be a round trip of its own.
+constexpr UINT kRowSettingsMessage = WM_APP + 2;
+
+struct RowSettings {
+  bool read = false;
+  int32_t direction = 0;
+  int32_t unitSize = 0;
+  int32_t byteOrder = 0;
+  CString valueFormat;
+  CString arrayTemplate;
+};
+
 struct OwnedDialogSearch {
   HWND owner;
 };
@@ -133,11 +147,27 @@ void CAppMain::ConversionThread() {
   // The 32-bit range: the 16-bit one would wrap beyond 65535 rows.
   SendMessageW(totalBar, PBM_SETRANGE32, 0, fileList.entryCount);
   SendMessageW(totalBar, PBM_SETPOS, 0, 0);
-  for (int32_t row = 0; row < fileList.entryCount && !IsCancelled(); ++row) {
+  // Each figure sent waits for the window's thread and redraws a bar, which
+  // under Wine costs more than converting a small file: between rows the
+  // bars move at most once per interval, and show where the run ended.
+  ULONGLONG barsShownAt = 0;
+  int32_t rowsShown = 0;
+  int32_t row = 0;
+  for (; row < fileList.entryCount && !IsCancelled(); ++row) {
     shownFilePercent_ = 0;
-    SendMessageW(fileBar, PBM_SETPOS, 0, 0);
+    if (GetTickCount64() - barsShownAt >= kProgressIntervalMs) {
+      SendMessageW(fileBar, PBM_SETPOS, 0, 0);
+    }
     if (fileList.entries[row] != nullptr) ConvertEntry(row);
-    SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row + 1), 0);
+    if (GetTickCount64() - barsShownAt >= kProgressIntervalMs) {
+      SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row + 1), 0);
+      SendMessageW(fileBar, PBM_SETPOS, 100, 0);
+      barsShownAt = GetTickCount64();
+      rowsShown = row + 1;
+    }
+  }
+  if (row > rowsShown) {
+    SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row), 0);
     SendMessageW(fileBar, PBM_SETPOS, 100, 0);
   }
   const bool stopped = IsCancelled();
@@ -161,17 +191,16 @@ bool CAppMain::ConvertEntry(int32_t row) {
   const FileListEntry& entry = *fileList.entries[row];
   // The settings as the controls show them now: a change during the run
   // applies from the next file on.
+  RowSettings settings;
+  SendMessageW(mainWindow, kRowSettingsMessage, 0, reinterpret_cast<LPARAM>(&settings));
+  if (!settings.read) return false;  // the window is gone
   FileConversionRequest request;
-  request.direction = SelectedItemData(IDC_CONVERT);
+  request.direction = settings.direction;
   // A size box without a selection gives 0, which the converters take as 1.
-  request.unitSize = SelectedItemData(IDC_DATA_SIZE);
-  request.byteOrder = SelectedItemData(IDC_ENDIAN);
-  CString valueFormat;
-  CString arrayTemplate;
-  ReadControlText(Control(IDC_DATA_FORMAT), kRowTextUnits, valueFormat);
-  ReadControlText(Control(IDC_ARRAY_FORMAT), kRowTextUnits, arrayTemplate);
-  request.valueFormat = valueFormat.Text();
-  request.arrayTemplate = arrayTemplate.Text();
+  request.unitSize = settings.unitSize;
+  request.byteOrder = settings.byteOrder;
+  request.valueFormat = settings.valueFormat.Text();
+  request.arrayTemplate = settings.arrayTemplate.Text();
   // Only the 8-bit texts of the row: GetWide would rewrite the strings'
   // UTF-16 copies, which the window's thread may be reading (Save).
   request.arrayName = entry.arrayName.Text();
@@ -188,7 +217,8 @@ void CAppMain::SetFileProgress(int32_t percent) {
   // window's thread. So the bar gets only a figure that differs, and after
   // the file's first move at most one per interval; the worker itself sets
   // 100 at the end of the file.
-  if (percent == shownFilePercent_) return;
+  // 100 is the worker's to set, when it moves the bars between rows.
+  if (percent == shownFilePercent_ || percent >= 100) return;
   const ULONGLONG now = GetTickCount64();
   if (shownFilePercent_ != 0 && now - fileProgressShownAt_ < kProgressIntervalMs) return;
   shownFilePercent_ = percent;
@@ -253,6 +283,16 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     if (workerHandle_ != nullptr && GetThreadId(workerHandle_) == static_cast<DWORD>(wParam)) {
       JoinWorker();
     }
+    return TRUE;
+  }
+  if (message == kRowSettingsMessage) {
+    auto* settings = reinterpret_cast<RowSettings*>(lParam);
+    settings->direction = SelectedItemData(IDC_CONVERT);
+    settings->unitSize = SelectedItemData(IDC_DATA_SIZE);
+    settings->byteOrder = SelectedItemData(IDC_ENDIAN);
+    ReadControlText(Control(IDC_DATA_FORMAT), kRowTextUnits, settings->valueFormat);
+    ReadControlText(Control(IDC_ARRAY_FORMAT), kRowTextUnits, settings->arrayTemplate);
+    settings->read = true;
     return TRUE;
   }
   return CAppBase::DlgProc(window, message, wParam, lParam);
