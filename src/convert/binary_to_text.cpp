@@ -167,9 +167,10 @@ bool BinaryToTextStream::FlushRows() {
 }
 
 template <int kUnit, bool kSwap, typename Put>
-size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units, const Put& put) {
+size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units, const Put& putValue) {
   // Locals, so that the stores into the buffer do not force the compiler to
-  // reload the members on every value.
+  // reload the members, or what put holds, on every value.
+  const Put put = putValue;
   const std::atomic<int32_t>& cancel = monitor_.cancelRequested;
   char* const full = buffer_ + (kRowBufferSize - kReserve);
   char* out = out_;
@@ -210,8 +211,7 @@ size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units, const Put&
 template <int kUnit, bool kSwap>
 size_t BinaryToTextStream::EmitUnitsOf(const uint8_t* data, size_t units) {
   if (useFixed_) {
-    const FixedHexLayout& f = fixed_;
-    return EmitRun<kUnit, kSwap>(data, units, [&f](uint64_t value, char* out) {
+    return EmitRun<kUnit, kSwap>(data, units, [f = fixed_](uint64_t value, char* out) {
       std::memcpy(out, f.lead, sizeof f.lead);
       PutHexDigits(value, f.digits, f.upper, out + f.leadLength);
       std::memcpy(out + f.leadLength + f.digits, f.trail, sizeof f.trail);
