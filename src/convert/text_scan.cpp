@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -12,8 +13,7 @@ namespace {
 
 // The masks of 16 bytes from p, and the values of their digits.
 inline __attribute__((always_inline)) void MasksOf16(const uint8_t* p, uint64_t* prefix,
-                                                     uint64_t* digit, uint64_t* separator,
-                                                     uint8_t* values) {
+                                                     uint64_t* digit, uint8_t* values) {
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
   const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
@@ -27,11 +27,6 @@ inline __attribute__((always_inline)) void MasksOf16(const uint8_t* p, uint64_t*
                                         _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
   const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
                                        _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
-  const __m128i blank =
-      _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(v, _mm_set1_epi8(',')));
-  const __m128i control = _mm_or_si128(
-      _mm_cmpeq_epi8(v, _mm_set1_epi8('\t')),
-      _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))));
   const __m128i isDigit = _mm_or_si128(decimal, letter);
   // A letter's low nibble is its value less 9.
   const __m128i value =
@@ -39,18 +34,16 @@ inline __attribute__((always_inline)) void MasksOf16(const uint8_t* p, uint64_t*
   _mm_storeu_si128(reinterpret_cast<__m128i*>(values), _mm_and_si128(value, isDigit));
   *prefix = static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(zeroX, ampersandH)));
   *digit = static_cast<uint32_t>(_mm_movemask_epi8(isDigit));
-  *separator = static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(blank, control)));
 }
 
 inline __attribute__((always_inline)) void BuildMasks(const uint8_t* p, WindowMasks* masks,
                                                       uint8_t* values) {
-  *masks = WindowMasks{0, 0, 0};
+  *masks = WindowMasks{0, 0};
   for (int k = 0; k < 4; ++k) {
-    uint64_t prefix, digit, separator;
-    MasksOf16(p + 16 * k, &prefix, &digit, &separator, values + 16 * k);
+    uint64_t prefix, digit;
+    MasksOf16(p + 16 * k, &prefix, &digit, values + 16 * k);
     masks->prefix |= prefix << (16 * k);
     masks->digit |= digit << (16 * k);
-    masks->separator |= separator << (16 * k);
   }
 }
 

@@ -32,9 +32,8 @@ inline constexpr ptrdiff_t kWindowReach = 65;  // the window and the byte after 
 
 // What a window scan finds in 64 bytes of text, bit i for byte i.
 struct WindowMasks {
-  uint64_t prefix;     // bytes i and i + 1 are "0x", "&H" or "&h"
-  uint64_t digit;      // a hex digit
-  uint64_t separator;  // tab, LF, CR, blank or comma
+  uint64_t prefix;  // bytes i and i + 1 are "0x", "&H" or "&h"
+  uint64_t digit;   // a hex digit
 };
 
 // The window scan for scanner, or null for Scalar or one this build lacks.

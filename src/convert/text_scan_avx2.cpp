@@ -7,14 +7,17 @@
 
 #include <bit>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
 #define BX_SCAN_TARGET __attribute__((target("avx2,bmi,bmi2")))
 
 // The masks of 32 bytes from p, and the values of their digits.
-BX_SCAN_TARGET inline __attribute__((always_inline)) void MasksOf32(
-    const uint8_t* p, uint64_t* prefix, uint64_t* digit, uint64_t* separator, uint8_t* values) {
+BX_SCAN_TARGET inline __attribute__((always_inline)) void MasksOf32(const uint8_t* p,
+                                                                    uint64_t* prefix,
+                                                                    uint64_t* digit,
+                                                                    uint8_t* values) {
   const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
   const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
   const __m256i lower = _mm256_or_si256(v, _mm256_set1_epi8(0x20));
@@ -28,12 +31,6 @@ BX_SCAN_TARGET inline __attribute__((always_inline)) void MasksOf32(
                                            _mm256_cmpgt_epi8(_mm256_set1_epi8('9' + 1), v));
   const __m256i letter = _mm256_and_si256(_mm256_cmpgt_epi8(lower, _mm256_set1_epi8('a' - 1)),
                                           _mm256_cmpgt_epi8(_mm256_set1_epi8('f' + 1), lower));
-  const __m256i blank = _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(' ')),
-                                        _mm256_cmpeq_epi8(v, _mm256_set1_epi8(',')));
-  const __m256i control =
-      _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\t')),
-                      _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8('\n')),
-                                      _mm256_cmpeq_epi8(v, _mm256_set1_epi8('\r'))));
   const __m256i isDigit = _mm256_or_si256(decimal, letter);
   // A letter's low nibble is its value less 9.
   const __m256i value = _mm256_add_epi8(_mm256_and_si256(v, _mm256_set1_epi8(0x0F)),
@@ -41,18 +38,16 @@ BX_SCAN_TARGET inline __attribute__((always_inline)) void MasksOf32(
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(values), _mm256_and_si256(value, isDigit));
   *prefix = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(zeroX, ampersandH)));
   *digit = static_cast<uint32_t>(_mm256_movemask_epi8(isDigit));
-  *separator = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(blank, control)));
 }
 
 BX_SCAN_TARGET inline __attribute__((always_inline)) void BuildMasks(const uint8_t* p,
                                                                      WindowMasks* masks,
                                                                      uint8_t* values) {
-  uint64_t prefix[2], digit[2], separator[2];
-  MasksOf32(p, &prefix[0], &digit[0], &separator[0], values);
-  MasksOf32(p + 32, &prefix[1], &digit[1], &separator[1], values + 32);
+  uint64_t prefix[2], digit[2];
+  MasksOf32(p, &prefix[0], &digit[0], values);
+  MasksOf32(p + 32, &prefix[1], &digit[1], values + 32);
   masks->prefix = prefix[0] | (prefix[1] << 32);
   masks->digit = digit[0] | (digit[1] << 32);
-  masks->separator = separator[0] | (separator[1] << 32);
 }
 
 #include "convert/text_scan_kernel.inc"
