@@ -154,8 +154,8 @@ TEST(TextToBinaryTest, MatchesThePlainAlgorithm) {
 }
 
 TEST(TextToBinaryTest, WindowEdges) {
-  // Each piece at every place of the 64-byte windows and of the blocks,
-  // with plain numbers around it.
+  // Each piece at every place around the edges of the first 64-byte windows
+  // and of the blocks, with plain numbers around it.
   const char* pieces[] = {
       "0x12,",
       "0x0x12,",
@@ -174,7 +174,7 @@ TEST(TextToBinaryTest, WindowEdges) {
   };
   const std::string filler = "0xA1, 0xB2,\r\n\t0xC3 0xD4,";
   for (const char* piece : pieces) {
-    for (size_t at = 0; at < 140; ++at) {
+    for (size_t at = 0; at < 140; at += at == 8 ? 44 : at == 76 ? 40 : 1) {
       for (bool last : {false, true}) {
         std::string text;
         while (text.size() < at)
@@ -185,7 +185,7 @@ TEST(TextToBinaryTest, WindowEdges) {
         for (int unitSize : {1, 8}) {
           const std::string expected = ReferenceTextToBinary(text, 1, unitSize);
           for (TextScanner scanner : kScanners) {
-            for (size_t block : {text.size(), size_t{81}, size_t{97}}) {
+            for (size_t block : {text.size(), size_t{97}}) {
               ASSERT_EQ(ConvertWith(scanner, text, 1, unitSize, block), expected)
                   << "scanner " << static_cast<int>(scanner) << " unit " << unitSize << " block "
                   << block;
