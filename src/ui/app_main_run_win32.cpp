@@ -28,6 +28,10 @@ constexpr DWORD kCloseLookMs = 50;
 
 // The file bar takes a new figure at most this often.
 constexpr ULONGLONG kProgressIntervalMs = 30;
+// Between rows the bars move at most this often: each move makes the window
+// redraw, which under Wine takes longer than converting a small file, and
+// the worker's next message waits for it.
+constexpr ULONGLONG kRowBarsIntervalMs = 250;
 
 // Text buffers in UTF-16 units, terminator included: Execute takes up to 519
 // units of each box, each file up to 255 of the value format and template.
@@ -147,19 +151,18 @@ void CAppMain::ConversionThread() {
   // The 32-bit range: the 16-bit one would wrap beyond 65535 rows.
   SendMessageW(totalBar, PBM_SETRANGE32, 0, fileList.entryCount);
   SendMessageW(totalBar, PBM_SETPOS, 0, 0);
-  // Each figure sent waits for the window's thread and redraws a bar, which
-  // under Wine costs more than converting a small file: between rows the
-  // bars move at most once per interval, and show where the run ended.
+  // Between rows the bars move at most once per interval, and at the end
+  // show where the run ended.
   ULONGLONG barsShownAt = 0;
   int32_t rowsShown = 0;
   int32_t row = 0;
   for (; row < fileList.entryCount && !IsCancelled(); ++row) {
     shownFilePercent_ = 0;
-    if (GetTickCount64() - barsShownAt >= kProgressIntervalMs) {
+    if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
       SendMessageW(fileBar, PBM_SETPOS, 0, 0);
     }
     if (fileList.entries[row] != nullptr) ConvertEntry(row);
-    if (GetTickCount64() - barsShownAt >= kProgressIntervalMs) {
+    if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
       SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row + 1), 0);
       SendMessageW(fileBar, PBM_SETPOS, 100, 0);
       barsShownAt = GetTickCount64();
