@@ -1,13 +1,21 @@
 // brelvix-bench: times both conversion directions on a large random file and,
 // in the same run and on the same data, xxd -i (binary to text) and
 // xxd -r -p (text to binary); prints throughput and the ratios to the goals.
+// Then it sets each direction against two yardsticks: cat of the same
+// output (the copy limit) and a minimal table-driven converter of its own
+// (the practical limit), to /dev/null and to disk; it prints the median of
+// paired runs and the ratio to that minimum.
 //
-//   brelvix-bench [--size MIB] [--repeat N] [--dir DIR] [--memory]
+//   brelvix-bench [--size MIB] [--repeat N] [--dir DIR] [--memory] [--limits]
 //
+// --limits runs only the comparison with the two limits.
 // --memory converts a 1 GiB file both ways instead and reports the peak
 // resident memory of this process.
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <chrono>
 #include <cstdint>
@@ -21,9 +29,12 @@
 
 #include "base/file.h"
 #include "base/str.h"
+#include "convert/binary_to_text.h"
 #include "convert/conversion_monitor.h"
 #include "convert/convert_file.h"
 #include "convert/convert_types.h"
+#include "convert/text_scan.h"
+#include "convert/text_to_binary.h"
 
 namespace {
 
@@ -34,6 +45,7 @@ struct Options {
   int repeat = 3;
   std::string dir;
   bool memory = false;
+  bool limitsOnly = false;
 };
 
 double Now() {
@@ -131,6 +143,128 @@ bool NaiveToText(const fs::path& input, const fs::path& output) {
   return ok;
 }
 
+// A file descriptor as the converters' output.
+class DescriptorFile : public CFile {
+ public:
+  explicit DescriptorFile(int fd) : fd_(fd) {}
+  uint32_t Write(const void* buffer, uint32_t count,
+                 uint64_t /*position*/ = kCurrentPosition) override {
+    return WriteAll(fd_, buffer, count) ? count : 0;
+  }
+  static bool WriteAll(int fd, const void* buffer, size_t count) {
+    const auto* p = static_cast<const char*>(buffer);
+    while (count > 0) {
+      const ssize_t n = ::write(fd, p, count);
+      if (n <= 0) return false;
+      p += n;
+      count -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+};
+
+constexpr size_t kPiece = size_t{1} << 20;
+
+// The practical limit of binary -> text: the rows of the default format of
+// the unit from a table of hex pairs, read and written in 1 MiB pieces.
+bool MinimalToText(const fs::path& input, int outFd, int unit) {
+  const int in = ::open(input.c_str(), O_RDONLY);
+  if (in < 0) return false;
+  char pairs[256][2];
+  for (int b = 0; b < 256; ++b) {
+    pairs[b][0] = "0123456789ABCDEF"[b >> 4];
+    pairs[b][1] = "0123456789ABCDEF"[b & 15];
+  }
+  std::vector<unsigned char> block(kPiece);
+  std::vector<char> text(kPiece + 256);
+  char* out = text.data();
+  uint64_t c = 0;
+  bool ok = true;
+  ssize_t got;
+  while (ok && (got = ::read(in, block.data(), block.size())) > 0) {
+    for (ssize_t i = 0; i + unit <= got; i += unit, c += static_cast<uint64_t>(unit)) {
+      if ((c & 15) != 0) {
+        *out++ = ',';
+      } else if (c != 0) {
+        std::memcpy(out, ",\r\n\t\t", 5);
+        out += 5;
+      } else {
+        std::memcpy(out, "\t\t", 2);
+        out += 2;
+      }
+      out[0] = '0';
+      out[1] = 'x';
+      for (int k = 0; k < unit; ++k)
+        std::memcpy(out + 2 + 2 * k, pairs[block[static_cast<size_t>(i + k)]], 2);
+      out += 2 + 2 * unit;
+      if (out >= text.data() + kPiece - 64) {
+        ok = DescriptorFile::WriteAll(outFd, text.data(), static_cast<size_t>(out - text.data()));
+        out = text.data();
+      }
+    }
+  }
+  ok = ok && DescriptorFile::WriteAll(outFd, text.data(), static_cast<size_t>(out - text.data()));
+  ::close(in);
+  return ok;
+}
+
+// The practical limit of text -> binary: "0x" numbers ended by a separator
+// read through a table of byte classes, 1-byte units, in 1 MiB pieces.
+bool MinimalToBinary(const fs::path& input, int outFd) {
+  const int in = ::open(input.c_str(), O_RDONLY);
+  if (in < 0) return false;
+  uint8_t classes[256];
+  std::memset(classes, 17, sizeof classes);
+  for (int d = 0; d < 16; ++d) {
+    classes[static_cast<uint8_t>("0123456789ABCDEF"[d])] = static_cast<uint8_t>(d);
+    classes[static_cast<uint8_t>("0123456789abcdef"[d])] = static_cast<uint8_t>(d);
+  }
+  for (int s : {'\t', '\n', '\r', ' ', ','})
+    classes[s] = 16;
+  std::vector<uint8_t> text(kPiece + 64);
+  std::vector<uint8_t> bytes(kPiece);
+  size_t kept = 0;  // the unfinished end of the previous piece
+  size_t o = 0;
+  bool ok = true;
+  ssize_t got;
+  while (ok && (got = ::read(in, text.data() + kept, kPiece)) >= 0) {
+    const size_t n = kept + static_cast<size_t>(got);
+    const size_t stop = got == 0 ? n : n - std::min<size_t>(n, 24);
+    text[n] = 0;
+    size_t i = 0;
+    while (i < stop) {
+      if (text[i] != '0' || text[i + 1] != 'x') {
+        ++i;
+        continue;
+      }
+      i += 2;
+      unsigned value = 0;
+      while (classes[text[i]] < 16)
+        value = (value << 4) | classes[text[i++]];
+      if (classes[text[i]] == 16) bytes[o++] = static_cast<uint8_t>(value);
+      ++i;
+      if (o == kPiece) {
+        ok = DescriptorFile::WriteAll(outFd, bytes.data(), o);
+        o = 0;
+      }
+    }
+    if (got == 0) break;
+    kept = n - std::min(i, n);
+    std::memmove(text.data(), text.data() + (n - kept), kept);
+  }
+  ok = ok && DescriptorFile::WriteAll(outFd, bytes.data(), o);
+  ::close(in);
+  return ok;
+}
+
+double Median(std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
 class Bench {
  public:
   Bench(const Options& options, const fs::path& dir) : options_(options), dir_(dir) {}
@@ -191,6 +325,141 @@ bool PrintRatio(const std::string& what, double bytes, double seconds, double re
   return met;
 }
 
+// Binary -> text through the stream as the conversion of a file runs it:
+// 1 MiB reads, the default template.
+bool BrelvixToText(const fs::path& input, int outFd, int unit) {
+  const int in = ::open(input.c_str(), O_RDONLY);
+  if (in < 0) return false;
+  SilentMonitor monitor;
+  DescriptorFile output(outFd);
+  BinaryToTextStream stream(monitor, output);
+  bool ok = stream.Begin(BigEndian, unit, "", kDefaultArrayFormat, "bench",
+                         static_cast<uint64_t>(fs::file_size(input)));
+  std::vector<uint8_t> block(kPiece);
+  ssize_t got;
+  while (ok && (got = ::read(in, block.data(), block.size())) > 0)
+    ok = stream.Feed(block.data(), static_cast<size_t>(got));
+  ok = stream.Finish() && ok;
+  ::close(in);
+  return ok;
+}
+
+bool BrelvixToBinary(const fs::path& input, int outFd, TextScanner scanner) {
+  const int in = ::open(input.c_str(), O_RDONLY);
+  if (in < 0) return false;
+  SilentMonitor monitor;
+  DescriptorFile output(outFd);
+  TextToBinaryStream stream(monitor, output);
+  stream.UseScanner(scanner);
+  bool ok = stream.Begin(BigEndian, 1, static_cast<uint64_t>(fs::file_size(input)));
+  std::vector<char> block(kPiece);
+  ssize_t got;
+  while (ok && (got = ::read(in, block.data(), block.size())) > 0)
+    ok = stream.Feed(block.data(), static_cast<size_t>(got));
+  ok = stream.Finish() && ok;
+  ::close(in);
+  return ok;
+}
+
+// Runs each contender once per round, in turns, writing to /dev/null or to
+// a file in the bench folder; returns the median time of each.
+std::vector<double> Paired(int rounds, const fs::path& dir, bool toDisk,
+                           const std::vector<std::function<bool(int)>>& contenders) {
+  std::vector<std::vector<double>> times(contenders.size());
+  const fs::path target = toDisk ? dir / "limit.out" : fs::path("/dev/null");
+  for (int round = 0; round < rounds; ++round) {
+    for (size_t k = 0; k < contenders.size(); ++k) {
+      const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (fd < 0) return {};
+      const double start = Now();
+      const bool ok = contenders[k](fd);
+      const double seconds = Now() - start;
+      ::close(fd);
+      if (!ok) return {};
+      times[k].push_back(seconds);
+    }
+  }
+  if (toDisk) fs::remove(target);
+  std::vector<double> medians;
+  for (const auto& t : times)
+    medians.push_back(Median(t));
+  return medians;
+}
+
+// Each direction against cat of its output and the minimal program.
+bool RunLimits(const Options& options, const fs::path& dir, const fs::path& input) {
+  const int rounds = options.repeat < 5 ? 5 : options.repeat;
+  const double inputBytes = static_cast<double>(fs::file_size(input));
+  std::printf(
+      "\nAgainst the limits (medians of %d paired runs): cat of the same output, and a\n"
+      "minimal table-driven converter with 1 MiB reads and writes\n",
+      rounds);
+  auto cat = [](const fs::path& made) {
+    return [made](int fd) {
+      const int in = ::open(made.c_str(), O_RDONLY);
+      std::vector<char> block(kPiece);
+      ssize_t got;
+      bool ok = in >= 0;
+      while (ok && (got = ::read(in, block.data(), block.size())) > 0)
+        ok = DescriptorFile::WriteAll(fd, block.data(), static_cast<size_t>(got));
+      if (in >= 0) ::close(in);
+      return ok;
+    };
+  };
+  bool met = true;
+  const fs::path text = dir / "limit.txt";
+  for (int unit : {1, 4, 8}) {
+    const int fd = ::open(text.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool made = fd >= 0 && BrelvixToText(input, fd, unit);
+    if (fd >= 0) ::close(fd);
+    if (!made) return false;
+    Warm(text);
+    const double goal = unit == 1 ? 1.25 : 1.35;
+    for (bool toDisk : {false, true}) {
+      const auto t = Paired(rounds, dir, toDisk,
+                            {[&](int out) { return BrelvixToText(input, out, unit); },
+                             [&](int out) { return MinimalToText(input, out, unit); }, cat(text)});
+      if (t.empty()) return false;
+      const double ratio = t[0] / t[1];
+      met = met && ratio <= goal;
+      std::printf(
+          "  binary -> text, unit %d, to %-9s %6.3f s  minimal %6.3f s  cat %6.3f s  "
+          "%.2fx the minimal (goal %.2fx) %s\n",
+          unit, toDisk ? "disk:" : "/dev/null:", t[0], t[1], t[2], ratio, goal,
+          ratio <= goal ? "ok" : "MISSED");
+    }
+  }
+  // The unit 1 text back to binary.
+  {
+    const int fd = ::open(text.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool made = fd >= 0 && BrelvixToText(input, fd, 1);
+    if (fd >= 0) ::close(fd);
+    if (!made) return false;
+    Warm(text);
+  }
+  const double textBytes = static_cast<double>(fs::file_size(text));
+  for (bool toDisk : {false, true}) {
+    const auto t = Paired(rounds, dir, toDisk,
+                          {[&](int out) { return BrelvixToBinary(text, out, TextScanner::Scalar); },
+                           [&](int out) { return BrelvixToBinary(text, out, TextScanner::Sse2); },
+                           [&](int out) { return BrelvixToBinary(text, out, TextScanner::Avx2); },
+                           [&](int out) { return MinimalToBinary(text, out); }, cat(input)});
+    if (t.empty()) return false;
+    std::printf(
+        "  text -> binary, unit 1, to %-9s byte at a time %.2f GB/s, SSE2 %.2f GB/s, "
+        "AVX2%s %.2f GB/s;\n    minimal %.2f GB/s, cat %.3f s; SSE2 %.2fx the minimal's "
+        "time\n",
+        toDisk ? "disk:" : "/dev/null:", textBytes / t[0] / 1e9, textBytes / t[1] / 1e9,
+        WindowScanFor(TextScanner::Avx2) != nullptr ? "" : " (absent: byte at a time)",
+        textBytes / t[2] / 1e9, textBytes / t[3] / 1e9, t[4], t[1] / t[3]);
+    if (!toDisk) met = met && textBytes / t[1] >= 2.5e9;
+  }
+  std::printf("  (input %.0f MiB; text %.0f MB; goal for text -> binary with SSE2: 2.5 GB/s)\n",
+              inputBytes / (1 << 20), textBytes / 1e6);
+  fs::remove(text);
+  return met;
+}
+
 int RunSpeed(Bench& bench) {
   const Options& options = bench.options();
   const uint64_t size = options.mebibytes << 20;
@@ -200,6 +469,12 @@ int RunSpeed(Bench& bench) {
     return 1;
   }
   Warm(input);
+  if (options.limitsOnly) {
+    const bool met = RunLimits(options, bench.dir(), input);
+    fs::remove(input);
+    std::printf("%s\n", met ? "All goals met." : "Some goals were MISSED.");
+    return met ? 0 : 1;
+  }
   std::printf("Input: %llu MiB of random bytes in %s; best of %d runs; page cache warm.\n\n",
               static_cast<unsigned long long>(options.mebibytes), bench.dir().c_str(),
               options.repeat);
@@ -294,6 +569,7 @@ int RunSpeed(Bench& bench) {
   if (naiveSeconds > 0) {
     PrintRate("snprintf per value, unit 1 (input bytes per second)", bytes, naiveSeconds);
   }
+  allMet = RunLimits(options, bench.dir(), input) && allMet;
   fs::remove(input);
   std::printf("\nPeak resident memory of this process: %.1f MiB\n", PeakResidentMiB());
   std::printf("%s\n", allMet && sameBytes ? "All goals met." : "Some goals were MISSED.");
@@ -340,6 +616,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.dir = argv[++i];
     } else if (arg == "--memory") {
       options.memory = true;
+    } else if (arg == "--limits") {
+      options.limitsOnly = true;
     } else {
       return false;
     }
@@ -352,7 +630,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: %s [--size MIB] [--repeat N] [--dir DIR] [--memory]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [--size MIB] [--repeat N] [--dir DIR] [--memory] [--limits]\n",
+                 argv[0]);
     return 2;
   }
   fs::path root = options.dir.empty() ? fs::temp_directory_path() : fs::path(options.dir);

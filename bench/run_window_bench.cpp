@@ -1,7 +1,7 @@
 // brelvix-run-bench (Windows; under Wine on Linux): the conversion run in the
 // real main window, on one large input, in both directions.
 //
-//   brelvix-run-bench [--size MIB] [--cancel-size MIB] [--japanese]
+//   brelvix-run-bench [--size MIB] [--cancel-size MIB] [--japanese] [--tiny N]
 //   brelvix-run-bench --rows N [--japanese]
 //
 // With --rows: how long N files take to reach the list and be drawn, dropped
@@ -11,7 +11,8 @@
 // Otherwise prints, per direction:
 //  - the window's run against the per-file conversion alone on the same
 //    files, one large one and 100 of 1 MiB (what showing the progress and the
-//    rows costs);
+//    rows costs), and 2,000 files of 16 bytes (the cost of a row itself);
+//    --tiny N times only N such files;
 //  - how long Execute kept the window (it saves the settings), and the longest
 //    time the window's thread then took to answer a message while the worker
 //    ran (a round trip every 5 ms from another thread);
@@ -327,6 +328,8 @@ int main(int argc, char** argv) {
   uint64_t sizeMiB = 64;
   uint64_t cancelMiB = 1024;
   int rows = 0;
+  int tiny = 2000;
+  bool tinyOnly = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
       sizeMiB = std::strtoull(argv[++i], nullptr, 10);
@@ -336,9 +339,13 @@ int main(int argc, char** argv) {
       rows = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--japanese") == 0) {
       g_language = 1;
+    } else if (std::strcmp(argv[i], "--tiny") == 0 && i + 1 < argc) {
+      tiny = std::atoi(argv[++i]);
+      tinyOnly = true;
     } else {
       std::fprintf(stderr,
-                   "usage: brelvix-run-bench [--size MIB] [--cancel-size MIB] [--japanese]\n"
+                   "usage: brelvix-run-bench [--size MIB] [--cancel-size MIB] [--japanese] "
+                   "[--tiny N]\n"
                    "       brelvix-run-bench --rows N [--japanese]\n");
       return 2;
     }
@@ -355,6 +362,20 @@ int main(int argc, char** argv) {
   for (const Direction& direction : directions) {
     std::printf("%s\n", direction.name);
     std::fflush(stdout);
+    {
+      std::vector<fs::path> files;
+      for (int i = 0; i < tiny; ++i) {
+        files.push_back(work /
+                       ("tiny" + std::to_string(i) + (direction.direction == 0 ? ".bin" : ".txt")));
+        if (!(direction.direction == 0 ? MakeRandomFile : MakeHexFile)(files.back(), 16)) return 1;
+      }
+      const std::string what = std::to_string(tiny) + " files of 16 bytes";
+      TimeWholeRun(direction, files, out, what.c_str());
+      for (const fs::path& file : files)
+        fs::remove(file);
+      std::fflush(stdout);
+      if (tinyOnly) continue;
+    }
     const fs::path input = work / (direction.direction == 0 ? "input.bin" : "input.txt");
     const fs::path large = work / (direction.direction == 0 ? "large.bin" : "large.txt");
     auto make = direction.direction == 0 ? MakeRandomFile : MakeHexFile;

@@ -1,6 +1,7 @@
-// The text-to-binary converter on arbitrary text. It checks the bytes
-// against the scan written out plainly, and that they do not depend on how
-// the text is cut into blocks.
+// The text-to-binary converter on arbitrary text. It checks the bytes of
+// the byte-at-a-time scan against the scan written out plainly, those of
+// every window scan the processor runs against the byte-at-a-time scan, and
+// that they do not depend on how the text is cut into blocks.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -21,12 +22,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
 
   SilentMonitor monitor;
-  convert_test::MemoryFile whole;
-  if (!ConvertTextToBinary(monitor, text.data(), static_cast<int32_t>(text.size()), whole,
-                           byteOrder, unitSize)) {
-    std::abort();
+  auto convert = [&](TextScanner scanner) {
+    convert_test::MemoryFile output;
+    TextToBinaryStream stream(monitor, output);
+    stream.UseScanner(scanner);
+    if (!stream.Begin(byteOrder, unitSize, text.size())) std::abort();
+    stream.Feed(text.data(), text.size());
+    if (!stream.Finish()) std::abort();
+    return output.data;
+  };
+  const std::string whole = convert(TextScanner::Scalar);
+  if (whole != convert_test::ReferenceTextToBinary(text, byteOrder, unitSize)) std::abort();
+  for (TextScanner scanner : {TextScanner::Sse2, TextScanner::Avx2}) {
+    if (convert(scanner) != whole) std::abort();
   }
-  if (whole.data != convert_test::ReferenceTextToBinary(text, byteOrder, unitSize)) std::abort();
 
   convert_test::MemoryFile pieces;
   TextToBinaryStream stream(monitor, pieces);
@@ -38,6 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     stream.Feed(text.data() + at, n);
     at += n;
   }
-  if (!stream.Finish() || pieces.data != whole.data) std::abort();
+  if (!stream.Finish() || pieces.data != whole) std::abort();
   return 0;
 }

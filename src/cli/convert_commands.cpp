@@ -467,6 +467,10 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   bool listed = !settings.quiet && !toStandardOutput;
   if (toStandardOutput) {
     SetStandardOutputBinary();
+    // Whole 1 MiB writes, as to a file, instead of the small default ones;
+    // the buffer must outlive the stream, which is flushed at exit.
+    static char outputBuffer[1 << 20];
+    std::setvbuf(stdout, outputBuffer, _IOFBF, sizeof outputBuffer);
     StandardOutputFile output;
     ConvertOpenFile(request, inputFile, output, progress, &result);
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {

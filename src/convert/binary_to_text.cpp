@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 #include "base/codepage.h"
 #include "base/debug_print.h"
@@ -167,10 +168,15 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
     outOfMemory_ = true;
     return true;
   }
+  out_ = buffer_;
   rowsEnded_ = false;
   if (stringRows_) return true;
-  if (unitSize_ == 1) BuildTable(256);
-  if (unitSize_ == 2 && totalSize_ >= kWideTableMinimum) BuildTable(65536);
+  if (unitSize_ == 1) {
+    BuildTable(256);
+  } else {
+    useFixed_ = format_.FixedHex(8 * unitSize_, &fixed_);
+    if (!useFixed_ && unitSize_ == 2 && totalSize_ >= kWideTableMinimum) BuildTable(65536);
+  }
   return true;
 }
 
@@ -193,8 +199,8 @@ void BinaryToTextStream::BuildTable(size_t entries) {
 }
 
 bool BinaryToTextStream::FlushRows() {
-  const auto count = static_cast<uint32_t>(offset_);
-  offset_ = 0;
+  const auto count = static_cast<uint32_t>(out_ - buffer_);
+  out_ = buffer_;
   if (output_.Write(buffer_, count) != count) {
     // The rest of the values are dropped; the tail is still written.
     writeShort_ = true;
@@ -207,15 +213,14 @@ bool BinaryToTextStream::FlushRows() {
   return true;
 }
 
-template <int kUnit, bool kSwap, int kStride>
-size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units) {
+template <int kUnit, bool kSwap, typename Put>
+size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units, const Put& putValue) {
   // Locals, so that the stores into the buffer do not force the compiler to
-  // reload the members on every value.
+  // reload the members, or what put holds, on every value.
+  const Put put = putValue;
   const std::atomic<int32_t>& cancel = monitor_.cancelRequested;
-  const char* const table = table_;
-  const uint8_t* const lengths = tableLength_;
-  char* const buffer = buffer_;
-  int32_t offset = offset_;
+  char* const full = buffer_ + (kRowBufferSize - kReserve);
+  char* out = out_;
   uint64_t consumed = consumed_;
   size_t done = 0;
   for (; done < units; ++done) {
@@ -224,14 +229,13 @@ size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units) {
       rowsEnded_ = true;
       break;
     }
-    if (offset + kReserve >= kRowBufferSize) {
-      offset_ = offset;
+    if (out >= full) {
+      out_ = out;
       consumed_ = consumed;
       const bool flushed = FlushRows();
-      offset = 0;
+      out = out_;
       if (!flushed) break;
     }
-    char* out = buffer + offset;
     if ((consumed & 15) == 0) {
       if (consumed != 0) {
         std::memcpy(out, ",\r\n\t\t", 5);
@@ -243,49 +247,56 @@ size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units) {
     } else {
       *out++ = ',';
     }
-    const uint64_t value = LoadUnit<kUnit, kSwap>(data + done * kUnit);
-    if constexpr (kStride > 0) {
-      std::memcpy(out, table + value * kStride, kStride);
-      out += lengths[value];
-    } else {
-      out += format_.Format(value, out);
-    }
-    offset = static_cast<int32_t>(out - buffer);
+    out = put(LoadUnit<kUnit, kSwap>(data + done * kUnit), out);
     consumed += kUnit;
   }
-  offset_ = offset;
+  out_ = out;
   consumed_ = consumed;
   return done;
+}
+
+template <int kUnit, bool kSwap>
+size_t BinaryToTextStream::EmitUnitsOf(const uint8_t* data, size_t units) {
+  if (useFixed_) {
+    return EmitRun<kUnit, kSwap>(data, units, [f = fixed_](uint64_t value, char* out) {
+      std::memcpy(out, f.lead, sizeof f.lead);
+      PutHexDigits(value, f.digits, f.upper, out + f.leadLength);
+      std::memcpy(out + f.leadLength + f.digits, f.trail, sizeof f.trail);
+      return out + f.length;
+    });
+  }
+  const char* const table = table_;
+  const uint8_t* const lengths = tableLength_;
+  auto fromTable = [&](auto stride) {
+    return EmitRun<kUnit, kSwap>(data, units, [table, lengths](uint64_t value, char* out) {
+      std::memcpy(out, table + value * decltype(stride)::value, decltype(stride)::value);
+      return out + lengths[value];
+    });
+  };
+  switch (tableStride_) {
+    case 8:
+      return fromTable(std::integral_constant<size_t, 8>());
+    case 16:
+      return fromTable(std::integral_constant<size_t, 16>());
+    case 32:
+      return fromTable(std::integral_constant<size_t, 32>());
+    default:
+      return EmitRun<kUnit, kSwap>(data, units, [this](uint64_t value, char* out) {
+        return out + format_.Format(value, out);
+      });
+  }
 }
 
 size_t BinaryToTextStream::EmitUnits(const uint8_t* data, size_t units) {
   switch (unitSize_) {
     case 2:
-      switch (tableStride_) {
-        case 8:
-          return swap_ ? EmitRun<2, true, 8>(data, units) : EmitRun<2, false, 8>(data, units);
-        case 16:
-          return swap_ ? EmitRun<2, true, 16>(data, units) : EmitRun<2, false, 16>(data, units);
-        case 32:
-          return swap_ ? EmitRun<2, true, 32>(data, units) : EmitRun<2, false, 32>(data, units);
-        default:
-          return swap_ ? EmitRun<2, true, 0>(data, units) : EmitRun<2, false, 0>(data, units);
-      }
+      return swap_ ? EmitUnitsOf<2, true>(data, units) : EmitUnitsOf<2, false>(data, units);
     case 4:
-      return swap_ ? EmitRun<4, true, 0>(data, units) : EmitRun<4, false, 0>(data, units);
+      return swap_ ? EmitUnitsOf<4, true>(data, units) : EmitUnitsOf<4, false>(data, units);
     case 8:
-      return swap_ ? EmitRun<8, true, 0>(data, units) : EmitRun<8, false, 0>(data, units);
+      return swap_ ? EmitUnitsOf<8, true>(data, units) : EmitUnitsOf<8, false>(data, units);
     default:
-      switch (tableStride_) {
-        case 8:
-          return EmitRun<1, false, 8>(data, units);
-        case 16:
-          return EmitRun<1, false, 16>(data, units);
-        case 32:
-          return EmitRun<1, false, 32>(data, units);
-        default:
-          return EmitRun<1, false, 0>(data, units);
-      }
+      return EmitUnitsOf<1, false>(data, units);
   }
 }
 
@@ -297,13 +308,13 @@ bool BinaryToTextStream::FeedString(const uint8_t* data, size_t count) {
       return false;
     }
     size_t written = 0;
-    const size_t taken = literal_.Encode(data, count, buffer_ + offset_,
-                                         static_cast<size_t>(kRowBufferSize - offset_), &written);
-    offset_ += static_cast<int32_t>(written);
+    const size_t room = static_cast<size_t>(buffer_ + kRowBufferSize - out_);
+    const size_t taken = literal_.Encode(data, count, out_, room, &written);
+    out_ += written;
     consumed_ += taken;
     data += taken;
     count -= taken;
-    if (offset_ + kReserve >= kRowBufferSize && !FlushRows()) return false;
+    if (out_ + kReserve >= buffer_ + kRowBufferSize && !FlushRows()) return false;
   }
   return true;
 }
@@ -338,9 +349,8 @@ void BinaryToTextStream::EndRows() {
     carryLength_ = 0;
     EmitUnits(carry_, 1);
   }
-  if (buffer_ != nullptr && offset_ > 0) {
-    WriteText(buffer_, static_cast<size_t>(offset_));
-    offset_ = 0;
+  if (buffer_ != nullptr && out_ > buffer_) {
+    WriteText(buffer_, static_cast<size_t>(out_ - buffer_));
   }
   if (stringRows_) {
     // The literal is closed even after a cancel, so that the text compiles.
@@ -349,6 +359,7 @@ void BinaryToTextStream::EndRows() {
   }
   delete[] buffer_;
   buffer_ = nullptr;
+  out_ = nullptr;
   delete[] table_;
   table_ = nullptr;
   tableLength_ = nullptr;

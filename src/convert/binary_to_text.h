@@ -12,8 +12,9 @@
 #include "convert/value_format.h"
 
 // Size of the buffer the value rows are gathered in; it is written out
-// whenever fewer than 100 bytes are free.
-inline constexpr int32_t kRowBufferSize = 102400;
+// whenever fewer than 100 bytes are free. Pieces of about 1 MiB keep the
+// kernel's cost per write small; larger ones gain nothing.
+inline constexpr int32_t kRowBufferSize = 1 << 20;
 
 // The streaming form: the input arrives in blocks of any size, and the text
 // written is the same however the input is split. The texts handed to Begin
@@ -62,8 +63,10 @@ class BinaryToTextStream {
   bool FlushRows();
   void EndRows();
   void BuildTable(size_t entries);
-  template <int kUnit, bool kSwap, int kStride>
-  size_t EmitRun(const uint8_t* data, size_t units);
+  template <int kUnit, bool kSwap, typename Put>
+  size_t EmitRun(const uint8_t* data, size_t units, const Put& put);
+  template <int kUnit, bool kSwap>
+  size_t EmitUnitsOf(const uint8_t* data, size_t units);
   size_t EmitUnits(const uint8_t* data, size_t units);
 
   ConversionMonitor& monitor_;
@@ -84,8 +87,8 @@ class BinaryToTextStream {
   bool rowsEnded_ = false;
 
   char* buffer_ = nullptr;  // kRowBufferSize bytes plus room for one value
-  int32_t offset_ = 0;
-  uint64_t consumed_ = 0;  // c: input bytes formatted so far
+  char* out_ = nullptr;     // the write position in buffer_
+  uint64_t consumed_ = 0;   // c: input bytes formatted so far
   uint64_t totalSize_ = 0;
   uint8_t carry_[8] = {};  // a unit split between two blocks
   int32_t carryLength_ = 0;
@@ -95,6 +98,10 @@ class BinaryToTextStream {
   char* table_ = nullptr;
   const uint8_t* tableLength_ = nullptr;
   int32_t tableStride_ = 0;
+  // For 2-, 4- and 8-byte units whose format allows it: the text composed
+  // from its fixed parts and the digits.
+  FixedHexLayout fixed_;
+  bool useFixed_ = false;
 };
 
 // True when the first data marker of the template is "($ARRAY_STRING)".

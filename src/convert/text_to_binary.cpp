@@ -22,6 +22,9 @@ constexpr size_t kFastMargin = 20;
 // that tells 'H' from 'h' set.
 constexpr unsigned kZeroX = '0' | ('x' << 8);
 constexpr unsigned kAmpersandH = '&' | ('h' << 8);
+// The most text one call of the window scan takes, so that a cancel is seen
+// soon.
+constexpr ptrdiff_t kWindowRun = 16 << 10;
 
 struct ByteClasses {
   uint8_t of[256];
@@ -39,26 +42,6 @@ struct ByteClasses {
   }
 };
 constexpr ByteClasses kClasses;
-
-template <int kUnit, bool kSwap>
-inline int32_t StoreUnit(uint8_t* out, uint64_t value) {
-  if constexpr (kUnit == 1) {
-    out[0] = static_cast<uint8_t>(value);
-  } else if constexpr (kUnit == 2) {
-    auto v = static_cast<uint16_t>(value);
-    if constexpr (kSwap) v = __builtin_bswap16(v);
-    std::memcpy(out, &v, 2);
-  } else if constexpr (kUnit == 4) {
-    auto v = static_cast<uint32_t>(value);
-    if constexpr (kSwap) v = __builtin_bswap32(v);
-    std::memcpy(out, &v, 4);
-  } else {
-    uint64_t v = value;
-    if constexpr (kSwap) v = __builtin_bswap64(v);
-    std::memcpy(out, &v, 8);
-  }
-  return kUnit;
-}
 
 }  // namespace
 
@@ -138,6 +121,10 @@ void TextToBinaryStream::Scan(const char* text, size_t count) {
   bool hasDigit = hasDigit_;
   uint64_t value = accumulator_;
   bool stop = false;
+  const WindowScanFunction windowScan = windowScan_;
+  // Up to here the byte-at-a-time scan goes on after a window the window
+  // scan declined.
+  const uint8_t* scalarUntil = start;
 
   auto cancelled = [&] {
     if (cancel.load(std::memory_order_relaxed) == 0) return false;
@@ -157,9 +144,26 @@ void TextToBinaryStream::Scan(const char* text, size_t count) {
   };
 
   while (p < end && !stop) {
+    if (!inNumber && windowScan != nullptr && p >= scalarUntil && end - p >= kWindowReach) {
+      // Whole windows between numbers, with the same cancel check and flush
+      // as a step of the scan below before each run of them; a cancel made
+      // by the progress report of that flush takes no further number.
+      if (cancelled()) break;
+      if (!flush()) return;
+      if (cancelled()) break;
+      const uint8_t* const limit = end - p > kWindowRun ? p + kWindowRun : end;
+      uint8_t* out = buffer + offset;
+      bool decline = false;
+      p = windowScan(p, limit, kUnit, kSwap, &out, buffer + kUnitBufferSize - kReserve, &decline);
+      offset = static_cast<int32_t>(out - buffer);
+      if (decline) scalarUntil = p + 64;
+      continue;
+    }
     if (!inNumber && p < fastEnd) {
       // Between numbers, far from the end of the block: the usual case.
-      while (p < fastEnd) {
+      const uint8_t* const fastStop =
+          windowScan != nullptr && p < scalarUntil && scalarUntil < fastEnd ? scalarUntil : fastEnd;
+      while (p < fastStop) {
         if (cancelled()) {
           stop = true;
           break;

@@ -8,10 +8,12 @@
 
 #include "base/file.h"
 #include "convert/conversion_monitor.h"
+#include "convert/text_scan.h"
 
 // Size of the buffer the units are gathered in; it is written out whenever
-// fewer than 100 bytes are free.
-inline constexpr int32_t kUnitBufferSize = 10240;
+// fewer than 100 bytes are free. Pieces of about 1 MiB keep the kernel's
+// cost per write small; larger ones gain nothing.
+inline constexpr int32_t kUnitBufferSize = 1 << 20;
 
 // The streaming form: the text arrives in blocks of any size, and the bytes
 // written are the same however the text is split.
@@ -34,6 +36,10 @@ class TextToBinaryStream {
   // number whose last digit is the last byte; then the buffer is written out.
   // Returns true when every write was whole.
   bool Finish();
+
+  // Chooses the scanner, the fastest the processor runs unless told; one it
+  // lacks falls back to the byte-at-a-time scan. The bytes are the same.
+  void UseScanner(TextScanner scanner) { windowScan_ = WindowScanFor(scanner); }
 
   bool Cancelled() const { return cancelled_; }
   bool OutOfMemory() const { return outOfMemory_; }
@@ -74,6 +80,7 @@ class TextToBinaryStream {
   bool hasDigit_ = false;
   uint64_t accumulator_ = 0;
   Pending pending_ = Pending::None;
+  WindowScanFunction windowScan_ = WindowScanFor(BestTextScanner());
 };
 
 // Converts the whole text (count bytes) at once. Returns false when the

@@ -413,3 +413,36 @@ int32_t ValueFormat::Format(uint64_t value, char* out) const {
   p += suffixLength_;
   return static_cast<int32_t>(p - out);
 }
+
+bool ValueFormat::FixedHex(int32_t valueBits, FixedHexLayout* layout) const {
+  // '#' prints no "0x" for zero, so its length changes.
+  if (base_ != 16 || alternate_ || signed_ || plusSign_ || spaceSign_) return false;
+  const int32_t digits = (bits_ < valueBits ? bits_ : valueBits) / 4;
+  // The fewest digits printed: the precision, or with '0' the width.
+  const int32_t least = precision_ >= 0 ? precision_ : zeroPad_ ? width_ : 1;
+  if (least < digits) return false;
+  const int32_t pad = width_ > least ? width_ - least : 0;
+  const int32_t lead = prefixLength_ + (leftAlign_ ? 0 : pad) + least - digits;
+  const int32_t trail = (leftAlign_ ? pad : 0) + suffixLength_;
+  if (lead > 32 || trail > 32) return false;
+  *layout = FixedHexLayout();
+  char* p = layout->lead;
+  std::memcpy(p, prefix_, static_cast<size_t>(prefixLength_));
+  p += prefixLength_;
+  if (!leftAlign_) {
+    std::memset(p, ' ', static_cast<size_t>(pad));
+    p += pad;
+  }
+  std::memset(p, '0', static_cast<size_t>(least - digits));
+  p = layout->trail;
+  if (leftAlign_) {
+    std::memset(p, ' ', static_cast<size_t>(pad));
+    p += pad;
+  }
+  std::memcpy(p, suffix_, static_cast<size_t>(suffixLength_));
+  layout->leadLength = lead;
+  layout->digits = digits;
+  layout->length = lead + digits + trail;
+  layout->upper = upper_;
+  return true;
+}

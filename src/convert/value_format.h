@@ -12,6 +12,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // The most characters one value may take: the row buffer keeps 100 bytes
 // free, 5 of which are needed for ",\r\n\t\t".
@@ -32,6 +37,18 @@ enum class ValueFormatStatus {
 // A short English description of a status, for messages to the user.
 const char* DescribeValueFormatStatus(ValueFormatStatus status);
 
+// The text of a format whose every value has the same length: fixed text,
+// the value's hex digits, fixed text. The texts around the digits are
+// stored in full 32-byte blocks so that they can be copied in one move.
+struct FixedHexLayout {
+  char lead[32] = {};   // prefix, padding blanks and zeros
+  char trail[32] = {};  // padding blanks and suffix
+  int32_t leadLength = 0;
+  int32_t digits = 0;  // 2, 4, 8 or 16
+  int32_t length = 0;  // the whole text
+  bool upper = true;
+};
+
 class ValueFormat {
  public:
   ValueFormat() = default;
@@ -48,6 +65,11 @@ class ValueFormat {
   int32_t MaxLength() const { return maxLength_; }
   // How many low bits of the value the conversion shows: 8, 16, 32 or 64.
   int32_t Bits() const { return bits_; }
+
+  // Fills layout when the text of every value below 2^valueBits (8, 16, 32
+  // or 64) is the same literal text around all hex digits the conversion
+  // reads, none of them dropped; false when Format is needed.
+  bool FixedHex(int32_t valueBits, FixedHexLayout* layout) const;
 
  private:
   char prefix_[kMaxValueText] = {};
@@ -68,6 +90,31 @@ class ValueFormat {
   int32_t width_ = 0;
   int32_t precision_ = -1;  // -1 when none was given
 };
+
+// Writes the last digits (1 to 16) hex digits of value at out, the most
+// significant first; stores 16 bytes from out, the ones after the digits
+// being scrap for a later store to overwrite.
+inline void PutHexDigits(uint64_t value, int32_t digits, bool upper, char* out) {
+  const uint64_t top = value << (64 - 4 * digits);
+#if defined(__SSE2__) && defined(__x86_64__)
+  // Each byte splits into its two nibbles side by side; the nibbles above 9
+  // take the distance from '9' + 1 to 'A' or 'a' on top of '0'.
+  const __m128i bytes = _mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(top)));
+  const __m128i low = _mm_set1_epi8(0x0F);
+  const __m128i nibbles =
+      _mm_unpacklo_epi8(_mm_and_si128(_mm_srli_epi16(bytes, 4), low), _mm_and_si128(bytes, low));
+  const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9)),
+                                        _mm_set1_epi8(upper ? 'A' - '0' - 10 : 'a' - '0' - 10));
+  const __m128i text = _mm_add_epi8(nibbles, _mm_add_epi8(letters, _mm_set1_epi8('0')));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), text);
+#else
+  const char* const alphabet = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+  char text[16];
+  for (int32_t i = 0; i < 16; ++i)
+    text[i] = alphabet[(top >> (60 - 4 * i)) & 15];
+  std::memcpy(out, text, 16);
+#endif
+}
 
 // The format used when the value format text is empty: by unit size, with
 // "0x%02X" for 1 and for any size other than 2, 4 and 8.

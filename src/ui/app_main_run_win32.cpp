@@ -32,6 +32,10 @@ constexpr DWORD kCloseLookMs = 50;
 
 // The file bar takes a new figure at most this often.
 constexpr ULONGLONG kProgressIntervalMs = 30;
+// Between rows the bars move at most this often: each move makes the window
+// redraw, which under Wine takes longer than converting a small file, and
+// the worker's next message waits for it.
+constexpr ULONGLONG kRowBarsIntervalMs = 250;
 
 // Text buffers in UTF-16 units, terminator included: Execute takes up to 519
 // units of each box, each file up to 255 of the value format and template.
@@ -56,6 +60,16 @@ void ReadControlText(HWND control, int units, CString& text) {
   GetWindowTextW(control, buffer, units < kSettingTextUnits ? units : kSettingTextUnits);
   text.AssignWide(buffer);
 }
+
+// The worker asks the window for the settings of its next row with one
+// message (lParam: a RowSettings); its thread reads the controls itself,
+// where each read from the worker would be a round trip of its own.
+constexpr UINT kRowSettingsMessage = WM_APP + 2;
+
+struct RowSettings {
+  bool read = false;
+  FileListSettings list;
+};
 
 struct OwnedDialogSearch {
   HWND owner;
@@ -183,9 +197,16 @@ void CAppMain::ConversionThread() {
   SendMessageW(totalBar, PBM_SETPOS, 0, 0);
   int32_t failed = 0;
   wchar_t failedNames[kEndMessageUnits] = {};
-  for (int32_t row = 0; row < fileList.entryCount && !IsCancelled(); ++row) {
+  // Between rows the bars move at most once per interval, and at the end
+  // show where the run ended.
+  ULONGLONG barsShownAt = 0;
+  int32_t rowsShown = 0;
+  int32_t row = 0;
+  for (; row < fileList.entryCount && !IsCancelled(); ++row) {
     shownFilePercent_ = 0;
-    SendMessageW(fileBar, PBM_SETPOS, 0, 0);
+    if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
+      SendMessageW(fileBar, PBM_SETPOS, 0, 0);
+    }
     if (fileList.entries[row] != nullptr && !ConvertEntry(row)) {
       if (++failed <= kNamedFailures) {
         // From the 8-bit name: the row's UTF-16 copy belongs to the window's
@@ -200,7 +221,15 @@ void CAppMain::ConversionThread() {
         AppendText(failedNames, uitext::kMoreFailedRows);
       }
     }
-    SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row + 1), 0);
+    if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
+      SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row + 1), 0);
+      SendMessageW(fileBar, PBM_SETPOS, 100, 0);
+      barsShownAt = GetTickCount64();
+      rowsShown = row + 1;
+    }
+  }
+  if (row > rowsShown) {
+    SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row), 0);
     SendMessageW(fileBar, PBM_SETPOS, 100, 0);
   }
   const bool stopped = IsCancelled();
@@ -236,16 +265,12 @@ bool CAppMain::ConvertEntry(int32_t row) {
   const FileListEntry& entry = *fileList.entries[row];
   // The settings as the controls show them now: a change during the run
   // applies from the next file on.
-  FileListSettings settings;
-  settings.direction = SelectedItemData(IDC_CONVERT);
-  // A size box without a selection gives 0, which the converters take as 1.
-  settings.unitSize = SelectedItemData(IDC_DATA_SIZE);
-  settings.byteOrder = SelectedItemData(IDC_ENDIAN);
-  ReadControlText(Control(IDC_DATA_FORMAT), kRowTextUnits, settings.valueFormat);
-  ReadControlText(Control(IDC_ARRAY_FORMAT), kRowTextUnits, settings.arrayTemplate);
+  RowSettings settings;
+  SendMessageW(mainWindow, kRowSettingsMessage, 0, reinterpret_cast<LPARAM>(&settings));
+  if (!settings.read) return false;  // the window is gone
   FileConversionRequest request;
   CString folder;
-  MapListRow(settings, runOutputFolder_.Text(), entry, &folder, &request);
+  MapListRow(settings.list, runOutputFolder_.Text(), entry, &folder, &request);
   const FileConversionStatus status = ConvertFile(request, *this, nullptr);
   // An input that cannot be opened is skipped without a word, as before; a
   // cancel is told by the end message itself.
@@ -259,7 +284,8 @@ void CAppMain::SetFileProgress(int32_t percent) {
   // window's thread. So the bar gets only a figure that differs, and after
   // the file's first move at most one per interval; the worker itself sets
   // 100 at the end of the file.
-  if (percent == shownFilePercent_) return;
+  // 100 is the worker's to set, when it moves the bars between rows.
+  if (percent == shownFilePercent_ || percent >= 100) return;
   const ULONGLONG now = GetTickCount64();
   if (shownFilePercent_ != 0 && now - fileProgressShownAt_ < kProgressIntervalMs) return;
   shownFilePercent_ = percent;
@@ -329,6 +355,17 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     if (workerHandle_ != nullptr && GetThreadId(workerHandle_) == static_cast<DWORD>(wParam)) {
       JoinWorker();
     }
+    return TRUE;
+  }
+  if (message == kRowSettingsMessage) {
+    auto* settings = reinterpret_cast<RowSettings*>(lParam);
+    // A size box without a selection gives 0, which the converters take as 1.
+    settings->list.direction = SelectedItemData(IDC_CONVERT);
+    settings->list.unitSize = SelectedItemData(IDC_DATA_SIZE);
+    settings->list.byteOrder = SelectedItemData(IDC_ENDIAN);
+    ReadControlText(Control(IDC_DATA_FORMAT), kRowTextUnits, settings->list.valueFormat);
+    ReadControlText(Control(IDC_ARRAY_FORMAT), kRowTextUnits, settings->list.arrayTemplate);
+    settings->read = true;
     return TRUE;
   }
   if (OnWindowMessage(message, wParam, lParam)) return TRUE;

@@ -268,11 +268,48 @@ TEST(BinaryToTextTest, InvalidFormatFallsBackToTheDefaultWithADebugLine) {
 
 // The formats the comparison with the plain algorithm runs over.
 const char* const kFormats[] = {
-    "",        "0x%02X",    "0x%04X",  "0x%08X",  "0x%016llX", "%#06llx", "%u",
-    "&H%04X",  "%d",        "%i",      "%lld",    "%+hd",      "% hhi",   "%o",
-    "%#llo",   "%-10x|",    "%10.6X",  "%.0u",    "%#.0o",     "%#x",     "%llu",
-    "%jX",     "%zx",       "%tx",     "%lx",     "%hhu",      "%%%X%%",  "&h%x",
-    "%020lld", "%-+22lli;", "%#24llo", "%.20llu", "0b%hhX",
+    "",
+    "0x%02X",
+    "0x%04X",
+    "0x%08X",
+    "0x%016llX",
+    "%#06llx",
+    "%u",
+    "&H%04X",
+    "%d",
+    "%i",
+    "%lld",
+    "%+hd",
+    "% hhi",
+    "%o",
+    "%#llo",
+    "%-10x|",
+    "%10.6X",
+    "%.0u",
+    "%#.0o",
+    "%#x",
+    "%llu",
+    "%jX",
+    "%zx",
+    "%tx",
+    "%lx",
+    "%hhu",
+    "%%%X%%",
+    "&h%x",
+    "%020lld",
+    "%-+22lli;",
+    "%#24llo",
+    "%.20llu",
+    "0b%hhX",
+    // Texts of one length composed around the digits, and near misses.
+    "%-12.8X|",
+    "%08hx",
+    "%.4hhX",
+    "[%20.16llx]",
+    "%40.16llX",
+    "%016llx h",
+    "%0-8x",
+    "%#08X",
 };
 
 TEST(BinaryToTextTest, MatchesThePlainAlgorithmForEveryUnitSizeOrderAndFormat) {
@@ -397,7 +434,7 @@ TEST(BinaryToTextTest, WritesTheRowsInPiecesAndReportsProgressThere) {
     size_t length;
   };
   const Row rows[] = {
-      {1, "", 300000}, {2, "%u", 123457}, {8, "%#llo", 250001}, {4, "%-60x", 99999}};
+      {1, "", 450000}, {2, "%u", 1000001}, {8, "%#llo", 1000001}, {4, "%-60x", 200001}};
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.format) + " unit " + std::to_string(row.unitSize));
     const auto data = RandomBytes(row.length, 17);
@@ -423,7 +460,7 @@ TEST(BinaryToTextTest, WritesTheRowsInPiecesAndReportsProgressThere) {
 }
 
 TEST(BinaryToTextTest, ShortWrites) {
-  const auto data = RandomBytes(40000, 2);  // rows of about 210 KB: two pieces and a rest
+  const auto data = RandomBytes(400000, 2);  // rows of about 2.1 MB: two pieces and a rest
   const std::string full = ReferenceBinaryToText(data, 0, 1, "", kTemplate, "name");
   // Writes in order: 0 "const unsigned char ", 1 "name", 2 "[] = {", 3 CR LF, 4 and 5 the
   // two full row pieces, 6 the rest of the rows, 7 CR LF, 8 "};", 9 CR LF.
@@ -468,7 +505,7 @@ TEST(BinaryToTextTest, ShortWrites) {
 }
 
 TEST(BinaryToTextTest, CancelEndsTheRowsAndFinishesTheText) {
-  const auto data = RandomBytes(50000, 9);
+  const auto data = RandomBytes(500000, 9);
   const std::string head = "const unsigned char c[] = {\r\n";
   Trace trace;
   const std::string full = ReferenceBinaryToText(data, 0, 1, "", kTemplate, "c", &trace);

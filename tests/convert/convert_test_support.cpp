@@ -1,6 +1,8 @@
 #include "convert_test_support.h"
 
 #include "base/debug_print.h"
+#include "convert/binary_to_text.h"
+#include "convert/text_to_binary.h"
 
 #include <cstdarg>
 #include <cstddef>
@@ -160,7 +162,7 @@ std::string ReferenceBinaryToText(const std::vector<uint8_t>& data, int byteOrde
   out += "\r\n";
   size_t rowsStart = out.size();  // the row buffer holds out[rowsStart, end)
   for (size_t c = 0; c < data.size(); c += static_cast<size_t>(unit)) {
-    if (out.size() - rowsStart + 100 >= 102400) {
+    if (out.size() - rowsStart + 100 >= kRowBufferSize) {
       if (trace != nullptr) {
         trace->flushes.push_back(static_cast<uint32_t>(out.size() - rowsStart));
         trace->progress.push_back(static_cast<int32_t>(uint64_t{c} * 100 / data.size()));
@@ -206,7 +208,7 @@ std::string ReferenceTextToBinary(const std::string& text, int byteOrder, int un
   uint64_t value = 0;
   size_t bufferStart = 0;  // the unit buffer holds out[bufferStart, end)
   for (size_t i = 0; i < n; ++i) {
-    if (out.size() - bufferStart + 100 >= 10240) {
+    if (out.size() - bufferStart + 100 >= kUnitBufferSize) {
       if (trace != nullptr) {
         trace->flushes.push_back(static_cast<uint32_t>(out.size() - bufferStart));
         trace->progress.push_back(static_cast<int32_t>(uint64_t{i} * 100 / n));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,22 @@ std::string Convert(const std::string& text, int byteOrder, int unitSize, bool* 
   const bool ok = ConvertTextToBinary(monitor, text.data(), static_cast<int32_t>(text.size()),
                                       output, byteOrder, unitSize);
   if (result != nullptr) *result = ok;
+  return output.data;
+}
+
+// The scanners; one the processor lacks runs as the byte-at-a-time scan.
+constexpr TextScanner kScanners[] = {TextScanner::Scalar, TextScanner::Sse2, TextScanner::Avx2};
+
+std::string ConvertWith(TextScanner scanner, const std::string& text, int byteOrder, int unitSize,
+                        size_t block) {
+  SilentMonitor monitor;
+  MemoryFile output;
+  TextToBinaryStream stream(monitor, output);
+  stream.UseScanner(scanner);
+  EXPECT_TRUE(stream.Begin(byteOrder, unitSize, text.size()));
+  for (size_t at = 0; at < text.size(); at += block)
+    EXPECT_TRUE(stream.Feed(text.data() + at, std::min(block, text.size() - at)));
+  EXPECT_TRUE(stream.Finish());
   return output.data;
 }
 
@@ -125,8 +142,56 @@ TEST(TextToBinaryTest, MatchesThePlainAlgorithm) {
       for (int byteOrder : {0, 1}) {
         SCOPED_TRACE("seed " + std::to_string(seed) + " unit " + std::to_string(unitSize) +
                      " order " + std::to_string(byteOrder));
-        EXPECT_EQ(Convert(text, byteOrder, unitSize),
-                  ReferenceTextToBinary(text, byteOrder, unitSize));
+        const std::string expected = ReferenceTextToBinary(text, byteOrder, unitSize);
+        EXPECT_EQ(Convert(text, byteOrder, unitSize), expected);
+        for (TextScanner scanner : kScanners) {
+          EXPECT_EQ(ConvertWith(scanner, text, byteOrder, unitSize, text.size()), expected)
+              << "scanner " << static_cast<int>(scanner);
+        }
+      }
+    }
+  }
+}
+
+TEST(TextToBinaryTest, WindowEdges) {
+  // Each piece at every place around the edges of the first 64-byte windows
+  // and of the blocks, with plain numbers around it.
+  const char* pieces[] = {
+      "0x12,",
+      "0x0x12,",
+      "0x12&H34,",
+      "0x12&h34&H56 ",
+      "&H0123456789abcdefABCDEF,",
+      "0x0123456789abcdef0,",
+      "0x,0x\t&h\n",
+      "0x1f;0x2e,",
+      "0x12",
+      "0x",
+      "0x5;",
+      "&",
+      "0",
+      "0x0000000000000000000000000000000000000000000000000000000000000000000001,",
+  };
+  const std::string filler = "0xA1, 0xB2,\r\n\t0xC3 0xD4,";
+  for (const char* piece : pieces) {
+    for (size_t at = 0; at < 140; at += at == 8 ? 44 : at == 76 ? 40 : 1) {
+      for (bool last : {false, true}) {
+        std::string text;
+        while (text.size() < at)
+          text += filler;
+        text = text.substr(0, at) + piece;
+        if (!last) text += filler + filler + filler;
+        SCOPED_TRACE(std::string(piece) + " at " + std::to_string(at) + (last ? " last" : ""));
+        for (int unitSize : {1, 8}) {
+          const std::string expected = ReferenceTextToBinary(text, 1, unitSize);
+          for (TextScanner scanner : kScanners) {
+            for (size_t block : {text.size(), size_t{97}}) {
+              ASSERT_EQ(ConvertWith(scanner, text, 1, unitSize, block), expected)
+                  << "scanner " << static_cast<int>(scanner) << " unit " << unitSize << " block "
+                  << block;
+            }
+          }
+        }
       }
     }
   }
@@ -188,11 +253,12 @@ TEST(TextToBinaryTest, EverySplitPointOfShortTexts) {
 }
 
 TEST(TextToBinaryTest, WritesInPiecesAndReportsProgressThere) {
+  // Enough numbers for two pieces of 1-byte units.
+  std::string text;
+  for (int i = 0; i < 2200000; ++i)
+    text += "0x" + std::to_string(i % 97) + (i % 7 ? "," : "\r\n");
   for (int unitSize : {1, 2, 8}) {
     SCOPED_TRACE(unitSize);
-    std::string text;
-    for (int i = 0; i < 30000; ++i)
-      text += "0x" + std::to_string(i % 97) + (i % 7 ? "," : "\r\n");
     RecordingMonitor monitor;
     MemoryFile output;
     ASSERT_TRUE(ConvertTextToBinary(monitor, text.data(), static_cast<int32_t>(text.size()), output,
@@ -210,10 +276,11 @@ TEST(TextToBinaryTest, WritesInPiecesAndReportsProgressThere) {
 }
 
 TEST(TextToBinaryTest, ShortWritesStopAtOnce) {
+  const size_t count = 2 * kUnitBufferSize + 3000;
   std::string text;
-  for (int i = 0; i < 30000; ++i)
+  for (size_t i = 0; i < count; ++i)
     text += "0xAB,";
-  // 30000 bytes: two full pieces, then the last write.
+  // Two full pieces, then the last write.
   struct Row {
     int failOnce;
     size_t writes;
@@ -226,7 +293,7 @@ TEST(TextToBinaryTest, ShortWritesStopAtOnce) {
       {0, 1, trace.flushes[0] / 2},
       {1, 2, trace.flushes[0] + trace.flushes[1] / 2},
       {2, 3,
-       (30000 - trace.flushes[0] - trace.flushes[1]) / 2 + trace.flushes[0] + trace.flushes[1]},
+       (count - trace.flushes[0] - trace.flushes[1]) / 2 + trace.flushes[0] + trace.flushes[1]},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failOnce);
@@ -242,7 +309,7 @@ TEST(TextToBinaryTest, ShortWritesStopAtOnce) {
 
 TEST(TextToBinaryTest, CancelKeepsWhatWasBuffered) {
   std::string text;
-  for (int i = 0; i < 30000; ++i)
+  for (int i = 0; i < 1100000; ++i)
     text += "0x" + std::to_string(i % 89) + ",";
   Trace trace;
   const std::string full = ReferenceTextToBinary(text, 0, 1, &trace);

@@ -77,6 +77,24 @@ bool MatchesSnprintf(const std::string& format, const std::vector<uint64_t>& val
       return false;
     }
   }
+  // The text composed around the digits, where the format allows it for
+  // values of a unit's width, as the converter composes it.
+  for (int32_t bits : {8, 16, 32, 64}) {
+    FixedHexLayout layout;
+    if (!parsed.FixedHex(bits, &layout)) continue;
+    for (uint64_t value : values) {
+      if (bits < 64) value &= (uint64_t{1} << bits) - 1;
+      std::memcpy(text, layout.lead, sizeof layout.lead);
+      PutHexDigits(value, layout.digits, layout.upper, text + layout.leadLength);
+      std::memcpy(text + layout.leadLength + layout.digits, layout.trail, sizeof layout.trail);
+      const std::string actual(text, static_cast<size_t>(layout.length));
+      if (actual != Snprintf(format.c_str(), value)) {
+        ADD_FAILURE() << "format \"" << format << "\" composed for " << bits << "-bit value 0x"
+                      << std::hex << value << ": got \"" << actual << "\"";
+        return false;
+      }
+    }
+  }
   return true;
 }
 
