@@ -32,6 +32,10 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   static constexpr UINT kMoveFocusMessage = WM_APP + 2;
   // Posted to itself after a DPI change, with the old DPI in wParam.
   static constexpr UINT kDpiChangedMessage = WM_APP + 3;
+  // Sent by the worker before each row (lParam: its RowSettings): the
+  // window's thread reads the controls itself, where each read from the
+  // worker would be a round trip of its own.
+  static constexpr UINT kRowSettingsMessage = WM_APP + 4;
 
   CAppMain();
   ~CAppMain() override;
