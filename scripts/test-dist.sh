@@ -10,6 +10,8 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+# shellcheck source=scripts/wine-common.sh
+source scripts/wine-common.sh
 passed=0
 failed=0
 check() {
@@ -95,9 +97,7 @@ wine_output() {
   tr -d '\r' <"$work/output"
   return "$status"
 }
-wine_user wineboot --init >/dev/null 2>&1
-wine_user wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-wine_user wineserver -w
+bx_wine_boot "$prefix" wine_user
 
 program_dir="$prefix/drive_c/Program Files/Brelvix"
 data_dir="$prefix/drive_c/users/$user/AppData/Local/quorvel/brelvix"

@@ -54,35 +54,21 @@ run_ctest() {
   [ "$failed" -eq 0 ] || failed_runs=$((failed_runs + 1))
 }
 
-start_display() {
-  local fd_file="$logs/xvfb-display"
-  rm -f "$fd_file"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fd_file" >"$logs/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$fd_file" ] && break
-    sleep 0.1
-  done
-  export DISPLAY=":$(head -n 1 "$fd_file")"
-}
+# shellcheck source=scripts/wine-common.sh
+source scripts/wine-common.sh
 
-stop_display() {
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
-  wait "${xvfb_pid:-}" 2>/dev/null || true
-  xvfb_pid=
-}
+start_display() { bx_start_display "$logs/xvfb.log"; }
+stop_display() { bx_stop_display; }
 
 run_wine() {
   local prefix=build/mingw/wineprefix
   export WINEPREFIX="$PWD/$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  start_display
-  if [ ! -f "$prefix/system.reg" ]; then
-    note "wineboot"
-    wineboot --init >/dev/null 2>&1
-    # No window manager runs on the test display; unmanaged windows spare
-    # Wine its wait for one at every dialog that closes.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  if ! start_display; then
+    summary+=("$(printf '%-12s no display' "wine:")")
+    failed_runs=$((failed_runs + 1))
+    return
   fi
+  bx_wine_boot "$WINEPREFIX"
   wineserver -w
   run_ctest wine build/mingw -V
   wineserver -k 2>/dev/null || true
@@ -93,7 +79,11 @@ trap stop_display EXIT
 # make dist and the packages it makes (scripts/test-dist.sh): one check a line.
 run_dist() {
   note "dist"
-  start_display
+  if ! start_display; then
+    summary+=("$(printf '%-12s no display' "dist:")")
+    failed_runs=$((failed_runs + 1))
+    return
+  fi
   local log="$logs/dist.log"
   scripts/test-dist.sh 2>&1 | tee "$log" | grep -E '^(FAIL|dist checks)'
   stop_display

@@ -1,5 +1,28 @@
-# Shared by run.sh and screenshots.sh (sourced): the Wine prefix the program
-# runs in, and a private X display when there is none.
+# Shared by run.sh, screenshots.sh, test.sh, test-dist.sh and the build's
+# wine-run.sh (sourced, also by /bin/sh): the Wine prefixes the program and
+# its tests run in, and a private X display when there is none.
+
+# Windows Wine draws itself, captions and frames included, instead of leaving
+# them to a window manager: a bare Xvfb display has none, and Wine waits up to
+# two seconds for one to withdraw every managed window it hides. Any
+# arguments are a command that runs each step (another user's environment).
+bx_wine_unmanaged() {
+  "$@" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+}
+
+# Creates the Wine prefix $1 on first use, with unmanaged windows, and then
+# waits for its server to end. Further arguments as for bx_wine_unmanaged;
+# the caller sets WINEPREFIX (or passes it in that command).
+bx_wine_boot() {
+  local prefix=$1
+  shift
+  if [ ! -f "$prefix/.brelvix-unmanaged" ]; then
+    "$@" wineboot --init >/dev/null 2>&1
+    bx_wine_unmanaged "$@"
+    "$@" touch "$prefix/.brelvix-unmanaged"
+    "$@" wineserver -w
+  fi
+}
 
 # Creates the prefix on first use and sets it up for the program's texts:
 # Wine's own fonts in the prefix (some Wine packages do not find them where
@@ -48,7 +71,7 @@ bx_window_manager_draws_frames() {
   if [ "$1" = yes ]; then
     wine reg delete "$key" /v Managed /f >/dev/null 2>&1 || true
   else
-    wine reg add "$key" /v Managed /d N /f >/dev/null 2>&1
+    bx_wine_unmanaged
   fi
   wineserver -w
 }

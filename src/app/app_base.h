@@ -166,8 +166,18 @@ class CAppBase {
   virtual LPCWSTR GetMainDialogId();
 
  private:
+  // The window modes (app_frame.cpp): the frame's window classes and windows,
+  // nonzero on success; its message loop, returning the exit code.
+  int CreateFrameWindow(HINSTANCE moduleInstance, int32_t language);
+  int RunFrame(LPWSTR commandLine, int showCommand);
   void ToggleBar(HWND window, int32_t* visible, int commandId, int32_t* stored);
 };
+
+// The system's HTML Help engine, looked up once. Only its initialise,
+// uninitialise and message pre-translation are used; without the engine
+// (null) the three calls are dropped.
+using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+HtmlHelpFunction HtmlHelpEngine();
 
 // The plain procedures handed to the window system; each forwards to theApp.
 LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -32,9 +32,9 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   static constexpr UINT kMoveFocusMessage = WM_APP + 2;
   // Posted to itself after a DPI change, with the old DPI in wParam.
   static constexpr UINT kDpiChangedMessage = WM_APP + 3;
-  // Sent by the worker before each row (lParam: its RowSettings): the
-  // window's thread reads the controls itself, where each read from the
-  // worker would be a round trip of its own.
+  // Sent by the worker for the settings of its next row (lParam: the
+  // worker's RowSettings, app_main_run_win32.cpp). The window's messages are
+  // numbered here, all in one place, so that no two share a number.
   static constexpr UINT kRowSettingsMessage = WM_APP + 4;
 
   CAppMain();

@@ -8,6 +8,7 @@
 
 #include <cwchar>
 
+#include "app/controls.h"
 #include "base/file_name.h"
 #include "resource.h"
 #include "ui/csv_file_list.h"
@@ -20,42 +21,30 @@ namespace {
 // Size of the file dialogs' name buffer, terminator included.
 constexpr DWORD kNameBufferUnits = 520;
 
-// The control's text, at most bufferUnits - 1 units of it.
-void ReadControlText(HWND control, CString& text, int bufferUnits) {
-  wchar_t buffer[kNameBufferUnits] = {};
-  GetWindowTextW(control, buffer, bufferUnits);
-  text.AssignWide(buffer);
-}
-
-void ShowControlText(HWND control, CString& text) {
-  const wchar_t* wide = text.GetWide();
-  SetWindowTextW(control, wide != nullptr ? wide : L"");
-}
-
 }  // namespace
 
 void CAppMain::ReadSettingsRecord(FileListSettings* settings) {
-  ReadControlText(Control(IDC_OUTPUT_FOLDER), settings->outputFolder, 520);
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadText(settings->outputFolder, 520);
   settings->direction = SelectedItemData(IDC_CONVERT);
   settings->unitSize = SelectedItemData(IDC_DATA_SIZE);
   settings->byteOrder = SelectedItemData(IDC_ENDIAN);
-  ReadControlText(Control(IDC_DATA_FORMAT), settings->valueFormat, 64);
-  ReadControlText(Control(IDC_ARRAY_FORMAT), settings->arrayTemplate, 256);
+  ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->valueFormat, 64);
+  ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->arrayTemplate, 256);
 }
 
 void CAppMain::ApplySettingsRecord(const FileListSettings& record) {
   // The record is the caller's; the texts are converted through a copy.
   CString text;
   text.Assign(record.outputFolder);
-  ShowControlText(Control(IDC_OUTPUT_FOLDER), text);
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(text);
   // A number that names no item leaves its box as it was.
   if (record.directionSet) SelectItemData(IDC_CONVERT, record.direction);
   if (record.unitSizeSet) SelectItemData(IDC_DATA_SIZE, record.unitSize);
   if (record.byteOrderSet) SelectItemData(IDC_ENDIAN, record.byteOrder);
   text.Assign(record.valueFormat);
-  ShowControlText(Control(IDC_DATA_FORMAT), text);
+  ctl::CControl(Control(IDC_DATA_FORMAT)).SetText(text);
   text.Assign(record.arrayTemplate);
-  ShowControlText(Control(IDC_ARRAY_FORMAT), text);
+  ctl::CControl(Control(IDC_ARRAY_FORMAT)).SetText(text);
 }
 
 void CAppMain::ReportSettingsSaveFailure() {
@@ -139,7 +128,7 @@ void CAppMain::LoadFileList() {
   dialog.lpstrDefExt = L"csv";
   if (GetOpenFileNameW(&dialog) && name[0] != 0) {
     // Loading replaces the list; it is emptied before the file is read.
-    SendMessageW(Control(IDC_FILE_LIST), LVM_DELETEALLITEMS, 0, 0);
+    ctl::CListView(Control(IDC_FILE_LIST)).DeleteAll();
     FileListSettings record;
     int32_t quoteLine = 0;
     const int result = LoadListFile(name, &record, &fileList, &quoteLine);

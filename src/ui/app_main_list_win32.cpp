@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <new>
 
+#include "app/controls.h"
 #include "app/dialog.h"
 #include "resource.h"
 #include "ui/file_info_dialog.h"
@@ -23,15 +24,6 @@ constexpr DWORD kSelectionBufferUnits = 2097152;
 const wchar_t* WideOrEmpty(CString& text) {
   const wchar_t* wide = text.GetWide();
   return wide != nullptr ? wide : L"";
-}
-
-void SetCell(HWND list, int row, int column, const wchar_t* text, UINT message) {
-  LVITEMW item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.iSubItem = column;
-  item.pszText = const_cast<wchar_t*>(text);
-  SendMessageW(list, message, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 // The skipped-files message: the count, then one line per reason that
@@ -200,28 +192,26 @@ int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/)
 }
 
 void CAppMain::RefreshFileList() {
-  HWND list = Control(IDC_FILE_LIST);
+  const ctl::CListView list(Control(IDC_FILE_LIST));
   // Filled with its drawing off and drawn once: each row inserted into a
   // drawn list repaints it and sizes its scroll bars anew, which made
   // thousands of rows take minutes. The item count is set first, so the rows
   // go into storage that is already there.
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-  SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(fileList.entryCount),
-               LVSICF_NOINVALIDATEALL);
+  list.SetRedraw(false);
+  list.DeleteAll();
+  list.SetItemCount(fileList.entryCount, LVSICF_NOINVALIDATEALL);
   for (int32_t i = 0; i < fileList.entryCount; ++i) {
     FileListEntry* entry = fileList.entries[i];
-    SetCell(list, i, 0, WideOrEmpty(entry->inputName.path), LVM_INSERTITEMW);
-    SetCell(list, i, 1, WideOrEmpty(entry->outputName.name), LVM_SETITEMW);
-    SetCell(list, i, 2, WideOrEmpty(entry->arrayName), LVM_SETITEMW);
+    list.InsertRow(i, WideOrEmpty(entry->inputName.path));
+    list.SetCell(i, 1, WideOrEmpty(entry->outputName.name));
+    list.SetCell(i, 2, WideOrEmpty(entry->arrayName));
   }
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
+  list.SetRedraw(true);
+  InvalidateRect(list.Handle(), nullptr, TRUE);
 }
 
 int32_t CAppMain::FirstSelectedRow() {
-  const LRESULT row =
-      SendMessageW(Control(IDC_FILE_LIST), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  const LRESULT row = ctl::CListView(Control(IDC_FILE_LIST)).FirstSelected();
   // The view mirrors the list, so its row is the list's index; a view that
   // somehow holds more rows must not reach past the list.
   if (row < 0 || row >= fileList.entryCount) return -1;
@@ -271,7 +261,7 @@ void CAppMain::DeleteAllFileEntries() {
   if (fileList.entryCount == 0) return;
   if (!ConfirmDelete()) return;
   ResetProgressBars();
-  SendMessageW(Control(IDC_FILE_LIST), LVM_DELETEALLITEMS, 0, 0);
+  ctl::CListView(Control(IDC_FILE_LIST)).DeleteAll();
   ClearFileList();
 }
 

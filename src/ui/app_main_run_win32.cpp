@@ -12,6 +12,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "app/controls.h"
 #include "base/codepage.h"
 #include "convert/app_parameter.h"
 #include "convert/convert_file.h"
@@ -54,14 +55,9 @@ constexpr int kEndMessageUnits = 4 * kSettingTextUnits;
 // The commands that change the list; the run reads the rows unlocked.
 constexpr int kListButtons[] = {IDC_ADD, IDC_MODIFY, IDC_DELETE, IDC_ALL_DELETE};
 
-// The control's text as 8-bit text, at most units - 1 UTF-16 units of it.
-void ReadControlText(HWND control, int units, CString& text) {
-  wchar_t buffer[kSettingTextUnits] = {};
-  GetWindowTextW(control, buffer, units < kSettingTextUnits ? units : kSettingTextUnits);
-  text.AssignWide(buffer);
-}
-
-// What the worker asks with kRowSettingsMessage.
+// The worker asks the window for the settings of its next row with one
+// message (kRowSettingsMessage); the window's thread reads the controls
+// itself, where each read from the worker would be a round trip of its own.
 struct RowSettings {
   bool read = false;
   FileListSettings list;
@@ -114,9 +110,9 @@ void CAppMain::ExecuteConversion() {
   wchar_t folder[kSettingTextUnits] = {};
   wchar_t valueFormat[kSettingTextUnits] = {};
   wchar_t arrayTemplate[kSettingTextUnits] = {};
-  GetWindowTextW(Control(IDC_OUTPUT_FOLDER), folder, kSettingTextUnits);
-  GetWindowTextW(Control(IDC_DATA_FORMAT), valueFormat, kSettingTextUnits);
-  GetWindowTextW(Control(IDC_ARRAY_FORMAT), arrayTemplate, kSettingTextUnits);
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadText(folder, kSettingTextUnits);
+  ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(valueFormat, kSettingTextUnits);
+  ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(arrayTemplate, kSettingTextUnits);
   ConversionControls controls;
   controls.outputFolder = folder;
   controls.convert = SelectedItemData(IDC_CONVERT);
@@ -186,11 +182,11 @@ void CAppMain::ConversionThread() {
   SendMessageW(mainWindow, kMoveFocusMessage, IDC_EXECUTE, IDC_CANCEL_RUN);
   EnableWindow(Control(IDC_EXECUTE), FALSE);
 
-  HWND fileBar = Control(IDC_FILE_PROGRESS);
-  HWND totalBar = Control(IDC_TOTAL_PROGRESS);
+  const ctl::CProgressBar fileBar(Control(IDC_FILE_PROGRESS));
+  const ctl::CProgressBar totalBar(Control(IDC_TOTAL_PROGRESS));
   // The 32-bit range: the 16-bit one would wrap beyond 65535 rows.
-  SendMessageW(totalBar, PBM_SETRANGE32, 0, fileList.entryCount);
-  SendMessageW(totalBar, PBM_SETPOS, 0, 0);
+  totalBar.SetRange(0, fileList.entryCount);
+  totalBar.SetPos(0);
   int32_t failed = 0;
   wchar_t failedNames[kEndMessageUnits] = {};
   // Between rows the bars move at most once per interval, and at the end
@@ -201,7 +197,7 @@ void CAppMain::ConversionThread() {
   for (; row < fileList.entryCount && !IsCancelled(); ++row) {
     shownFilePercent_ = 0;
     if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
-      SendMessageW(fileBar, PBM_SETPOS, 0, 0);
+      fileBar.SetPos(0);
     }
     if (fileList.entries[row] != nullptr && !ConvertEntry(row)) {
       if (++failed <= kNamedFailures) {
@@ -218,15 +214,15 @@ void CAppMain::ConversionThread() {
       }
     }
     if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
-      SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row + 1), 0);
-      SendMessageW(fileBar, PBM_SETPOS, 100, 0);
+      totalBar.SetPos(row + 1);
+      fileBar.SetPos(100);
       barsShownAt = GetTickCount64();
       rowsShown = row + 1;
     }
   }
   if (row > rowsShown) {
-    SendMessageW(totalBar, PBM_SETPOS, static_cast<WPARAM>(row), 0);
-    SendMessageW(fileBar, PBM_SETPOS, 100, 0);
+    totalBar.SetPos(row);
+    fileBar.SetPos(100);
   }
   const bool stopped = IsCancelled();
 
@@ -287,7 +283,7 @@ void CAppMain::SetFileProgress(int32_t percent) {
   shownFilePercent_ = percent;
   fileProgressShownAt_ = now;
   if (mainWindow != nullptr) {
-    SendMessageW(Control(IDC_FILE_PROGRESS), PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    ctl::CProgressBar(Control(IDC_FILE_PROGRESS)).SetPos(percent);
   }
 }
 
@@ -359,8 +355,8 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     settings->list.direction = SelectedItemData(IDC_CONVERT);
     settings->list.unitSize = SelectedItemData(IDC_DATA_SIZE);
     settings->list.byteOrder = SelectedItemData(IDC_ENDIAN);
-    ReadControlText(Control(IDC_DATA_FORMAT), kRowTextUnits, settings->list.valueFormat);
-    ReadControlText(Control(IDC_ARRAY_FORMAT), kRowTextUnits, settings->list.arrayTemplate);
+    ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->list.valueFormat, kRowTextUnits);
+    ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->list.arrayTemplate, kRowTextUnits);
     settings->read = true;
     return TRUE;
   }

@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "app/controls.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
 #include "ui/main_window_texts.h"
@@ -63,37 +64,6 @@ constexpr Placement kPlacements[] = {
 // when the window is made small.
 constexpr int kLeastListHeight = 40;
 
-struct ComboItem {
-  const WideChar* text;
-  int32_t data;
-};
-
-void FillComboBox(HWND box, const ComboItem* items, int count) {
-  SendMessageW(box, CB_RESETCONTENT, 0, 0);
-  for (int i = 0; i < count; ++i) {
-    const LRESULT index =
-        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i].text));
-    if (index >= 0) SendMessageW(box, CB_SETITEMDATA, static_cast<WPARAM>(index), items[i].data);
-  }
-}
-
-// An empty CString has no UTF-16 copy; the controls take "" for it.
-const wchar_t* WideOrEmpty(CString& text) {
-  const wchar_t* wide = text.GetWide();
-  return wide != nullptr ? wide : L"";
-}
-
-void InsertColumn(HWND list, int index, int width, const wchar_t* title) {
-  LVCOLUMNW column = {};
-  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-  column.fmt = LVCFMT_LEFT;
-  column.cx = width;
-  column.pszText = const_cast<wchar_t*>(title);
-  column.iSubItem = index;
-  SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index),
-               reinterpret_cast<LPARAM>(&column));
-}
-
 }  // namespace
 
 CAppMain::CAppMain() {
@@ -134,38 +104,36 @@ void CAppMain::OnInitDialog(HWND dialog) {
   CAppParameter* parameter = theAppParameter;
   const int language = UseJapanese() ? 1 : 0;
 
-  HWND list = Control(IDC_FILE_LIST);
-  InsertColumn(list, 0, kColumnWidths[0], uitext::kColumnInput.In(language));
-  InsertColumn(list, 1, kColumnWidths[1], uitext::kColumnOutput.In(language));
-  InsertColumn(list, 2, kColumnWidths[2], uitext::kColumnArray.In(language));
+  const ctl::CListView list(Control(IDC_FILE_LIST));
+  list.InsertColumn(0, kColumnWidths[0], uitext::kColumnInput.In(language));
+  list.InsertColumn(1, kColumnWidths[1], uitext::kColumnOutput.In(language));
+  list.InsertColumn(2, kColumnWidths[2], uitext::kColumnArray.In(language));
   ApplyDpi();
-  const LRESULT styles = SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-               styles | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  list.AddExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
 
-  const ComboItem directions[] = {{uitext::kBinaryToText.In(language), 0},
-                                  {uitext::kTextToBinary.In(language), 1}};
-  FillComboBox(Control(IDC_CONVERT), directions, 2);
+  const ctl::ComboItem directions[] = {{uitext::kBinaryToText.In(language), 0},
+                                       {uitext::kTextToBinary.In(language), 1}};
+  ctl::CComboBox(Control(IDC_CONVERT)).Fill(directions, 2);
   SelectItemData(IDC_CONVERT, ClampDirection(parameter->convert));
 
-  const ComboItem sizes[] = {{uitext::kUnitSizeTexts[0], 1},
-                             {uitext::kUnitSizeTexts[1], 2},
-                             {uitext::kUnitSizeTexts[2], 4},
-                             {uitext::kUnitSizeTexts[3], 8}};
-  FillComboBox(Control(IDC_DATA_SIZE), sizes, 4);
+  const ctl::ComboItem sizes[] = {{uitext::kUnitSizeTexts[0], 1},
+                                  {uitext::kUnitSizeTexts[1], 2},
+                                  {uitext::kUnitSizeTexts[2], 4},
+                                  {uitext::kUnitSizeTexts[3], 8}};
+  ctl::CComboBox(Control(IDC_DATA_SIZE)).Fill(sizes, 4);
   // A size no item has (0, 3, 5, 6, 7) leaves the box without a selection.
   SelectItemData(IDC_DATA_SIZE, ClampUnitSize(parameter->data_size));
 
-  const ComboItem orders[] = {{uitext::kBigEndian.In(language), 0},
-                              {uitext::kLittleEndian.In(language), 1}};
-  FillComboBox(Control(IDC_ENDIAN), orders, 2);
+  const ctl::ComboItem orders[] = {{uitext::kBigEndian.In(language), 0},
+                                   {uitext::kLittleEndian.In(language), 1}};
+  ctl::CComboBox(Control(IDC_ENDIAN)).Fill(orders, 2);
   SelectItemData(IDC_ENDIAN, ClampByteOrder(parameter->endian));
 
-  SetWindowTextW(Control(IDC_DATA_FORMAT), WideOrEmpty(parameter->data_format));
-  SetWindowTextW(Control(IDC_ARRAY_FORMAT), WideOrEmpty(parameter->array_format));
+  ctl::CControl(Control(IDC_DATA_FORMAT)).SetText(parameter->data_format);
+  ctl::CControl(Control(IDC_ARRAY_FORMAT)).SetText(parameter->array_format);
 
   ResetProgressBars();
-  SetWindowTextW(Control(IDC_OUTPUT_FOLDER), WideOrEmpty(outputFolder));
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(outputFolder);
   DragAcceptFiles(dialog, TRUE);
   EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
   InitLayout();
@@ -174,10 +142,9 @@ void CAppMain::OnInitDialog(HWND dialog) {
 void CAppMain::ApplyDpi() {
   dpi_ = WindowDpi(mainWindow);
   SetWindowIcons(mainWindow, instance, theAppParameter->GetResourceId(IDI_APPLICATION_ICON));
-  HWND list = Control(IDC_FILE_LIST);
+  const ctl::CListView list(Control(IDC_FILE_LIST));
   for (int column = 0; column < 3; ++column) {
-    SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
-                 ScaleToWindow(mainWindow, kColumnWidths[column]));
+    list.SetColumnWidth(column, ScaleToWindow(mainWindow, kColumnWidths[column]));
   }
 }
 
@@ -310,11 +277,10 @@ void CAppMain::OnDpiChanged(UINT oldDpi) {
   dpi_ = dpi;
   SetWindowIcons(mainWindow, instance, theAppParameter->GetResourceId(IDI_APPLICATION_ICON));
   // The columns keep the widths the user gave them, at the new scale.
-  HWND list = Control(IDC_FILE_LIST);
+  const ctl::CListView list(Control(IDC_FILE_LIST));
   for (int column = 0; column < 3; ++column) {
-    const int width = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
-    SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
-                 MulDiv(width, static_cast<int>(dpi), static_cast<int>(oldDpi)));
+    list.SetColumnWidth(
+        column, MulDiv(list.ColumnWidth(column), static_cast<int>(dpi), static_cast<int>(oldDpi)));
   }
   leastWindow_ = {MulDiv(leastWindow_.x, static_cast<int>(dpi), static_cast<int>(oldDpi)),
                   MulDiv(leastWindow_.y, static_cast<int>(dpi), static_cast<int>(oldDpi))};
@@ -392,9 +358,9 @@ void CAppMain::OnCommand(int commandId, int notifyCode) {
 
 void CAppMain::ResetProgressBars() {
   for (const int id : {IDC_FILE_PROGRESS, IDC_TOTAL_PROGRESS}) {
-    HWND bar = Control(id);
-    SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
+    const ctl::CProgressBar bar(Control(id));
+    bar.SetRange(0, 100);
+    bar.SetPos(0);
   }
 }
 
@@ -415,7 +381,7 @@ void CAppMain::OnBrowseOutputFolder() {
       outputFolder.AssignWide(path);
       theAppParameter->output_path.AssignWide(path);
       theAppParameter->Save();
-      SetWindowTextW(Control(IDC_OUTPUT_FOLDER), path);
+      ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(path);
     }
     CoTaskMemFree(item);
   }
@@ -424,21 +390,9 @@ void CAppMain::OnBrowseOutputFolder() {
 }
 
 int32_t CAppMain::SelectedItemData(int controlId) {
-  HWND box = Control(controlId);
-  const LRESULT index = SendMessageW(box, CB_GETCURSEL, 0, 0);
-  if (index == CB_ERR) return 0;
-  return static_cast<int32_t>(SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+  return ctl::CComboBox(Control(controlId)).SelectedData();
 }
 
 bool CAppMain::SelectItemData(int controlId, int32_t value) {
-  HWND box = Control(controlId);
-  const LRESULT count = SendMessageW(box, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    if (static_cast<int32_t>(SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(i), 0)) ==
-        value) {
-      SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-      return true;
-    }
-  }
-  return false;
+  return ctl::CComboBox(Control(controlId)).SelectData(value);
 }

@@ -1,21 +1,15 @@
 #include "ui/file_info_dialog.h"
 
 #include "app/app_base.h"
+#include "app/controls.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
 #include "ui/window_dpi_win32.h"
 
 namespace {
 
-void ShowText(HWND dialog, int controlId, CString& text) {
-  const wchar_t* wide = text.GetWide();
-  SetDlgItemTextW(dialog, controlId, wide != nullptr ? wide : L"");
-}
-
-void ReadText(HWND dialog, int controlId, CString& text) {
-  wchar_t buffer[520] = {};
-  GetDlgItemTextW(dialog, controlId, buffer, 520);
-  text.AssignWide(buffer);
+ctl::CControl Item(HWND dialog, int controlId) {
+  return ctl::CControl(GetDlgItem(dialog, controlId));
 }
 
 }  // namespace
@@ -26,9 +20,9 @@ void CFileInfoDialog::OnInitDialog(HWND dialogWindow) {
                               ? theAppParameter->GetResourceId(IDI_APPLICATION_ICON)
                               : MAKEINTRESOURCEW(IDI_APPLICATION_ICON);
   SetWindowIcons(dialogWindow, module, iconName);
-  ShowText(dialogWindow, IDC_INPUT_FILE_NAME, inputFileName);
-  ShowText(dialogWindow, IDC_OUTPUT_FILE_NAME, outputFileName);
-  ShowText(dialogWindow, IDC_ARRAY_NAME, arrayName);
+  Item(dialogWindow, IDC_INPUT_FILE_NAME).SetText(inputFileName);
+  Item(dialogWindow, IDC_OUTPUT_FILE_NAME).SetText(outputFileName);
+  Item(dialogWindow, IDC_ARRAY_NAME).SetText(arrayName);
 }
 
 INT_PTR CFileInfoDialog::DlgProc(HWND dialogWindow, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -43,8 +37,8 @@ INT_PTR CFileInfoDialog::DlgProc(HWND dialogWindow, UINT message, WPARAM wParam,
 }
 
 int CFileInfoDialog::OnOK(HWND dialogWindow) {
-  ReadText(dialogWindow, IDC_INPUT_FILE_NAME, inputFileName);
-  ReadText(dialogWindow, IDC_OUTPUT_FILE_NAME, outputFileName);
-  ReadText(dialogWindow, IDC_ARRAY_NAME, arrayName);
+  Item(dialogWindow, IDC_INPUT_FILE_NAME).ReadText(inputFileName);
+  Item(dialogWindow, IDC_OUTPUT_FILE_NAME).ReadText(outputFileName);
+  Item(dialogWindow, IDC_ARRAY_NAME).ReadText(arrayName);
   return 1;
 }

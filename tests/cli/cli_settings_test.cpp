@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/settings_file.h"
-#include "config_test_support.h"
+#include "config/config_test_support.h"
 
 using configtest::Bytes;
 

@@ -8,7 +8,7 @@
 
 #include "base/codepage.h"
 #include "bx_version.h"
-#include "config_test_support.h"
+#include "config/config_test_support.h"
 #include "convert/app_parameter.h"
 
 using configtest::Bytes;

@@ -1,0 +1,161 @@
+// Thin wrappers over the messages of the controls the windows use: each class
+// holds a control's handle and nothing else, and each operation is one
+// message or a short fixed sequence of them. Made on the spot from a handle
+// (CComboBox(GetDlgItem(dialog, id)).SelectedData()); they own nothing.
+#pragma once
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commctrl.h>
+
+#include <cstdint>
+
+#include "base/str.h"
+
+namespace ctl {
+
+// Room for a control's text read into a CString, terminator included.
+constexpr int kTextUnits = 520;
+
+class CControl {
+ public:
+  explicit CControl(HWND window) : window_(window) {}
+  HWND Handle() const { return window_; }
+
+  // The text, "" for null.
+  void SetText(const wchar_t* text) const { SetWindowTextW(window_, text != nullptr ? text : L""); }
+  // An empty CString has no UTF-16 copy; the control shows "" for it.
+  void SetText(CString& text) const { SetText(text.GetWide()); }
+  // The text into buffer, at most units - 1 UTF-16 units of it.
+  void ReadText(wchar_t* buffer, int units) const { GetWindowTextW(window_, buffer, units); }
+  // The text as 8-bit text, at most units - 1 UTF-16 units of it (units at
+  // most kTextUnits).
+  void ReadText(CString& text, int units = kTextUnits) const {
+    wchar_t buffer[kTextUnits] = {};
+    GetWindowTextW(window_, buffer, units < kTextUnits ? units : kTextUnits);
+    text.AssignWide(buffer);
+  }
+  // Off while many changes are made, so that the control is drawn once after.
+  void SetRedraw(bool on) const { Send(WM_SETREDRAW, on ? TRUE : FALSE); }
+  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return SendMessageW(window_, message, wParam, lParam);
+  }
+
+ private:
+  HWND window_;
+};
+
+// An item of a selection box: its text and its number (item data).
+struct ComboItem {
+  const wchar_t* text;
+  int32_t data;
+};
+
+// A selection box whose items may carry a number (item data).
+class CComboBox : public CControl {
+ public:
+  using CControl::CControl;
+
+  void Reset() const { Send(CB_RESETCONTENT); }
+  // Replaces the items with count items, in their order.
+  void Fill(const ComboItem* items, int count) const {
+    Reset();
+    for (int i = 0; i < count; ++i)
+      AddItem(items[i].text, items[i].data);
+  }
+  // Appends an item; its index, or a negative value when it could not.
+  LRESULT AddText(const wchar_t* text) const {
+    return Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  }
+  LRESULT AddItem(const wchar_t* text, int32_t data) const {
+    const LRESULT index = AddText(text);
+    if (index >= 0) Send(CB_SETITEMDATA, static_cast<WPARAM>(index), data);
+    return index;
+  }
+  // The selected index; CB_ERR without a selection.
+  LRESULT Selection() const { return Send(CB_GETCURSEL); }
+  void Select(LRESULT index) const { Send(CB_SETCURSEL, static_cast<WPARAM>(index)); }
+  int32_t ItemData(LRESULT index) const {
+    return static_cast<int32_t>(Send(CB_GETITEMDATA, static_cast<WPARAM>(index)));
+  }
+  // The item data of the selected item; 0 without a selection.
+  int32_t SelectedData() const {
+    const LRESULT index = Selection();
+    return index == CB_ERR ? 0 : ItemData(index);
+  }
+  // Selects the first item whose data is value; false, the box left alone,
+  // when no item has it.
+  bool SelectData(int32_t value) const {
+    const LRESULT count = Send(CB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+      if (ItemData(i) == value) {
+        Select(i);
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+// A list view in report mode.
+class CListView : public CControl {
+ public:
+  using CControl::CControl;
+
+  void InsertColumn(int index, int width, const wchar_t* title) const {
+    LVCOLUMNW column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<wchar_t*>(title);
+    column.iSubItem = index;
+    Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+  }
+  int ColumnWidth(int column) const {
+    return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+  }
+  void SetColumnWidth(int column, int width) const {
+    Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width);
+  }
+  void AddExtendedStyle(DWORD styles) const {
+    const LRESULT current = Send(LVM_GETEXTENDEDLISTVIEWSTYLE);
+    Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, current | styles);
+  }
+  // Makes room for count rows at once; flags as LVM_SETITEMCOUNT takes them.
+  void SetItemCount(int32_t count, LPARAM flags) const {
+    Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), flags);
+  }
+  // A new row at row with text in its first column; then SetCell for the others.
+  void InsertRow(int row, const wchar_t* text) const { Cell(LVM_INSERTITEMW, row, 0, text); }
+  void SetCell(int row, int column, const wchar_t* text) const {
+    Cell(LVM_SETITEMW, row, column, text);
+  }
+  void DeleteAll() const { Send(LVM_DELETEALLITEMS); }
+  // The first selected row; -1 without one.
+  LRESULT FirstSelected() const {
+    return Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  }
+
+ private:
+  void Cell(UINT message, int row, int column, const wchar_t* text) const {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(text);
+    Send(message, 0, reinterpret_cast<LPARAM>(&item));
+  }
+};
+
+class CProgressBar : public CControl {
+ public:
+  using CControl::CControl;
+
+  // The 32-bit range: the 16-bit one wraps beyond 65535.
+  void SetRange(int32_t low, int32_t high) const {
+    Send(PBM_SETRANGE32, static_cast<WPARAM>(low), high);
+  }
+  void SetPos(int32_t position) const { Send(PBM_SETPOS, static_cast<WPARAM>(position)); }
+};
+
+}  // namespace ctl
