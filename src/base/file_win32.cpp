@@ -5,6 +5,7 @@
 
 #include "base/file.h"
 #include "base/file_save.h"
+#include "base/handle_win32.h"
 
 namespace {
 
@@ -138,13 +139,13 @@ bool CFileSave::SystemResolve(const CString& path, CString* target) {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
     return target->Assign(path) != nullptr;
   }
-  HANDLE linked = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (linked == INVALID_HANDLE_VALUE) return target->Assign(path) != nullptr;
+  CHandle linked(CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!linked.IsValid()) return target->Assign(path) != nullptr;
   wchar_t resolved[MAX_PATH + 8] = {};
   const DWORD length =
-      GetFinalPathNameByHandleW(linked, resolved, MAX_PATH + 8, FILE_NAME_NORMALIZED);
-  CloseHandle(linked);
+      GetFinalPathNameByHandleW(linked.Get(), resolved, MAX_PATH + 8, FILE_NAME_NORMALIZED);
+  linked.Reset();
   if (length == 0 || length >= MAX_PATH + 8) return target->Assign(path) != nullptr;
   // The result carries the \\?\ prefix; a share comes as \\?\UNC\server.
   const wchar_t* start = resolved;
@@ -172,12 +173,10 @@ bool CFileSave::SystemWritable(const CString& path) {
   if (wide == nullptr) return false;
   // Opening for writing refuses a folder, a read-only file and one the user
   // may not write; nothing is changed.
-  HANDLE probe =
-      CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (probe == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(probe);
-  return true;
+  const CHandle probe(CreateFileW(wide, GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return probe.IsValid();
 }
 
 bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
@@ -248,10 +247,12 @@ bool RemoveTemporaryFile(const CString& path) {
 }
 
 void DescribeSystemError(int32_t error, CString* text) {
-  wchar_t* message = nullptr;
+  CLocalMemory<wchar_t> allocated;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+      nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(allocated.Receive()), 0,
+      nullptr);
+  wchar_t* const message = allocated.Get();
   if (length == 0 || message == nullptr) {
     char fallback[32];
     wsprintfA(fallback, "error %lu", static_cast<unsigned long>(error));
@@ -265,7 +266,6 @@ void DescribeSystemError(int32_t error, CString* text) {
   }
   message[end] = 0;
   text->AssignWide(reinterpret_cast<const WideChar*>(message));
-  LocalFree(message);
 }
 
 bool IsNameTakenError(int32_t error) {

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "base/debug_print.h"
 #include "base/file_name.h"
+#include "base/holder.h"
 #include "convert/binary_to_text.h"
 #include "convert/convert_types.h"
 #include "convert/text_to_binary.h"
@@ -112,16 +112,16 @@ FileConversionStatus ConvertThroughSpool(const FileConversionRequest& request, C
     }
     return Finish(result, FileConversionStatus::OutputNotCreated);
   }
-  auto* block = new (std::nothrow) uint8_t[kReadBlockSize];
+  CBuffer<uint8_t> block;
   FileConversionStatus status = FileConversionStatus::Converted;
-  if (block == nullptr) status = FileConversionStatus::OutOfMemory;
+  if (!block.AllocateUninitialised(kReadBlockSize)) status = FileConversionStatus::OutOfMemory;
   input.systemError = 0;
   while (status == FileConversionStatus::Converted) {
     if (monitor.IsCancelled()) {
       status = FileConversionStatus::Cancelled;
       break;
     }
-    const uint32_t got = input.Read(block, kReadBlockSize);
+    const uint32_t got = input.Read(block.Get(), kReadBlockSize);
     if (got == 0) {
       if (input.systemError != 0) {
         if (result != nullptr) {
@@ -132,9 +132,9 @@ FileConversionStatus ConvertThroughSpool(const FileConversionRequest& request, C
       }
       break;
     }
-    if (spool.Write(block, got) != got) status = FileConversionStatus::WriteFailed;
+    if (spool.Write(block.Get(), got) != got) status = FileConversionStatus::WriteFailed;
   }
-  delete[] block;
+  block.Reset();
   spool.Close();
   CFile copy;
   if (status == FileConversionStatus::Converted) {
@@ -171,12 +171,13 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
   if (known && size == 0) return Finish(result, FileConversionStatus::Converted);
 
   const uint32_t blockSize = size < kReadBlockSize ? static_cast<uint32_t>(size) : kReadBlockSize;
-  auto* block = new (std::nothrow) uint8_t[blockSize];
-  if (block == nullptr) return Finish(result, FileConversionStatus::OutOfMemory);
+  CBuffer<uint8_t> block;
+  if (!block.AllocateUninitialised(blockSize)) {
+    return Finish(result, FileConversionStatus::OutOfMemory);
+  }
   input.systemError = 0;
-  uint32_t got = input.Read(block, blockSize);
+  uint32_t got = input.Read(block.Get(), blockSize);
   if (got == 0) {
-    delete[] block;
     if (!known && input.systemError == 0) return Finish(result, FileConversionStatus::Converted);
     if (result != nullptr) {
       result->systemError = input.systemError;
@@ -198,10 +199,10 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
   auto pump = [&](auto& stream) {
     for (;;) {
       read += got;
-      const bool more = stream.Feed(reinterpret_cast<const char*>(block), got) && read < size;
+      const bool more = stream.Feed(reinterpret_cast<const char*>(block.Get()), got) && read < size;
       if (!more) break;
       const uint64_t left = size - read;
-      got = input.Read(block, left < blockSize ? static_cast<uint32_t>(left) : blockSize);
+      got = input.Read(block.Get(), left < blockSize ? static_cast<uint32_t>(left) : blockSize);
       if (got == 0) break;
     }
     whole = known ? read >= size : input.systemError == 0;
@@ -215,7 +216,9 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
       }
     };
     CFileName inputName;
-    inputName.SetPath(OrEmpty(request.inputPath));
+    if (!inputName.SetPath(OrEmpty(request.inputPath))) {
+      return Finish(result, FileConversionStatus::OutOfMemory);
+    }
     BinaryToTextStream stream(monitor, output);
     if (stream.Begin(request.byteOrder, request.unitSize,
                      Cut(request.valueFormat, kMaxValueFormatBytes, valueFormat),
@@ -245,7 +248,7 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
     outOfMemory = stream.OutOfMemory();
     if (outOfMemory) written = true;
   }
-  delete[] block;
+  block.Reset();
 
   if (result != nullptr) result->bytesRead = read;
   if (!written) return Finish(result, FileConversionStatus::WriteFailed);
@@ -302,8 +305,9 @@ FileConversionStatus ConvertFile(const FileConversionRequest& request, Conversio
     result->failedPath.Clear();
   }
   CString inputPath;
-  const char* inputText = OrEmpty(request.inputPath);
-  inputPath.AssignBytes(inputText, static_cast<int32_t>(std::strlen(inputText)));
+  if (!inputPath.AssignText(OrEmpty(request.inputPath))) {
+    return Finish(result, FileConversionStatus::OutOfMemory);
+  }
   CFile input;
   if (!input.Open(inputPath)) {
     if (result != nullptr) {

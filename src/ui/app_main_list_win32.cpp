@@ -10,6 +10,7 @@
 #include <new>
 
 #include "app/dialog.h"
+#include "base/holder.h"
 #include "resource.h"
 #include "ui/file_info_dialog.h"
 #include "ui/main_window_texts.h"
@@ -94,8 +95,9 @@ bool ForEachDroppedPath(HDROP drop, const Visit& visit) {
 
 void CAppMain::AddFiles() {
   if (RunActive()) return;
-  wchar_t* buffer = new (std::nothrow) wchar_t[kSelectionBufferUnits]();
-  if (buffer != nullptr) {
+  CBuffer<wchar_t> selection;
+  if (selection.Allocate(kSelectionBufferUnits)) {
+    wchar_t* const buffer = selection.Get();
     const int language = UseJapanese() ? 1 : 0;
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
@@ -109,7 +111,6 @@ void CAppMain::AddFiles() {
     if (GetOpenFileNameW(&dialog) && buffer[0] != 0) {
       AddSelectedFiles(buffer);
     }
-    delete[] buffer;
   }
   ResetProgressBars();
 }
@@ -182,15 +183,14 @@ int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/)
       // Each path whole: a path cut to a fixed buffer would name another file
       // or none.
       const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-      wchar_t* path = new (std::nothrow) wchar_t[length + 1]();
-      if (path == nullptr) {
+      CBuffer<wchar_t> path;
+      if (!path.Allocate(length + 1)) {
         ++skipped.unreadable;
         continue;
       }
-      if (DragQueryFileW(drop, i, path, length + 1) > 0) {
-        AddOneFile(nullptr, path, direction, &skipped);
+      if (DragQueryFileW(drop, i, path.Get(), length + 1) > 0) {
+        AddOneFile(nullptr, path.Get(), direction, &skipped);
       }
-      delete[] path;
     }
   }
   DragFinish(drop);

@@ -69,7 +69,7 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
 bool ReadCsvNumber(const CString* cell, int64_t* value);
 
 // Applies a row as the settings record.
-void ApplySettingsRecord(const CArray* row, FileListSettings* settings);
+void ApplySettingsRecord(const CsvRow* row, FileListSettings* settings);
 
 // Appends a row of the list for each file record of the table (rows 1
 // onward); rows without cells are skipped. No duplicate or existence test.

@@ -28,7 +28,7 @@ int LoadListFile(const WideChar* path, FileListSettings* settings, CFileList* li
   CsvTable* table = ReadCsvTable(path, &result, quoteLine);
   if (result != kCsvOk) return result;
   if (table == nullptr) return kListFileEmpty;
-  ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), settings);
+  ApplySettingsRecord(table->GetAt(0), settings);
   if (ApplyFileRecords(table, list) < 0) {
     list->ClearFileList();
     result = kCsvNoMemory;
