@@ -29,9 +29,8 @@ intptr_t Keep(HANDLE h) {
 }  // namespace
 
 bool CFile::SystemOpen(const CString& path, bool regularOnly) {
-  CString copy;
-  copy.Assign(path);
-  handle = Keep(CreateFileW(copy.GetWide(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  const CWideText wide(path);
+  handle = Keep(CreateFileW(wide.Get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (handle == 0) {
     systemError = static_cast<int32_t>(GetLastError());
@@ -46,10 +45,9 @@ bool CFile::SystemOpen(const CString& path, bool regularOnly) {
 }
 
 bool CFile::SystemCreate(const CString& path, CreateRule rule) {
-  CString copy;
-  copy.Assign(path);
+  const CWideText wide(path);
   const DWORD disposition = rule == CreateRule::NewOnly ? CREATE_NEW : CREATE_ALWAYS;
-  handle = Keep(CreateFileW(copy.GetWide(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+  handle = Keep(CreateFileW(wide.Get(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (handle == 0) systemError = static_cast<int32_t>(GetLastError());
   return handle != 0;
@@ -130,9 +128,8 @@ bool CFile::SystemFlush() {
 }
 
 bool CFileSave::SystemResolve(const CString& path, CString* target) {
-  CString copy;
-  copy.Assign(path);
-  const wchar_t* wide = copy.GetWide();
+  const CWideText widePath(path);
+  const wchar_t* wide = widePath.Get();
   if (wide == nullptr) return false;
   const DWORD attributes = GetFileAttributesW(wide);
   // Only a link is resolved: a plain path stays as the user gave it.
@@ -160,16 +157,14 @@ bool CFileSave::SystemResolve(const CString& path, CString* target) {
 }
 
 bool CFileSave::SystemExists(const CString& path) {
-  CString copy;
-  copy.Assign(path);
-  const wchar_t* wide = copy.GetWide();
+  const CWideText widePath(path);
+  const wchar_t* wide = widePath.Get();
   return wide != nullptr && GetFileAttributesW(wide) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CFileSave::SystemWritable(const CString& path) {
-  CString copy;
-  copy.Assign(path);
-  const wchar_t* wide = copy.GetWide();
+  const CWideText widePath(path);
+  const wchar_t* wide = widePath.Get();
   if (wide == nullptr) return false;
   // Opening for writing refuses a folder, a read-only file and one the user
   // may not write; nothing is changed.
@@ -180,12 +175,10 @@ bool CFileSave::SystemWritable(const CString& path) {
 }
 
 bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
-  CString from;
-  CString to;
-  from.Assign(temporary);
-  to.Assign(target);
-  const wchar_t* fromWide = from.GetWide();
-  const wchar_t* toWide = to.GetWide();
+  const CWideText from(temporary);
+  const CWideText to(target);
+  const wchar_t* fromWide = from.Get();
+  const wchar_t* toWide = to.Get();
   if (fromWide == nullptr || toWide == nullptr) return false;
   const DWORD attributes = GetFileAttributesW(toWide);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -206,20 +199,17 @@ bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
 }
 
 bool CFileSave::SystemRemove(const CString& path) {
-  CString copy;
-  copy.Assign(path);
-  const wchar_t* wide = copy.GetWide();
+  const CWideText widePath(path);
+  const wchar_t* wide = widePath.Get();
   return wide != nullptr && DeleteFileW(wide) != FALSE;
 }
 
 PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
-  CString source;
-  source.Assign(from);
-  CString target;
-  target.Assign(to);
+  const CWideText source(from);
+  const CWideText target(to);
   // No MOVEFILE_REPLACE_EXISTING: a file at target stays as it is.
-  if (MoveFileExW(source.GetWide(), target.GetWide(), 0)) return PublishStatus::Published;
+  if (MoveFileExW(source.Get(), target.Get(), 0)) return PublishStatus::Published;
   const DWORD code = GetLastError();
   if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return PublishStatus::Taken;
   *error = static_cast<int32_t>(code);
@@ -228,12 +218,9 @@ PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error
 
 bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
-  CString source;
-  source.Assign(from);
-  CString target;
-  target.Assign(to);
-  if (MoveFileExW(source.GetWide(), target.GetWide(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const CWideText source(from);
+  const CWideText target(to);
+  if (MoveFileExW(source.Get(), target.Get(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
   *error = static_cast<int32_t>(GetLastError());
@@ -241,9 +228,8 @@ bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error) {
 }
 
 bool RemoveTemporaryFile(const CString& path) {
-  CString copy;
-  copy.Assign(path);
-  return DeleteFileW(copy.GetWide()) != 0;
+  const CWideText wide(path);
+  return DeleteFileW(wide.Get()) != 0;
 }
 
 void DescribeSystemError(int32_t error, CString* text) {
@@ -256,7 +242,7 @@ void DescribeSystemError(int32_t error, CString* text) {
   if (length == 0 || message == nullptr) {
     char fallback[32];
     wsprintfA(fallback, "error %lu", static_cast<unsigned long>(error));
-    text->AssignBytes(fallback, lstrlenA(fallback));
+    text->AssignText(fallback);
     return;
   }
   DWORD end = length;

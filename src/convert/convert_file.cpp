@@ -33,7 +33,7 @@ const char* Cut(const char* text, size_t limit, char* out) {
 }
 
 void Append(CString* path, const char* text) {
-  path->AppendBytes(text, static_cast<int32_t>(std::strlen(text)));
+  path->AppendText(text);
 }
 
 FileConversionStatus Finish(FileConversionResult* result, FileConversionStatus status) {

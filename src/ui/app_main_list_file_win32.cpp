@@ -27,9 +27,8 @@ void ReadControlText(HWND control, CString& text, int bufferUnits) {
   text.AssignWide(buffer);
 }
 
-void ShowControlText(HWND control, CString& text) {
-  const wchar_t* wide = text.GetWide();
-  SetWindowTextW(control, wide != nullptr ? wide : L"");
+void ShowControlText(HWND control, const CString& text) {
+  SetWindowTextW(control, CWideText(text).OrEmpty());
 }
 
 }  // namespace
@@ -44,18 +43,13 @@ void CAppMain::ReadSettingsRecord(FileListSettings* settings) {
 }
 
 void CAppMain::ApplySettingsRecord(const FileListSettings& record) {
-  // The record is the caller's; the texts are converted through a copy.
-  CString text;
-  text.Assign(record.outputFolder);
-  ShowControlText(Control(IDC_OUTPUT_FOLDER), text);
+  ShowControlText(Control(IDC_OUTPUT_FOLDER), record.outputFolder);
   // A number that names no item leaves its box as it was.
   if (record.directionSet) SelectItemData(IDC_CONVERT, record.direction);
   if (record.unitSizeSet) SelectItemData(IDC_DATA_SIZE, record.unitSize);
   if (record.byteOrderSet) SelectItemData(IDC_ENDIAN, record.byteOrder);
-  text.Assign(record.valueFormat);
-  ShowControlText(Control(IDC_DATA_FORMAT), text);
-  text.Assign(record.arrayTemplate);
-  ShowControlText(Control(IDC_ARRAY_FORMAT), text);
+  ShowControlText(Control(IDC_DATA_FORMAT), record.valueFormat);
+  ShowControlText(Control(IDC_ARRAY_FORMAT), record.arrayTemplate);
 }
 
 void CAppMain::ReportSettingsSaveFailure() {

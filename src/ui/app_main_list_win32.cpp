@@ -21,11 +21,6 @@ namespace {
 // thousands of files fits.
 constexpr DWORD kSelectionBufferUnits = 2097152;
 
-const wchar_t* WideOrEmpty(CString& text) {
-  const wchar_t* wide = text.GetWide();
-  return wide != nullptr ? wide : L"";
-}
-
 void SetCell(HWND list, int row, int column, const wchar_t* text, UINT message) {
   LVITEMW item = {};
   item.mask = LVIF_TEXT;
@@ -211,9 +206,9 @@ void CAppMain::RefreshFileList() {
                LVSICF_NOINVALIDATEALL);
   for (int32_t i = 0; i < fileList.entryCount; ++i) {
     FileListEntry* entry = fileList.entries[i];
-    SetCell(list, i, 0, WideOrEmpty(entry->inputName.path), LVM_INSERTITEMW);
-    SetCell(list, i, 1, WideOrEmpty(entry->outputName.name), LVM_SETITEMW);
-    SetCell(list, i, 2, WideOrEmpty(entry->arrayName), LVM_SETITEMW);
+    SetCell(list, i, 0, CWideText(entry->inputName.path).OrEmpty(), LVM_INSERTITEMW);
+    SetCell(list, i, 1, CWideText(entry->outputName.name).OrEmpty(), LVM_SETITEMW);
+    SetCell(list, i, 2, CWideText(entry->arrayName).OrEmpty(), LVM_SETITEMW);
   }
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);

@@ -209,8 +209,8 @@ void CAppMain::ConversionThread() {
     }
     if (fileList.entries[row] != nullptr && !ConvertEntry(row)) {
       if (++failed <= kNamedFailures) {
-        // A copy of its own: the row's cached UTF-16 text belongs to the
-        // window's thread.
+        // CWideText leaves the row as it is: the window's thread may be
+        // reading it.
         const CString& inputName = fileList.entries[row]->inputName.name;
         const CWideText name(inputName);
         AppendText(failedNames, L"\r\n");

@@ -77,12 +77,6 @@ void FillComboBox(HWND box, const ComboItem* items, int count) {
   }
 }
 
-// An empty CString has no UTF-16 copy; the controls take "" for it.
-const wchar_t* WideOrEmpty(CString& text) {
-  const wchar_t* wide = text.GetWide();
-  return wide != nullptr ? wide : L"";
-}
-
 void InsertColumn(HWND list, int index, int width, const wchar_t* title) {
   LVCOLUMNW column = {};
   column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
@@ -161,11 +155,11 @@ void CAppMain::OnInitDialog(HWND dialog) {
   FillComboBox(Control(IDC_ENDIAN), orders, 2);
   SelectItemData(IDC_ENDIAN, ClampByteOrder(parameter->endian));
 
-  SetWindowTextW(Control(IDC_DATA_FORMAT), WideOrEmpty(parameter->data_format));
-  SetWindowTextW(Control(IDC_ARRAY_FORMAT), WideOrEmpty(parameter->array_format));
+  SetWindowTextW(Control(IDC_DATA_FORMAT), parameter->data_format.WideOrEmpty());
+  SetWindowTextW(Control(IDC_ARRAY_FORMAT), parameter->array_format.WideOrEmpty());
 
   ResetProgressBars();
-  SetWindowTextW(Control(IDC_OUTPUT_FOLDER), WideOrEmpty(outputFolder));
+  SetWindowTextW(Control(IDC_OUTPUT_FOLDER), outputFolder.WideOrEmpty());
   DragAcceptFiles(dialog, TRUE);
   EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
   InitLayout();

@@ -7,9 +7,8 @@
 
 namespace {
 
-void ShowText(HWND dialog, int controlId, CString& text) {
-  const wchar_t* wide = text.GetWide();
-  SetDlgItemTextW(dialog, controlId, wide != nullptr ? wide : L"");
+void ShowText(HWND dialog, int controlId, const CString& text) {
+  SetDlgItemTextW(dialog, controlId, CWideText(text).OrEmpty());
 }
 
 void ReadText(HWND dialog, int controlId, CString& text) {
