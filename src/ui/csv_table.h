@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "base/array.h"
+#include "base/result.h"
 #include "base/str.h"
 #include "base/wide.h"
 
@@ -14,9 +15,9 @@
 using CsvRow = CArrayOf<CString>;
 using CsvTable = CArrayOf<CsvRow>;
 
-// Result codes of the reader.
+// Result codes of the reader (see base/result.h).
 enum : int {
-  kCsvOk = 0,
+  kCsvOk = kOk,
   kCsvCannotOpen = -1,
   kCsvNoMemory = -2,
   kCsvUnterminatedQuote = -3,  // a quoted cell runs to the end of the file
