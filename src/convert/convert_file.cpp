@@ -32,10 +32,6 @@ const char* Cut(const char* text, size_t limit, char* out) {
   return out;
 }
 
-void Append(CString* path, const char* text) {
-  path->AppendText(text);
-}
-
 FileConversionStatus Finish(FileConversionResult* result, FileConversionStatus status) {
   if (result != nullptr) result->status = status;
   return status;
@@ -65,25 +61,23 @@ const char* DescribeFileConversionStatus(FileConversionStatus status) {
   return "failed";
 }
 
-void ComposeOutputPath(const char* folder, const char* stem, const char* extension, int32_t attempt,
+bool ComposeOutputPath(const char* folder, const char* stem, const char* extension, int32_t attempt,
                        CString* path) {
   path->Clear();
   const char* folderText = OrEmpty(folder);
-  Append(path, folderText);
-  // An empty folder means the current directory, never the root.
-  if (folderText[0] != 0) path->AppendBytes(&kFolderSeparator, 1);
-  Append(path, OrEmpty(stem));
-  if (attempt > 0) {
-    char number[16];
-    std::snprintf(number, sizeof number, "(%d)", static_cast<int>(attempt));
-    Append(path, number);
-  }
-  // Windows drops a trailing dot; leaving it out gives the same name here.
+  char number[16] = {};
+  if (attempt > 0) std::snprintf(number, sizeof number, "(%d)", static_cast<int>(attempt));
   const char* extensionText = OrEmpty(extension);
-  if (extensionText[0] != 0) {
-    path->AppendBytes(".", 1);
-    Append(path, extensionText);
-  }
+  // An empty folder means the current directory, never the root. Windows
+  // drops a trailing dot; leaving it out gives the same name here.
+  const bool composed =
+      path->AppendText(folderText) &&
+      (folderText[0] == 0 || path->AppendBytes(&kFolderSeparator, 1)) &&
+      path->AppendText(OrEmpty(stem)) && path->AppendText(number) &&
+      (extensionText[0] == 0 || (path->AppendBytes(".", 1) && path->AppendText(extensionText)));
+  // A name cut short would be another file's.
+  if (!composed) path->Clear();
+  return composed;
 }
 
 int CreateOutputFile(const char* folder, const char* stem, const char* extension, CFile& output,
@@ -272,7 +266,7 @@ bool PublishOutputFile(const CString& temporaryPath, const char* folder, const c
                        const char* extension, CString* path, int32_t* error) {
   *error = 0;
   for (int32_t attempt = 0; attempt <= kLastOutputAttempt; ++attempt) {
-    ComposeOutputPath(folder, stem, extension, attempt, path);
+    if (!ComposeOutputPath(folder, stem, extension, attempt, path)) break;
     const PublishStatus status = PublishFile(temporaryPath, *path, error);
     DebugPrint(WSTR("output file = %s (%d)\n"), path->GetWide(),
                status == PublishStatus::Published ? 0
