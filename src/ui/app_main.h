@@ -33,6 +33,10 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   static constexpr UINT kMoveFocusMessage = WM_APP + 2;
   // Posted to itself after a DPI change, with the old DPI in wParam.
   static constexpr UINT kDpiChangedMessage = WM_APP + 3;
+  // Sent by the worker for the settings of its next row (lParam: a
+  // RowSettings). Every id here is distinct: a message taken for another
+  // would be handled with the wrong parameters.
+  static constexpr UINT kRowSettingsMessage = WM_APP + 4;
 
   CAppMain();
   ~CAppMain() override;

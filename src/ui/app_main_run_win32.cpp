@@ -62,10 +62,8 @@ void ReadControlText(HWND control, int units, CString& text) {
 }
 
 // The worker asks the window for the settings of its next row with one
-// message (lParam: a RowSettings); its thread reads the controls itself,
+// message (kRowSettingsMessage); its thread reads the controls itself,
 // where each read from the worker would be a round trip of its own.
-constexpr UINT kRowSettingsMessage = WM_APP + 2;
-
 struct RowSettings {
   bool read = false;
   FileListSettings list;
