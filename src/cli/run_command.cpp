@@ -68,7 +68,10 @@ int ConvertRow(const FileListSettings& settings, const char* outputFolder, const
                bool quiet) {
   FileConversionRequest request;
   CString folder;
-  MapListRow(settings, outputFolder, row, &folder, &request);
+  if (!MapListRow(settings, outputFolder, row, &folder, &request)) {
+    PrintError("out of memory");
+    return kExitFailed;
+  }
 
   bool showProgress = false;
   if (!quiet && StandardErrorIsTerminal()) {

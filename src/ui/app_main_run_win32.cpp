@@ -269,7 +269,7 @@ bool CAppMain::ConvertEntry(int32_t row) {
   if (!settings.read) return false;  // the window is gone
   FileConversionRequest request;
   CString folder;
-  MapListRow(settings.list, runOutputFolder_.Text(), entry, &folder, &request);
+  if (!MapListRow(settings.list, runOutputFolder_.Text(), entry, &folder, &request)) return false;
   const FileConversionStatus status = ConvertFile(request, *this, nullptr);
   // An input that cannot be opened is skipped without a word, as before; a
   // cancel is told by the end message itself.
