@@ -41,7 +41,7 @@ double TimeLoad(const fs::path& path, int repeat, int32_t* rows) {
     name.AssignBytes(path.string().c_str(), static_cast<int32_t>(path.string().size()));
     CsvTable* table = ReadCsvTable(name.GetWide(), &result);
     if (table == nullptr) return -1;
-    ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), &settings);
+    ApplySettingsRecord(table->GetAt(0), &settings);
     ApplyFileRecords(table, &list);
     delete table;
     const double took = Now() - start;

@@ -25,7 +25,7 @@ class CControl {
   // The text, "" for null.
   void SetText(const wchar_t* text) const { SetWindowTextW(window_, text != nullptr ? text : L""); }
   // An empty CString has no UTF-16 copy; the control shows "" for it.
-  void SetText(CString& text) const { SetText(text.GetWide()); }
+  void SetText(const CString& text) const { SetText(CWideText(text).OrEmpty()); }
   // The text into buffer, at most units - 1 UTF-16 units of it.
   void ReadText(wchar_t* buffer, int units) const { GetWindowTextW(window_, buffer, units); }
   // The text as 8-bit text, at most units - 1 UTF-16 units of it (units at

@@ -1,4 +1,5 @@
-// CArray: a growable array of owned CObject pointers.
+// CArray: a growable array of owned CObject pointers, and CArrayOf<T>, the
+// typed view that callers use so that no one else casts its items.
 #pragma once
 
 #include <cstdint>
@@ -18,4 +19,14 @@ class CArray : public CObject {
   // Takes ownership and returns 1; returns 0 when memory runs out, and the
   // caller still owns item.
   int Add(CObject* item);
+};
+
+// A CArray whose items are all T (a CObject). The casts live here only.
+template <typename T>
+class CArrayOf : public CArray {
+ public:
+  // The item at index, which must be below count.
+  T* GetAt(int32_t index) const { return static_cast<T*>(items[index]); }
+  // As CArray::Add, for a T only.
+  int Add(T* item) { return CArray::Add(item); }
 };

@@ -15,13 +15,13 @@ enum : uint32_t {
 
 // Converts count bytes (-1: up to and including the NUL) of code page text
 // into a new zero-filled UTF-16 buffer with at least one terminator. Returns a
-// buffer the caller releases with delete[], or null when memory runs out.
+// buffer the caller owns (hold it in a CBuffer), or null when memory runs out.
 WideChar* MultiByteToWide(const char* text, int32_t count, uint32_t codePage);
 
 // Converts count UTF-16 units (-1: up to and including the NUL) into a new
 // zero-filled narrow buffer with at least one terminator. Characters the code
 // page cannot hold become its default character. Returns a buffer the caller
-// releases with delete[], or null when memory runs out.
+// owns (hold it in a CBuffer), or null when memory runs out.
 char* WideToMultiByte(const WideChar* text, int32_t count, uint32_t codePage);
 
 // The number of the code page that kCodePageAnsi stands for in this process.

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "base/codepage.h"
+#include "base/holder.h"
 
 namespace {
 
@@ -160,27 +161,25 @@ int32_t DecodeShiftJis(const char* text, int32_t n, char16_t* out) {
       IconvAll("CP932", "UTF-16LE", text, static_cast<size_t>(n), 1, kReplacement, 2, nullptr);
   if (bytes < 0) return -1;
   if (out == nullptr) return static_cast<int32_t>(bytes / 2);
-  char* raw = new (std::nothrow) char[bytes + 1];
-  if (raw == nullptr) return -1;
-  IconvAll("CP932", "UTF-16LE", text, static_cast<size_t>(n), 1, kReplacement, 2, raw);
+  CBuffer<char> raw;
+  if (!raw.AllocateUninitialised(static_cast<size_t>(bytes) + 1)) return -1;
+  IconvAll("CP932", "UTF-16LE", text, static_cast<size_t>(n), 1, kReplacement, 2, raw.Get());
   for (int64_t i = 0; i < bytes / 2; ++i) {
     out[i] = static_cast<char16_t>(static_cast<unsigned char>(raw[2 * i]) |
                                    (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
   }
-  delete[] raw;
   return static_cast<int32_t>(bytes / 2);
 }
 
 int32_t EncodeShiftJis(const char16_t* text, int32_t n, char* out) {
-  char* raw = new (std::nothrow) char[static_cast<size_t>(n) * 2 + 1];
-  if (raw == nullptr) return -1;
+  CBuffer<char> raw;
+  if (!raw.AllocateUninitialised(static_cast<size_t>(n) * 2 + 1)) return -1;
   for (int32_t i = 0; i < n; ++i) {
     raw[2 * i] = static_cast<char>(text[i] & 0xFF);
     raw[2 * i + 1] = static_cast<char>(text[i] >> 8);
   }
   const int64_t bytes =
-      IconvAll("UTF-16LE", "CP932", raw, static_cast<size_t>(n) * 2, 2, "?", 1, out);
-  delete[] raw;
+      IconvAll("UTF-16LE", "CP932", raw.Get(), static_cast<size_t>(n) * 2, 2, "?", 1, out);
   return static_cast<int32_t>(bytes);
 }
 
@@ -198,16 +197,16 @@ WideChar* MultiByteToWide(const char* text, int32_t count, uint32_t codePage) {
   int32_t needed =
       n == 0 ? 0 : (shiftJis ? DecodeShiftJis(text, n, nullptr) : DecodeUtf8(bytes, n, nullptr));
   if (needed <= 0) needed = n;
-  WideChar* buffer = new (std::nothrow) WideChar[static_cast<size_t>(needed) + 1]();
-  if (buffer == nullptr) return nullptr;
+  CBuffer<WideChar> buffer;
+  if (!buffer.Allocate(static_cast<size_t>(needed) + 1)) return nullptr;
   if (n > 0) {
     if (shiftJis) {
-      DecodeShiftJis(text, n, buffer);
+      if (DecodeShiftJis(text, n, buffer.Get()) < 0) return nullptr;
     } else {
-      DecodeUtf8(bytes, n, buffer);
+      DecodeUtf8(bytes, n, buffer.Get());
     }
   }
-  return buffer;
+  return buffer.Release();
 }
 
 char* WideToMultiByte(const WideChar* text, int32_t count, uint32_t codePage) {
@@ -217,14 +216,14 @@ char* WideToMultiByte(const WideChar* text, int32_t count, uint32_t codePage) {
   int32_t needed =
       n == 0 ? 0 : (shiftJis ? EncodeShiftJis(text, n, nullptr) : EncodeUtf8(text, n, nullptr));
   if (needed < 0) needed = 0;
-  char* buffer = new (std::nothrow) char[static_cast<size_t>(needed) + 1]();
-  if (buffer == nullptr) return nullptr;
+  CBuffer<char> buffer;
+  if (!buffer.Allocate(static_cast<size_t>(needed) + 1)) return nullptr;
   if (n > 0) {
     if (shiftJis) {
-      EncodeShiftJis(text, n, buffer);
+      if (EncodeShiftJis(text, n, buffer.Get()) < 0) return nullptr;
     } else {
-      EncodeUtf8(text, n, reinterpret_cast<unsigned char*>(buffer));
+      EncodeUtf8(text, n, reinterpret_cast<unsigned char*>(buffer.Get()));
     }
   }
-  return buffer;
+  return buffer.Release();
 }

@@ -2,9 +2,8 @@
 // MultiByteToWideChar and WideCharToMultiByte with a fixed sizing rule.
 #include <windows.h>
 
-#include <new>
-
 #include "base/codepage.h"
+#include "base/holder.h"
 
 uint32_t AnsiCodePage() {
   return GetACP();
@@ -15,10 +14,12 @@ WideChar* MultiByteToWide(const char* text, int32_t count, uint32_t codePage) {
   // Empty or unconvertible input: size by the byte count instead.
   if (needed == 0) needed = count < 0 ? (text == nullptr ? 0 : lstrlenA(text) + 1) : count;
   const int room = needed + 1;
-  WideChar* buffer = new (std::nothrow) WideChar[room]();
-  if (buffer == nullptr) return nullptr;
-  if (text != nullptr && count != 0) MultiByteToWideChar(codePage, 0, text, count, buffer, room);
-  return buffer;
+  CBuffer<WideChar> buffer;
+  if (!buffer.Allocate(static_cast<size_t>(room))) return nullptr;
+  if (text != nullptr && count != 0) {
+    MultiByteToWideChar(codePage, 0, text, count, buffer.Get(), room);
+  }
+  return buffer.Release();
 }
 
 char* WideToMultiByte(const WideChar* text, int32_t count, uint32_t codePage) {
@@ -26,10 +27,10 @@ char* WideToMultiByte(const WideChar* text, int32_t count, uint32_t codePage) {
       text == nullptr ? 0
                       : WideCharToMultiByte(codePage, 0, text, count, nullptr, 0, nullptr, nullptr);
   const int room = needed + 1;
-  char* buffer = new (std::nothrow) char[room]();
-  if (buffer == nullptr) return nullptr;
+  CBuffer<char> buffer;
+  if (!buffer.Allocate(static_cast<size_t>(room))) return nullptr;
   if (text != nullptr && count != 0) {
-    WideCharToMultiByte(codePage, 0, text, count, buffer, room, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text, count, buffer.Get(), room, nullptr, nullptr);
   }
-  return buffer;
+  return buffer.Release();
 }

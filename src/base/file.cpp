@@ -119,9 +119,11 @@ int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path) {
                   static_cast<unsigned long long>(mixed & 0xFFFFFFFFFFFFull));
     path->Clear();
     const auto folderLength = static_cast<int32_t>(std::strlen(folderText));
-    path->AppendBytes(folderText, folderLength);
-    if (folderLength > 0) path->AppendBytes(&kPathSeparator, 1);
-    path->AppendBytes(leaf, static_cast<int32_t>(std::strlen(leaf)));
+    // A path cut short for want of memory would name a file in another folder.
+    if (!path->AppendBytes(folderText, folderLength) ||
+        (folderLength > 0 && !path->AppendBytes(&kPathSeparator, 1)) || !path->AppendText(leaf)) {
+      break;
+    }
     if (file.Create(*path, CreateRule::NewOnly) == 0) return 0;
     error = file.systemError;
     if (!IsNameTakenError(error)) break;

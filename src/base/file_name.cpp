@@ -28,7 +28,8 @@ int CFileName::SetPath(const char* newPath) {
   const size_t size = std::strlen(newPath);
   if (size > INT32_MAX - 2) return 0;
   const auto n = static_cast<int32_t>(size);
-  path.AssignBytes(newPath, n);
+  // Out of memory: path may hold nothing, so there is nothing to scan.
+  if (!path.AssignBytes(newPath, n)) return 0;
   // Work on the stored copy: newPath may be one of this object's own strings.
   const char* p = path.Text();
 

@@ -22,8 +22,8 @@ class CFileName {
   CFileName& operator=(const CFileName&) = delete;
   virtual ~CFileName() = default;
 
-  // Splits an 8-bit path; separators are '\\' and '/'. Returns 0 for null
-  // (nothing changes). Parts the path does not have keep their old values.
+  // Splits an 8-bit path; separators are '\\' and '/'. Returns 0 for null or
+  // when memory runs out (nothing changes). Parts the path does not have keep their old values.
   int SetPath(const char* newPath);
   // Appends "." + extension unless the path already ends with it (ASCII case
   // ignored); the parts are then rebuilt from scratch.

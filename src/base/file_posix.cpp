@@ -167,7 +167,7 @@ bool CFileSave::SystemResolve(const CString& path, CString* target) {
   // A file that does not exist yet is made under its own name.
   char* resolved = realpath(path.Text(), nullptr);
   if (resolved == nullptr) return target->Assign(path) != nullptr;
-  const bool assigned = target->AssignBytes(resolved, static_cast<int32_t>(std::strlen(resolved)));
+  const bool assigned = target->AssignText(resolved);
   std::free(resolved);
   return assigned;
 }
@@ -233,7 +233,7 @@ bool RemoveTemporaryFile(const CString& path) {
 
 void DescribeSystemError(int32_t error, CString* text) {
   const char* message = error > 0 ? std::strerror(error) : "unknown error";
-  text->AssignBytes(message, static_cast<int32_t>(std::strlen(message)));
+  text->AssignText(message);
 }
 
 bool IsNameTakenError(int32_t error) {

@@ -5,6 +5,7 @@
 
 #include "base/file.h"
 #include "base/file_save.h"
+#include "base/handle_win32.h"
 
 namespace {
 
@@ -28,9 +29,8 @@ intptr_t Keep(HANDLE h) {
 }  // namespace
 
 bool CFile::SystemOpen(const CString& path, bool regularOnly) {
-  CString copy;
-  copy.Assign(path);
-  handle = Keep(CreateFileW(copy.GetWide(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  const CWideText wide(path);
+  handle = Keep(CreateFileW(wide.Get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (handle == 0) {
     systemError = static_cast<int32_t>(GetLastError());
@@ -45,10 +45,9 @@ bool CFile::SystemOpen(const CString& path, bool regularOnly) {
 }
 
 bool CFile::SystemCreate(const CString& path, CreateRule rule) {
-  CString copy;
-  copy.Assign(path);
+  const CWideText wide(path);
   const DWORD disposition = rule == CreateRule::NewOnly ? CREATE_NEW : CREATE_ALWAYS;
-  handle = Keep(CreateFileW(copy.GetWide(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+  handle = Keep(CreateFileW(wide.Get(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (handle == 0) systemError = static_cast<int32_t>(GetLastError());
   return handle != 0;
@@ -129,22 +128,21 @@ bool CFile::SystemFlush() {
 }
 
 bool CFileSave::SystemResolve(const CString& path, CString* target) {
-  CString copy;
-  copy.Assign(path);
-  const wchar_t* wide = copy.GetWide();
+  const CWideText widePath(path);
+  const wchar_t* wide = widePath.Get();
   if (wide == nullptr) return false;
   const DWORD attributes = GetFileAttributesW(wide);
   // Only a link is resolved: a plain path stays as the user gave it.
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
     return target->Assign(path) != nullptr;
   }
-  HANDLE linked = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (linked == INVALID_HANDLE_VALUE) return target->Assign(path) != nullptr;
+  CHandle linked(CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!linked.IsValid()) return target->Assign(path) != nullptr;
   wchar_t resolved[MAX_PATH + 8] = {};
   const DWORD length =
-      GetFinalPathNameByHandleW(linked, resolved, MAX_PATH + 8, FILE_NAME_NORMALIZED);
-  CloseHandle(linked);
+      GetFinalPathNameByHandleW(linked.Get(), resolved, MAX_PATH + 8, FILE_NAME_NORMALIZED);
+  linked.Reset();
   if (length == 0 || length >= MAX_PATH + 8) return target->Assign(path) != nullptr;
   // The result carries the \\?\ prefix; a share comes as \\?\UNC\server.
   const wchar_t* start = resolved;
@@ -159,34 +157,28 @@ bool CFileSave::SystemResolve(const CString& path, CString* target) {
 }
 
 bool CFileSave::SystemExists(const CString& path) {
-  CString copy;
-  copy.Assign(path);
-  const wchar_t* wide = copy.GetWide();
+  const CWideText widePath(path);
+  const wchar_t* wide = widePath.Get();
   return wide != nullptr && GetFileAttributesW(wide) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CFileSave::SystemWritable(const CString& path) {
-  CString copy;
-  copy.Assign(path);
-  const wchar_t* wide = copy.GetWide();
+  const CWideText widePath(path);
+  const wchar_t* wide = widePath.Get();
   if (wide == nullptr) return false;
   // Opening for writing refuses a folder, a read-only file and one the user
   // may not write; nothing is changed.
-  HANDLE probe =
-      CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (probe == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(probe);
-  return true;
+  const CHandle probe(CreateFileW(wide, GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return probe.IsValid();
 }
 
 bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
-  CString from;
-  CString to;
-  from.Assign(temporary);
-  to.Assign(target);
-  const wchar_t* fromWide = from.GetWide();
-  const wchar_t* toWide = to.GetWide();
+  const CWideText from(temporary);
+  const CWideText to(target);
+  const wchar_t* fromWide = from.Get();
+  const wchar_t* toWide = to.Get();
   if (fromWide == nullptr || toWide == nullptr) return false;
   const DWORD attributes = GetFileAttributesW(toWide);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -207,20 +199,17 @@ bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
 }
 
 bool CFileSave::SystemRemove(const CString& path) {
-  CString copy;
-  copy.Assign(path);
-  const wchar_t* wide = copy.GetWide();
+  const CWideText widePath(path);
+  const wchar_t* wide = widePath.Get();
   return wide != nullptr && DeleteFileW(wide) != FALSE;
 }
 
 PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
-  CString source;
-  source.Assign(from);
-  CString target;
-  target.Assign(to);
+  const CWideText source(from);
+  const CWideText target(to);
   // No MOVEFILE_REPLACE_EXISTING: a file at target stays as it is.
-  if (MoveFileExW(source.GetWide(), target.GetWide(), 0)) return PublishStatus::Published;
+  if (MoveFileExW(source.Get(), target.Get(), 0)) return PublishStatus::Published;
   const DWORD code = GetLastError();
   if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return PublishStatus::Taken;
   *error = static_cast<int32_t>(code);
@@ -229,12 +218,9 @@ PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error
 
 bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
-  CString source;
-  source.Assign(from);
-  CString target;
-  target.Assign(to);
-  if (MoveFileExW(source.GetWide(), target.GetWide(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const CWideText source(from);
+  const CWideText target(to);
+  if (MoveFileExW(source.Get(), target.Get(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
   *error = static_cast<int32_t>(GetLastError());
@@ -242,20 +228,21 @@ bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error) {
 }
 
 bool RemoveTemporaryFile(const CString& path) {
-  CString copy;
-  copy.Assign(path);
-  return DeleteFileW(copy.GetWide()) != 0;
+  const CWideText wide(path);
+  return DeleteFileW(wide.Get()) != 0;
 }
 
 void DescribeSystemError(int32_t error, CString* text) {
-  wchar_t* message = nullptr;
+  CLocalMemory<wchar_t> allocated;
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+      nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(allocated.Receive()), 0,
+      nullptr);
+  wchar_t* const message = allocated.Get();
   if (length == 0 || message == nullptr) {
     char fallback[32];
     wsprintfA(fallback, "error %lu", static_cast<unsigned long>(error));
-    text->AssignBytes(fallback, lstrlenA(fallback));
+    text->AssignText(fallback);
     return;
   }
   DWORD end = length;
@@ -265,7 +252,6 @@ void DescribeSystemError(int32_t error, CString* text) {
   }
   message[end] = 0;
   text->AssignWide(reinterpret_cast<const WideChar*>(message));
-  LocalFree(message);
 }
 
 bool IsNameTakenError(int32_t error) {

@@ -25,14 +25,11 @@ int CString::Grow(int32_t wanted) {
   if (wanted < 0) return 0;
   const int64_t newCapacity = int64_t{capacity} + wanted + 1;
   if (newCapacity > INT32_MAX) return 0;
-  char* buffer = new (std::nothrow) char[newCapacity];
-  if (buffer == nullptr) return 0;
-  std::memset(buffer, 0, static_cast<size_t>(newCapacity));
-  if (data != nullptr) {
-    std::memcpy(buffer, data, static_cast<size_t>(length));
-    delete[] data;
-  }
-  data = buffer;
+  CBuffer<char> grown;
+  if (!grown.Allocate(static_cast<size_t>(newCapacity))) return 0;
+  if (data != nullptr) std::memcpy(grown.Get(), data, static_cast<size_t>(length));
+  FreeArray(data);
+  data = grown.Release();
   capacity = static_cast<int32_t>(newCapacity);
   return 1;
 }
@@ -75,13 +72,20 @@ void CString::AssignWide(const WideChar* text, int32_t count) {
     Clear();
     return;
   }
-  char* narrow = WideToMultiByte(text, count, kCodePageAnsi);
-  if (narrow == nullptr) {
+  CBuffer<char> narrow(WideToMultiByte(text, count, kCodePageAnsi));
+  if (!narrow) {
     Clear();
     return;
   }
-  AssignBytes(narrow, static_cast<int32_t>(std::strlen(narrow)));
-  delete[] narrow;
+  AssignText(narrow.Get());
+}
+
+int CString::AssignText(const char* text) {
+  return AssignBytes(text, text != nullptr ? static_cast<int32_t>(std::strlen(text)) : 0);
+}
+
+int CString::AppendText(const char* text) {
+  return AppendBytes(text, text != nullptr ? static_cast<int32_t>(std::strlen(text)) : 0);
 }
 
 const char* CString::Assign(const CString& other) {
@@ -129,27 +133,35 @@ void CString::Trim() {
 CString* CString::Mid(int32_t start, int32_t count) const {
   if (data == nullptr || start < 0 || start >= length || count < 0) return nullptr;
   if (count > length - start) count = length - start;
-  CString* result = new (std::nothrow) CString();
-  if (result == nullptr) return nullptr;
-  if (!result->AssignBytes(data + start, count)) {
-    delete result;
-    return nullptr;
-  }
-  return result;
+  CHolder<CString> result(new (std::nothrow) CString());
+  if (!result || !result->AssignBytes(data + start, count)) return nullptr;
+  return result.Release();
 }
 
 void CString::Clear() {
-  delete[] data;
-  delete[] wide;
-  data = nullptr;
-  wide = nullptr;
+  FreeArray(data);
+  FreeArray(wide);
   capacity = 0;
   length = 0;
 }
 
 const WideChar* CString::GetWide() {
-  delete[] wide;
-  wide = nullptr;
+  FreeArray(wide);
   if (data != nullptr && length != 0) wide = MultiByteToWide(data, length, kCodePageAnsi);
   return wide;
+}
+
+const WideChar* CString::WideOrEmpty() {
+  const WideChar* text = GetWide();
+  return text != nullptr ? text : WSTR("");
+}
+
+CWideText::CWideText(const CString& text) {
+  if (text.data != nullptr && text.length != 0) {
+    units_.Reset(MultiByteToWide(text.data, text.length, kCodePageAnsi));
+  }
+}
+
+const WideChar* CWideText::OrEmpty() const {
+  return units_ ? units_.Get() : WSTR("");
 }

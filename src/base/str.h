@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "base/holder.h"
 #include "base/object.h"
 #include "base/wide.h"
 
@@ -30,10 +31,14 @@ class CString : public CObject {
   // Stores count narrow bytes as they stand (already in the ANSI code page);
   // returns 1, or 0 when memory runs out and the string is left as it was.
   int AssignBytes(const char* bytes, int32_t count);
+  // The same for NUL-terminated text (null counts as empty).
+  int AssignText(const char* text);
   // Appends the text converted to ANSI; returns data.
   const char* AppendWide(const WideChar* text);
   // Appends count narrow bytes; returns 1, or 0 when memory runs out.
   int AppendBytes(const char* bytes, int32_t count);
+  // The same for NUL-terminated text (null counts as empty).
+  int AppendText(const char* text);
   // 1 when the text, converted to ANSI, is byte for byte this string. An unset
   // string equals only null or empty text; an allocated empty one never does.
   int EqualsWide(const WideChar* text) const;
@@ -48,8 +53,28 @@ class CString : public CObject {
   // Rebuilds the UTF-16 copy; null when the string is unset or empty. The
   // pointer stays owned by the string and lives until the next GetWide.
   const WideChar* GetWide();
+  // As GetWide, but "" where GetWide gives null: for controls and messages
+  // that take empty text rather than none.
+  const WideChar* WideOrEmpty();
 
   // The text, or "" when unset.
   const char* Text() const { return data != nullptr ? data : ""; }
   bool IsEmpty() const { return length == 0; }
+};
+
+// The UTF-16 text of a string, made once and owned here, without touching the
+// string: for a const string, or one that another thread may be reading.
+class CWideText {
+ public:
+  explicit CWideText(const CString& text);
+  CWideText(const CWideText&) = delete;
+  CWideText& operator=(const CWideText&) = delete;
+
+  // Null when the string is unset or empty, or memory ran out.
+  const WideChar* Get() const { return units_.Get(); }
+  // "" where Get gives null.
+  const WideChar* OrEmpty() const;
+
+ private:
+  CBuffer<WideChar> units_;
 };

@@ -2,7 +2,7 @@
 // window program, driven from the command line.
 #include <cstdio>
 #include <cstring>
-#include <new>
+#include "base/holder.h"
 
 #include "base/file.h"
 #include "base/file_name.h"
@@ -115,18 +115,14 @@ struct Settings {
   const char* outputFile = nullptr;
   bool update = false;
   bool quiet = false;
-  const char** files = nullptr;
+  CBuffer<const char*> files;
   int fileCount = 0;
 };
-
-void AssignText(CString& target, const char* text) {
-  target.AssignBytes(text, static_cast<int32_t>(std::strlen(text)));
-}
 
 // Reads --template-file into text; 0, or the usage status after a message.
 int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text) {
   CString name;
-  AssignText(name, path);
+  name.AssignText(path);
   CFile file;
   if (!file.OpenRegular(name)) {
     CString cause;
@@ -332,22 +328,20 @@ void ConvertIntoExact(const FileConversionRequest& request, CFile& input, CFile&
 bool SameContent(const char* first, const char* second) {
   CString firstName;
   CString secondName;
-  AssignText(firstName, first);
-  AssignText(secondName, second);
+  if (!firstName.AssignText(first) || !secondName.AssignText(second)) return false;
   CFile a;
   CFile b;
   if (!a.Open(firstName) || !b.Open(secondName) || a.size != b.size) return false;
   constexpr uint32_t kBlock = 1u << 16;
-  auto* blocks = new (std::nothrow) char[2 * kBlock];
-  if (blocks == nullptr) return false;
+  CBuffer<char> blocks;
+  if (!blocks.AllocateUninitialised(2 * kBlock)) return false;
   bool same = true;
   for (uint64_t left = a.size; same && left > 0;) {
     const uint32_t count = left < kBlock ? static_cast<uint32_t>(left) : kBlock;
-    same = a.Read(blocks, count) == count && b.Read(blocks + kBlock, count) == count &&
-           std::memcmp(blocks, blocks + kBlock, count) == 0;
+    same = a.Read(blocks.Get(), count) == count && b.Read(blocks.Get() + kBlock, count) == count &&
+           std::memcmp(blocks.Get(), blocks.Get() + kBlock, count) == 0;
     left -= count;
   }
-  delete[] blocks;
   return same;
 }
 
@@ -379,7 +373,7 @@ bool WriteExactOutput(const Settings& settings, const FileConversionRequest& req
   const Printable file(request.inputPath);
   const Printable where(outputPath);
   CString target;
-  AssignText(target, outputPath);
+  target.AssignText(outputPath);
   CString folder;
   FolderOf(outputPath, &folder);
   CFile output;
@@ -449,7 +443,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   NumberCensus census;
   if (!settings.toText && !settings.quiet) inputFile.census = &census;
   CString path;
-  AssignText(path, file);
+  path.AssignText(file);
   if (!(standardInput ? inputFile.OpenStandardInput() : inputFile.Open(path))) {
     result.status = FileConversionStatus::InputNotOpened;
     result.systemError = inputFile.systemError;
@@ -479,7 +473,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   } else if (settings.outputFile != nullptr || settings.update) {
     CString path;
     if (settings.outputFile != nullptr) {
-      AssignText(path, settings.outputFile);
+      path.AssignText(settings.outputFile);
     } else {
       ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
                         &path);
@@ -519,8 +513,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
 int RunConversion(bool toText, int count, const char* const* args) {
   Settings settings;
   settings.toText = toText;
-  settings.files = new (std::nothrow) const char*[static_cast<size_t>(count)];
-  if (settings.files == nullptr) {
+  if (!settings.files.AllocateUninitialised(static_cast<size_t>(count))) {
     PrintError("out of memory");
     return kExitFailed;
   }
@@ -546,7 +539,6 @@ int RunConversion(bool toText, int count, const char* const* args) {
   } else if (status < 0) {
     status = kExitOk;  // the help was shown
   }
-  delete[] settings.files;
   return status;
 }
 

@@ -11,19 +11,22 @@
 #include <vector>
 
 #include "base/codepage.h"
+#include "base/holder.h"
 
 int wmain(int argc, wchar_t** argv) {
+  std::vector<CBuffer<char>> owned(static_cast<size_t>(argc));
   std::vector<char*> args(static_cast<size_t>(argc) + 1, nullptr);
   int status = kExitOk;
   for (int i = 0; i < argc && status == kExitOk; ++i) {
-    args[static_cast<size_t>(i)] = WideToMultiByte(argv[i], -1, kCodePageAnsi);
-    WideChar* back = args[static_cast<size_t>(i)] != nullptr
-                         ? MultiByteToWide(args[static_cast<size_t>(i)], -1, kCodePageAnsi)
-                         : nullptr;
-    if (back == nullptr) {
+    const auto at = static_cast<size_t>(i);
+    owned[at].Reset(WideToMultiByte(argv[i], -1, kCodePageAnsi));
+    args[at] = owned[at].Get();
+    CBuffer<WideChar> back(args[at] != nullptr ? MultiByteToWide(args[at], -1, kCodePageAnsi)
+                                               : nullptr);
+    if (!back) {
       std::fprintf(stderr, "brelvix-cli: out of memory\n");
       status = kExitFailed;
-    } else if (std::wcscmp(back, argv[i]) != 0) {
+    } else if (std::wcscmp(back.Get(), argv[i]) != 0) {
       // A path with such characters could not be opened or created anyway.
       std::fprintf(stderr,
                    "brelvix-cli: argument %d has characters the ANSI code page cannot "
@@ -31,11 +34,8 @@ int wmain(int argc, wchar_t** argv) {
                    i);
       status = kExitUsage;
     }
-    delete[] back;
   }
   if (status == kExitOk) status = RunCli(argc, args.data());
-  for (char* arg : args)
-    delete[] arg;
   return status;
 }
 

@@ -3,7 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "bx_version.h"
 #include "cli/cli.h"
@@ -34,9 +33,8 @@ Printable::Printable(const char* text) {
   if (text == nullptr) text = "";
   const size_t length = std::strlen(text);
   // At most four bytes ("\xNN") for each byte of text.
-  text_ = new (std::nothrow) char[length * 4 + 1];
-  if (text_ == nullptr) return;
-  char* out = text_;
+  if (!text_.AllocateUninitialised(length * 4 + 1)) return;
+  char* out = text_.Get();
   for (size_t i = 0; i < length; ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     const char* named = c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : nullptr;
@@ -50,10 +48,6 @@ Printable::Printable(const char* text) {
     }
   }
   *out = 0;
-}
-
-Printable::~Printable() {
-  delete[] text_;
 }
 
 OptionParser::OptionParser(int count, const char* const* args)

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "base/holder.h"
+
 inline constexpr char kProgramName[] = "brelvix-cli";
 
 // The program's version, as "1.0.2.0".
@@ -29,13 +31,12 @@ void PrintWarning(const char* format, ...)
 class Printable {
  public:
   explicit Printable(const char* text);
-  ~Printable();
   Printable(const Printable&) = delete;
   Printable& operator=(const Printable&) = delete;
-  const char* Text() const { return text_ != nullptr ? text_ : "?"; }
+  const char* Text() const { return text_ ? text_.Get() : "?"; }
 
  private:
-  char* text_ = nullptr;
+  CBuffer<char> text_;
 };
 
 // Steps through the arguments of one subcommand. Options may come before,

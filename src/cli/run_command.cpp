@@ -38,14 +38,10 @@ const char kRunHelp[] =
     "  -q, --quiet        no output folder, progress bar or list of files made\n"
     "  -h, --help         show this help\n";
 
-void AssignText(CString& target, const char* text) {
-  target.AssignBytes(text, static_cast<int32_t>(std::strlen(text)));
-}
-
 // Loads the list; 0, or the exit status after a message.
 int LoadList(const char* path, FileListSettings& settings, CFileList& list) {
   CString name;
-  AssignText(name, path);
+  name.AssignText(path);
   int32_t quoteLine = 0;
   const int result = LoadListFile(name.GetWide(), &settings, &list, &quoteLine);
   switch (result) {
@@ -72,7 +68,10 @@ int ConvertRow(const FileListSettings& settings, const char* outputFolder, const
                bool quiet) {
   FileConversionRequest request;
   CString folder;
-  MapListRow(settings, outputFolder, row, &folder, &request);
+  if (!MapListRow(settings, outputFolder, row, &folder, &request)) {
+    PrintError("out of memory");
+    return kExitFailed;
+  }
 
   bool showProgress = false;
   if (!quiet && StandardErrorIsTerminal()) {

@@ -3,7 +3,7 @@
 #include "cli/settings_file.h"
 
 #include <cstring>
-#include <new>
+#include "base/holder.h"
 
 #include "base/file.h"
 #include "cli/options.h"
@@ -111,19 +111,20 @@ void ListSettings(CAppParameter& parameter, FILE* out) {
 }
 
 ConversionArguments::~ConversionArguments() {
-  delete[] values;
+  FreeArray(values);
 }
 
 int ConversionArguments::Take(int argumentCount, const char* const* args, const char** settingsFile,
                               FILE* err) {
   *settingsFile = nullptr;
   const char* command = argumentCount > 0 ? args[0] : "";
-  delete[] values;
-  values = new (std::nothrow) const char*[static_cast<size_t>(argumentCount) + kMaxDefaults + 1];
-  if (values == nullptr) {
+  FreeArray(values);
+  CBuffer<const char*> slots;
+  if (!slots.AllocateUninitialised(static_cast<size_t>(argumentCount) + kMaxDefaults + 1)) {
     std::fprintf(err, "%s: out of memory\n", kProgramName);
     return kExitFailed;
   }
+  values = slots.Release();
   values[0] = command;
   count = 1;
   bool operandsOnly = false;

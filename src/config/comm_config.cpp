@@ -1,7 +1,7 @@
 #include "config/comm_config.h"
 
 #include <cstring>
-#include <new>
+#include "base/holder.h"
 
 #include "base/debug_print.h"
 #include "base/file.h"
@@ -22,16 +22,6 @@ const ColorLabel kColorLabels[kColorSlots] = {
     {WSTR("Text Color (Normal)"), WSTR("通常のテキスト表示")},
     {WSTR("Line Color"), WSTR("罫線の色")},
 };
-
-// The debug lines print an empty string rather than "(null)".
-const WideChar* Printable(CString& text) {
-  const WideChar* wide = text.GetWide();
-  return wide != nullptr ? wide : WSTR("");
-}
-
-bool AppendText(CString& target, const char* text) {
-  return target.AppendBytes(text, static_cast<int32_t>(std::strlen(text))) != 0;
-}
 
 // Decimal text of value, as "%d" prints it.
 void FormatDecimal(int32_t value, WideChar (&out)[12]) {
@@ -71,16 +61,19 @@ CCommConfig::CCommConfig() {
     appPath.Assign(split.folder);
   }
   QueryCurrentFolder(currentPath);
-  DebugPrint(WSTR("app_path     = %s\n"), Printable(appPath));
-  DebugPrint(WSTR("current_path = %s\n"), Printable(currentPath));
+  DebugPrint(WSTR("app_path     = %s\n"), appPath.WideOrEmpty());
+  DebugPrint(WSTR("current_path = %s\n"), currentPath.WideOrEmpty());
 
   tempPath.Assign(currentPath);
   logPath.Assign(currentPath);
   folderWritable = &FolderIsWritable;
 
-  defaultColors = new (std::nothrow) ColorPair[kColorSlots];
-  colors = new (std::nothrow) ColorPair[kColorSlots];
-  colorLabels = new (std::nothrow) ColorLabel[kColorSlots];
+  CBuffer<ColorPair> defaults;
+  CBuffer<ColorPair> current;
+  CBuffer<ColorLabel> labels;
+  if (defaults.Allocate(kColorSlots)) defaultColors = defaults.Release();
+  if (current.Allocate(kColorSlots)) colors = current.Release();
+  if (labels.Allocate(kColorSlots)) colorLabels = labels.Release();
   if (defaultColors != nullptr && colors != nullptr) {
     colorCount = kColorSlots;
     for (int32_t i = 0; i < kColorSlots; ++i) {
@@ -96,9 +89,9 @@ CCommConfig::CCommConfig() {
 }
 
 CCommConfig::~CCommConfig() {
-  delete[] defaultColors;
-  delete[] colors;
-  delete[] colorLabels;
+  FreeArray(defaultColors);
+  FreeArray(colors);
+  FreeArray(colorLabels);
 }
 
 const WideChar* CCommConfig::GetVersion() {
@@ -153,8 +146,7 @@ bool SettingsFileOpens(const CString& folder, const CString& name, CString& path
 
 void CCommConfig::LocateSettingsFile(const char* fileName) {
   CString name;
-  AppendText(name, kPathSeparator);
-  AppendText(name, fileName);
+  if (!name.AppendText(kPathSeparator) || !name.AppendText(fileName)) return;
 
   // Without a known current directory there is no candidate: the bare name
   // would point at the root of the current drive.
@@ -168,15 +160,15 @@ void CCommConfig::LocateSettingsFile(const char* fileName) {
     settingsPath.AppendBytes(name.data, name.length);
   }
   settingsFileName.Assign(name);
-  DebugPrint(WSTR("ini_file = %s\n"), Printable(settingsPath));
+  DebugPrint(WSTR("ini_file = %s\n"), settingsPath.WideOrEmpty());
 }
 
 bool CCommConfig::NameDataFolder(const char* maker, const char* product) {
   if (dataFolder.length > 0) return true;
   CString folder;
   if (!QueryUserDataFolder(folder)) return false;
-  if (!AppendText(folder, kPathSeparator) || !AppendText(folder, maker) ||
-      !AppendText(folder, kPathSeparator) || !AppendText(folder, product)) {
+  if (!folder.AppendText(kPathSeparator) || !folder.AppendText(maker) ||
+      !folder.AppendText(kPathSeparator) || !folder.AppendText(product)) {
     return false;
   }
   dataFolder.Assign(folder);
@@ -212,26 +204,19 @@ int CCommConfig::Load() {
   const uint64_t size = file.size;
   // The reader counts in signed 32 bits; a larger file cannot be a settings file.
   if (size == 0 || size > static_cast<uint64_t>(INT32_MAX)) return 0;
-  char* buffer = new (std::nothrow) char[static_cast<size_t>(size)];
-  if (buffer == nullptr) return 0;
-  const uint32_t read = file.Read(buffer, static_cast<uint32_t>(size), 0);
+  CBuffer<char> buffer;
+  if (!buffer.AllocateUninitialised(static_cast<size_t>(size))) return 0;
+  const uint32_t read = file.Read(buffer.Get(), static_cast<uint32_t>(size), 0);
   file.Close();
-  if (read < size) {
-    delete[] buffer;
-    return 0;
-  }
+  if (read < size) return 0;
   CXml xml;
   XmlCursor cursor;
-  cursor.bytes = buffer;
+  cursor.bytes = buffer.Get();
   cursor.size = static_cast<int32_t>(size);
   XmlNode* first = xml.ParseDocument(cursor);
-  if (first == nullptr) {
-    delete[] buffer;
-    return 0;
-  }
+  if (first == nullptr) return 0;
   ReadSettings(xml, first);
   FreeNodes(first);
-  delete[] buffer;
   return 1;
 }
 
@@ -250,13 +235,11 @@ int CCommConfig::SaveThrough(CFile& file) {
     FreeNodes(root);
     return 0;
   }
-  char* document = xml.WriteDocument(root->firstChild);
+  CBuffer<char> document(xml.WriteDocument(root->firstChild));
   FreeNodes(root);
-  if (document == nullptr) return 0;
-  const int result =
-      WriteWholeFile(settingsPath, document, static_cast<uint32_t>(std::strlen(document)), file);
-  delete[] document;
-  return result;
+  if (!document) return 0;
+  return WriteWholeFile(settingsPath, document.Get(),
+                        static_cast<uint32_t>(std::strlen(document.Get())), file);
 }
 
 XmlNode* CCommConfig::FindTopLevel(XmlNode* first, const WideChar* name) {

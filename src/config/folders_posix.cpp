@@ -24,19 +24,19 @@ bool QueryProgramFile(CString& path) {
 bool QueryCurrentFolder(CString& path) {
   char buffer[PATH_MAX];
   if (getcwd(buffer, sizeof buffer) == nullptr) return false;
-  return path.AssignBytes(buffer, static_cast<int32_t>(std::strlen(buffer))) != 0;
+  return path.AssignText(buffer) != 0;
 }
 
 bool QueryUserDataFolder(CString& path) {
   // The XDG rules ignore a relative $XDG_DATA_HOME.
   const char* dataHome = std::getenv("XDG_DATA_HOME");
   if (dataHome != nullptr && dataHome[0] == '/') {
-    return path.AssignBytes(dataHome, static_cast<int32_t>(std::strlen(dataHome))) != 0;
+    return path.AssignText(dataHome) != 0;
   }
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] == 0) return false;
   CString result;
-  if (!result.AssignBytes(home, static_cast<int32_t>(std::strlen(home)))) return false;
+  if (!result.AssignText(home)) return false;
   static const char kSuffix[] = "/.local/share";
   if (!result.AppendBytes(kSuffix, static_cast<int32_t>(sizeof kSuffix - 1))) return false;
   return path.Assign(result) != nullptr;

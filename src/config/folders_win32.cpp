@@ -7,9 +7,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "base/codepage.h"
+#include "base/handle_win32.h"
+#include "base/holder.h"
 #include "config/folders.h"
 
 const char kPathSeparator[] = "\\";
@@ -20,30 +21,23 @@ namespace {
 // ones short and make them name another folder.
 constexpr DWORD kLongPath = 32768;
 
-// The path as UTF-16 for the wide calls; the caller releases it with delete[].
-WideChar* Wide(const CString& path) {
-  return MultiByteToWide(path.Text(), -1, kCodePageAnsi);
-}
-
 }  // namespace
 
 bool QueryProgramFile(CString& path) {
-  WideChar* buffer = new (std::nothrow) WideChar[kLongPath]();
-  if (buffer == nullptr) return false;
-  const DWORD n = GetModuleFileNameW(nullptr, buffer, kLongPath);
+  CBuffer<WideChar> buffer;
+  if (!buffer.Allocate(kLongPath)) return false;
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.Get(), kLongPath);
   const bool ok = n > 0 && n < kLongPath;
-  if (ok) path.AssignWide(buffer);
-  delete[] buffer;
+  if (ok) path.AssignWide(buffer.Get());
   return ok;
 }
 
 bool QueryCurrentFolder(CString& path) {
-  WideChar* buffer = new (std::nothrow) WideChar[kLongPath]();
-  if (buffer == nullptr) return false;
-  const DWORD n = GetCurrentDirectoryW(kLongPath, buffer);
+  CBuffer<WideChar> buffer;
+  if (!buffer.Allocate(kLongPath)) return false;
+  const DWORD n = GetCurrentDirectoryW(kLongPath, buffer.Get());
   const bool ok = n > 0 && n < kLongPath;
-  if (ok) path.AssignWide(buffer);
-  delete[] buffer;
+  if (ok) path.AssignWide(buffer.Get());
   return ok;
 }
 
@@ -59,10 +53,8 @@ bool QueryUserDataFolder(CString& path) {
 
 bool PathExists(const CString& path) {
   if (path.length == 0) return false;
-  WideChar* wide = Wide(path);
-  const bool exists = wide != nullptr && PathFileExistsW(wide) != FALSE;
-  delete[] wide;
-  return exists;
+  const CWideText wide(path);
+  return wide.Get() != nullptr && PathFileExistsW(wide.Get()) != FALSE;
 }
 
 bool FolderIsWritable(const CString& folder) {
@@ -72,23 +64,18 @@ bool FolderIsWritable(const CString& folder) {
   char name[64];
   std::snprintf(name, sizeof name, "\\brelvix-write-probe-%lu.tmp",
                 static_cast<unsigned long>(GetCurrentProcessId()));
-  if (!probe.AppendBytes(name, static_cast<int32_t>(std::strlen(name)))) return false;
-  WideChar* wide = Wide(probe);
-  if (wide == nullptr) return false;
+  if (!probe.AppendText(name)) return false;
+  const CWideText wide(probe);
+  if (wide.Get() == nullptr) return false;
   // CREATE_NEW never touches a file someone else made; the handle's close
   // removes the probe.
-  HANDLE file = CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  delete[] wide;
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
+  const CHandle file(CreateFileW(wide.Get(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return file.IsValid();
 }
 
 bool MakeFolder(const CString& path) {
   if (path.length == 0) return false;
-  WideChar* wide = Wide(path);
-  const bool made = wide != nullptr && CreateDirectoryW(wide, nullptr) != FALSE;
-  delete[] wide;
-  return made;
+  const CWideText wide(path);
+  return wide.Get() != nullptr && CreateDirectoryW(wide.Get(), nullptr) != FALSE;
 }

@@ -51,14 +51,15 @@ class CXmlString : public CObject {
   int32_t capacity = 0;
   int32_t length = 0;
   int32_t codePage = 65001;
+  bool failed = false;  // a piece was dropped for want of memory
 
   CXmlString() = default;
   ~CXmlString() override;
 
   // Converts count UTF-16 units to codePage and appends them. Out of memory
-  // drops the piece without a report.
+  // drops the piece and sets failed.
   void Append(const WideChar* text, int32_t count);
-  // Hands the buffer over to the caller (delete[]), leaving this empty.
+  // Hands the buffer over to the caller (a CBuffer's to free), leaving this empty.
   char* Release();
 
  private:
@@ -95,8 +96,8 @@ class CXml : public CObject {
   // declaration or the first element cannot be read.
   XmlNode* ParseDocument(XmlCursor& cursor);
 
-  // The document bytes (UTF-8, NUL-terminated, delete[] by the caller) for the
-  // chain starting at first, or null.
+  // The document bytes (UTF-8, NUL-terminated, the caller's to free with a
+  // CBuffer) for the chain starting at first, or null (also when memory ran out).
   char* WriteDocument(XmlNode* first);
   // Writes node and its next chain with their subtrees. 1 done, 0 failed.
   int WriteElements(XmlNode* node, CXmlString& out, int depth);

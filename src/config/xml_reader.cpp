@@ -6,6 +6,7 @@
 
 #include "base/codepage.h"
 #include "base/debug_print.h"
+#include "base/holder.h"
 #include "config/xml.h"
 
 const XmlEntity XmlEntities[] = {
@@ -81,11 +82,10 @@ void ReportStall(int32_t position) {
 // page to ANSI; unset when the conversion yields no text; null when memory
 // runs out.
 CString* ConvertToString(const char* bytes, int32_t count, int32_t codePage) {
-  WideChar* wide = MultiByteToWide(bytes, count, static_cast<uint32_t>(codePage));
-  if (wide == nullptr) return nullptr;
+  const CBuffer<WideChar> wide(MultiByteToWide(bytes, count, static_cast<uint32_t>(codePage)));
+  if (!wide) return nullptr;
   CString* result = new (std::nothrow) CString();
-  if (result != nullptr) result->AssignWide(wide);
-  delete[] wide;
+  if (result != nullptr) result->AssignWide(wide.Get());
   return result;
 }
 
@@ -136,7 +136,6 @@ int32_t ReadCharacterReference(const char* bytes, int32_t count, int32_t* length
 class WideText {
  public:
   explicit WideText(int32_t capacity) : capacity_(capacity) {}
-  ~WideText() { delete[] units_; }
   WideText(const WideText&) = delete;
   WideText& operator=(const WideText&) = delete;
 
@@ -144,13 +143,12 @@ class WideText {
   // ends a text without references.
   void AppendBytes(const char* bytes, int32_t count, int32_t codePage) {
     if (count <= 0 || ended_) return;
-    WideChar* wide = MultiByteToWide(bytes, count, static_cast<uint32_t>(codePage));
-    if (wide == nullptr) {
+    const CBuffer<WideChar> wide(MultiByteToWide(bytes, count, static_cast<uint32_t>(codePage)));
+    if (!wide) {
       failed_ = true;
       return;
     }
-    AppendUnits(wide, WideLength(wide));
-    delete[] wide;
+    AppendUnits(wide.Get(), WideLength(wide.Get()));
     if (std::memchr(bytes, 0, static_cast<size_t>(count)) != nullptr) ended_ = true;
   }
 
@@ -168,35 +166,34 @@ class WideText {
 
   bool Failed() const { return failed_; }
   // NUL-terminated.
-  const WideChar* Units() const { return units_ != nullptr ? units_ : WSTR(""); }
+  const WideChar* Units() const { return units_ ? units_.Get() : WSTR(""); }
 
  private:
   void AppendUnits(const WideChar* units, int32_t count) {
     if (failed_ || ended_ || count <= 0) return;
     const int64_t needed = int64_t{length_} + count + 1;
-    if (units_ == nullptr || needed > capacity_) {
+    if (!units_ || needed > capacity_) {
       int64_t grown = capacity_ >= needed ? capacity_ : needed + needed / 2;
       if (grown > INT32_MAX) {
         failed_ = true;
         return;
       }
-      WideChar* bigger = new (std::nothrow) WideChar[static_cast<size_t>(grown)];
-      if (bigger == nullptr) {
+      CBuffer<WideChar> bigger;
+      if (!bigger.AllocateUninitialised(static_cast<size_t>(grown))) {
         failed_ = true;
         return;
       }
-      if (units_ != nullptr)
-        std::memcpy(bigger, units_, sizeof(WideChar) * static_cast<size_t>(length_));
-      delete[] units_;
-      units_ = bigger;
+      if (units_)
+        std::memcpy(bigger.Get(), units_.Get(), sizeof(WideChar) * static_cast<size_t>(length_));
+      units_.Reset(bigger.Release());
       capacity_ = static_cast<int32_t>(grown);
     }
-    std::memcpy(units_ + length_, units, sizeof(WideChar) * static_cast<size_t>(count));
+    std::memcpy(units_.Get() + length_, units, sizeof(WideChar) * static_cast<size_t>(count));
     length_ += count;
     units_[length_] = 0;
   }
 
-  WideChar* units_ = nullptr;
+  CBuffer<WideChar> units_;
   int32_t capacity_;
   int32_t length_ = 0;
   bool failed_ = false;
@@ -246,8 +243,9 @@ CString* CXml::ReadText(XmlCursor& c, char terminator) {
 
   // Entities, character references and whitespace runs only shrink the text,
   // so the stretch plus a terminator is always enough room.
-  char* out = new (std::nothrow) char[static_cast<size_t>(end - start) + 1];
-  if (out == nullptr) return nullptr;
+  CBuffer<char> text;
+  if (!text.AllocateUninitialised(static_cast<size_t>(end - start) + 1)) return nullptr;
+  char* out = text.Get();
   int32_t written = 0;
   // Taken into use by the first character reference; out[0, converted) has
   // gone into it by then.
@@ -319,7 +317,6 @@ CString* CXml::ReadText(XmlCursor& c, char terminator) {
     ++p;
   }
   if (!ended) {
-    delete[] out;
     c.pos = p == start && p < c.size ? p + 1 : p;
     return nullptr;
   }
@@ -336,7 +333,6 @@ CString* CXml::ReadText(XmlCursor& c, char terminator) {
       if (result != nullptr) result->AssignWide(referenced.Units());
     }
   }
-  delete[] out;
   return result;
 }
 

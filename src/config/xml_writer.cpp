@@ -2,13 +2,12 @@
 // the declaration, after each end tag and after each empty-element tag only.
 #include <cstdint>
 #include <cstring>
-#include <new>
-
 #include "base/codepage.h"
+#include "base/holder.h"
 #include "config/xml.h"
 
 CXmlString::~CXmlString() {
-  delete[] buffer;
+  FreeArray(buffer);
 }
 
 char* CXmlString::Release() {
@@ -24,12 +23,14 @@ void CXmlString::AppendBytes(const char* bytes, int32_t count) {
   const int64_t needed = int64_t{length} + count + 1;
   if (needed >= capacity) {
     const int64_t newCapacity = needed + 256;
-    if (newCapacity > INT32_MAX) return;
-    char* grown = new (std::nothrow) char[static_cast<size_t>(newCapacity)];
-    if (grown == nullptr) return;
-    if (buffer != nullptr) std::memcpy(grown, buffer, static_cast<size_t>(length));
-    delete[] buffer;
-    buffer = grown;
+    CBuffer<char> grown;
+    if (newCapacity > INT32_MAX || !grown.AllocateUninitialised(static_cast<size_t>(newCapacity))) {
+      failed = true;
+      return;
+    }
+    if (buffer != nullptr) std::memcpy(grown.Get(), buffer, static_cast<size_t>(length));
+    FreeArray(buffer);
+    buffer = grown.Release();
     capacity = static_cast<int32_t>(newCapacity);
   }
   if (count > 0) std::memcpy(buffer + length, bytes, static_cast<size_t>(count));
@@ -39,10 +40,12 @@ void CXmlString::AppendBytes(const char* bytes, int32_t count) {
 
 void CXmlString::Append(const WideChar* text, int32_t count) {
   if (text == nullptr || count <= 0) return;
-  char* converted = WideToMultiByte(text, count, static_cast<uint32_t>(codePage));
-  if (converted == nullptr) return;
-  AppendBytes(converted, static_cast<int32_t>(std::strlen(converted)));
-  delete[] converted;
+  const CBuffer<char> converted(WideToMultiByte(text, count, static_cast<uint32_t>(codePage)));
+  if (!converted) {
+    failed = true;
+    return;
+  }
+  AppendBytes(converted.Get(), static_cast<int32_t>(std::strlen(converted.Get())));
 }
 
 namespace {
@@ -106,7 +109,8 @@ char* CXml::WriteDocument(XmlNode* first) {
     Put(out, WSTR("\" "));
   }
   Put(out, WSTR("?>\r\n"));
-  if (!WriteElements(first, out, 0)) return nullptr;
+  // A document with a piece dropped for want of memory is never handed out.
+  if (!WriteElements(first, out, 0) || out.failed) return nullptr;
   return out.Release();
 }
 

@@ -75,8 +75,8 @@ void CAppParameter::FindHelpPage(int32_t languageCode, CString& page) {
   CString local;
   if (appPath.length > 0 && local.Assign(appPath) != nullptr &&
       local.AppendBytes(kPathSeparator, 1) != 0 && local.AppendBytes("help", 4) != 0 &&
-      local.AppendBytes(kPathSeparator, 1) != 0 &&
-      local.AppendBytes(file, static_cast<int32_t>(std::strlen(file))) != 0 && PathExists(local)) {
+      local.AppendBytes(kPathSeparator, 1) != 0 && local.AppendText(file) != 0 &&
+      PathExists(local)) {
     page.Assign(local);
     return;
   }

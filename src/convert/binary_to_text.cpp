@@ -3,11 +3,11 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <type_traits>
 
 #include "base/codepage.h"
 #include "base/debug_print.h"
+#include "base/holder.h"
 #include "convert/convert_types.h"
 
 namespace {
@@ -70,9 +70,8 @@ inline uint64_t LoadUnit(const uint8_t* p) {
 
 // Tells the debug output that a value format was replaced.
 void ReportInvalidFormat(const char* format) {
-  WideChar* wide = MultiByteToWide(format, -1, kCodePageAnsi);
-  DebugPrint(WSTR("invalid data format = %s\n"), wide);
-  delete[] wide;
+  const CBuffer<WideChar> wide(MultiByteToWide(format, -1, kCodePageAnsi));
+  DebugPrint(WSTR("invalid data format = %s\n"), wide.Get());
 }
 
 }  // namespace
@@ -81,8 +80,8 @@ BinaryToTextStream::BinaryToTextStream(ConversionMonitor& monitor, CFile& output
     : monitor_(monitor), output_(output) {}
 
 BinaryToTextStream::~BinaryToTextStream() {
-  delete[] buffer_;
-  delete[] table_;
+  FreeArray(buffer_);
+  FreeArray(table_);
 }
 
 bool BinaryToTextStream::WriteText(const char* text, size_t length) {
@@ -163,11 +162,12 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
   stage_ = Stage::Rows;
   rowsEnded_ = true;
   if (totalSize_ == 0) return true;
-  buffer_ = new (std::nothrow) char[kRowBufferSize + kValueTextCapacity];
-  if (buffer_ == nullptr) {
+  CBuffer<char> rows;
+  if (!rows.AllocateUninitialised(kRowBufferSize + kValueTextCapacity)) {
     outOfMemory_ = true;
     return true;
   }
+  buffer_ = rows.Release();
   out_ = buffer_;
   rowsEnded_ = false;
   if (stringRows_) return true;
@@ -185,8 +185,9 @@ void BinaryToTextStream::BuildTable(size_t entries) {
   const int32_t stride = longest <= 8 ? 8 : longest <= 16 ? 16 : longest <= 32 ? 32 : 0;
   if (stride == 0) return;
   // Without the table the values are formatted one by one, to the same text.
-  table_ = new (std::nothrow) char[entries * (static_cast<size_t>(stride) + 1)];
-  if (table_ == nullptr) return;
+  CBuffer<char> table;
+  if (!table.AllocateUninitialised(entries * (static_cast<size_t>(stride) + 1))) return;
+  table_ = table.Release();
   auto* lengths = reinterpret_cast<uint8_t*>(table_ + entries * static_cast<size_t>(stride));
   char text[kValueTextCapacity] = {};
   for (size_t value = 0; value < entries; ++value) {
@@ -357,11 +358,9 @@ void BinaryToTextStream::EndRows() {
     char end[kStringTextPerByte];
     WriteText(end, literal_.End(end));
   }
-  delete[] buffer_;
-  buffer_ = nullptr;
+  FreeArray(buffer_);
   out_ = nullptr;
-  delete[] table_;
-  table_ = nullptr;
+  FreeArray(table_);
   tableLength_ = nullptr;
   tableStride_ = 0;
   rowsEnded_ = true;

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "base/debug_print.h"
 #include "base/file_name.h"
+#include "base/holder.h"
 #include "convert/binary_to_text.h"
 #include "convert/convert_types.h"
 #include "convert/text_to_binary.h"
@@ -30,10 +30,6 @@ const char* Cut(const char* text, size_t limit, char* out) {
   std::memcpy(out, source, length);
   out[length] = 0;
   return out;
-}
-
-void Append(CString* path, const char* text) {
-  path->AppendBytes(text, static_cast<int32_t>(std::strlen(text)));
 }
 
 FileConversionStatus Finish(FileConversionResult* result, FileConversionStatus status) {
@@ -65,25 +61,23 @@ const char* DescribeFileConversionStatus(FileConversionStatus status) {
   return "failed";
 }
 
-void ComposeOutputPath(const char* folder, const char* stem, const char* extension, int32_t attempt,
+bool ComposeOutputPath(const char* folder, const char* stem, const char* extension, int32_t attempt,
                        CString* path) {
   path->Clear();
   const char* folderText = OrEmpty(folder);
-  Append(path, folderText);
-  // An empty folder means the current directory, never the root.
-  if (folderText[0] != 0) path->AppendBytes(&kFolderSeparator, 1);
-  Append(path, OrEmpty(stem));
-  if (attempt > 0) {
-    char number[16];
-    std::snprintf(number, sizeof number, "(%d)", static_cast<int>(attempt));
-    Append(path, number);
-  }
-  // Windows drops a trailing dot; leaving it out gives the same name here.
+  char number[16] = {};
+  if (attempt > 0) std::snprintf(number, sizeof number, "(%d)", static_cast<int>(attempt));
   const char* extensionText = OrEmpty(extension);
-  if (extensionText[0] != 0) {
-    path->AppendBytes(".", 1);
-    Append(path, extensionText);
-  }
+  // An empty folder means the current directory, never the root. Windows
+  // drops a trailing dot; leaving it out gives the same name here.
+  const bool composed =
+      path->AppendText(folderText) &&
+      (folderText[0] == 0 || path->AppendBytes(&kFolderSeparator, 1)) &&
+      path->AppendText(OrEmpty(stem)) && path->AppendText(number) &&
+      (extensionText[0] == 0 || (path->AppendBytes(".", 1) && path->AppendText(extensionText)));
+  // A name cut short would be another file's.
+  if (!composed) path->Clear();
+  return composed;
 }
 
 int CreateOutputFile(const char* folder, const char* stem, const char* extension, CFile& output,
@@ -112,16 +106,16 @@ FileConversionStatus ConvertThroughSpool(const FileConversionRequest& request, C
     }
     return Finish(result, FileConversionStatus::OutputNotCreated);
   }
-  auto* block = new (std::nothrow) uint8_t[kReadBlockSize];
+  CBuffer<uint8_t> block;
   FileConversionStatus status = FileConversionStatus::Converted;
-  if (block == nullptr) status = FileConversionStatus::OutOfMemory;
+  if (!block.AllocateUninitialised(kReadBlockSize)) status = FileConversionStatus::OutOfMemory;
   input.systemError = 0;
   while (status == FileConversionStatus::Converted) {
     if (monitor.IsCancelled()) {
       status = FileConversionStatus::Cancelled;
       break;
     }
-    const uint32_t got = input.Read(block, kReadBlockSize);
+    const uint32_t got = input.Read(block.Get(), kReadBlockSize);
     if (got == 0) {
       if (input.systemError != 0) {
         if (result != nullptr) {
@@ -132,9 +126,9 @@ FileConversionStatus ConvertThroughSpool(const FileConversionRequest& request, C
       }
       break;
     }
-    if (spool.Write(block, got) != got) status = FileConversionStatus::WriteFailed;
+    if (spool.Write(block.Get(), got) != got) status = FileConversionStatus::WriteFailed;
   }
-  delete[] block;
+  block.Reset();
   spool.Close();
   CFile copy;
   if (status == FileConversionStatus::Converted) {
@@ -171,12 +165,13 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
   if (known && size == 0) return Finish(result, FileConversionStatus::Converted);
 
   const uint32_t blockSize = size < kReadBlockSize ? static_cast<uint32_t>(size) : kReadBlockSize;
-  auto* block = new (std::nothrow) uint8_t[blockSize];
-  if (block == nullptr) return Finish(result, FileConversionStatus::OutOfMemory);
+  CBuffer<uint8_t> block;
+  if (!block.AllocateUninitialised(blockSize)) {
+    return Finish(result, FileConversionStatus::OutOfMemory);
+  }
   input.systemError = 0;
-  uint32_t got = input.Read(block, blockSize);
+  uint32_t got = input.Read(block.Get(), blockSize);
   if (got == 0) {
-    delete[] block;
     if (!known && input.systemError == 0) return Finish(result, FileConversionStatus::Converted);
     if (result != nullptr) {
       result->systemError = input.systemError;
@@ -198,10 +193,10 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
   auto pump = [&](auto& stream) {
     for (;;) {
       read += got;
-      const bool more = stream.Feed(reinterpret_cast<const char*>(block), got) && read < size;
+      const bool more = stream.Feed(reinterpret_cast<const char*>(block.Get()), got) && read < size;
       if (!more) break;
       const uint64_t left = size - read;
-      got = input.Read(block, left < blockSize ? static_cast<uint32_t>(left) : blockSize);
+      got = input.Read(block.Get(), left < blockSize ? static_cast<uint32_t>(left) : blockSize);
       if (got == 0) break;
     }
     whole = known ? read >= size : input.systemError == 0;
@@ -215,7 +210,9 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
       }
     };
     CFileName inputName;
-    inputName.SetPath(OrEmpty(request.inputPath));
+    if (!inputName.SetPath(OrEmpty(request.inputPath))) {
+      return Finish(result, FileConversionStatus::OutOfMemory);
+    }
     BinaryToTextStream stream(monitor, output);
     if (stream.Begin(request.byteOrder, request.unitSize,
                      Cut(request.valueFormat, kMaxValueFormatBytes, valueFormat),
@@ -245,7 +242,7 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
     outOfMemory = stream.OutOfMemory();
     if (outOfMemory) written = true;
   }
-  delete[] block;
+  block.Reset();
 
   if (result != nullptr) result->bytesRead = read;
   if (!written) return Finish(result, FileConversionStatus::WriteFailed);
@@ -269,7 +266,7 @@ bool PublishOutputFile(const CString& temporaryPath, const char* folder, const c
                        const char* extension, CString* path, int32_t* error) {
   *error = 0;
   for (int32_t attempt = 0; attempt <= kLastOutputAttempt; ++attempt) {
-    ComposeOutputPath(folder, stem, extension, attempt, path);
+    if (!ComposeOutputPath(folder, stem, extension, attempt, path)) break;
     const PublishStatus status = PublishFile(temporaryPath, *path, error);
     DebugPrint(WSTR("output file = %s (%d)\n"), path->GetWide(),
                status == PublishStatus::Published ? 0
@@ -302,8 +299,9 @@ FileConversionStatus ConvertFile(const FileConversionRequest& request, Conversio
     result->failedPath.Clear();
   }
   CString inputPath;
-  const char* inputText = OrEmpty(request.inputPath);
-  inputPath.AssignBytes(inputText, static_cast<int32_t>(std::strlen(inputText)));
+  if (!inputPath.AssignText(OrEmpty(request.inputPath))) {
+    return Finish(result, FileConversionStatus::OutOfMemory);
+  }
   CFile input;
   if (!input.Open(inputPath)) {
     if (result != nullptr) {

@@ -73,8 +73,9 @@ inline constexpr uint64_t kUnknownInputSize = ~uint64_t{0};
 
 // Makes the output path for one attempt: the folder and a separator (none
 // when the folder is empty), the stem, "(attempt)" when attempt > 0, then
-// "." and the extension when there is one.
-void ComposeOutputPath(const char* folder, const char* stem, const char* extension, int32_t attempt,
+// "." and the extension when there is one. False, and path empty, when
+// memory runs out.
+bool ComposeOutputPath(const char* folder, const char* stem, const char* extension, int32_t attempt,
                        CString* path);
 
 // Creates the output file for one attempt without replacing anything, and

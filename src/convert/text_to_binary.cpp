@@ -3,8 +3,8 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
-#include <new>
 
+#include "base/holder.h"
 #include "convert/convert_types.h"
 
 namespace {
@@ -49,7 +49,7 @@ TextToBinaryStream::TextToBinaryStream(ConversionMonitor& monitor, CFile& output
     : monitor_(monitor), output_(output) {}
 
 TextToBinaryStream::~TextToBinaryStream() {
-  delete[] buffer_;
+  FreeArray(buffer_);
 }
 
 bool TextToBinaryStream::Begin(int32_t byteOrder, int32_t unitSize, uint64_t totalSize) {
@@ -58,7 +58,8 @@ bool TextToBinaryStream::Begin(int32_t byteOrder, int32_t unitSize, uint64_t tot
   unitSize_ = EffectiveUnitSize(unitSize);
   swap_ = (byteOrder == BigEndian) != kBigEndianMachine;
   totalSize_ = totalSize;
-  buffer_ = new (std::nothrow) uint8_t[kUnitBufferSize];
+  CBuffer<uint8_t> units;
+  if (units.AllocateUninitialised(kUnitBufferSize)) buffer_ = units.Release();
   if (buffer_ == nullptr) {
     outOfMemory_ = true;
     stopped_ = true;
@@ -322,8 +323,7 @@ bool TextToBinaryStream::Finish() {
   pending_ = Pending::None;
   inNumber_ = false;
   offset_ = 0;
-  delete[] buffer_;
-  buffer_ = nullptr;
+  FreeArray(buffer_);
   return !writeShort_ && !outOfMemory_;
 }
 

@@ -8,6 +8,16 @@ namespace {
 
 constexpr bool kLittleEndianMachine = std::endian::native == std::endian::little;
 
+// Format's buffer contract: a store may run past the text by at most
+// kCopyBlock bytes (CopyText of the suffix after the longest text; WriteHex,
+// PutHexDigits and Fill run over by less), so kValueTextCapacity must hold
+// the longest text plus that much. The row buffer and the value table of the
+// binary-to-text stream rely on it.
+constexpr int32_t kCopyBlock = 32;
+static_assert(kMaxValueText + kCopyBlock <= kValueTextCapacity,
+              "Format may store kCopyBlock bytes past a text of kMaxValueText");
+static_assert(16 <= kCopyBlock, "WriteHex and Fill store 16-byte blocks");
+
 struct DecimalPairs {
   char text[200];
   constexpr DecimalPairs() : text() {
@@ -105,13 +115,13 @@ void WriteOctal(uint64_t value, int32_t count, char* out) {
     *--p = static_cast<char>('0' + (value & 7));
 }
 
-// Copies length bytes, in one fixed-size move when they are few; may store
-// up to 32 bytes from out.
+// Copies length bytes, in one fixed-size move when they are few; may read
+// and store up to kCopyBlock bytes from text and out.
 void CopyText(char* out, const char* text, int32_t length) {
   if (length <= 16) {
     std::memcpy(out, text, 16);
-  } else if (length <= 32) {
-    std::memcpy(out, text, 32);
+  } else if (length <= kCopyBlock) {
+    std::memcpy(out, text, kCopyBlock);
   } else {
     std::memcpy(out, text, static_cast<size_t>(length));
   }
@@ -188,135 +198,159 @@ const char* DefaultValueFormat(int32_t unitSize) {
   }
 }
 
+// Parse reads the text in four steps: literal bytes go to the prefix or the
+// suffix (AppendLiteral); a '%' starts the one conversion (ParseConversion:
+// flags, width, precision, length modifier, letter); at the end the longest
+// text a value can make is checked (CheckMaxLength).
 ValueFormatStatus ValueFormat::Parse(const char* format) {
   *this = ValueFormat();
   if (format == nullptr) format = "";
   bool converted = false;
   bool literalTooLong = false;
-  const char* p = format;
-  while (*p != 0) {
-    char literal = *p;
-    if (*p == '%') {
-      if (p[1] == 0) return ValueFormatStatus::Incomplete;
-      if (p[1] == '%') {
-        p += 2;
+  for (const char* p = format; *p != 0;) {
+    const char literal = *p++;
+    if (literal == '%') {
+      if (*p == 0) return ValueFormatStatus::Incomplete;
+      if (*p == '%') {
+        ++p;  // "%%": a percent sign in the literal text
       } else {
         if (converted) return ValueFormatStatus::TwoConversions;
-        ++p;
-        bool zero = false;
-        for (;; ++p) {
-          if (*p == '-') {
-            leftAlign_ = true;
-          } else if (*p == '+') {
-            plusSign_ = true;
-          } else if (*p == ' ') {
-            spaceSign_ = true;
-          } else if (*p == '#') {
-            alternate_ = true;
-          } else if (*p == '0') {
-            zero = true;
-          } else {
-            break;
-          }
-        }
-        if (*p == '*') return ValueFormatStatus::StarArgument;
-        width_ = ReadCount(p);
-        if (*p == '.') {
-          ++p;
-          if (*p == '*') return ValueFormatStatus::StarArgument;
-          precision_ = ReadCount(p);
-        }
-        // The argument is a 64-bit value in a 64-bit slot; the modifier
-        // says how many of its low bits the conversion reads.
-        bits_ = 32;
-        if (p[0] == 'h' && p[1] == 'h') {
-          bits_ = 8;
-          p += 2;
-        } else if (*p == 'h') {
-          bits_ = 16;
-          ++p;
-        } else if (p[0] == 'l' && p[1] == 'l') {
-          bits_ = 64;
-          p += 2;
-        } else if (*p == 'l') {
-          bits_ = static_cast<int32_t>(sizeof(long) * 8);  // 32 on Windows
-          ++p;
-        } else if (*p == 'j') {
-          bits_ = static_cast<int32_t>(sizeof(intmax_t) * 8);
-          ++p;
-        } else if (*p == 'z') {
-          bits_ = static_cast<int32_t>(sizeof(std::size_t) * 8);
-          ++p;
-        } else if (*p == 't') {
-          bits_ = static_cast<int32_t>(sizeof(std::ptrdiff_t) * 8);
-          ++p;
-        } else if (*p == 'I') {
-          // The Windows C library's sizes, on every platform: I64, I32, and
-          // I alone for the pointer size (64 bits on Win64).
-          if (p[1] == '6' && p[2] == '4') {
-            bits_ = 64;
-            p += 3;
-          } else if (p[1] == '3' && p[2] == '2') {
-            bits_ = 32;
-            p += 3;
-          } else {
-            bits_ = static_cast<int32_t>(sizeof(void*) * 8);
-            ++p;
-          }
-        }
-        switch (*p) {
-          case 'd':
-          case 'i':
-            base_ = 10;
-            signed_ = true;
-            break;
-          case 'u':
-            base_ = 10;
-            break;
-          case 'o':
-            base_ = 8;
-            break;
-          case 'x':
-            base_ = 16;
-            upper_ = false;
-            break;
-          case 'X':
-            base_ = 16;
-            break;
-          case 0:
-            return ValueFormatStatus::Incomplete;
-          default:
-            return ValueFormatStatus::UnsupportedConversion;
-        }
-        ++p;
+        const ValueFormatStatus status = ParseConversion(p);
+        if (status != ValueFormatStatus::Valid) return status;
         converted = true;
-        zeroPad_ = zero && !leftAlign_ && precision_ < 0;
-        if (!signed_) {
-          plusSign_ = false;
-#if defined(_WIN32)
-          // The MinGW-w64 printf puts the blank of ' ' before %u too.
-          if (base_ != 10) spaceSign_ = false;
-#else
-          spaceSign_ = false;
-#endif
-        }
         continue;
       }
-      literal = '%';
-    } else {
-      ++p;
     }
-    int32_t& length = converted ? suffixLength_ : prefixLength_;
-    char* text = converted ? suffix_ : prefix_;
-    if (prefixLength_ + suffixLength_ >= kMaxValueText) {
-      literalTooLong = true;
-    } else {
-      text[length++] = literal;
-    }
+    if (!AppendLiteral(literal, converted)) literalTooLong = true;
   }
   if (!converted) return ValueFormatStatus::NoConversion;
   if (literalTooLong) return ValueFormatStatus::TooLong;
+  return CheckMaxLength();
+}
 
+bool ValueFormat::AppendLiteral(char literal, bool afterConversion) {
+  if (prefixLength_ + suffixLength_ >= kMaxValueText) return false;
+  if (afterConversion) {
+    suffix_[suffixLength_++] = literal;
+  } else {
+    prefix_[prefixLength_++] = literal;
+  }
+  return true;
+}
+
+ValueFormatStatus ValueFormat::ParseConversion(const char*& p) {
+  const bool zero = ParseFlags(p);
+  if (*p == '*') return ValueFormatStatus::StarArgument;
+  width_ = ReadCount(p);
+  if (*p == '.') {
+    ++p;
+    if (*p == '*') return ValueFormatStatus::StarArgument;
+    precision_ = ReadCount(p);
+  }
+  bits_ = ParseLengthModifier(p);
+  switch (*p) {
+    case 'd':
+    case 'i':
+      base_ = 10;
+      signed_ = true;
+      break;
+    case 'u':
+      base_ = 10;
+      break;
+    case 'o':
+      base_ = 8;
+      break;
+    case 'x':
+      base_ = 16;
+      upper_ = false;
+      break;
+    case 'X':
+      base_ = 16;
+      break;
+    case 0:
+      return ValueFormatStatus::Incomplete;
+    default:
+      return ValueFormatStatus::UnsupportedConversion;
+  }
+  ++p;
+  zeroPad_ = zero && !leftAlign_ && precision_ < 0;
+  if (!signed_) {
+    plusSign_ = false;
+#if defined(_WIN32)
+    // The MinGW-w64 printf puts the blank of ' ' before %u too.
+    if (base_ != 10) spaceSign_ = false;
+#else
+    spaceSign_ = false;
+#endif
+  }
+  return ValueFormatStatus::Valid;
+}
+
+bool ValueFormat::ParseFlags(const char*& p) {
+  bool zero = false;
+  for (;; ++p) {
+    if (*p == '-') {
+      leftAlign_ = true;
+    } else if (*p == '+') {
+      plusSign_ = true;
+    } else if (*p == ' ') {
+      spaceSign_ = true;
+    } else if (*p == '#') {
+      alternate_ = true;
+    } else if (*p == '0') {
+      zero = true;
+    } else {
+      return zero;
+    }
+  }
+}
+
+int32_t ValueFormat::ParseLengthModifier(const char*& p) {
+  // The argument is a 64-bit value in a 64-bit slot; the modifier says how
+  // many of its low bits the conversion reads.
+  if (p[0] == 'h' && p[1] == 'h') {
+    p += 2;
+    return 8;
+  }
+  if (p[0] == 'l' && p[1] == 'l') {
+    p += 2;
+    return 64;
+  }
+  // The Windows C library's sizes, on every platform: I64, I32, and I alone
+  // for the pointer size (64 bits on Win64).
+  if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
+    p += 3;
+    return 64;
+  }
+  if (p[0] == 'I' && p[1] == '3' && p[2] == '2') {
+    p += 3;
+    return 32;
+  }
+  switch (*p) {
+    case 'h':
+      ++p;
+      return 16;
+    case 'l':
+      ++p;
+      return static_cast<int32_t>(sizeof(long) * 8);  // 32 on Windows
+    case 'j':
+      ++p;
+      return static_cast<int32_t>(sizeof(intmax_t) * 8);
+    case 'z':
+      ++p;
+      return static_cast<int32_t>(sizeof(std::size_t) * 8);
+    case 't':
+      ++p;
+      return static_cast<int32_t>(sizeof(std::ptrdiff_t) * 8);
+    case 'I':
+      ++p;
+      return static_cast<int32_t>(sizeof(void*) * 8);
+    default:
+      return 32;
+  }
+}
+
+ValueFormatStatus ValueFormat::CheckMaxLength() {
   const int32_t digits = MaxDigits(bits_, base_, signed_);
   int32_t body = precision_ > digits ? precision_ : digits;
   if (alternate_ && base_ == 8 && precision_ <= digits) body = digits + 1;
@@ -335,9 +369,8 @@ int32_t ValueFormat::Format(uint64_t value, char* out) const {
     value &= mask;
     if (signed_ && (value >> (bits_ - 1)) != 0) {
       negative = true;
+      // The most negative value is its own magnitude, sign bit set.
       value = (~value + 1) & mask;
-      // The most negative value keeps its magnitude with the sign bit set.
-      if (value == 0) value = uint64_t{1} << (bits_ - 1);
     }
   } else if (signed_ && static_cast<int64_t>(value) < 0) {
     negative = true;
@@ -379,6 +412,8 @@ int32_t ValueFormat::Format(uint64_t value, char* out) const {
   // Every store below may run past its text into room that a later store
   // or the next value overwrites; out holds kValueTextCapacity bytes, and
   // the text itself is at most kMaxValueText long.
+  static_assert(sizeof(prefix_) >= kCopyBlock && sizeof(suffix_) >= kCopyBlock,
+                "CopyText reads whole blocks of the literal texts");
   char* p = out;
   CopyText(p, prefix_, prefixLength_);
   p += prefixLength_;

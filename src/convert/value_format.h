@@ -72,6 +72,13 @@ class ValueFormat {
   bool FixedHex(int32_t valueBits, FixedHexLayout* layout) const;
 
  private:
+  // The steps of Parse. Each reads from p and leaves it after what it took.
+  bool AppendLiteral(char literal, bool afterConversion);  // false: too long
+  ValueFormatStatus ParseConversion(const char*& p);       // p after the '%'
+  bool ParseFlags(const char*& p);                         // true when '0' was seen
+  int32_t ParseLengthModifier(const char*& p);             // the bits read: 8 to 64
+  ValueFormatStatus CheckMaxLength();                      // sets maxLength_
+
   char prefix_[kMaxValueText] = {};
   char suffix_[kMaxValueText] = {};
   int32_t prefixLength_ = 0;

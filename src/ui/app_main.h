@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "app/app_base.h"
+#include "base/handle_win32.h"
 #include "base/str.h"
 #include "convert/conversion_monitor.h"
 #include "ui/file_list.h"
@@ -83,7 +84,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   void SetFileProgress(int32_t percent) override;
   // True from the start of a worker until it has ended and been joined; the
   // list must not change meanwhile, so the commands that change it refuse.
-  bool RunActive() const { return workerHandle_ != nullptr; }
+  bool RunActive() const { return workerHandle_.IsValid(); }
 
   // The item data of a selection box's selected item; 0 without a selection.
   int32_t SelectedItemData(int controlId);
@@ -157,8 +158,8 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Cancels a run and joins it; the run ends without its message.
   void StopRunForClose();
 
-  HANDLE workerHandle_ = nullptr;  // the worker until joined, on this thread
-  int joinDepth_ = 0;              // joins in progress, one inside the other
+  CHandle workerHandle_;  // the worker until joined, on this thread
+  int joinDepth_ = 0;     // joins in progress, one inside the other
   std::atomic<bool> closing_{false};
   CString runOutputFolder_;            // the run's own copy of outputFolder
   int32_t shownFilePercent_ = 0;       // the file bar as last set by the worker

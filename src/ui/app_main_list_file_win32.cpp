@@ -33,18 +33,13 @@ void CAppMain::ReadSettingsRecord(FileListSettings* settings) {
 }
 
 void CAppMain::ApplySettingsRecord(const FileListSettings& record) {
-  // The record is the caller's; the texts are converted through a copy.
-  CString text;
-  text.Assign(record.outputFolder);
-  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(text);
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(record.outputFolder);
   // A number that names no item leaves its box as it was.
   if (record.directionSet) SelectItemData(IDC_CONVERT, record.direction);
   if (record.unitSizeSet) SelectItemData(IDC_DATA_SIZE, record.unitSize);
   if (record.byteOrderSet) SelectItemData(IDC_ENDIAN, record.byteOrder);
-  text.Assign(record.valueFormat);
-  ctl::CControl(Control(IDC_DATA_FORMAT)).SetText(text);
-  text.Assign(record.arrayTemplate);
-  ctl::CControl(Control(IDC_ARRAY_FORMAT)).SetText(text);
+  ctl::CControl(Control(IDC_DATA_FORMAT)).SetText(record.valueFormat);
+  ctl::CControl(Control(IDC_ARRAY_FORMAT)).SetText(record.arrayTemplate);
 }
 
 void CAppMain::ReportSettingsSaveFailure() {

@@ -11,6 +11,7 @@
 
 #include "app/controls.h"
 #include "app/dialog.h"
+#include "base/holder.h"
 #include "resource.h"
 #include "ui/file_info_dialog.h"
 #include "ui/main_window_texts.h"
@@ -20,11 +21,6 @@ namespace {
 // The open-file dialog's result buffer: 4 MiB, so that a selection of
 // thousands of files fits.
 constexpr DWORD kSelectionBufferUnits = 2097152;
-
-const wchar_t* WideOrEmpty(CString& text) {
-  const wchar_t* wide = text.GetWide();
-  return wide != nullptr ? wide : L"";
-}
 
 // The skipped-files message: the count, then one line per reason that
 // occurred. %d is a count.
@@ -86,8 +82,9 @@ bool ForEachDroppedPath(HDROP drop, const Visit& visit) {
 
 void CAppMain::AddFiles() {
   if (RunActive()) return;
-  wchar_t* buffer = new (std::nothrow) wchar_t[kSelectionBufferUnits]();
-  if (buffer != nullptr) {
+  CBuffer<wchar_t> selection;
+  if (selection.Allocate(kSelectionBufferUnits)) {
+    wchar_t* const buffer = selection.Get();
     const int language = UseJapanese() ? 1 : 0;
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
@@ -101,7 +98,6 @@ void CAppMain::AddFiles() {
     if (GetOpenFileNameW(&dialog) && buffer[0] != 0) {
       AddSelectedFiles(buffer);
     }
-    delete[] buffer;
   }
   ResetProgressBars();
 }
@@ -174,15 +170,14 @@ int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/)
       // Each path whole: a path cut to a fixed buffer would name another file
       // or none.
       const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-      wchar_t* path = new (std::nothrow) wchar_t[length + 1]();
-      if (path == nullptr) {
+      CBuffer<wchar_t> path;
+      if (!path.Allocate(length + 1)) {
         ++skipped.unreadable;
         continue;
       }
-      if (DragQueryFileW(drop, i, path, length + 1) > 0) {
-        AddOneFile(nullptr, path, direction, &skipped);
+      if (DragQueryFileW(drop, i, path.Get(), length + 1) > 0) {
+        AddOneFile(nullptr, path.Get(), direction, &skipped);
       }
-      delete[] path;
     }
   }
   DragFinish(drop);
@@ -202,9 +197,9 @@ void CAppMain::RefreshFileList() {
   list.SetItemCount(fileList.entryCount, LVSICF_NOINVALIDATEALL);
   for (int32_t i = 0; i < fileList.entryCount; ++i) {
     FileListEntry* entry = fileList.entries[i];
-    list.InsertRow(i, WideOrEmpty(entry->inputName.path));
-    list.SetCell(i, 1, WideOrEmpty(entry->outputName.name));
-    list.SetCell(i, 2, WideOrEmpty(entry->arrayName));
+    list.InsertRow(i, CWideText(entry->inputName.path).OrEmpty());
+    list.SetCell(i, 1, CWideText(entry->outputName.name).OrEmpty());
+    list.SetCell(i, 2, CWideText(entry->arrayName).OrEmpty());
   }
   list.SetRedraw(true);
   InvalidateRect(list.Handle(), nullptr, TRUE);

@@ -139,9 +139,9 @@ void CAppMain::ExecuteConversion() {
   if (workerThreadId != 0) return;
   // A worker that has shown its message but whose last word is still queued
   // is joined before the next one starts.
-  if (workerHandle_ != nullptr) JoinWorker();
+  if (workerHandle_.IsValid()) JoinWorker();
   // The join handles messages, among them perhaps a close.
-  if (workerHandle_ != nullptr || closing_) return;
+  if (workerHandle_.IsValid() || closing_) return;
 
   // The worker's own copy: the window may change outputFolder during the run
   // (the folder browser, or Execute reached again), and the rows already
@@ -154,7 +154,7 @@ void CAppMain::ExecuteConversion() {
     EnableListCommands(true);
     return;
   }
-  workerHandle_ = thread;
+  workerHandle_.Reset(thread);
   workerThread = thread;
   for (int check = 0; check < kHandshakeChecks && workerThreadId == 0; ++check) {
     // A 10 ms sleep that a worker which has already ended cuts short.
@@ -201,13 +201,14 @@ void CAppMain::ConversionThread() {
     }
     if (fileList.entries[row] != nullptr && !ConvertEntry(row)) {
       if (++failed <= kNamedFailures) {
-        // From the 8-bit name: the row's UTF-16 copy belongs to the window's
-        // thread.
-        WideChar* name =
-            MultiByteToWide(fileList.entries[row]->inputName.name.Text(), -1, kCodePageAnsi);
+        // CWideText leaves the row as it is: the window's thread may be
+        // reading it.
+        const CString& inputName = fileList.entries[row]->inputName.name;
+        const CWideText name(inputName);
         AppendText(failedNames, L"\r\n");
-        AppendText(failedNames, name != nullptr ? name : L"?");
-        delete[] name;
+        AppendText(failedNames, name.Get() != nullptr ? name.Get()
+                                : inputName.IsEmpty() ? L""
+                                                      : L"?");
       } else if (failed == kNamedFailures + 1) {
         AppendText(failedNames, L"\r\n");
         AppendText(failedNames, uitext::kMoreFailedRows);
@@ -262,7 +263,7 @@ bool CAppMain::ConvertEntry(int32_t row) {
   if (!settings.read) return false;  // the window is gone
   FileConversionRequest request;
   CString folder;
-  MapListRow(settings.list, runOutputFolder_.Text(), entry, &folder, &request);
+  if (!MapListRow(settings.list, runOutputFolder_.Text(), entry, &folder, &request)) return false;
   const FileConversionStatus status = ConvertFile(request, *this, nullptr);
   // An input that cannot be opened is skipped without a word, as before; a
   // cancel is told by the end message itself.
@@ -297,7 +298,7 @@ void CAppMain::EnableListCommands(bool enabled) {
 }
 
 void CAppMain::JoinWorker() {
-  HANDLE thread = workerHandle_;
+  HANDLE thread = workerHandle_.Get();
   if (thread == nullptr) return;
   // A message handled below may close the window, and the close joins too;
   // the handle is released by the outermost join only.
@@ -318,8 +319,7 @@ void CAppMain::JoinWorker() {
     }
   }
   if (--joinDepth_ > 0) return;
-  CloseHandle(thread);
-  workerHandle_ = nullptr;
+  workerHandle_.Reset();
   if (mainWindow != nullptr && IsWindow(mainWindow)) {
     EnableListCommands(true);
     RescueFocus();
@@ -327,7 +327,7 @@ void CAppMain::JoinWorker() {
 }
 
 void CAppMain::StopRunForClose() {
-  if (workerHandle_ == nullptr) return;
+  if (!workerHandle_.IsValid()) return;
   // closing_ before the cancel: a worker that sees the cancel knows by then
   // not to show its message.
   closing_ = true;
@@ -344,7 +344,7 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   if (message == kRunEndedMessage) {
     // From the worker that is still to be joined, unless a close or a new
     // Execute has joined it already.
-    if (workerHandle_ != nullptr && GetThreadId(workerHandle_) == static_cast<DWORD>(wParam)) {
+    if (workerHandle_.IsValid() && GetThreadId(workerHandle_.Get()) == static_cast<DWORD>(wParam)) {
       JoinWorker();
     }
     return TRUE;

@@ -5,6 +5,7 @@
 
 #include "base/file.h"
 #include "base/file_save.h"
+#include "base/holder.h"
 
 namespace {
 
@@ -13,9 +14,9 @@ bool IsBlank(char byte) {
 }
 
 // The cell at index, or null when the row is shorter.
-const CString* CellAt(const CArray* row, int32_t index) {
+const CString* CellAt(const CsvRow* row, int32_t index) {
   if (row == nullptr || index >= row->count) return nullptr;
-  return static_cast<const CString*>(row->items[index]);
+  return row->GetAt(index);
 }
 
 void AssignCell(CString* target, const CString* cell) {
@@ -142,7 +143,7 @@ bool ReadCsvNumber(const CString* cell, int64_t* value) {
   return true;
 }
 
-void ApplySettingsRecord(const CArray* row, FileListSettings* settings) {
+void ApplySettingsRecord(const CsvRow* row, FileListSettings* settings) {
   AssignCell(&settings->outputFolder, CellAt(row, 0));
   SelectItem(CellAt(row, 1), kDirectionItems, &settings->direction, &settings->directionSet);
   SelectItem(CellAt(row, 2), kUnitSizeItems, &settings->unitSize, &settings->unitSizeSet);
@@ -154,18 +155,16 @@ void ApplySettingsRecord(const CArray* row, FileListSettings* settings) {
 int32_t ApplyFileRecords(const CsvTable* table, CFileList* list) {
   int32_t appended = 0;
   for (int32_t r = 1; table != nullptr && r < table->count; ++r) {
-    const auto* row = static_cast<const CArray*>(table->items[r]);
+    const CsvRow* row = table->GetAt(r);
     // An empty line is no file record.
     if (row->count == 0) continue;
-    FileListEntry* entry = new (std::nothrow) FileListEntry;
-    if (entry == nullptr) return kCsvNoMemory;
-    entry->inputName.SetPath(CellAt(row, 0)->Text());
-    if (const CString* output = CellAt(row, 1)) entry->outputName.SetPath(output->Text());
+    CHolder<FileListEntry> entry(new (std::nothrow) FileListEntry);
+    if (!entry || !entry->inputName.SetPath(CellAt(row, 0)->Text())) return kCsvNoMemory;
+    const CString* output = CellAt(row, 1);
+    if (output != nullptr && !entry->outputName.SetPath(output->Text())) return kCsvNoMemory;
     AssignCell(&entry->arrayName, CellAt(row, 2));
-    if (list->AppendFileEntry(entry) < 0) {
-      delete entry;
-      return kCsvNoMemory;
-    }
+    if (list->AppendFileEntry(entry.Get()) < 0) return kCsvNoMemory;
+    static_cast<void>(entry.Release());  // the list owns it now
     ++appended;
   }
   return appended;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/file.h"
+#include "base/result.h"
 #include "base/str.h"
 #include "base/wide.h"
 #include "ui/csv_table.h"
@@ -40,12 +41,12 @@ class FileListSettings {
   FileListSettings& operator=(const FileListSettings&) = delete;
 };
 
-// Results of WriteCsvFileList.
+// Results of WriteCsvFileList (see base/result.h).
 enum : int {
-  kCsvWriteOk = 1,
-  kCsvWriteCannotCreate = 0,  // the file could not be created or replaced
-  kCsvWriteFailed = -1,       // a write or the flush failed; the old file stays
-                              // (unless its folder allowed only writing in place)
+  kCsvWriteOk = kOk,
+  kCsvWriteCannotCreate = -1,  // the file could not be created or replaced
+  kCsvWriteFailed = -2,        // a write or the flush failed; the old file stays
+                               // (unless its folder allowed only writing in place)
 };
 
 // True when the cell must be quoted to read back as it stands: it holds a
@@ -69,7 +70,7 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
 bool ReadCsvNumber(const CString* cell, int64_t* value);
 
 // Applies a row as the settings record.
-void ApplySettingsRecord(const CArray* row, FileListSettings* settings);
+void ApplySettingsRecord(const CsvRow* row, FileListSettings* settings);
 
 // Appends a row of the list for each file record of the table (rows 1
 // onward); rows without cells are skipped. No duplicate or existence test.

@@ -5,6 +5,7 @@
 
 #include "base/codepage.h"
 #include "base/file.h"
+#include "base/holder.h"
 
 namespace {
 
@@ -81,8 +82,8 @@ ListEncoding EncodingOfMark(const unsigned char* mark, uint32_t count) {
 // An odd byte or a lead surrogate at a block's end waits for the next block.
 int FeedUtf16(CFile& file, char* buffer, bool bigEndian, CCsvParser& parser) {
   constexpr int32_t kUnits = kCsvBlockSize / 2;
-  WideChar* units = new (std::nothrow) WideChar[kUnits];
-  if (units == nullptr) return kCsvNoMemory;
+  CBuffer<WideChar> units;
+  if (!units.AllocateUninitialised(kUnits)) return kCsvNoMemory;
   int code = kCsvOk;
   int32_t carriedBytes = 0;
   int32_t carriedUnits = 0;
@@ -104,18 +105,16 @@ int FeedUtf16(CFile& file, char* buffer, bool bigEndian, CCsvParser& parser) {
     carriedUnits = got > 0 && count > 0 && units[count - 1] >= 0xD800 && units[count - 1] < 0xDC00;
     count -= carriedUnits;
     if (count > 0) {
-      char* text = WideToMultiByte(units, count, kCodePageUtf8);
-      if (text == nullptr) {
+      const CBuffer<char> text(WideToMultiByte(units.Get(), count, kCodePageUtf8));
+      if (!text) {
         code = kCsvNoMemory;
         break;
       }
-      code = parser.Feed(text, static_cast<int32_t>(std::strlen(text)));
-      delete[] text;
+      code = parser.Feed(text.Get(), static_cast<int32_t>(std::strlen(text.Get())));
     }
     if (carriedUnits > 0) units[0] = units[count];
     if (got == 0) break;
   }
-  delete[] units;
   return code;
 }
 
@@ -158,52 +157,49 @@ CsvStep CsvNextStep(CsvState state, unsigned char byte, bool cellEmpty) {
   return step;
 }
 
-CArray* AppendCsvCell(CArray* row, const char* bytes, int32_t count, uint32_t codePage,
+CsvRow* AppendCsvCell(CsvRow* row, const char* bytes, int32_t count, uint32_t codePage,
                       int* result) {
-  CString* cell = new (std::nothrow) CString;
-  if (cell == nullptr) {
+  CHolder<CString> cell(new (std::nothrow) CString);
+  if (!cell) {
     *result = kCsvNoMemory;
     return row;
   }
   if (count > 0) {
-    WideChar* wide = MultiByteToWide(bytes, count, codePage);
-    char* narrow = wide != nullptr ? WideToMultiByte(wide, -1, kCodePageAnsi) : nullptr;
-    delete[] wide;
-    const int32_t length = narrow != nullptr ? static_cast<int32_t>(std::strlen(narrow)) : 0;
-    const bool stored = narrow != nullptr && (length == 0 || cell->AssignBytes(narrow, length));
-    delete[] narrow;
-    if (!stored) {
-      delete cell;
+    const CBuffer<WideChar> wide(MultiByteToWide(bytes, count, codePage));
+    const CBuffer<char> narrow(wide ? WideToMultiByte(wide.Get(), -1, kCodePageAnsi) : nullptr);
+    const int32_t length = narrow ? static_cast<int32_t>(std::strlen(narrow.Get())) : 0;
+    if (!narrow || (length != 0 && !cell->AssignBytes(narrow.Get(), length))) {
       *result = kCsvNoMemory;
       return row;
     }
   }
   if (row == nullptr) {
-    row = new (std::nothrow) CArray;
+    row = new (std::nothrow) CsvRow;
     if (row == nullptr) {
-      delete cell;
       *result = kCsvNoMemory;
       return nullptr;
     }
   }
-  if (!row->Add(cell)) {
-    delete cell;
+  if (row->Add(cell.Get())) {
+    static_cast<void>(cell.Release());
+  } else {
     *result = kCsvNoMemory;
   }
   return row;
 }
 
 CCsvParser::CCsvParser(uint32_t codePage) : codePage(codePage) {
-  cell = new (std::nothrow) char[kCsvCellStart]();
-  if (cell == nullptr) {
-    result = kCsvNoMemory;
-  } else {
+  CBuffer<char> buffer;
+  if (buffer.Allocate(kCsvCellStart)) {
+    cell = buffer.Release();
     cellCapacity = kCsvCellStart;
+  } else {
+    result = kCsvNoMemory;
   }
 }
 
 CCsvParser::~CCsvParser() {
-  delete[] cell;
+  FreeArray(cell);
   delete row;
   delete table;
 }
@@ -220,11 +216,11 @@ int CCsvParser::StoreRun(const char* bytes, int32_t count) {
   while (capacity <= cellLength + count)
     capacity = capacity > INT32_MAX / 2 ? INT32_MAX : capacity * 2;
   if (capacity != cellCapacity) {
-    char* larger = new (std::nothrow) char[capacity];
-    if (larger == nullptr) return kCsvNoMemory;
-    std::memcpy(larger, cell, static_cast<size_t>(cellLength));
-    delete[] cell;
-    cell = larger;
+    CBuffer<char> larger;
+    if (!larger.AllocateUninitialised(static_cast<size_t>(capacity))) return kCsvNoMemory;
+    std::memcpy(larger.Get(), cell, static_cast<size_t>(cellLength));
+    FreeArray(cell);
+    cell = larger.Release();
     cellCapacity = capacity;
   }
   std::memcpy(cell + cellLength, bytes, static_cast<size_t>(count));
@@ -248,7 +244,7 @@ int CCsvParser::EndCell() {
 int CCsvParser::EndRow() {
   // A line that yielded no cell still makes a row, one without cells.
   if (row == nullptr) {
-    row = new (std::nothrow) CArray;
+    row = new (std::nothrow) CsvRow;
     if (row == nullptr) return kCsvNoMemory;
   }
   if (table == nullptr) {
@@ -339,11 +335,12 @@ CsvTable* ReadCsvTable(const WideChar* path, int* result, int32_t* quoteLine) {
     *result = kCsvCannotOpen;
     return nullptr;
   }
-  char* buffer = new (std::nothrow) char[kCsvBlockSize];
-  if (buffer == nullptr) {
+  CBuffer<char> block;
+  if (!block.AllocateUninitialised(kCsvBlockSize)) {
     *result = kCsvNoMemory;
     return nullptr;
   }
+  char* const buffer = block.Get();
   unsigned char mark[3] = {};
   const uint32_t markBytes = file.Read(mark, 3);
   const ListEncoding encoding = EncodingOfMark(mark, markBytes);
@@ -355,7 +352,6 @@ CsvTable* ReadCsvTable(const WideChar* path, int* result, int32_t* quoteLine) {
     ready = ReadsAsUtf8(file, buffer, &validUtf8);
   }
   if (!ready) {
-    delete[] buffer;
     *result = kCsvCannotOpen;
     return nullptr;
   }
@@ -371,7 +367,7 @@ CsvTable* ReadCsvTable(const WideChar* path, int* result, int32_t* quoteLine) {
       code = parser.Feed(buffer, static_cast<int32_t>(got));
     }
   }
-  delete[] buffer;
+  block.Reset();
   if (code == kCsvOk) code = parser.Finish();
   if (code == kCsvUnterminatedQuote && quoteLine != nullptr) *quoteLine = parser.quoteLine;
   *result = code;

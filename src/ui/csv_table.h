@@ -6,16 +6,18 @@
 #include <cstdint>
 
 #include "base/array.h"
+#include "base/result.h"
 #include "base/str.h"
 #include "base/wide.h"
 
-// Rows in file order, each a CArray of CString cells in line order. The
+// A row: its cells in line order. A table: its rows in file order. The
 // caller owns the table and deletes it with every row and cell.
-using CsvTable = CArray;
+using CsvRow = CArrayOf<CString>;
+using CsvTable = CArrayOf<CsvRow>;
 
-// Result codes of the reader.
+// Result codes of the reader (see base/result.h).
 enum : int {
-  kCsvOk = 0,
+  kCsvOk = kOk,
   kCsvCannotOpen = -1,
   kCsvNoMemory = -2,
   kCsvUnterminatedQuote = -3,  // a quoted cell runs to the end of the file
@@ -54,7 +56,7 @@ CsvStep CsvNextStep(CsvState state, unsigned char byte, bool cellEmpty);
 // that yield no text make an empty cell. When memory runs out, *result
 // becomes kCsvNoMemory and the row is returned as it was (or a new empty one,
 // which the caller then owns).
-CArray* AppendCsvCell(CArray* row, const char* bytes, int32_t count, uint32_t codePage,
+CsvRow* AppendCsvCell(CsvRow* row, const char* bytes, int32_t count, uint32_t codePage,
                       int* result);
 
 // The state machine with its cell buffer, current row and table. Blocks are
@@ -95,7 +97,7 @@ class CCsvParser {
   char* cell = nullptr;
   int32_t cellLength = 0;
   int32_t cellCapacity = 0;
-  CArray* row = nullptr;
+  CsvRow* row = nullptr;
   CsvTable* table = nullptr;
   int32_t line = 1;  // CR LF, LF and CR each end one
   bool afterCr = false;

@@ -5,6 +5,7 @@
 
 #include "base/debug_print.h"
 #include "base/file.h"
+#include "base/holder.h"
 
 namespace {
 
@@ -55,18 +56,19 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
     }
   }
 
-  FileListEntry* entry = new (std::nothrow) FileListEntry;
-  if (entry == nullptr) return kFileListNoMemory;
-  entry->inputName.SetPath(joined.Text());
+  CHolder<FileListEntry> entry(new (std::nothrow) FileListEntry);
+  if (!entry || !entry->inputName.SetPath(joined.Text())) return kFileListNoMemory;
 
   CString output;
   output.Assign(entry->inputName.stem);
-  output.AppendBytes(direction == 0 ? ".txt" : ".bin", 4);
-  entry->outputName.SetPath(output.Text());
+  if (!output.AppendBytes(direction == 0 ? ".txt" : ".bin", 4) ||
+      !entry->outputName.SetPath(output.Text())) {
+    return kFileListNoMemory;
+  }
   entry->arrayName.Assign(entry->inputName.stem);
 
-  const int32_t index = AppendFileEntry(entry);
-  if (index < 0) delete entry;
+  const int32_t index = AppendFileEntry(entry.Get());
+  if (index >= 0) static_cast<void>(entry.Release());  // the list owns it now
   return index;
 }
 
@@ -94,12 +96,12 @@ int32_t CFileList::AppendFileEntry(FileListEntry* entry) {
   if (entryCount >= entryCapacity) {
     const int64_t grown = int64_t{entryCapacity} + 10;
     if (grown > INT32_MAX) return kFileListNoMemory;
-    FileListEntry** slots = new (std::nothrow) FileListEntry*[grown]();
-    if (slots == nullptr) return kFileListNoMemory;
+    CBuffer<FileListEntry*> slots;
+    if (!slots.Allocate(static_cast<size_t>(grown))) return kFileListNoMemory;
     for (int32_t i = 0; i < entryCount; ++i)
       slots[i] = entries[i];
-    delete[] entries;
-    entries = slots;
+    FreeArray(entries);
+    entries = slots.Release();
     entryCapacity = static_cast<int32_t>(grown);
   }
   entries[entryCount] = entry;
@@ -132,8 +134,7 @@ bool CFileList::DeleteFileEntry(int32_t index) {
 void CFileList::ClearFileList() {
   for (int32_t i = 0; i < entryCount; ++i)
     delete entries[i];
-  delete[] entries;
-  entries = nullptr;
+  FreeArray(entries);
   entryCapacity = 0;
   entryCount = 0;
 }

@@ -23,7 +23,8 @@ class FileListEntry {
   FileListEntry& operator=(const FileListEntry&) = delete;
 };
 
-// Results of AddFileEntry and AppendFileEntry other than a row index.
+// Results of AddFileEntry and AppendFileEntry other than a row index (see
+// base/result.h).
 enum : int32_t {
   kFileListDuplicate = -1,  // the same input path is already a row
   kFileListNotFile = -2,    // the input does not open for reading

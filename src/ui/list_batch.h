@@ -24,12 +24,13 @@ int LoadListFile(const WideChar* path, FileListSettings* settings, CFileList* li
 
 // The output folder a run writes into: the text without trailing separators
 // (the conversion adds one; a lone separator stays, so the root stays the
-// root). Empty stays empty.
-void TrimOutputFolder(const char* outputFolder, CString* folder);
+// root). Empty stays empty. False when memory runs out.
+bool TrimOutputFolder(const char* outputFolder, CString* folder);
 
 // The request that converts row with settings into outputFolder. An empty
 // outputFolder puts the output beside the row's input file. folder receives
 // the folder used and must outlive the request, which points into it, into
-// settings and into row.
-void MapListRow(const FileListSettings& settings, const char* outputFolder,
+// settings and into row. False when memory runs out: the request is then
+// not to be used.
+bool MapListRow(const FileListSettings& settings, const char* outputFolder,
                 const FileListEntry& row, CString* folder, FileConversionRequest* request);

@@ -1,8 +1,34 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
 
 #include "base/file_name.h"
+
+// Array allocations in this test program go through malloc, so that the
+// non-throwing form can be made to fail on purpose.
+namespace {
+bool failArrayAllocations = false;
+}  // namespace
+
+void* operator new[](std::size_t size) {
+  void* block = std::malloc(size != 0 ? size : 1);
+  if (block == nullptr) std::abort();
+  return block;
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return failArrayAllocations ? nullptr : std::malloc(size != 0 ? size : 1);
+}
+void operator delete[](void* block) noexcept {
+  std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+  std::free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+  std::free(block);
+}
 
 namespace {
 
@@ -60,6 +86,24 @@ TEST(CFileNameTest, NoneAndEmptyPaths) {
   EXPECT_EQ(f.extensionStart, -1);
   EXPECT_EQ(Text(f.name), "logo.png") << "an empty path leaves the parts";
   EXPECT_EQ(Text(f.folder), "C:\\data");
+}
+
+// When the copy of the path cannot be made, nothing is scanned or changed.
+TEST(CFileNameTest, OutOfMemoryChangesNothing) {
+  const char* const before[] = {nullptr, "C:\\a\\old.txt"};
+  for (const char* old : before) {
+    SCOPED_TRACE(old != nullptr ? old : "(unset)");
+    CFileName f;
+    if (old != nullptr) {
+      ASSERT_EQ(f.SetPath(old), 1);
+    }
+    failArrayAllocations = true;
+    const int result = f.SetPath("C:\\a much longer folder\\new name.bin");
+    failArrayAllocations = false;
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Text(f.path), old != nullptr ? old : "");
+    EXPECT_EQ(Text(f.name), old != nullptr ? "old.txt" : "");
+  }
 }
 
 // A path that lacks a part keeps the part of the path before it.

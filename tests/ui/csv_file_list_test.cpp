@@ -188,7 +188,7 @@ TEST(CsvSettingsRecord, SelectsOnlyKnownItemsAndEmptiesMissingTexts) {
     Set(record.valueFormat, "old");
     Set(record.arrayTemplate, "old");
     const auto table = Parse(std::string(row.line) + "\r\n");
-    ApplySettingsRecord(static_cast<const CArray*>(table->items[0]), &record);
+    ApplySettingsRecord(table->GetAt(0), &record);
     EXPECT_EQ("C:\\out", Text(record.outputFolder));
     EXPECT_EQ(row.direction >= 0, record.directionSet);
     EXPECT_EQ(row.direction >= 0 ? row.direction : 1, record.direction);

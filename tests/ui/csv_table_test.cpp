@@ -204,7 +204,7 @@ TEST(CsvReader, FileThatDoesNotOpenGivesMinusOne) {
 
 TEST(CsvReader, AppendCsvCellMakesTheRowAndDecodesTheCodePage) {
   int result = kCsvOk;
-  std::unique_ptr<CArray> row(AppendCsvCell(nullptr, "ab", 2, kCodePageAnsi, &result));
+  std::unique_ptr<CsvRow> row(AppendCsvCell(nullptr, "ab", 2, kCodePageAnsi, &result));
   ASSERT_NE(nullptr, row);
   EXPECT_EQ(row.get(), AppendCsvCell(row.get(), "", 0, kCodePageAnsi, &result));
   EXPECT_EQ(row.get(), AppendCsvCell(row.get(), "\x93\xfa\x96\x7b", 4, kCodePageShiftJis, &result));

@@ -9,6 +9,7 @@
 #include "base/codepage.h"
 #include "base/str.h"
 #include "support/test_support.h"
+#include "ui/csv_table.h"
 
 namespace uitest {
 
@@ -33,17 +34,17 @@ inline std::string Text(const CString& text) {
   return std::string(text.Text(), static_cast<size_t>(text.length));
 }
 
-inline std::vector<std::string> Cells(const CArray* row) {
+inline std::vector<std::string> Cells(const CsvRow* row) {
   std::vector<std::string> cells;
   for (int32_t c = 0; c < row->count; ++c)
-    cells.push_back(Text(*static_cast<const CString*>(row->items[c])));
+    cells.push_back(Text(*row->GetAt(c)));
   return cells;
 }
 
-inline Rows ToRows(const CArray* table) {
+inline Rows ToRows(const CsvTable* table) {
   Rows rows;
   for (int32_t r = 0; table != nullptr && r < table->count; ++r)
-    rows.push_back(Cells(static_cast<const CArray*>(table->items[r])));
+    rows.push_back(Cells(table->GetAt(r)));
   return rows;
 }
 
