@@ -70,7 +70,7 @@ int CFileName::SetPath(const char* newPath) {
   return 1;
 }
 
-void CFileName::EnsureExtension(const char* newExtension) {
+int CFileName::EnsureExtension(const char* newExtension) {
   if (newExtension == nullptr) newExtension = "";
   const auto extensionLength = static_cast<int32_t>(std::strlen(newExtension));
   if (path.length > 0 && extensionStart >= 0 && extensionStart < path.length &&
@@ -79,17 +79,19 @@ void CFileName::EnsureExtension(const char* newExtension) {
     for (int32_t i = 0; i < extensionLength && same; ++i) {
       same = AsciiLower(path.data[extensionStart + i]) == AsciiLower(newExtension[i]);
     }
-    if (same) return;
+    if (same) return 1;
   }
   CString joined;
   if (!joined.AssignBytes(path.Text(), path.length) || !joined.AppendBytes(".", 1) ||
       !joined.AppendBytes(newExtension, extensionLength)) {
-    return;
+    return 0;
   }
   path.Clear();
   folder.Clear();
   name.Clear();
   stem.Clear();
   extension.Clear();
-  SetPath(joined.Text());
+  nameStart = -1;
+  extensionStart = -1;
+  return SetPath(joined.Text());
 }

@@ -26,6 +26,7 @@ class CFileName {
   // when memory runs out (nothing changes). Parts the path does not have keep their old values.
   int SetPath(const char* newPath);
   // Appends "." + extension unless the path already ends with it (ASCII case
-  // ignored); the parts are then rebuilt from scratch.
-  void EnsureExtension(const char* newExtension);
+  // ignored); the parts are then rebuilt from scratch. Returns 1, or 0 when
+  // memory runs out (the name is then unchanged, or empty once cleared).
+  int EnsureExtension(const char* newExtension);
 };

@@ -82,7 +82,10 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
 
 bool CFile::OpenStandardInput() {
   if (handle != 0) return false;
-  name.AssignBytes("-", 1);
+  if (!name.AssignBytes("-", 1)) {
+    systemError = ENOMEM;
+    return false;
+  }
   const int fd = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
   if (fd < 0) {
     systemError = errno;

@@ -55,7 +55,10 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
 
 bool CFile::OpenStandardInput() {
   if (handle != 0) return false;
-  name.AssignBytes("-", 1);
+  if (!name.AssignBytes("-", 1)) {
+    systemError = ERROR_NOT_ENOUGH_MEMORY;
+    return false;
+  }
   HANDLE copy = nullptr;
   if (!DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_INPUT_HANDLE), GetCurrentProcess(),
                        &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) {

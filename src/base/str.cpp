@@ -77,7 +77,7 @@ void CString::AssignWide(const WideChar* text, int32_t count) {
     Clear();
     return;
   }
-  AssignText(narrow.Get());
+  if (!AssignText(narrow.Get())) Clear();
 }
 
 int CString::AssignText(const char* text) {
@@ -94,13 +94,13 @@ const char* CString::Assign(const CString& other) {
     Clear();
     return nullptr;
   }
-  AssignBytes(other.data, other.length);
+  if (!AssignBytes(other.data, other.length)) return nullptr;
   return data;
 }
 
 const char* CString::AppendWide(const WideChar* text) {
   CString temporary(text);
-  if (temporary.length > 0) AppendBytes(temporary.data, temporary.length);
+  if (temporary.length > 0 && !AppendBytes(temporary.data, temporary.length)) return nullptr;
   return data;
 }
 

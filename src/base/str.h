@@ -26,14 +26,14 @@ class CString : public CObject {
   void AssignWide(const WideChar* text);
   // As above for exactly count units (-1: up to the terminator).
   void AssignWide(const WideChar* text, int32_t count);
-  // Copies other; returns data, or null when other is unset.
+  // Copies other; returns data, or null when other is unset or memory runs out.
   const char* Assign(const CString& other);
   // Stores count narrow bytes as they stand (already in the ANSI code page);
   // returns 1, or 0 when memory runs out and the string is left as it was.
   int AssignBytes(const char* bytes, int32_t count);
   // The same for NUL-terminated text (null counts as empty).
   int AssignText(const char* text);
-  // Appends the text converted to ANSI; returns data.
+  // Appends the text converted to ANSI; returns data, or null when memory runs out.
   const char* AppendWide(const WideChar* text);
   // Appends count narrow bytes; returns 1, or 0 when memory runs out.
   int AppendBytes(const char* bytes, int32_t count);
