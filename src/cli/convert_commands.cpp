@@ -122,7 +122,7 @@ struct Settings {
 // Reads --template-file into text; 0, or the usage status after a message.
 int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text) {
   CString name;
-  name.AssignText(path);
+  if (!name.AssignText(path)) return parser.Error("out of memory");
   CFile file;
   if (!file.OpenRegular(name)) {
     CString cause;
@@ -315,7 +315,10 @@ void ConvertIntoExact(const FileConversionRequest& request, CFile& input, CFile&
     return;
   }
   CFileName name;
-  name.SetPath(request.inputPath);
+  if (!name.SetPath(request.inputPath)) {
+    result->status = FileConversionStatus::OutOfMemory;
+    return;
+  }
   BinaryToTextStream stream(monitor, output);
   const bool written =
       stream.Begin(request.byteOrder, request.unitSize, request.valueFormat, request.arrayTemplate,
@@ -346,8 +349,8 @@ bool SameContent(const char* first, const char* second) {
 }
 
 // The folder part of a path, for a temporary file beside it: "" for the
-// current directory.
-void FolderOf(const char* path, CString* folder) {
+// current directory. False when memory runs out.
+bool FolderOf(const char* path, CString* folder) {
   size_t end = 0;
   for (size_t i = 0; path[i] != 0; ++i) {
 #if defined(_WIN32)
@@ -358,7 +361,7 @@ void FolderOf(const char* path, CString* folder) {
   }
   // The separator goes except where it is the root itself.
   if (end > 1) --end;
-  folder->AssignBytes(path, static_cast<int32_t>(end));
+  return folder->AssignBytes(path, static_cast<int32_t>(end)) != 0;
 }
 
 // Writes the output of one input at exactly outputPath, through a temporary
@@ -373,9 +376,11 @@ bool WriteExactOutput(const Settings& settings, const FileConversionRequest& req
   const Printable file(request.inputPath);
   const Printable where(outputPath);
   CString target;
-  target.AssignText(outputPath);
   CString folder;
-  FolderOf(outputPath, &folder);
+  if (!target.AssignText(outputPath) || !FolderOf(outputPath, &folder)) {
+    PrintError("out of memory");
+    return false;
+  }
   CFile output;
   CString temporary;
   CString reason;
@@ -425,7 +430,10 @@ bool WriteExactOutput(const Settings& settings, const FileConversionRequest& req
 int ConvertOne(const Settings& settings, const CString& folder, const char* file) {
   const bool standardInput = std::strcmp(file, "-") == 0;
   CFileName input;
-  input.SetPath(standardInput ? kStandardInputStem : file);
+  if (!input.SetPath(standardInput ? kStandardInputStem : file)) {
+    PrintError("out of memory");
+    return kExitFailed;
+  }
   FileConversionRequest request;
   request.direction = settings.toText ? BinaryToText : TextToBinary;
   request.unitSize = settings.unitSize;
@@ -443,7 +451,10 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   NumberCensus census;
   if (!settings.toText && !settings.quiet) inputFile.census = &census;
   CString path;
-  path.AssignText(file);
+  if (!path.AssignText(file)) {
+    PrintError("out of memory");
+    return kExitFailed;
+  }
   if (!(standardInput ? inputFile.OpenStandardInput() : inputFile.Open(path))) {
     result.status = FileConversionStatus::InputNotOpened;
     result.systemError = inputFile.systemError;
@@ -473,7 +484,11 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   } else if (settings.outputFile != nullptr || settings.update) {
     CString path;
     if (settings.outputFile != nullptr) {
-      path.AssignText(settings.outputFile);
+      if (!path.AssignText(settings.outputFile)) {
+        progress.Clear();
+        PrintError("out of memory");
+        return kExitFailed;
+      }
     } else {
       ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
                         &path);
@@ -530,7 +545,10 @@ int RunConversion(bool toText, int count, const char* const* args) {
                             settings.outputFolder[length - 1] == '\\')) {
         --length;
       }
-      folder.AssignBytes(settings.outputFolder, static_cast<int32_t>(length));
+      if (!folder.AssignBytes(settings.outputFolder, static_cast<int32_t>(length))) {
+        PrintError("out of memory");
+        return kExitFailed;
+      }
     }
     if (settings.toText && !settings.quiet) WarnOfNarrowFormat(settings);
     for (int i = 0; i < settings.fileCount; ++i) {

@@ -41,7 +41,10 @@ const char kRunHelp[] =
 // Loads the list; 0, or the exit status after a message.
 int LoadList(const char* path, FileListSettings& settings, CFileList& list) {
   CString name;
-  name.AssignText(path);
+  if (!name.AssignText(path)) {
+    PrintError("%s: out of memory", path);
+    return kExitFailed;
+  }
   int32_t quoteLine = 0;
   const int result = LoadListFile(name.GetWide(), &settings, &list, &quoteLine);
   switch (result) {

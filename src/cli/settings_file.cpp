@@ -53,7 +53,10 @@ void PrintKey(FILE* out, const char* key, int32_t value) {
 int LoadCliSettings(const char* file, CAppParameter& parameter, bool* read, FILE* err) {
   *read = false;
   if (file != nullptr) {
-    parameter.settingsPath.AssignBytes(file, Length(file));
+    if (!parameter.settingsPath.AssignBytes(file, Length(file))) {
+      std::fprintf(err, "%s: out of memory\n", kProgramName);
+      return kExitFailed;
+    }
   } else {
     parameter.FindSettingsFile();
   }
