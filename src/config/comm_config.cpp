@@ -57,8 +57,7 @@ CCommConfig::CCommConfig() {
   CString programFile;
   if (QueryProgramFile(programFile)) {
     CFileName split;
-    split.SetPath(programFile.Text());
-    appPath.Assign(split.folder);
+    if (split.SetPath(programFile.Text())) appPath.Assign(split.folder);
   }
   QueryCurrentFolder(currentPath);
   DebugPrint(WSTR("app_path     = %s\n"), appPath.WideOrEmpty());
@@ -133,8 +132,10 @@ namespace {
 bool SettingsFileOpens(const CString& folder, const CString& name, CString& path) {
   if (folder.length == 0) return false;
   CString candidate;
-  candidate.Assign(folder);
-  candidate.AppendBytes(name.data, name.length);
+  if (!candidate.AssignBytes(folder.data, folder.length) ||
+      !candidate.AppendBytes(name.data, name.length)) {
+    return false;
+  }
   CFile probe;
   if (!probe.OpenRegular(candidate)) return false;
   probe.Close();
@@ -157,7 +158,11 @@ void CCommConfig::LocateSettingsFile(const char* fileName) {
     const bool besideProgram =
         dataFolder.length == 0 || folderWritable == nullptr || folderWritable(appPath);
     settingsPath.Assign(besideProgram ? appPath : dataFolder);
-    settingsPath.AppendBytes(name.data, name.length);
+    // The folder alone is no settings file: leave no path rather than that.
+    if (!settingsPath.AppendBytes(name.data, name.length)) {
+      settingsPath.Clear();
+      return;
+    }
   }
   settingsFileName.Assign(name);
   DebugPrint(WSTR("ini_file = %s\n"), settingsPath.WideOrEmpty());
@@ -188,7 +193,7 @@ void CCommConfig::PrepareDataFolder(const char* maker, const char* product) {
   if (PathExists(dataFolder)) return;
   if (SettingsInDataFolder()) {
     CFileName split;
-    split.SetPath(dataFolder.Text());
+    if (!split.SetPath(dataFolder.Text())) return;
     CString makerFolder;
     makerFolder.Assign(split.folder);
     if (!PathExists(makerFolder)) MakeFolder(makerFolder);

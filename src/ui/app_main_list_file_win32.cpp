@@ -80,8 +80,7 @@ void CAppMain::SaveFileListAs() {
   CString chosen;
   chosen.AssignWide(name);
   CFileName path;
-  path.SetPath(chosen.Text());
-  path.EnsureExtension("csv");
+  if (!path.SetPath(chosen.Text()) || !path.EnsureExtension("csv")) return;
   WriteFileList(path.path.GetWide());
 }
 

@@ -115,10 +115,9 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
 
   for (int32_t i = 0; i < list.entryCount; ++i) {
     const FileListEntry& entry = *list.entries[i];
-    line.AssignBytes("", 0);
-    built = AppendCellText(&line, entry.inputName.path) && AppendComma(&line) &&
-            AppendCellText(&line, entry.outputName.path) && AppendComma(&line) &&
-            AppendCellText(&line, entry.arrayName) && AppendLineEnd(&line);
+    built = line.AssignBytes("", 0) && AppendCellText(&line, entry.inputName.path) &&
+            AppendComma(&line) && AppendCellText(&line, entry.outputName.path) &&
+            AppendComma(&line) && AppendCellText(&line, entry.arrayName) && AppendLineEnd(&line);
     if (!WriteLine(file, line, built)) return kCsvWriteFailed;
   }
   return save.Commit() ? kCsvWriteOk : kCsvWriteFailed;

@@ -11,7 +11,8 @@ namespace {
 
 // Sets a used file name to a new path with no part of the old one left over:
 // an edited output name without extension must not keep the old extension.
-void ResetFileName(CFileName& fileName, const CString& newPath) {
+// Returns 0 when memory runs out.
+int ResetFileName(CFileName& fileName, const CString& newPath) {
   fileName.path.Clear();
   fileName.folder.Clear();
   fileName.name.Clear();
@@ -19,7 +20,7 @@ void ResetFileName(CFileName& fileName, const CString& newPath) {
   fileName.extension.Clear();
   fileName.nameStart = -1;
   fileName.extensionStart = -1;
-  fileName.SetPath(newPath.Text());
+  return fileName.SetPath(newPath.Text());
 }
 
 }  // namespace
@@ -32,8 +33,9 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
                                 int32_t direction) {
   CString joined;
   joined.AssignWide(folder);
-  if (!joined.AppendBytes(&kFileListSeparator, 1)) return kFileListNoMemory;
-  joined.AppendWide(fileName);
+  if (!joined.AppendBytes(&kFileListSeparator, 1) || joined.AppendWide(fileName) == nullptr) {
+    return kFileListNoMemory;
+  }
 
   // The rows' paths compare as they are kept, in the ANSI code page: their
   // UTF-16 forms are made from those bytes, so equal bytes are the equal
@@ -76,7 +78,7 @@ int32_t CFileList::AddFilePath(const WideChar* path, int32_t direction) {
   CString text;
   text.AssignWide(path);
   CFileName split;
-  split.SetPath(text.Text());
+  if (!split.SetPath(text.Text())) return kFileListNoMemory;
   return AddFileEntry(split.folder.GetWide(), split.name.GetWide(), direction);
 }
 
@@ -114,9 +116,9 @@ bool CFileList::ModifyFileEntry(int32_t index, const WideChar* input, const Wide
   FileListEntry* entry = entries[index];
   CString text;
   text.AssignWide(input);
-  if (!text.IsEmpty()) ResetFileName(entry->inputName, text);
+  if (!text.IsEmpty() && !ResetFileName(entry->inputName, text)) return false;
   text.AssignWide(output);
-  if (!text.IsEmpty()) ResetFileName(entry->outputName, text);
+  if (!text.IsEmpty() && !ResetFileName(entry->outputName, text)) return false;
   entry->arrayName.AssignWide(array);
   return true;
 }

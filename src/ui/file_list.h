@@ -71,7 +71,8 @@ class CFileList {
   int32_t AppendFileEntry(FileListEntry* entry);
 
   // The edit of one row: an empty input or output text leaves that name as it
-  // was; an empty array text empties the array name. False for a bad index.
+  // was; an empty array text empties the array name. False for a bad index or
+  // when memory runs out.
   bool ModifyFileEntry(int32_t index, const WideChar* input, const WideChar* output,
                        const WideChar* array);
 
