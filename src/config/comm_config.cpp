@@ -157,9 +157,10 @@ void CCommConfig::LocateSettingsFile(const char* fileName) {
     // itself: its settings would be lost at every start.
     const bool besideProgram =
         dataFolder.length == 0 || folderWritable == nullptr || folderWritable(appPath);
-    settingsPath.Assign(besideProgram ? appPath : dataFolder);
+    const CString& folder = besideProgram ? appPath : dataFolder;
     // The folder alone is no settings file: leave no path rather than that.
-    if (!settingsPath.AppendBytes(name.data, name.length)) {
+    if (!settingsPath.AssignBytes(folder.data, folder.length) ||
+        !settingsPath.AppendBytes(name.data, name.length)) {
       settingsPath.Clear();
       return;
     }
@@ -176,8 +177,7 @@ bool CCommConfig::NameDataFolder(const char* maker, const char* product) {
       !folder.AppendText(kPathSeparator) || !folder.AppendText(product)) {
     return false;
   }
-  dataFolder.Assign(folder);
-  return true;
+  return dataFolder.Assign(folder) != nullptr;
 }
 
 bool CCommConfig::SettingsInDataFolder() const {

@@ -62,12 +62,13 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
   if (!entry || !entry->inputName.SetPath(joined.Text())) return kFileListNoMemory;
 
   CString output;
-  output.Assign(entry->inputName.stem);
-  if (!output.AppendBytes(direction == 0 ? ".txt" : ".bin", 4) ||
+  const CString& stem = entry->inputName.stem;
+  if (!output.AssignBytes(stem.Text(), stem.length) ||
+      !output.AppendBytes(direction == 0 ? ".txt" : ".bin", 4) ||
       !entry->outputName.SetPath(output.Text())) {
     return kFileListNoMemory;
   }
-  entry->arrayName.Assign(entry->inputName.stem);
+  if (entry->arrayName.Assign(stem) == nullptr && stem.data != nullptr) return kFileListNoMemory;
 
   const int32_t index = AppendFileEntry(entry.Get());
   if (index >= 0) static_cast<void>(entry.Release());  // the list owns it now
