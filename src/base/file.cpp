@@ -7,15 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-#if defined(_WIN32)
-constexpr char kPathSeparator = '\\';
-#else
-constexpr char kPathSeparator = '/';
-#endif
-
-}  // namespace
+#include "base/file_name.h"
 
 CFile::~CFile() {
   SystemClose();
@@ -121,7 +113,7 @@ int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path) {
     const auto folderLength = static_cast<int32_t>(std::strlen(folderText));
     // A path cut short for want of memory would name a file in another folder.
     if (!path->AppendBytes(folderText, folderLength) ||
-        (folderLength > 0 && !path->AppendBytes(&kPathSeparator, 1)) || !path->AppendText(leaf)) {
+        (folderLength > 0 && !path->AppendBytes(&kFolderSeparator, 1)) || !path->AppendText(leaf)) {
       break;
     }
     if (file.Create(*path, CreateRule::NewOnly) == 0) return 0;

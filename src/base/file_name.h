@@ -5,6 +5,13 @@
 
 #include "base/str.h"
 
+// The separator that joins a folder and a name on this platform.
+#if defined(_WIN32)
+inline constexpr char kFolderSeparator = '\\';
+#else
+inline constexpr char kFolderSeparator = '/';
+#endif
+
 class CFileName {
  public:
   CString path;  // exactly as last given to SetPath

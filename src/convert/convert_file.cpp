@@ -12,12 +12,6 @@
 
 namespace {
 
-#if defined(_WIN32)
-constexpr char kFolderSeparator = '\\';
-#else
-constexpr char kFolderSeparator = '/';
-#endif
-
 const char* OrEmpty(const char* text) {
   return text != nullptr ? text : "";
 }

@@ -32,11 +32,7 @@ enum : int32_t {
 };
 
 // The separator that joins a folder and a file name on this platform.
-#if defined(_WIN32)
-inline constexpr char kFileListSeparator = '\\';
-#else
-inline constexpr char kFileListSeparator = '/';
-#endif
+inline constexpr char kFileListSeparator = kFolderSeparator;
 
 class CFileList {
  public:
