@@ -11,22 +11,28 @@ const char* ProgramVersion() {
   return BX_VERSION_TEXT;
 }
 
-void PrintError(const char* format, ...) {
-  std::fprintf(stderr, "%s: ", kProgramName);
-  va_list args;
-  va_start(args, format);
+namespace {
+
+void PrintMessage(const char* kind, const char* format, va_list args) {
+  std::fprintf(stderr, "%s: %s", kProgramName, kind);
   std::vfprintf(stderr, format, args);
-  va_end(args);
   std::fputc('\n', stderr);
 }
 
-void PrintWarning(const char* format, ...) {
-  std::fprintf(stderr, "%s: warning: ", kProgramName);
+}  // namespace
+
+void PrintError(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::vfprintf(stderr, format, args);
+  PrintMessage("", format, args);
   va_end(args);
-  std::fputc('\n', stderr);
+}
+
+void PrintWarning(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  PrintMessage("warning: ", format, args);
+  va_end(args);
 }
 
 Printable::Printable(const char* text) {
