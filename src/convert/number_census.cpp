@@ -1,4 +1,4 @@
-#include "cli/number_census.h"
+#include "convert/number_census.h"
 
 namespace {
 
@@ -58,4 +58,10 @@ void NumberCensus::End() {
   if (pendingDrop_ || state_ == State::Digits) ++kept;
   pendingDrop_ = false;
   state_ = State::Between;
+}
+
+uint32_t CensusInput::Read(void* buffer, uint32_t count, uint64_t position) {
+  const uint32_t got = CFile::Read(buffer, count, position);
+  if (census != nullptr) census->Feed(static_cast<const char*>(buffer), got);
+  return got;
 }

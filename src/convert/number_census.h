@@ -1,11 +1,14 @@
 // NumberCensus: counts the prefixed numbers of a text as the text -> binary
-// scan takes them, for the command line's warnings. A number that a byte
+// scan takes them, for the warnings of the window's run and the command
+// line. A number that a byte
 // other than a separator ends is dropped by the scan, unless that byte is
 // the text's last; such a drop is easy to miss ("0x1FU," gives nothing).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "base/file.h"
 
 class NumberCensus {
  public:
@@ -26,4 +29,12 @@ class NumberCensus {
   uint64_t numberLine_ = 0;
   // A number ended by a foreign byte, dropped once another byte follows.
   bool pendingDrop_ = false;
+};
+
+// An input that counts the prefixed numbers of what is read through it, when
+// census is set.
+class CensusInput : public CFile {
+ public:
+  NumberCensus* census = nullptr;
+  uint32_t Read(void* buffer, uint32_t count, uint64_t position = kCurrentPosition) override;
 };
