@@ -1,8 +1,8 @@
 // NumberCensus: counts the prefixed numbers of a text as the text -> binary
 // scan takes them, for the warnings of the window's run and the command
-// line. A number that a byte
-// other than a separator ends is dropped by the scan, unless that byte is
-// the text's last; such a drop is easy to miss ("0x1FU," gives nothing).
+// line. A number that a byte other than a separator ends is dropped by the
+// scan, unless that byte is the text's last; such a drop is easy to miss
+// ("0x1FU," gives nothing).
 #pragma once
 
 #include <cstddef>
@@ -22,13 +22,14 @@ class NumberCensus {
   uint64_t firstDroppedLine = 0;  // 1-based line of the first dropped number's prefix
 
  private:
-  enum class State { Between, Zero, Ampersand, Prefixed, Digits };
+  // The scan's states, and Between with a number ended by a foreign byte
+  // (dropped once another byte follows). A table of them keeps the count
+  // from slowing the conversion down much.
+  enum State : uint8_t { kBetween, kZero, kAmpersand, kPrefixed, kDigits, kForeignEnd, kStates };
 
-  State state_ = State::Between;
+  uint8_t state_ = kBetween;
   uint64_t line_ = 1;
   uint64_t numberLine_ = 0;
-  // A number ended by a foreign byte, dropped once another byte follows.
-  bool pendingDrop_ = false;
 };
 
 // An input that counts the prefixed numbers of what is read through it, when
