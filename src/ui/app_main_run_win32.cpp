@@ -414,9 +414,9 @@ void CAppMain::ConversionThread() {
   workerThreadId = 0;
 
   // A window that is closing waits for this thread; a message would hold
-  // the close up until somebody answered it.
-  // A run is "complete" only when every row converted with nothing to say;
-  // a skipped, failed, warned or stopped row is named.
+  // the close up until somebody answered it. A run is "complete" only when
+  // every row converted with nothing to say; a skipped, failed, warned or
+  // stopped row is named.
   if (!closing_) {
     const int language = UseJapanese() ? 1 : 0;
     if (tally.NothingToReport()) {
