@@ -27,6 +27,10 @@ char* WideToMultiByte(const WideChar* text, int32_t count, uint32_t codePage);
 // The number of the code page that kCodePageAnsi stands for in this process.
 uint32_t AnsiCodePage();
 
+// True when byte begins a two-byte character of the ANSI code page (Shift-JIS
+// and the other double-byte code pages); the byte after it may then be ASCII.
+bool IsAnsiLeadByte(unsigned char byte);
+
 // True when the count bytes are well-formed UTF-8 (no overlong forms, no
 // surrogates, nothing above U+10FFFF).
 bool IsValidUtf8(const char* text, int32_t count);

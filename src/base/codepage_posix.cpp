@@ -189,6 +189,11 @@ uint32_t AnsiCodePage() {
   return kCodePageUtf8;
 }
 
+bool IsAnsiLeadByte(unsigned char /*byte*/) {
+  // UTF-8: every byte of a character above ASCII is above 127.
+  return false;
+}
+
 WideChar* MultiByteToWide(const char* text, int32_t count, uint32_t codePage) {
   if (text == nullptr) count = 0;
   const int32_t n = count == 0 ? 0 : NarrowLength(text, count);

@@ -9,6 +9,10 @@ uint32_t AnsiCodePage() {
   return GetACP();
 }
 
+bool IsAnsiLeadByte(unsigned char byte) {
+  return IsDBCSLeadByte(byte) != 0;
+}
+
 WideChar* MultiByteToWide(const char* text, int32_t count, uint32_t codePage) {
   int needed = text == nullptr ? 0 : MultiByteToWideChar(codePage, 0, text, count, nullptr, 0);
   // Empty or unconvertible input: size by the byte count instead.

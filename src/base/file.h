@@ -120,3 +120,15 @@ void DescribeSystemError(int32_t error, CString* text);
 
 // True when the error code says the name is already taken.
 bool IsNameTakenError(int32_t error);
+
+// True when the error code says the file or folder, or one above it, is not
+// there.
+bool IsNotFoundError(int32_t error);
+
+// Whether folder is there as a folder: 0, or the system's error code (a file
+// in its place gives the system's "not a folder" code).
+int32_t ProbeFolder(const CString& folder);
+
+// Creates folder and every missing folder above it: 0, or the system's error
+// code of the last folder that could not be made.
+int32_t CreateFolderPath(const CString& folder);

@@ -242,3 +242,28 @@ void DescribeSystemError(int32_t error, CString* text) {
 bool IsNameTakenError(int32_t error) {
   return error == EEXIST;
 }
+
+bool IsNotFoundError(int32_t error) {
+  return error == ENOENT;
+}
+
+int32_t ProbeFolder(const CString& folder) {
+  struct stat status {};
+  if (stat(folder.Text(), &status) != 0) return errno;
+  return S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
+}
+
+int32_t CreateFolderPath(const CString& folder) {
+  CString prefix;
+  const char* text = folder.Text();
+  // Each folder above first; one that exists, or cannot be made, is for the
+  // last mkdir to tell.
+  for (int32_t i = 1; i < folder.length; ++i) {
+    if (text[i] != '/' || text[i - 1] == '/') continue;
+    if (!prefix.AssignBytes(text, i)) return ENOMEM;
+    mkdir(prefix.Text(), 0777);
+  }
+  if (mkdir(text, 0777) == 0) return 0;
+  const int32_t error = errno;
+  return error == EEXIST ? ProbeFolder(folder) : error;
+}

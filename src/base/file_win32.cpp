@@ -260,3 +260,33 @@ void DescribeSystemError(int32_t error, CString* text) {
 bool IsNameTakenError(int32_t error) {
   return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
+
+bool IsNotFoundError(int32_t error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+int32_t ProbeFolder(const CString& folder) {
+  const CWideText wide(folder);
+  if (wide.Get() == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+  const DWORD attributes = GetFileAttributesW(wide.Get());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return static_cast<int32_t>(GetLastError());
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? 0 : ERROR_DIRECTORY;
+}
+
+int32_t CreateFolderPath(const CString& folder) {
+  CString prefix;
+  const char* text = folder.Text();
+  // Each folder above first (a drive or share refuses, which is harmless);
+  // one that exists, or cannot be made, is for the last create to tell.
+  for (int32_t i = 1; i < folder.length; ++i) {
+    if ((text[i] != '\\' && text[i] != '/') || text[i - 1] == '\\' || text[i - 1] == '/') continue;
+    if (!prefix.AssignBytes(text, i)) return ERROR_NOT_ENOUGH_MEMORY;
+    const CWideText wide(prefix);
+    if (wide.Get() != nullptr) CreateDirectoryW(wide.Get(), nullptr);
+  }
+  const CWideText wide(folder);
+  if (wide.Get() == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
+  if (CreateDirectoryW(wide.Get(), nullptr)) return 0;
+  const auto error = static_cast<int32_t>(GetLastError());
+  return error == ERROR_ALREADY_EXISTS ? ProbeFolder(folder) : error;
+}

@@ -25,6 +25,10 @@ struct FileConversionResult;
 // escaped.
 void ReportConversionFailure(const char* input, const FileConversionResult& result);
 
+// Warns, naming file when not null, that an array name given by hand is not
+// a C identifier; the name is still used as given.
+void WarnOfArrayName(const char* file, const char* name);
+
 // The subcommands, one declaration per command.
 int RunToText(int count, const char* const* args);
 int RunToBinary(int count, const char* const* args);

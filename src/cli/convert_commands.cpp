@@ -9,12 +9,13 @@
 #include "base/str.h"
 #include "cli/cli.h"
 #include "cli/console.h"
-#include "cli/number_census.h"
 #include "cli/options.h"
 #include "cli/progress.h"
+#include "convert/array_name.h"
 #include "convert/binary_to_text.h"
 #include "convert/convert_file.h"
 #include "convert/convert_types.h"
+#include "convert/number_census.h"
 #include "convert/string_literal.h"
 #include "convert/value_format.h"
 
@@ -53,7 +54,9 @@ const char kToTextHelp[] =
     "                            \"const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};\")\n"
     "      --template-file FILE  take the template from FILE, bytes as they stand\n"
     "  -n, --name NAME           the array name, at most 127 bytes; only with one FILE\n"
-    "                            (default: the stem of each FILE, 'stdin' for '-')\n"
+    "                            (default: the stem of each FILE, 'stdin' for '-', with\n"
+    "                            each ASCII character other than a letter, digit or _\n"
+    "                            made _ and a _ before a leading digit)\n"
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
     "  -O, --output-file PATH    the output file itself, any name; only with one FILE\n"
@@ -262,18 +265,6 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
   return 0;
 }
 
-// Reads the input for the conversion and, for text, counts its prefixed
-// numbers on the way for the warnings.
-class WatchedInput : public CFile {
- public:
-  NumberCensus* census = nullptr;
-  uint32_t Read(void* buffer, uint32_t count, uint64_t position = kCurrentPosition) override {
-    const uint32_t got = CFile::Read(buffer, count, position);
-    if (census != nullptr) census->Feed(static_cast<const char*>(buffer), got);
-    return got;
-  }
-};
-
 // Name used for standard input where a file's stem would go.
 constexpr char kStandardInputStem[] = "stdin";
 
@@ -304,6 +295,21 @@ void WarnOfDroppedNumbers(const char* file, const NumberCensus& census) {
     PrintWarning("%s: no number with the prefix 0x, &H or &h was found", Printable(file).Text());
   }
 }
+
+}  // namespace
+
+void WarnOfArrayName(const char* file, const char* name) {
+  if (IsArrayIdentifier(name)) return;
+  if (file != nullptr) {
+    PrintWarning("%s: the array name '%s' is not a C identifier; the output will not compile as C",
+                 Printable(file).Text(), Printable(name).Text());
+  } else {
+    PrintWarning("the array name '%s' is not a C identifier; the output will not compile as C",
+                 Printable(name).Text());
+  }
+}
+
+namespace {
 
 // Converts input into output. An empty input to text gives the template
 // with no values, so that a build step always finds its declarations.
@@ -440,14 +446,19 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   request.byteOrder = settings.byteOrder;
   request.valueFormat = settings.valueFormat;
   request.arrayTemplate = settings.arrayTemplate;
-  request.arrayName = settings.arrayName != nullptr ? settings.arrayName : input.stem.Text();
+  CString derivedName;
+  if (settings.arrayName == nullptr && !MakeArrayName(input.stem.Text(), &derivedName)) {
+    PrintError("out of memory");
+    return kExitFailed;
+  }
+  request.arrayName = settings.arrayName != nullptr ? settings.arrayName : derivedName.Text();
   request.outputFolder = folder.Text();
   request.outputStem = input.stem.Text();
   request.outputExtension = settings.toText ? "txt" : "bin";
   request.inputPath = file;
 
   FileConversionResult result;
-  WatchedInput inputFile;
+  CensusInput inputFile;
   NumberCensus census;
   if (!settings.toText && !settings.quiet) inputFile.census = &census;
   CString path;
@@ -551,6 +562,9 @@ int RunConversion(bool toText, int count, const char* const* args) {
       }
     }
     if (settings.toText && !settings.quiet) WarnOfNarrowFormat(settings);
+    if (settings.toText && !settings.quiet && settings.arrayName != nullptr) {
+      WarnOfArrayName(nullptr, settings.arrayName);
+    }
     for (int i = 0; i < settings.fileCount; ++i) {
       if (ConvertOne(settings, folder, settings.files[i]) != kExitOk) status = kExitFailed;
     }

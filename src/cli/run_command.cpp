@@ -11,6 +11,7 @@
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "convert/convert_file.h"
+#include "convert/convert_types.h"
 #include "ui/csv_file_list.h"
 #include "ui/csv_table.h"
 #include "ui/file_list.h"
@@ -84,11 +85,35 @@ int ConvertRow(const FileListSettings& settings, const char* outputFolder, const
   const Printable label(request.inputPath);
   ProgressBar progress(label.Text(), showProgress);
   FileConversionResult result;
-  ConvertFile(request, progress, &result);
+  RowReport report;
+  ConvertListRow(request, progress, &result, &report);
   progress.Clear();
   if (result.status != FileConversionStatus::Converted) {
     ReportConversionFailure(request.inputPath, result);
     return kExitFailed;
+  }
+  // The same findings the window's end message names.
+  if (!quiet) {
+    const Printable file(request.inputPath);
+    if (request.direction == BinaryToText) WarnOfArrayName(request.inputPath, request.arrayName);
+    switch (report.warning) {
+      case RowWarning::EmptyInput:
+        PrintWarning("%s: the input is empty", file.Text());
+        break;
+      case RowWarning::NoNumbers:
+        PrintWarning("%s: no number with the prefix 0x, &H or &h was found", file.Text());
+        break;
+      case RowWarning::NumbersDropped:
+        PrintWarning(
+            "%s: %llu prefixed number%s dropped: a character other than a tab, line break, "
+            "blank or comma ended %s (the first on line %llu)",
+            file.Text(), static_cast<unsigned long long>(report.dropped),
+            report.dropped == 1 ? " was" : "s were", report.dropped == 1 ? "it" : "them",
+            static_cast<unsigned long long>(report.firstDroppedLine));
+        break;
+      case RowWarning::None:
+        break;
+    }
   }
   if (!quiet) {
     std::printf("%s\n", result.outputPath.Text());

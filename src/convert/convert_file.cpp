@@ -339,7 +339,7 @@ FileConversionStatus ConvertInputFile(const FileConversionRequest& request, CFil
   // Closed before the publish: Windows cannot rename a file open for writing.
   const int32_t writeError = output.systemError;
   output.Close();
-  if (status != FileConversionStatus::Converted && status != FileConversionStatus::Cancelled) {
+  if (status != FileConversionStatus::Converted) {
     RemoveTemporaryFile(temporaryPath);
     if (status == FileConversionStatus::WriteFailed && result != nullptr) {
       result->systemError = writeError;

@@ -41,7 +41,7 @@ struct FileConversionRequest {
 
 enum class FileConversionStatus {
   Converted,         // the whole input is in the output
-  Cancelled,         // stopped by the user; the output holds what was done
+  Cancelled,         // stopped by the user; no output was left
   InputNotOpened,    // no output was created
   OutputNotCreated,  // no file could be made in the folder, an output name
                      // was refused, or every numbered name is taken
@@ -50,8 +50,9 @@ enum class FileConversionStatus {
   WriteFailed,       // a write to the output fell short
   OutOfMemory,       // a buffer could not be allocated
 };
-// ConvertFile publishes an output only when Converted or Cancelled (the
-// text then ends well-formed); with any other status no file is left.
+// ConvertFile publishes an output only when Converted; with any other status
+// no file is left. A cancelled text ends well-formed and would pass for the
+// whole array, so it is not published either.
 
 // A short English description of a status, for messages to the user.
 const char* DescribeFileConversionStatus(FileConversionStatus status);

@@ -15,6 +15,9 @@
 #include "ui/file_list.h"
 
 class FileListSettings;
+enum class FileConversionStatus;
+struct FileConversionResult;
+struct RowReport;
 
 class CAppMain : public CAppBase, public CAppEventListener, public ConversionMonitor {
  public:
@@ -71,6 +74,9 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   void DeleteFileEntry();
   void DeleteAllFileEntries();
   void ClearFileList();
+  // The direction box changed: rows whose output name still has the other
+  // direction's default extension take this one's.
+  void OnDirectionChanged();
 
   // The list file: File > Open, Save and Save As.
   void LoadFileList();
@@ -145,9 +151,9 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // The run. The worker's body, and one row of it.
   static DWORD WINAPI ConversionThreadStart(LPVOID app);
   void ConversionThread();
-  // False when the row failed (no output could be made, a read or write
-  // failed); the end message then says so.
-  bool ConvertEntry(int32_t row);
+  // Converts one row; result and report tell the end message what became
+  // of it.
+  FileConversionStatus ConvertEntry(int32_t row, FileConversionResult* result, RowReport* report);
   // Enables or disables the commands that change the list (buttons, the
   // File > Open item, dropping files).
   void EnableListCommands(bool enabled);

@@ -14,6 +14,7 @@
 #include "base/holder.h"
 #include "resource.h"
 #include "ui/file_info_dialog.h"
+#include "ui/list_batch.h"
 #include "ui/main_window_texts.h"
 
 namespace {
@@ -262,4 +263,15 @@ void CAppMain::DeleteAllFileEntries() {
 
 void CAppMain::ClearFileList() {
   fileList.ClearFileList();
+}
+
+void CAppMain::OnDirectionChanged() {
+  // The worker reads the rows unlocked.
+  if (RunActive()) return;
+  const int32_t direction = SelectedItemData(IDC_CONVERT);
+  bool changed = false;
+  for (int32_t i = 0; i < fileList.entryCount; ++i) {
+    if (SwitchOutputExtension(&fileList.entries[i]->outputName, direction)) changed = true;
+  }
+  if (changed) RefreshFileList();
 }

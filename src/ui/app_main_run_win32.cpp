@@ -14,6 +14,7 @@
 
 #include "app/controls.h"
 #include "base/codepage.h"
+#include "base/file.h"
 #include "convert/app_parameter.h"
 #include "convert/convert_file.h"
 #include "convert/value_format.h"
@@ -47,8 +48,8 @@ constexpr UiText kRunComplete{WSTR("変換が完了しました"), WSTR("Data co
 constexpr UiText kRunStopped{WSTR("変換を中断しました"), WSTR("Data convert stopped.")};
 constexpr const wchar_t* kRunCaption = L"Brelvix";
 
-// The end message names at most this many failed rows.
-constexpr int32_t kNamedFailures = 3;
+// The end message names at most this many rows besides the stopped one.
+constexpr int32_t kNamedRows = 5;
 // Room for the end message: the line of figures and the names.
 constexpr int kEndMessageUnits = 4 * kSettingTextUnits;
 
@@ -79,12 +80,11 @@ BOOL CALLBACK DismissOwnedDialog(HWND window, LPARAM param) {
   return TRUE;
 }
 
-// Appends text to a message of kEndMessageUnits units, cutting what does not
-// fit.
-void AppendText(wchar_t* message, const wchar_t* text) {
+// Appends text to a message of units units, cutting what does not fit.
+void AppendText(wchar_t* message, const wchar_t* text, int units = kEndMessageUnits) {
   const size_t used = std::wcslen(message);
-  if (used + 1 >= static_cast<size_t>(kEndMessageUnits)) return;
-  std::wcsncat(message, text, static_cast<size_t>(kEndMessageUnits) - used - 1);
+  if (used + 1 >= static_cast<size_t>(units)) return;
+  std::wcsncat(message, text, static_cast<size_t>(units) - used - 1);
 }
 
 // True when the converters can use the value format the box holds (empty
@@ -101,6 +101,194 @@ bool UsableValueFormat(const wchar_t* text) {
   ValueFormat parsed;
   return parsed.Parse(cut) == ValueFormatStatus::Valid;
 }
+
+// Shows text, the folder on a line of its own and the system's cause of
+// error on the next.
+void TellFolderProblem(HWND owner, const wchar_t* text, const CString& folder, int32_t error) {
+  wchar_t message[kEndMessageUnits] = {};
+  AppendText(message, text);
+  AppendText(message, L"\r\n\r\n");
+  const CWideText wideFolder(folder);
+  if (wideFolder.Get() != nullptr)
+    AppendText(message, reinterpret_cast<const wchar_t*>(wideFolder.Get()));
+  CString cause;
+  DescribeSystemError(error, &cause);
+  const CWideText wideCause(cause);
+  if (wideCause.Get() != nullptr) {
+    AppendText(message, L"\r\n");
+    AppendText(message, reinterpret_cast<const wchar_t*>(wideCause.Get()));
+  }
+  MessageBoxW(owner, message, kRunCaption, MB_OK | MB_ICONWARNING);
+}
+
+// Before a run: an output folder that is not there is offered for creation,
+// one that cannot be written is named with the cause; otherwise every row
+// would fail alike with no word why. True when the run may start.
+bool PrepareOutputFolder(HWND owner, int language, const CString& outputFolder) {
+  CString folder;
+  if (!TrimOutputFolder(outputFolder.Text(), &folder)) return false;
+  if (folder.IsEmpty()) return true;  // each output beside its input
+  int32_t error = ProbeFolder(folder);
+  if (IsNotFoundError(error)) {
+    wchar_t question[kEndMessageUnits] = {};
+    AppendText(question, uitext::kCreateOutputFolder.In(language));
+    AppendText(question, L"\r\n\r\n");
+    const CWideText wideFolder(folder);
+    if (wideFolder.Get() != nullptr)
+      AppendText(question, reinterpret_cast<const wchar_t*>(wideFolder.Get()));
+    if (MessageBoxW(owner, question, kRunCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+      return false;
+    error = CreateFolderPath(folder);
+    if (error != 0) {
+      TellFolderProblem(owner, uitext::kOutputFolderNotCreated.In(language), folder, error);
+      return false;
+    }
+  }
+  if (error == 0) {
+    // Only a file made there shows that the folder takes one.
+    CFile probe;
+    CString path;
+    error = CreateTemporaryFile(folder.Text(), probe, &path);
+    if (error == 0) {
+      probe.Close();
+      RemoveTemporaryFile(path);
+      return true;
+    }
+  }
+  TellFolderProblem(owner, uitext::kOutputFolderNotWritable.In(language), folder, error);
+  return false;
+}
+
+// What a run found, row by row, for its end message.
+class RunTally {
+ public:
+  explicit RunTally(int language) : language_(language) {}
+
+  // Counts the row that ended with status and names it when there is
+  // something to say.
+  void Note(const CString& inputName, FileConversionStatus status,
+            const FileConversionResult& result, const RowReport& report) {
+    wchar_t reason[kSettingTextUnits] = {};
+    if (status == FileConversionStatus::Converted) {
+      ++converted_;
+      if (report.warning == RowWarning::None) return;
+      ++warned_;
+      Describe(report, reason);
+    } else if (status == FileConversionStatus::Cancelled) {
+      stoppedName_.Assign(inputName);
+      return;
+    } else if (IsSkippedRow(status)) {
+      ++skipped_;
+      Describe(status, result, reason);
+    } else {
+      ++failed_;
+      Describe(status, result, reason);
+    }
+    if (++named_ > kNamedRows) {
+      if (named_ == kNamedRows + 1) AppendLine(uitext::kMoreFailedRows, nullptr);
+      return;
+    }
+    AppendLine(Name(inputName).Get(), reason);
+  }
+
+  bool NothingToReport() const { return named_ == 0 && stoppedName_.IsEmpty(); }
+
+  // The whole message: the figures, the rows named, the stopped row last.
+  void Compose(bool stopped, int32_t rows, wchar_t* message) const {
+    std::swprintf(message, kEndMessageUnits,
+                  (stopped ? uitext::kRunStoppedCounts : uitext::kRunFinishedCounts).In(language_),
+                  static_cast<int>(converted_), static_cast<int>(rows), static_cast<int>(warned_),
+                  static_cast<int>(failed_), static_cast<int>(skipped_));
+    AppendText(message, L"\r\n");
+    AppendText(message, lines_);
+    if (!stoppedName_.IsEmpty()) {
+      AppendText(message, L"\r\n");
+      AppendText(message, Name(stoppedName_).Get());
+      AppendText(message, L": ");
+      AppendText(message, uitext::kRowStopped.In(language_));
+    }
+  }
+
+ private:
+  // A copy: CWideText leaves the row as it is, which the window's thread may
+  // be reading.
+  struct Name {
+    explicit Name(const CString& text) : wide(text) {}
+    const wchar_t* Get() const {
+      return wide.Get() != nullptr ? reinterpret_cast<const wchar_t*>(wide.Get()) : L"?";
+    }
+    CWideText wide;
+  };
+
+  void AppendLine(const wchar_t* name, const wchar_t* reason) {
+    AppendText(lines_, L"\r\n");
+    AppendText(lines_, name);
+    if (reason == nullptr) return;
+    AppendText(lines_, L": ");
+    AppendText(lines_, reason);
+  }
+
+  void Describe(const RowReport& report, wchar_t* reason) const {
+    switch (report.warning) {
+      case RowWarning::EmptyInput:
+        AppendText(reason, uitext::kRowEmptyInput.In(language_));
+        break;
+      case RowWarning::NoNumbers:
+        AppendText(reason, uitext::kRowNoNumbers.In(language_));
+        break;
+      case RowWarning::NumbersDropped:
+        std::swprintf(reason, kSettingTextUnits, uitext::kRowNumbersDropped.In(language_),
+                      static_cast<unsigned long long>(report.dropped));
+        break;
+      case RowWarning::None:
+        break;
+    }
+  }
+
+  void Describe(FileConversionStatus status, const FileConversionResult& result,
+                wchar_t* reason) const {
+    const UiText* text = &uitext::kRowOutOfMemory;
+    bool cause = result.systemError != 0;
+    switch (status) {
+      case FileConversionStatus::InputNotOpened:
+        text = IsNotFoundError(result.systemError) ? &uitext::kRowInputNotFound
+                                                   : &uitext::kRowCannotRead;
+        cause = cause && !IsNotFoundError(result.systemError);
+        break;
+      case FileConversionStatus::OutputNotCreated:
+        text = result.systemError != 0 ? &uitext::kRowOutputNotCreated : &uitext::kRowAllNamesTaken;
+        break;
+      case FileConversionStatus::ReadFailed:
+        text = &uitext::kRowReadFailed;
+        break;
+      case FileConversionStatus::InputShort:
+        text = &uitext::kRowInputShort;
+        break;
+      case FileConversionStatus::WriteFailed:
+        text = &uitext::kRowWriteFailed;
+        break;
+      default:
+        break;
+    }
+    AppendText(reason, text->In(language_), kSettingTextUnits);
+    if (!cause) return;
+    CString described;
+    DescribeSystemError(result.systemError, &described);
+    const CWideText wide(described);
+    if (wide.Get() == nullptr) return;
+    AppendText(reason, L": ", kSettingTextUnits);
+    AppendText(reason, reinterpret_cast<const wchar_t*>(wide.Get()), kSettingTextUnits);
+  }
+
+  int language_;
+  int32_t converted_ = 0;
+  int32_t warned_ = 0;
+  int32_t failed_ = 0;
+  int32_t skipped_ = 0;
+  int32_t named_ = 0;
+  CString stoppedName_;
+  wchar_t lines_[kEndMessageUnits] = {};
+};
 
 }  // namespace
 
@@ -132,6 +320,11 @@ void CAppMain::ExecuteConversion() {
     AppendText(message, L"\r\n\r\n");
     AppendText(message, valueFormat);
     MessageBoxW(mainWindow, message, kRunCaption, MB_OK | MB_ICONWARNING);
+    return;
+  }
+
+  if (workerThreadId == 0 &&
+      !PrepareOutputFolder(mainWindow, UseJapanese() ? 1 : 0, outputFolder)) {
     return;
   }
 
@@ -187,8 +380,7 @@ void CAppMain::ConversionThread() {
   // The 32-bit range: the 16-bit one would wrap beyond 65535 rows.
   totalBar.SetRange(0, fileList.entryCount);
   totalBar.SetPos(0);
-  int32_t failed = 0;
-  wchar_t failedNames[kEndMessageUnits] = {};
+  RunTally tally(UseJapanese() ? 1 : 0);
   // Between rows the bars move at most once per interval, and at the end
   // show where the run ended.
   ULONGLONG barsShownAt = 0;
@@ -199,20 +391,11 @@ void CAppMain::ConversionThread() {
     if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
       fileBar.SetPos(0);
     }
-    if (fileList.entries[row] != nullptr && !ConvertEntry(row)) {
-      if (++failed <= kNamedFailures) {
-        // CWideText leaves the row as it is: the window's thread may be
-        // reading it.
-        const CString& inputName = fileList.entries[row]->inputName.name;
-        const CWideText name(inputName);
-        AppendText(failedNames, L"\r\n");
-        AppendText(failedNames, name.Get() != nullptr ? name.Get()
-                                : inputName.IsEmpty() ? L""
-                                                      : L"?");
-      } else if (failed == kNamedFailures + 1) {
-        AppendText(failedNames, L"\r\n");
-        AppendText(failedNames, uitext::kMoreFailedRows);
-      }
+    if (fileList.entries[row] != nullptr) {
+      FileConversionResult result;
+      RowReport report;
+      const FileConversionStatus status = ConvertEntry(row, &result, &report);
+      tally.Note(fileList.entries[row]->inputName.name, status, result, report);
     }
     if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
       totalBar.SetPos(row + 1);
@@ -231,22 +414,19 @@ void CAppMain::ConversionThread() {
   workerThreadId = 0;
 
   // A window that is closing waits for this thread; a message would hold
-  // the close up until somebody answered it.
-  if (!closing_ && failed == 0) {
+  // the close up until somebody answered it. A run is "complete" only when
+  // every row converted with nothing to say; a skipped, failed, warned or
+  // stopped row is named.
+  if (!closing_) {
     const int language = UseJapanese() ? 1 : 0;
-    MessageBoxW(mainWindow, (stopped ? kRunStopped : kRunComplete).In(language), kRunCaption,
-                MB_OK | (stopped ? MB_ICONWARNING : MB_ICONINFORMATION));
-  } else if (!closing_) {
-    // A failed row is never reported as success.
-    const int language = UseJapanese() ? 1 : 0;
-    const int all = static_cast<int>(fileList.entryCount);
-    wchar_t message[kEndMessageUnits] = {};
-    std::swprintf(message, kEndMessageUnits,
-                  (stopped ? uitext::kRunStoppedAndFailed : uitext::kRunFailed).In(language),
-                  language == 1 ? all : static_cast<int>(failed),
-                  language == 1 ? static_cast<int>(failed) : all);
-    AppendText(message, failedNames);
-    MessageBoxW(mainWindow, message, kRunCaption, MB_OK | MB_ICONWARNING);
+    if (tally.NothingToReport()) {
+      MessageBoxW(mainWindow, (stopped ? kRunStopped : kRunComplete).In(language), kRunCaption,
+                  MB_OK | (stopped ? MB_ICONWARNING : MB_ICONINFORMATION));
+    } else {
+      wchar_t message[kEndMessageUnits] = {};
+      tally.Compose(stopped, fileList.entryCount, message);
+      MessageBoxW(mainWindow, message, kRunCaption, MB_OK | MB_ICONWARNING);
+    }
   }
   EnableWindow(Control(IDC_EXECUTE), TRUE);
   SendMessageW(mainWindow, kMoveFocusMessage, IDC_CANCEL_RUN, IDC_EXECUTE);
@@ -254,21 +434,23 @@ void CAppMain::ConversionThread() {
   PostMessageW(mainWindow, kRunEndedMessage, GetCurrentThreadId(), 0);
 }
 
-bool CAppMain::ConvertEntry(int32_t row) {
+FileConversionStatus CAppMain::ConvertEntry(int32_t row, FileConversionResult* result,
+                                            RowReport* report) {
   const FileListEntry& entry = *fileList.entries[row];
   // The settings as the controls show them now: a change during the run
   // applies from the next file on.
   RowSettings settings;
   SendMessageW(mainWindow, kRowSettingsMessage, 0, reinterpret_cast<LPARAM>(&settings));
-  if (!settings.read) return false;  // the window is gone
   FileConversionRequest request;
   CString folder;
-  if (!MapListRow(settings.list, runOutputFolder_.Text(), entry, &folder, &request)) return false;
-  const FileConversionStatus status = ConvertFile(request, *this, nullptr);
-  // An input that cannot be opened is skipped without a word, as before; a
-  // cancel is told by the end message itself.
-  return status == FileConversionStatus::Converted || status == FileConversionStatus::Cancelled ||
-         status == FileConversionStatus::InputNotOpened;
+  // The window is gone, or memory ran out.
+  if (!settings.read ||
+      !MapListRow(settings.list, runOutputFolder_.Text(), entry, &folder, &request)) {
+    result->status = FileConversionStatus::OutOfMemory;
+    *report = RowReport{};
+    return result->status;
+  }
+  return ConvertListRow(request, *this, result, report);
 }
 
 void CAppMain::SetFileProgress(int32_t percent) {

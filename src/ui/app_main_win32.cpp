@@ -337,6 +337,10 @@ void CAppMain::OnCommand(int commandId, int notifyCode) {
     case IDC_EXECUTE:
       ExecuteConversion();
       break;
+    case IDC_CONVERT:
+      if (notifyCode == CBN_SELCHANGE) OnDirectionChanged();
+      CAppBase::OnCommand(commandId, notifyCode);
+      break;
     case ID_FILE_OPEN:
       LoadFileList();
       break;

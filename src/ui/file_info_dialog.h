@@ -17,6 +17,12 @@ class CFileInfoDialog : public CDialog {
   INT_PTR DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   // The icons and the three texts.
   void OnInitDialog(HWND window) override;
-  // Reads the three texts back, at most 519 characters each; returns 1.
+  // Reads the three texts back, at most 519 characters each; returns 1, or 0
+  // (the dialog stays open) when the user does not keep an array name that
+  // is no C identifier.
   int OnOK(HWND window) override;
+
+ private:
+  // Asks whether an array name that is no C identifier is to be kept.
+  bool KeepArrayName(HWND window);
 };

@@ -3,7 +3,9 @@
 #include "app/app_base.h"
 #include "app/controls.h"
 #include "convert/app_parameter.h"
+#include "convert/array_name.h"
 #include "resource.h"
+#include "ui/main_window_texts.h"
 #include "ui/window_dpi_win32.h"
 
 namespace {
@@ -40,5 +42,20 @@ int CFileInfoDialog::OnOK(HWND dialogWindow) {
   Item(dialogWindow, IDC_INPUT_FILE_NAME).ReadText(inputFileName);
   Item(dialogWindow, IDC_OUTPUT_FILE_NAME).ReadText(outputFileName);
   Item(dialogWindow, IDC_ARRAY_NAME).ReadText(arrayName);
+  if (!KeepArrayName(dialogWindow)) return 0;
   return 1;
+}
+
+bool CFileInfoDialog::KeepArrayName(HWND dialogWindow) {
+  if (IsArrayIdentifier(arrayName.Text())) return true;
+  // The user's own name is kept when they say so; the output then needs
+  // another language or a template that does not declare it.
+  const int language = UseJapanese() ? 1 : 0;
+  if (MessageBoxW(dialogWindow, uitext::kArrayNameNotIdentifier.In(language), L"Brelvix",
+                  MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES) {
+    return true;
+  }
+  SendMessageW(dialogWindow, WM_NEXTDLGCTL,
+               reinterpret_cast<WPARAM>(GetDlgItem(dialogWindow, IDC_ARRAY_NAME)), TRUE);
+  return false;
 }

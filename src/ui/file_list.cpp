@@ -6,6 +6,7 @@
 #include "base/debug_print.h"
 #include "base/file.h"
 #include "base/holder.h"
+#include "convert/array_name.h"
 
 namespace {
 
@@ -68,7 +69,8 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
       !entry->outputName.SetPath(output.Text())) {
     return kFileListNoMemory;
   }
-  if (entry->arrayName.Assign(stem) == nullptr && stem.data != nullptr) return kFileListNoMemory;
+  // The stem as it is would not compile for many a file name.
+  if (!MakeArrayName(stem.Text(), &entry->arrayName)) return kFileListNoMemory;
 
   const int32_t index = AppendFileEntry(entry.Get());
   if (index >= 0) static_cast<void>(entry.Release());  // the list owns it now

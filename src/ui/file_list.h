@@ -50,8 +50,8 @@ class CFileList {
   // Adds folder + separator + fileName unless a row has exactly that input
   // path (UTF-16, case-sensitive) or the file does not open for reading. The
   // output name is the stem with ".txt" for direction 0 and ".bin" otherwise;
-  // the array name is the stem. Returns the new row's index or a kFileList*
-  // code.
+  // the array name is the stem made a C identifier (MakeArrayName). Returns the new row's index or
+  // a kFileList* code.
   int32_t AddFileEntry(const WideChar* folder, const WideChar* fileName, int32_t direction);
 
   // Splits a full path (a dropped file) into folder and name and adds it.

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "base/holder.h"
+#include "convert/convert_types.h"
+#include "convert/number_census.h"
 #include "ui/csv_table.h"
 
 namespace {
@@ -69,4 +71,73 @@ bool MapListRow(const FileListSettings& settings, const char* outputFolder,
   SetRequestOutputName(*request, row.outputName);
   request->inputPath = row.inputName.path.Text();
   return true;
+}
+
+FileConversionStatus ConvertListRow(const FileConversionRequest& request,
+                                    ConversionMonitor& monitor, FileConversionResult* result,
+                                    RowReport* report) {
+  *report = RowReport{};
+  FileConversionResult own;
+  if (result == nullptr) result = &own;
+  result->outputPath.Clear();
+  result->inputSize = 0;
+  result->bytesRead = 0;
+  result->systemError = 0;
+  result->failedPath.Clear();
+  CString inputPath;
+  if (!inputPath.AssignText(request.inputPath != nullptr ? request.inputPath : "")) {
+    result->status = FileConversionStatus::OutOfMemory;
+    return result->status;
+  }
+  CensusInput input;
+  NumberCensus census;
+  if (request.direction != BinaryToText) input.census = &census;
+  if (!input.Open(inputPath)) {
+    result->systemError = input.systemError;
+    result->failedPath.Assign(inputPath);
+    result->status = FileConversionStatus::InputNotOpened;
+    return result->status;
+  }
+  const FileConversionStatus status = ConvertInputFile(request, input, monitor, result);
+  if (status != FileConversionStatus::Converted) return status;
+  census.End();
+  if (result->bytesRead == 0) {
+    report->warning = RowWarning::EmptyInput;
+  } else if (input.census != nullptr && census.dropped > 0) {
+    report->warning = RowWarning::NumbersDropped;
+    report->dropped = census.dropped;
+    report->firstDroppedLine = census.firstDroppedLine;
+  } else if (input.census != nullptr && census.kept == 0) {
+    report->warning = RowWarning::NoNumbers;
+  }
+  return status;
+}
+
+bool SwitchOutputExtension(CFileName* outputName, int32_t direction) {
+  FileConversionRequest parts;
+  SetRequestOutputName(parts, *outputName);
+  const char* from = direction == 0 ? "bin" : "txt";
+  const char* to = direction == 0 ? "txt" : "bin";
+  const CString& path = outputName->path;
+  // Only what is before the extension stays, the dot included.
+  if (std::strcmp(parts.outputExtension, from) != 0 || path.length < 4 ||
+      path.Text()[path.length - 4] != '.' ||
+      std::strcmp(path.Text() + path.length - 3, from) != 0) {
+    return false;
+  }
+  CString renamed;
+  if (!renamed.AssignBytes(path.Text(), path.length - 3) || renamed.AppendText(to) == 0) {
+    return false;
+  }
+  // The parts are made anew: SetPath keeps a part the new path lacks.
+  CFileName switched;
+  if (!switched.SetPath(renamed.Text())) return false;
+  outputName->path.Clear();
+  outputName->folder.Clear();
+  outputName->name.Clear();
+  outputName->stem.Clear();
+  outputName->extension.Clear();
+  outputName->nameStart = -1;
+  outputName->extensionStart = -1;
+  return outputName->SetPath(renamed.Text()) != 0;
 }

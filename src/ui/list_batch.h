@@ -34,3 +34,38 @@ bool TrimOutputFolder(const char* outputFolder, CString* folder);
 // not to be used.
 bool MapListRow(const FileListSettings& settings, const char* outputFolder,
                 const FileListEntry& row, CString* folder, FileConversionRequest* request);
+
+// What a row that converted leaves to say: its output may not be what the
+// user meant.
+enum class RowWarning {
+  None,
+  EmptyInput,      // the input holds no byte
+  NoNumbers,       // a text without one prefixed number: the output is empty
+  NumbersDropped,  // numbers the scan dropped (see NumberCensus)
+};
+
+struct RowReport {
+  RowWarning warning = RowWarning::None;
+  uint64_t dropped = 0;           // NumbersDropped: how many
+  uint64_t firstDroppedLine = 0;  // and the line of the first
+};
+
+// Converts the row that request was mapped from (ConvertFile), and for a
+// converted row tells in *report what its output may lack. result may be
+// null.
+FileConversionStatus ConvertListRow(const FileConversionRequest& request,
+                                    ConversionMonitor& monitor, FileConversionResult* result,
+                                    RowReport* report);
+
+// True when a row whose input did not open was skipped (the file is missing
+// or unreadable) rather than failed: the run goes on without it.
+inline bool IsSkippedRow(FileConversionStatus status) {
+  return status == FileConversionStatus::InputNotOpened;
+}
+
+// An output name that still carries the default extension of the other
+// direction gets the one of direction (0 ".txt", otherwise ".bin"); the
+// ".profile" rule of SetRequestOutputName applies. Other names, which the
+// user chose, are kept. True when the name changed; false also when memory
+// runs out (the name is then kept).
+bool SwitchOutputExtension(CFileName* outputName, int32_t direction);

@@ -79,16 +79,73 @@ inline constexpr UiText kInvalidValueFormat{
     WSTR("The data format is not valid, so the conversion was not started.\r\n"
          "Enter a format with exactly one of %d %i %u %o %x %X (for example 0x%02X).")};
 
-// The end of a run in which rows failed; the first few input names follow,
-// one a line, and kMoreFailedRows when there are more. The figures are put
-// in by the caller: the failed rows and all rows (English), all rows and the
-// failed rows (Japanese).
-inline constexpr UiText kRunFailed{
-    WSTR("変換が終了しました。%d 件中 %d 件のファイルを変換できませんでした:"),
-    WSTR("Data convert finished: %d of %d files failed:")};
-inline constexpr UiText kRunStoppedAndFailed{
-    WSTR("変換を中断しました。%d 件中 %d 件のファイルを変換できませんでした:"),
-    WSTR("Data convert stopped: %d of %d files failed:")};
+// Ends the rows named at the end of a run when there are more.
 inline constexpr const WideChar* kMoreFailedRows = WSTR("...");
+
+// ---- The end of a run, the output folder checked before it, array names ----
+
+// The end of a run with anything to report. The figures are put in by the
+// caller in this order: rows converted, all rows, of the converted those
+// with warnings, failed rows, skipped rows. Lines naming rows follow.
+inline constexpr UiText kRunFinishedCounts{
+    WSTR("変換が終了しました。%d 件を変換しました（全 %d 件、うち警告 %d 件）。失敗 %d "
+         "件、スキップ %d 件。"),
+    WSTR("Data convert finished: %d of %d files converted (%d with warnings), %d failed, %d "
+         "skipped.")};
+inline constexpr UiText kRunStoppedCounts{
+    WSTR("変換を中断しました。%d 件を変換しました（全 %d 件、うち警告 %d 件）。失敗 %d "
+         "件、スキップ %d 件。"),
+    WSTR("Data convert stopped: %d of %d files converted (%d with warnings), %d failed, %d "
+         "skipped.")};
+// What each named row is: "<input name>: " and one of these.
+inline constexpr UiText kRowStopped{WSTR("中断したため出力していません"),
+                                    WSTR("stopped, not written")};
+inline constexpr UiText kRowInputNotFound{WSTR("スキップ: 入力ファイルが見つかりません"),
+                                          WSTR("skipped: input not found")};
+inline constexpr UiText kRowCannotRead{WSTR("スキップ: 入力ファイルを読み込めません"),
+                                       WSTR("skipped: cannot be read")};
+inline constexpr UiText kRowEmptyInput{WSTR("警告: 入力ファイルが空です"),
+                                       WSTR("warning: empty input")};
+inline constexpr UiText kRowNoNumbers{WSTR("警告: 数値が見つかりません"),
+                                      WSTR("warning: no numbers found")};
+// A printf format of the count.
+inline constexpr UiText kRowNumbersDropped{WSTR("警告: %llu 個の数値を読み飛ばしました"),
+                                           WSTR("warning: %llu numbers dropped")};
+// A failed row: one of these, then the system's cause when there is one.
+inline constexpr UiText kRowOutputNotCreated{WSTR("失敗: 出力ファイルを作成できません"),
+                                             WSTR("failed: cannot create the output file")};
+inline constexpr UiText kRowAllNamesTaken{
+    WSTR("失敗: 出力ファイル名が番号付きのものまですべて使われています"),
+    WSTR("failed: the output name and every numbered name are taken")};
+inline constexpr UiText kRowReadFailed{WSTR("失敗: 入力ファイルを読み込めません"),
+                                       WSTR("failed: cannot read the input")};
+inline constexpr UiText kRowInputShort{WSTR("失敗: 読み込み中に入力ファイルが短くなりました"),
+                                       WSTR("failed: the input became shorter while it was read")};
+inline constexpr UiText kRowWriteFailed{WSTR("失敗: 出力ファイルに書き込めません"),
+                                        WSTR("failed: writing the output fell short")};
+inline constexpr UiText kRowOutOfMemory{WSTR("失敗: メモリが足りません"),
+                                        WSTR("failed: out of memory")};
+
+// Execute with an output folder that is not there: Yes creates it and runs.
+// The folder follows on a line of its own.
+inline constexpr UiText kCreateOutputFolder{
+    WSTR("出力先フォルダがありません。作成して変換しますか？"),
+    WSTR("The output folder does not exist. Create it and convert?")};
+// Execute with an output folder that cannot be made or written: nothing
+// starts. The folder and the system's cause follow on lines of their own.
+inline constexpr UiText kOutputFolderNotCreated{
+    WSTR("出力先フォルダを作成できないため、変換を開始できません。"),
+    WSTR("The output folder cannot be created, so the conversion was not started.")};
+inline constexpr UiText kOutputFolderNotWritable{
+    WSTR("出力先フォルダに書き込めないため、変換を開始できません。"),
+    WSTR("The output folder cannot be written, so the conversion was not started.")};
+
+// Modify's OK with an array name that is no C identifier: Yes keeps it.
+inline constexpr UiText kArrayNameNotIdentifier{
+    WSTR("配列名が C の識別子ではないため、出力はそのままではコンパイルできません。\r\n"
+         "識別子は英字・数字・_ からなり、数字で始まりません。この名前のままにしますか？"),
+    WSTR("The array name is not a C identifier, so the output will not compile as it is.\r\n"
+         "An identifier has letters, digits and _ and does not begin with a digit. Keep this "
+         "name?")};
 
 }  // namespace uitext

@@ -143,6 +143,12 @@ TEST_F(CliRunTest, ExitStatusesMatchTheOtherCommands) {
   test::WriteAll(folder / "broken.csv", "out,0,1,0,,\r\n" + Utf8(inputs / "a.bin") +
                                             ",a.txt,a\r\n\"" + Utf8(inputs / "a.bin") + ",b,b\r\n");
   test::WriteAll(folder / "beside.csv", ",0,1,0,,\r\n" + Utf8(inputs / "a.bin") + ",a.txt,a\r\n");
+  // Warnings as the window's end message gives them; the rows still convert.
+  test::WriteAll(folder / "none.txt", "no numbers");
+  test::WriteAll(folder / "warn.csv",
+                 "out,1,1,0,,\r\n" + Utf8(folder / "none.txt") + ",none.bin,none\r\n");
+  test::WriteAll(folder / "named.csv",
+                 "out,0,1,0,,\r\n" + Utf8(inputs / "a.bin") + ",n.txt,my-name\r\n");
   const struct {
     std::vector<std::string> args;
     int status;
@@ -158,6 +164,8 @@ TEST_F(CliRunTest, ExitStatusesMatchTheOtherCommands) {
       {{"run", Utf8(listPath), "-o", "-"}, 2, "'-o -'"},
       {{"run", Utf8(folder / "broken.csv")}, 1, "broken.csv:3: a quoted cell is not closed"},
       {{"run", Utf8(folder / "beside.csv")}, 0, "output folder: beside each input file"},
+      {{"run", Utf8(folder / "warn.csv")}, 0, "none.txt: no number with the prefix"},
+      {{"run", Utf8(folder / "named.csv")}, 0, "the array name 'my-name' is not a C identifier"},
       // Last: its log is looked at once more below.
       {{"run", Utf8(listPath), "-o", Utf8(folder / "out") + "//"},
        0,

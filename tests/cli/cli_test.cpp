@@ -406,7 +406,7 @@ TEST_F(CliTest, HostileInputsAndFaults) {
        "",
        0,
        "out/(1).txt",
-       ToText("\x2A", 0, 1, "0x%02X", kTemplate, ""),
+       ToText("\x2A", 0, 1, "0x%02X", kTemplate, "data"),
        "",
        ""},
       {"I64 format",
@@ -433,6 +433,22 @@ TEST_F(CliTest, HostileInputsAndFaults) {
        "\x20\x40",
        "t.txt: 2 prefixed numbers were dropped",
        ""},
+      {"a name given by hand is kept, with a warning when it does not compile",
+       {"to-text", "-n", "my-data", "-o", "-", "units.bin"},
+       "",
+       0,
+       "-",
+       ToText(units, 0, 1, "0x%02X", kTemplate, "my-data"),
+       "warning: the array name 'my-data' is not a C identifier",
+       ""},
+      {"the array name of standard input through <(...) is made an identifier",
+       {"to-text", "-o", "-", "/dev/fd/5"},
+       "",
+       0,
+       "-",
+       ToText("\x2A", 0, 1, "0x%02X", kTemplate, "_5"),
+       "",
+       "exec 5< .profile && "},
       {"-q silences warnings",
        {"to-binary", "-q", "-o", "-", "t.txt"},
        "",
@@ -568,7 +584,7 @@ TEST_F(CliTest, OperandsAfterDoubleDash) {
   Write("-dash.bin", "\x42");
   const ProcessResult result = Run({"to-text", "-q", "--", "-dash.bin"});
   EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(Read("-dash.txt"), ToText("\x42", 0, 1, "0x%02X", kTemplate, "-dash"));
+  EXPECT_EQ(Read("-dash.txt"), ToText("\x42", 0, 1, "0x%02X", kTemplate, "_dash"));
 }
 
 TEST_F(CliTest, OutputFileAndUpdate) {
@@ -697,6 +713,33 @@ TEST_F(CliTest, StringLiteralsCompileToTheInputBytes) {
       EXPECT_EQ(run.exitCode, 0);
       EXPECT_EQ(run.out, row.data + std::string(1, '\0'));
     }
+  }
+
+  // Array names derived from file names that are no identifiers compile
+  // with the default template; "63" is what <(...) gives.
+  const struct {
+    const char* input;
+    const char* output;
+  } named[] = {
+      {"1-starts-with-digit.bin", "1-starts-with-digit.txt"},
+      {"with space.bin", "with space.txt"},
+      {"weird-name (copy) [1].bin", "weird-name (copy) [1].txt"},
+      {".profile", ".txt"},
+      {"63", "63.txt"},
+      {"\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF.bin", "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF.txt"}};
+  fs::create_directory(work_ / "named");
+  for (const auto& file : named) {
+    SCOPED_TRACE(file.input);
+    Write(file.input, "\x01\x02");
+    const ProcessResult text = Run({"to-text", "-o", "named", file.input});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_EQ(text.err, "");
+    const ProcessResult build =
+        RunProcess("/usr/bin/gcc",
+                   {"-x", "c", "-std=c99", "-Wall", "-Wextra", "-Werror", "-c", "-o", "n.o",
+                    (fs::path("named") / file.output).string()},
+                   work_);
+    EXPECT_EQ(build.exitCode, 0) << build.err;
   }
 #endif
 }

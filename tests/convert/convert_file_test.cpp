@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/array_name.h"
 #include "convert/binary_to_text.h"
 #include "convert/convert_types.h"
 #include "convert/text_to_binary.h"
@@ -292,15 +293,20 @@ TEST_F(ConvertFileTest, UnitSizeZeroConvertsAsOne) {
   EXPECT_EQ(AsString(test::ReadAll(dir_ / "z.txt")), "\r\n\t\t0x01,0x02\r\n");
 }
 
-TEST_F(ConvertFileTest, CancelFinishesTheText) {
+// A cancelled text still ends well-formed and would pass for the whole
+// array: no file is left, not even the temporary one.
+TEST_F(ConvertFileTest, CancelLeavesNoOutput) {
   test::WriteAll(dir_ / "c.bin", RandomBytes(1000, 3));
   RecordingMonitor monitor;
   monitor.cancelRequested = 1;
   FileConversionResult result;
   EXPECT_EQ(ConvertFile(Request(Input("c.bin"), "c", "txt"), monitor, &result),
             FileConversionStatus::Cancelled);
-  EXPECT_EQ(AsString(test::ReadAll(dir_ / "c.txt")),
-            "const unsigned char data[] = {\r\n\r\n};\r\n");
+  EXPECT_TRUE(result.outputPath.IsEmpty());
+  std::vector<std::string> left;
+  for (const auto& item : fs::directory_iterator(dir_.path()))
+    left.push_back(item.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"c.bin"});
 }
 
 // A sparse file over 4 GiB: the size markers need no 64-bit truncation, and
@@ -317,9 +323,15 @@ TEST_F(ConvertFileTest, SizeMarkersOfAFileOver4GiB) {
   request.unitSize = 8;
   request.arrayTemplate = "($FILE_NAME) ($ARRAY_SIZE) ($ARRAY_COUNT)($ARRAY_DATA)";
   FileConversionResult result;
-  EXPECT_EQ(ConvertFile(request, monitor, &result), FileConversionStatus::Cancelled);
+  CFile input;
+  CString path;
+  ASSERT_TRUE(path.AssignText(request.inputPath));
+  ASSERT_TRUE(input.Open(path));
+  MemoryFile output;
+  EXPECT_EQ(ConvertOpenFile(request, input, output, monitor, &result),
+            FileConversionStatus::Cancelled);
   EXPECT_EQ(result.bytesRead, kReadBlockSize);
-  EXPECT_EQ(AsString(test::ReadAll(dir_ / "big.txt")), "big.bin 5368709123 671088641\r\n\r\n\r\n");
+  EXPECT_EQ(output.data, "big.bin 5368709123 671088641\r\n\r\n\r\n");
 }
 
 // A pipe's size is known only at its end: the size markers wait for it.
@@ -435,6 +447,38 @@ TEST(ConvertOpenFileTest, StatusesHaveDescriptions) {
     SCOPED_TRACE(static_cast<int>(status));
     EXPECT_GT(std::string(DescribeFileConversionStatus(status)).size(), 5u);
   }
+}
+
+// The array name a stem gives, and whether the stem itself would do.
+TEST(ArrayNameTest, StemsBecomeCIdentifiers) {
+  const struct {
+    const char* stem;
+    const char* derived;
+    bool identifier;
+  } cases[] = {
+      {"logo", "logo", true},
+      {"_x9", "_x9", true},
+      {"Z", "Z", true},
+      {"", "data", false},
+      {"63", "_63", false},
+      {"1-starts-with-digit", "_1_starts_with_digit", false},
+      {"with space", "with_space", false},
+      {"weird-name (copy) [1]", "weird_name__copy___1_", false},
+      {"archive.tar", "archive_tar", false},
+      {"a$b@c`d~", "a_b_c_d_", false},
+      {"tab\there", "tab_here", false},
+      {"\xE7\x94\xBB\xE5\x83\x8F", "\xE7\x94\xBB\xE5\x83\x8F", true},  // bytes above 127 kept
+      {"9\xE7\x94\xBB", "_9\xE7\x94\xBB", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stem);
+    CString name;
+    ASSERT_TRUE(MakeArrayName(c.stem, &name));
+    EXPECT_STREQ(c.derived, name.Text());
+    EXPECT_TRUE(IsArrayIdentifier(name.Text()));
+    EXPECT_EQ(c.identifier, IsArrayIdentifier(c.stem));
+  }
+  EXPECT_FALSE(IsArrayIdentifier(nullptr));
 }
 
 }  // namespace

@@ -329,6 +329,42 @@ TEST_F(CsvFileListTest, RowsMapToTheFolderAsWrittenOrBesideTheirInput) {
   }
 }
 
+// A direction switch gives a row the new default extension only where the
+// name still carries the other one; a name the user chose stays.
+TEST(OutputExtensionSwitch, ChangesOnlyTheOtherDefaultExtension) {
+  const struct {
+    const char* name;
+    int32_t direction;
+    const char* expected;
+  } cases[] = {
+      {"a.txt", 1, "a.bin"},
+      {"a.bin", 0, "a.txt"},
+      {"a.txt", 0, "a.txt"},
+      {"a.bin", 1, "a.bin"},
+      {"archive.tar.txt", 1, "archive.tar.bin"},
+      {".txt", 1, ".bin"},  // from ".profile"
+      {".bin", 0, ".txt"},
+      {"a.h", 1, "a.h"},
+      {"a.TXT", 1, "a.TXT"},
+      {"a.txt.c", 1, "a.txt.c"},
+      {"txt", 1, "txt"},
+      {"a", 0, "a"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.name << " to direction " << c.direction);
+    CFileName name;
+    ASSERT_TRUE(name.SetPath(c.name));
+    EXPECT_EQ(std::string(c.expected) != c.name, SwitchOutputExtension(&name, c.direction));
+    EXPECT_EQ(c.expected, Text(name.path));
+    EXPECT_EQ(c.expected, Text(name.name));
+    // What the run composes from it.
+    CFileName fresh;
+    ASSERT_TRUE(fresh.SetPath(c.expected));
+    EXPECT_EQ(Text(fresh.stem), Text(name.stem));
+    EXPECT_EQ(Text(fresh.extension), Text(name.extension));
+  }
+}
+
 TEST_F(CsvFileListTest, WriteReportsAFileThatCannotBeCreated) {
   EXPECT_EQ(kCsvWriteCannotCreate,
             WriteCsvFileList(test::WidePath(folder / "no" / "list.csv").c_str(), settings, list));

@@ -58,9 +58,13 @@ TEST_F(FileListTest, DerivesOutputAndArrayNamesFromTheStem) {
       {"logo.png", 1, "logo.bin", "logo"},
       {"fw.hex", 7, "fw.bin", "fw"},
       {"fw.hex", -1, "fw.bin", "fw"},
-      {"archive.tar.gz", 0, "archive.tar.txt", "archive.tar"},
+      {"archive.tar.gz", 0, "archive.tar.txt", "archive_tar"},
       {"README", 1, "README.bin", "README"},
-      {".profile", 0, ".txt", ""},
+      {".profile", 0, ".txt", "data"},
+      {"1-starts-with-digit.bin", 0, "1-starts-with-digit.txt", "_1_starts_with_digit"},
+      {"with space.bin", 0, "with space.txt", "with_space"},
+      {"weird-name (copy) [1].bin", 0, "weird-name (copy) [1].txt", "weird_name__copy___1_"},
+      // Shift-JIS: ー and タ end in '[' and '^', which stay part of them.
       {"画像データ.bin", 0, "画像データ.txt", "画像データ"},
   };
   for (const Row& row : rows) {

@@ -152,7 +152,7 @@ TEST_P(MainWindowListTest, AddTakesTheChosenFilesWithDerivedNames) {
   session.SelectCombo(IDC_CONVERT, 1);
   session.Answer(uitest::ChooseFile(Path(folder / "archive.tar.gz")));
   session.Command(IDC_ADD);
-  expected.push_back({Path(folder / "archive.tar.gz"), L"archive.tar.bin", L"archive.tar"});
+  expected.push_back({Path(folder / "archive.tar.gz"), L"archive.tar.bin", L"archive_tar"});
   ExpectViewMirrorsList(session, expected);
 
   // The same file again is left out without a word.
@@ -292,10 +292,18 @@ TEST_P(MainWindowListTest, ModifyEditsTheFirstSelectedRow) {
   session.SelectRows({2, 1});
   EXPECT_EQ(session.SelectedRowCount(), 1);
   SetProgress(session, 30);
+  // An array name that is no C identifier is kept only when the user says so.
   session.Answer(EditFileInfo(&shown, L"renamed.out", L"", IDOK));
+  session.Answer(uitest::PressButton(IDYES));
   session.Command(IDC_MODIFY);
   std::vector<SeenDialog> seen = session.TakeDialogs();
-  ASSERT_EQ(seen.size(), 1u);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].text.rfind(Japanese() ? U("配列名が C の識別子ではないため")
+                                          : L"The array name is not a C identifier",
+                               0),
+            0u);
+  EXPECT_TRUE(seen[1].hasYes && seen[1].hasNo);
+  EXPECT_EQ(seen[1].defaultId, IDNO);
   EXPECT_EQ(seen[0].caption, Japanese() ? U("ファイル情報編集") : L"Edit File Information");
   EXPECT_EQ(seen[0].defaultId, IDCANCEL);
   EXPECT_EQ(shown.input, Path(folder / "b.txt"));
@@ -337,6 +345,22 @@ TEST_P(MainWindowListTest, ModifyEditsTheFirstSelectedRow) {
   ExpectViewMirrorsList(session, expected);
   EXPECT_EQ(session.TakeDialogs().size(), 3u);
   EXPECT_EQ(session.PendingAnswers(), 0u);
+
+  // No goes back to the dialog, to the array name; a valid name then passes.
+  session.SelectRows({2});
+  session.Answer([](HWND dialog) {
+    SetDlgItemTextW(dialog, IDC_ARRAY_NAME, L"my array");
+    uitest::ClickButton(dialog, IDOK);  // the warning, answered No
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_ARRAY_NAME));
+    SetDlgItemTextW(dialog, IDC_ARRAY_NAME, L"my_array");
+    uitest::ClickButton(dialog, IDOK);
+  });
+  session.Answer(uitest::PressButton(IDNO));
+  session.Command(IDC_MODIFY);
+  expected[2] = {Path(folder / "c.dat"), L"c.txt", L"my_array"};
+  ExpectViewMirrorsList(session, expected);
+  EXPECT_EQ(session.TakeDialogs().size(), 2u) << "the dialog and one warning";
 
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);

@@ -230,23 +230,6 @@ std::vector<SeenDialog> ExecuteAndWait(MainWindowSession& session) {
   return session.TakeDialogs();
 }
 
-// A binary-to-text output that a cancel cut short: the values written so far,
-// ending at a value, then the template's rest as in the whole output.
-void ExpectCutText(const std::vector<uint8_t>& cut, const std::vector<uint8_t>& whole,
-                   const std::string& closing) {
-  const std::string cutText(cut.begin(), cut.end());
-  const std::string wholeText(whole.begin(), whole.end());
-  ASSERT_LT(cutText.size(), wholeText.size());
-  ASSERT_GE(cutText.size(), closing.size());
-  EXPECT_EQ(cutText.substr(cutText.size() - closing.size()), closing);
-  EXPECT_EQ(wholeText.substr(wholeText.size() - closing.size()), closing);
-  const std::string body = cutText.substr(0, cutText.size() - closing.size());
-  EXPECT_EQ(wholeText.compare(0, body.size(), body), 0) << "the values are the whole's first";
-  EXPECT_EQ(wholeText[body.size()], ',') << "cut at the end of a value";
-  // At least the first percent of the values went out before the cancel.
-  EXPECT_GT(body.size(), wholeText.size() / 200);
-}
-
 class MainWindowRunTest : public testing::TestWithParam<int32_t> {
  protected:
   bool Japanese() const { return GetParam() == 1; }
@@ -275,7 +258,7 @@ TEST_P(MainWindowRunTest, RunConvertsEveryRowAndTheSecondRunNumbersTheNames) {
   session.DropFiles({Path(in / "alpha.bin"), Path(in / "empty.bin"), Path(in / "gone.bin"),
                      Path(in / "beta.dat")});
   ASSERT_EQ(session.app().fileList.entryCount, 4);
-  // A row whose input has gone is skipped without a word.
+  // A row whose input has gone is skipped, and named.
   fs::remove(in / "gone.bin");
   Settings settings;
   settings.unitSize = 2;
@@ -284,9 +267,18 @@ TEST_P(MainWindowRunTest, RunConvertsEveryRowAndTheSecondRunNumbersTheNames) {
   ShowSettings(session, settings);
   session.SetText(IDC_OUTPUT_FOLDER, Path(out));
 
+  // The run is not "complete": a row was skipped and one had nothing in it.
+  const std::wstring endMessage =
+      Japanese() ? U("変換が終了しました。3 件を変換しました（全 4 件、うち警告 1 件）。失敗 0 "
+                     "件、スキップ 1 件。\r\n\r\nempty.bin: 警告: 入力ファイルが空です\r\n"
+                     "gone.bin: スキップ: 入力ファイルが見つかりません")
+                 : L"Data convert finished: 3 of 4 files converted (1 with warnings), 0 failed, 1 "
+                   L"skipped.\r\n\r\nempty.bin: warning: empty input\r\ngone.bin: skipped: input "
+                   L"not found";
   std::vector<SeenDialog> seen = ExecuteAndWait(session);
   ASSERT_EQ(seen.size(), 1u);
-  ExpectRunMessage(seen[0], false, Japanese());
+  EXPECT_EQ(seen[0].text, endMessage);
+  EXPECT_EQ(seen[0].icon, LoadIconW(nullptr, IDI_WARNING));
   EXPECT_EQ(session.ProgressRange(IDC_TOTAL_PROGRESS), std::make_pair(0, 4));
   EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 4);
   EXPECT_EQ(session.ProgressPosition(IDC_FILE_PROGRESS), 100);
@@ -304,7 +296,7 @@ TEST_P(MainWindowRunTest, RunConvertsEveryRowAndTheSecondRunNumbersTheNames) {
   // Again into the same folder: nothing is replaced, the names get (1).
   seen = ExecuteAndWait(session);
   ASSERT_EQ(seen.size(), 1u);
-  ExpectRunMessage(seen[0], false, Japanese());
+  EXPECT_EQ(seen[0].text, endMessage);
   EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 4);
   EXPECT_EQ(FileNames(out), (std::vector<std::string>{"alpha(1).txt", "alpha.txt", "beta(1).txt",
                                                       "beta.txt", "empty(1).txt", "empty.txt"}));
@@ -408,19 +400,112 @@ TEST_P(MainWindowRunTest, AnInvalidFormatStartsNothingAndFailedRowsAreNamed) {
   EXPECT_EQ(session.WorkersStarted(), 0);
   EXPECT_TRUE(FileNames(folder / "out").empty());
 
-  // Every row fails: the folder is gone by the time the run starts.
+  // A missing folder is offered for creation; No starts nothing.
   session.SetText(IDC_DATA_FORMAT, L"0x%I64X");
   fs::remove(folder / "out");
-  seen = ExecuteAndWait(session);
+  session.Command(IDC_EXECUTE);
+  seen = session.TakeDialogs();
   ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].text, Japanese()
-                              ? U("変換が終了しました。4 件中 4 件のファイルを変換できませんでした:"
-                                  "\r\na.bin\r\nb.bin\r\nc.bin\r\n...")
-                              : L"Data convert finished: 4 of 4 files failed:"
-                                L"\r\na.bin\r\nb.bin\r\nc.bin\r\n...");
-  EXPECT_EQ(seen[0].icon, LoadIconW(nullptr, IDI_WARNING));
+  const std::wstring create = Japanese()
+                                  ? U("出力先フォルダがありません。作成して変換しますか？")
+                                  : L"The output folder does not exist. Create it and convert?";
+  EXPECT_EQ(seen[0].text, create + L"\r\n\r\n" + Path(folder / "out"));
+  EXPECT_TRUE(seen[0].hasYes && seen[0].hasNo);
+  EXPECT_EQ(session.WorkersStarted(), 0);
   EXPECT_FALSE(fs::exists(folder / "out"));
+
+  // A file in the folder's place cannot be written: named with the cause.
+  session.SetText(IDC_OUTPUT_FOLDER, Path(folder / "a.bin"));
+  session.Command(IDC_EXECUTE);
+  seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  const std::wstring notWritable =
+      (Japanese() ? U("出力先フォルダに書き込めないため、変換を開始できません。")
+                  : L"The output folder cannot be written, so the conversion was not started.") +
+      L"\r\n\r\n" + Path(folder / "a.bin") + L"\r\n";
+  EXPECT_EQ(seen[0].text.rfind(notWritable, 0), 0u);
+  EXPECT_GT(seen[0].text.size(), notWritable.size()) << "the system's cause follows";
+  EXPECT_EQ(session.WorkersStarted(), 0);
+
+  // Yes creates the folder, and the run names each row that did not convert
+  // cleanly: one whose output name the system refuses fails with the cause.
+  session.SetText(IDC_OUTPUT_FOLDER, Path(folder / "out" / "sub"));
+  ASSERT_TRUE(session.app().fileList.ModifyFileEntry(1, WSTR(""), WSTR("b?.txt"), WSTR("b")));
+  session.Answer(uitest::PressButton(IDYES));
+  seen = ExecuteAndWait(session);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].text, create + L"\r\n\r\n" + Path(folder / "out" / "sub"));
+  const std::wstring failed =
+      Japanese() ? U("変換が終了しました。3 件を変換しました（全 4 件、うち警告 0 件）。失敗 1 "
+                     "件、スキップ 0 件。\r\n\r\nb.bin: 失敗: 出力ファイルを作成できません: ")
+                 : L"Data convert finished: 3 of 4 files converted (0 with warnings), 1 failed, 0 "
+                   L"skipped.\r\n\r\nb.bin: failed: cannot create the output file: ";
+  EXPECT_EQ(seen[1].text.rfind(failed, 0), 0u) << seen[1].text.size();
+  EXPECT_GT(seen[1].text.size(), failed.size()) << "the system's cause follows";
+  EXPECT_EQ(seen[1].icon, LoadIconW(nullptr, IDI_WARNING));
+  EXPECT_EQ(FileNames(folder / "out" / "sub"),
+            (std::vector<std::string>{"a.txt", "c.txt", "d.txt"}));
   ExpectIdle(session);
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+// A text-to-binary run: texts without numbers, with dropped numbers and empty
+// ones are named with their warning; a direction switch gives the rows the
+// new default extension but keeps a name the user chose.
+TEST_P(MainWindowRunTest, WarnedRowsAreNamedAndTheDirectionSwitchRenamesDefaultsOnly) {
+  MainWindowSession session(GetParam());
+  const fs::path& folder = session.folder().path();
+  test::WriteAll(folder / "ok.txt", std::string("0x01,0x02,"));
+  test::WriteAll(folder / "none.txt", std::string("no numbers here"));
+  test::WriteAll(folder / "dropped.txt", std::string("0x1FU,0x20,\n0x30h 0x40"));
+  test::WriteAll(folder / "empty.txt", std::string());
+  test::WriteAll(folder / "keep.txt", std::string("0x03 "));
+  ASSERT_TRUE(session.Start());
+  session.SelectCombo(IDC_CONVERT, 0);
+  session.DropFiles({Path(folder / "ok.txt"), Path(folder / "none.txt"),
+                     Path(folder / "dropped.txt"), Path(folder / "empty.txt"),
+                     Path(folder / "keep.txt")});
+  ASSERT_TRUE(session.app().fileList.ModifyFileEntry(4, WSTR(""), WSTR("keep.h"), WSTR("k")));
+  session.SelectCombo(IDC_CONVERT, 1);
+  session.Send(WM_COMMAND, MAKEWPARAM(IDC_CONVERT, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(session.Control(IDC_CONVERT)));
+  std::vector<std::wstring> outputs;
+  for (const auto& row : session.ListRows())
+    outputs.push_back(row[1]);
+  EXPECT_EQ(outputs, (std::vector<std::wstring>{L"ok.bin", L"none.bin", L"dropped.bin",
+                                                L"empty.bin", L"keep.h"}));
+  const fs::path out = folder / "out";
+  fs::create_directories(out);
+  session.SetText(IDC_OUTPUT_FOLDER, Path(out));
+
+  const std::vector<SeenDialog> seen = ExecuteAndWait(session);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text,
+            Japanese()
+                ? U("変換が終了しました。5 件を変換しました（全 5 件、うち警告 3 件）。失敗 0 "
+                    "件、スキップ 0 件。\r\n\r\nnone.txt: 警告: 数値が見つかりません\r\n"
+                    "dropped.txt: 警告: 2 個の数値を読み飛ばしました\r\n"
+                    "empty.txt: 警告: 入力ファイルが空です")
+                : L"Data convert finished: 5 of 5 files converted (3 with warnings), 0 "
+                  L"failed, 0 skipped.\r\n\r\nnone.txt: warning: no numbers found\r\n"
+                  L"dropped.txt: warning: 2 numbers dropped\r\nempty.txt: warning: empty "
+                  L"input");
+  EXPECT_EQ(FileNames(out),
+            (std::vector<std::string>{"dropped.bin", "empty.bin", "keep.h", "none.bin", "ok.bin"}));
+  EXPECT_EQ(test::ReadAll(out / "ok.bin"), (std::vector<uint8_t>{1, 2}));
+  EXPECT_EQ(test::ReadAll(out / "keep.h"), (std::vector<uint8_t>{3}));
+
+  // Back: the defaults follow, the chosen name stays.
+  session.SelectCombo(IDC_CONVERT, 0);
+  session.Send(WM_COMMAND, MAKEWPARAM(IDC_CONVERT, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(session.Control(IDC_CONVERT)));
+  outputs.clear();
+  for (const auto& row : session.ListRows())
+    outputs.push_back(row[1]);
+  EXPECT_EQ(outputs, (std::vector<std::wstring>{L"ok.txt", L"none.txt", L"dropped.txt",
+                                                L"empty.txt", L"keep.h"}));
 
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);
@@ -548,7 +633,7 @@ const CancelCase kCancelCases[] = {
     {"text to binary, 2-byte units, English", 0, Settings{1, 2, 0, "0x%02X", kDefaultTemplate}},
 };
 
-TEST(MainWindowRunCancelTest, CancelStopsTheRunWithAWellFormedCutOutput) {
+TEST(MainWindowRunCancelTest, CancelStopsTheRunAndLeavesNoFileOfTheRowCut) {
   for (const CancelCase& item : kCancelCases) {
     SCOPED_TRACE(item.name);
     const Settings& settings = item.settings;
@@ -562,7 +647,11 @@ TEST(MainWindowRunCancelTest, CancelStopsTheRunWithAWellFormedCutOutput) {
     } else {
       test::WriteAll(big, HexText(size_t{4} << 20, 6));
     }
-    test::WriteAll(folder / "next.bin", RandomBytes(100, 7));
+    if (settings.direction == 0) {
+      test::WriteAll(folder / "next.bin", RandomBytes(100, 7));
+    } else {
+      test::WriteAll(folder / "next.bin", HexText(100, 7));
+    }
     ASSERT_TRUE(session.Start());
     // The direction box decides the output names' extension when rows are
     // added, so it is set first.
@@ -586,7 +675,19 @@ TEST(MainWindowRunCancelTest, CancelStopsTheRunWithAWellFormedCutOutput) {
 
     const std::vector<SeenDialog> seen = ExecuteAndWait(session);
     ASSERT_EQ(seen.size(), 1u);
-    ExpectRunMessage(seen[0], true, item.language == 1);
+    const std::string input = big.filename().string();
+    EXPECT_EQ(
+        seen[0].text,
+        item.language == 1
+            ? U(("変換を中断しました。0 件を変換しました（全 2 件、うち警告 0 件）。失敗 0 "
+                 "件、スキップ 0 件。\r\n\r\n" +
+                 input + ": 中断したため出力していません")
+                    .c_str())
+            : U(("Data convert stopped: 0 of 2 files converted (0 with warnings), 0 failed, 0 "
+                 "skipped.\r\n\r\n" +
+                 input + ": stopped, not written")
+                    .c_str()));
+    EXPECT_EQ(seen[0].icon, LoadIconW(nullptr, IDI_WARNING));
     EXPECT_GT(movedAt.load(), 0);
     EXPECT_LT(movedAt.load(), 100);
     // The cancel ended the run after the first row; its bar shows that row.
@@ -594,29 +695,17 @@ TEST(MainWindowRunCancelTest, CancelStopsTheRunWithAWellFormedCutOutput) {
     EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 1);
     ExpectIdle(session);
 
+    // The row cut short would pass for a whole one: nothing of it is left.
+    EXPECT_TRUE(FileNames(out).empty()) << "no output, no temporary file, no second row";
     const std::string extension = settings.direction == 0 ? ".txt" : ".bin";
-    EXPECT_EQ(FileNames(out), (std::vector<std::string>{"big" + extension}))
-        << "the second row never started";
-    const std::vector<uint8_t> cut = test::ReadAll(out / ("big" + extension));
     const std::vector<uint8_t> whole = Reference(big, settings);
-    if (settings.direction == 0) {
-      const std::string& pattern = settings.arrayTemplate;
-      const std::string tail = pattern.substr(pattern.find("($ARRAY_DATA)") + 13);
-      ExpectCutText(cut, whole, "\r\n" + tail + "\r\n");
-    } else {
-      // Whole units, the first ones of the whole output.
-      ASSERT_LT(cut.size(), whole.size());
-      EXPECT_GT(cut.size(), 0u);
-      EXPECT_EQ(cut.size() % 2, 0u);
-      EXPECT_TRUE(std::equal(cut.begin(), cut.end(), whole.begin()));
-    }
 
     // The next run starts afresh and converts the whole file.
     session.ObserveProgress({});
     const std::vector<SeenDialog> again = ExecuteAndWait(session);
     ASSERT_EQ(again.size(), 1u);
     ExpectRunMessage(again[0], false, item.language == 1);
-    EXPECT_EQ(test::ReadAll(out / ("big(1)" + extension)), whole);
+    EXPECT_EQ(test::ReadAll(out / ("big" + extension)), whole);
 
     session.Command(IDCANCEL);
     EXPECT_EQ(session.WaitForExit(), 1);
@@ -815,8 +904,7 @@ TEST(MainWindowRunCloseTest, ClosingDuringARunCancelsAndEndsWithoutTheMessage) {
     EXPECT_EQ(session.app().workerThread.load(), nullptr);
     EXPECT_EQ(session.app().workerThreadId.load(), 0u);
 
-    ExpectCutText(test::ReadAll(out / "big.txt"), Reference(folder / "big.bin", Settings{}),
-                  "\r\n};\r\n");
+    EXPECT_TRUE(FileNames(out).empty()) << "the row cut short leaves no file";
   }
 }
 
@@ -840,14 +928,8 @@ TEST(MainWindowRunCloseTest, EscRightAfterExecuteEndsTheRunAtOnce) {
   EXPECT_TRUE(session.WaitForRunEnd());
   EXPECT_EQ(session.DialogsShown(), 0);
   // The run stopped within the first row: the second never started, and the
-  // first, if it began, is a well-formed part.
-  const std::vector<std::string> made = FileNames(out);
-  EXPECT_LE(made.size(), 1u);
-  if (!made.empty()) {
-    EXPECT_EQ(made[0], "big.txt");
-    ExpectCutText(test::ReadAll(out / "big.txt"), Reference(folder / "big.bin", Settings{}),
-                  "\r\n};\r\n");
-  }
+  // first, cut short, left nothing.
+  EXPECT_TRUE(FileNames(out).empty());
 }
 
 TEST(MainWindowRunCloseTest, ClosingWhileTheMessageIsShownEndsIt) {
