@@ -61,6 +61,10 @@ const char kToTextHelp[] =
     "                            content changes, in one step; leave it untouched,\n"
     "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
+    "      --settings FILE       take the defaults from FILE instead of brelvix.ini\n"
+    "      --no-settings         read no settings file: the output depends on the\n"
+    "                            input and the options alone (as does\n"
+    "                            BRELVIX_NO_SETTINGS=1 in the environment)\n"
     "  -h, --help                show this help\n"
     "\n"
     "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
@@ -88,6 +92,10 @@ const char kToBinaryHelp[] =
     "                            content changes, in one step; leave it untouched,\n"
     "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
+    "      --settings FILE       take the defaults from FILE instead of brelvix.ini\n"
+    "      --no-settings         read no settings file: the output depends on the\n"
+    "                            input and the options alone (as does\n"
+    "                            BRELVIX_NO_SETTINGS=1 in the environment)\n"
     "  -h, --help                show this help\n"
     "\n"
     "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
@@ -153,7 +161,8 @@ int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text
 }
 
 // Parses the options into settings; 0, or the exit status to end with.
-int ParseSettings(int count, const char* const* args, Settings& settings, CString& templateText) {
+int ParseSettings(int count, const char* const* args, const char* storedOutputFolder,
+                  Settings& settings, CString& templateText) {
   OptionParser parser(count, args);
   while (parser.Next()) {
     if (parser.IsOperand()) {
@@ -207,6 +216,10 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
   }
 
   if (settings.fileCount == 0) return parser.Error("no input FILE given");
+  // A stored folder fills in only what the options leave open.
+  if (settings.outputFolder == nullptr && settings.outputFile == nullptr) {
+    settings.outputFolder = storedOutputFolder;
+  }
   int standardInputs = 0;
   for (int i = 0; i < settings.fileCount; ++i) {
     if (std::strcmp(settings.files[i], "-") == 0) ++standardInputs;
@@ -525,7 +538,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   return kExitOk;
 }
 
-int RunConversion(bool toText, int count, const char* const* args) {
+int RunConversion(bool toText, int count, const char* const* args, const char* storedOutputFolder) {
   Settings settings;
   settings.toText = toText;
   if (!settings.files.AllocateUninitialised(static_cast<size_t>(count))) {
@@ -533,7 +546,7 @@ int RunConversion(bool toText, int count, const char* const* args) {
     return kExitFailed;
   }
   CString templateText;
-  int status = ParseSettings(count, args, settings, templateText);
+  int status = ParseSettings(count, args, storedOutputFolder, settings, templateText);
   if (status == 0) {
     // The folder as given, without trailing separators: the conversion adds one.
     CString folder;
@@ -599,10 +612,15 @@ void ReportConversionFailure(const char* input, const FileConversionResult& resu
   }
 }
 
+int RunConversionCommand(bool toText, int count, const char* const* args,
+                         const char* storedOutputFolder) {
+  return RunConversion(toText, count, args, storedOutputFolder);
+}
+
 int RunToText(int count, const char* const* args) {
-  return RunConversion(true, count, args);
+  return RunConversion(true, count, args, nullptr);
 }
 
 int RunToBinary(int count, const char* const* args) {
-  return RunConversion(false, count, args);
+  return RunConversion(false, count, args, nullptr);
 }
