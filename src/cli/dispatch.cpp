@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "cli/console.h"
 #include "cli/options.h"
 #include "cli/settings_file.h"
 
@@ -68,6 +69,7 @@ int RunCommand(int count, const char* const* args) {
 }  // namespace
 
 int RunCli(int count, const char* const* args) {
+  RemoveTemporaryFilesOnInterrupt();
   int status = RunCommand(count, args);
   // A listing or help that did not reach its reader is a failure too
   // ("> /dev/full", a closed pipe).
