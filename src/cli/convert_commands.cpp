@@ -664,7 +664,11 @@ void ReportConversionFailure(const char* input, const FileConversionResult& resu
       }
       break;
     default:
-      if (result.outputPath.IsEmpty()) {
+      if (result.outputPath.IsEmpty() && !result.failedPath.IsEmpty()) {
+        PrintError("%s: %s ('%s')%s%s; no output was made", file.Text(),
+                   DescribeFileConversionStatus(result.status), where.Text(),
+                   result.systemError != 0 ? ": " : "", cause.Text());
+      } else if (result.outputPath.IsEmpty()) {
         PrintError("%s: %s%s%s; no output was made", file.Text(),
                    DescribeFileConversionStatus(result.status), result.systemError != 0 ? ": " : "",
                    cause.Text());
