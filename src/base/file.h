@@ -156,3 +156,5 @@ void DescribeSystemError(int32_t error, CString* text);
 
 // True when the error code says the name is already taken.
 bool IsNameTakenError(int32_t error);
+// True when the error code says nothing stands under the name.
+bool IsNotFoundError(int32_t error);

@@ -320,3 +320,7 @@ void DescribeSystemError(int32_t error, CString* text) {
 bool IsNameTakenError(int32_t error) {
   return error == EEXIST;
 }
+
+bool IsNotFoundError(int32_t error) {
+  return error == ENOENT || error == ENOTDIR;
+}

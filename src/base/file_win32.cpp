@@ -364,3 +364,7 @@ void DescribeSystemError(int32_t error, CString* text) {
 bool IsNameTakenError(int32_t error) {
   return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
+
+bool IsNotFoundError(int32_t error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}

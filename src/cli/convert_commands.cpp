@@ -300,21 +300,6 @@ class WatchedInput : public CFile {
 // Name used for standard input where a file's stem would go.
 constexpr char kStandardInputStem[] = "stdin";
 
-// The unit's low bits a value format shows; warns once when they are fewer
-// than the unit holds.
-void WarnOfNarrowFormat(const Settings& settings) {
-  if (settings.valueFormat[0] == 0) return;
-  ValueFormat format;
-  if (format.Parse(settings.valueFormat) != ValueFormatStatus::Valid) return;
-  if (format.Bits() >= settings.unitSize * 8) return;
-  PrintWarning(
-      "the format '%s' shows only the low %d bits of each %d-byte value; the rest is "
-      "lost (a %d-bit format such as '%s' shows all)",
-      Printable(settings.valueFormat).Text(), static_cast<int>(format.Bits()),
-      static_cast<int>(settings.unitSize), static_cast<int>(settings.unitSize * 8),
-      DefaultValueFormat(settings.unitSize));
-}
-
 void WarnOfDroppedNumbers(const char* file, const NumberCensus& census) {
   if (census.dropped > 0) {
     PrintWarning(
@@ -585,17 +570,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
     ReportConversionFailure(file, result);
     return kExitFailed;
   }
-  if (inputFile.census != nullptr) {
-    census.End();
-    WarnOfDroppedNumbers(file, census);
-  }
-  if (!settings.quiet && settings.toText && result.bytesRead + 1 > kMsvcStringLiteralLimit &&
-      TemplateWritesStringLiteral(settings.arrayTemplate)) {
-    PrintWarning(
-        "%s: the string literal holds %llu bytes with its terminating zero; MSVC refuses more "
-        "than 65,535",
-        label.Text(), static_cast<unsigned long long>(result.bytesRead + 1));
-  }
+  if (!settings.quiet) WarnAfterConversion(file, request, result, inputFile.census);
   if (listed) {
     std::printf("%s\n", result.outputPath.Text());
     std::fflush(stdout);
@@ -628,7 +603,9 @@ int RunConversion(bool toText, int count, const char* const* args, const char* s
         return kExitFailed;
       }
     }
-    if (settings.toText && !settings.quiet) WarnOfNarrowFormat(settings);
+    if (settings.toText && !settings.quiet) {
+      WarnOfNarrowFormat(settings.valueFormat, settings.unitSize);
+    }
     for (int i = 0; i < settings.fileCount; ++i) {
       if (ConvertOne(settings, folder, settings.files[i]) != kExitOk) status = kExitFailed;
     }
@@ -639,6 +616,53 @@ int RunConversion(bool toText, int count, const char* const* args, const char* s
 }
 
 }  // namespace
+
+void WarnOfNarrowFormat(const char* valueFormat, int32_t unitSize) {
+  if (valueFormat == nullptr || valueFormat[0] == 0) return;
+  ValueFormat format;
+  if (format.Parse(valueFormat) != ValueFormatStatus::Valid) return;
+  if (format.Bits() >= unitSize * 8) return;
+  PrintWarning(
+      "the format '%s' shows only the low %d bits of each %d-byte value; the rest is "
+      "lost (a %d-bit format such as '%s' shows all)",
+      Printable(valueFormat).Text(), static_cast<int>(format.Bits()), static_cast<int>(unitSize),
+      static_cast<int>(unitSize * 8), DefaultValueFormat(unitSize));
+}
+
+void WarnAfterConversion(const char* input, const FileConversionRequest& request,
+                         const FileConversionResult& result, NumberCensus* census) {
+  if (census != nullptr) {
+    census->End();
+    WarnOfDroppedNumbers(input, *census);
+  }
+  if (request.direction == BinaryToText && result.bytesRead + 1 > kMsvcStringLiteralLimit &&
+      TemplateWritesStringLiteral(request.arrayTemplate != nullptr ? request.arrayTemplate : "")) {
+    PrintWarning(
+        "%s: the string literal holds %llu bytes with its terminating zero; MSVC refuses more "
+        "than 65,535",
+        Printable(input).Text(), static_cast<unsigned long long>(result.bytesRead + 1));
+  }
+}
+
+FileConversionStatus ConvertCountingNumbers(const FileConversionRequest& request,
+                                            ConversionMonitor& monitor,
+                                            FileConversionResult* result, NumberCensus* census) {
+  CString path;
+  WatchedInput input;
+  input.census = census;
+  if (!path.AssignText(request.inputPath != nullptr ? request.inputPath : "")) {
+    result->status = FileConversionStatus::OutOfMemory;
+    return result->status;
+  }
+  if (!input.Open(path)) {
+    result->outputPath.Clear();
+    result->status = FileConversionStatus::InputNotOpened;
+    result->systemError = input.systemError;
+    result->failedPath.Assign(path);
+    return result->status;
+  }
+  return ConvertInputFile(request, input, monitor, result);
+}
 
 void ReportConversionFailure(const char* input, const FileConversionResult& result) {
   const Printable file(input);

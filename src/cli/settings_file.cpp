@@ -8,6 +8,7 @@
 
 #include "base/file.h"
 #include "cli/options.h"
+#include "config/comm_config.h"
 #include "convert/convert_file.h"
 #include "convert/convert_types.h"
 #include "convert/value_format.h"
@@ -60,19 +61,52 @@ int LoadCliSettings(const char* file, CAppParameter& parameter, bool* read, FILE
     }
   } else {
     parameter.FindSettingsFile();
+    // The search passes over what is no regular file; it is named, so that
+    // a user does not wonder why their file has no effect.
+    for (const CString* folder : {&parameter.currentPath, &parameter.appPath}) {
+      CString candidate;
+      if (folder->length == 0 || !candidate.Assign(*folder) ||
+          !candidate.AppendBytes(parameter.settingsFileName.data,
+                                 parameter.settingsFileName.length) ||
+          std::strcmp(candidate.Text(), parameter.settingsPath.Text()) == 0) {
+        continue;
+      }
+      CFile probe;
+      if (probe.OpenRegular(candidate) || IsNotFoundError(probe.systemError)) continue;
+      CString cause;
+      DescribeSystemError(probe.systemError, &cause);
+      std::fprintf(err, "%s: warning: '%s' is skipped: it does not open as a regular file: %s\n",
+                   kProgramName, Printable(candidate.Text()).Text(), cause.Text());
+    }
   }
+  const Printable shown(parameter.settingsPath.Text());
   // Only a regular file: a FIFO or device given or found would block the
   // read or never end.
   CFile probe;
   const bool exists = probe.OpenRegular(parameter.settingsPath);
+  const uint64_t size = probe.size;
   probe.Close();
   if (!exists) {
-    if (file == nullptr) return 0;
+    if (file == nullptr && IsNotFoundError(probe.systemError)) return 0;
     CString cause;
     DescribeSystemError(probe.systemError, &cause);
+    if (file == nullptr) {
+      std::fprintf(err,
+                   "%s: warning: the settings file '%s' does not open as a regular file: %s; "
+                   "the built-in defaults apply\n",
+                   kProgramName, shown.Text(), cause.Text());
+      return 0;
+    }
     std::fprintf(err, "%s: cannot open the settings file '%s' as a regular file: %s\n",
                  kProgramName, Printable(file).Text(), cause.Text());
     return kExitUsage;
+  }
+  if (size > kMaxSettingsFileBytes) {
+    std::fprintf(err,
+                 "%s: %sthe settings file '%s' is larger than 1 MiB, which no settings file is%s\n",
+                 kProgramName, file == nullptr ? "warning: " : "", shown.Text(),
+                 file == nullptr ? "; the built-in defaults apply" : "");
+    return file == nullptr ? 0 : kExitUsage;
   }
   if (parameter.Load() == 0) {
     if (file != nullptr) {
@@ -82,7 +116,7 @@ int LoadCliSettings(const char* file, CAppParameter& parameter, bool* read, FILE
     }
     std::fprintf(
         err, "%s: warning: the settings file '%s' cannot be read; the built-in defaults apply\n",
-        kProgramName, Printable(parameter.settingsPath.Text()).Text());
+        kProgramName, shown.Text());
     return 0;
   }
   *read = true;
