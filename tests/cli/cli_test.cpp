@@ -879,7 +879,8 @@ TEST_F(CliTest, BuildStepsAndStoredSettings) {
 }
 
 // The string form compiled by the system's compilers, in C and C++ with
-// trigraphs on, must give back exactly the input bytes and the zero.
+// trigraphs on and -pedantic -Werror, must give back exactly the input bytes
+// and the zero.
 TEST_F(CliTest, StringLiteralsCompileToTheInputBytes) {
 #if defined(_WIN32)
   GTEST_SKIP() << "the compilers run natively only";
@@ -939,8 +940,8 @@ TEST_F(CliTest, StringLiteralsCompileToTheInputBytes) {
       fs::remove(work_ / "d");
       const ProcessResult build =
           RunProcess(compiler.path,
-                     {"-x", compiler.language, compiler.standard, "-Wall", "-Wextra", "-Werror",
-                      "-Wtrigraphs", "-o", "d", "d.txt"},
+                     {"-x", compiler.language, compiler.standard, "-Wall", "-Wextra", "-pedantic",
+                      "-Werror", "-Wtrigraphs", "-o", "d", "d.txt"},
                      work_);
       ASSERT_EQ(build.exitCode, 0) << build.err;
       const ProcessResult run = RunProcess(work_ / "d", {}, work_);
