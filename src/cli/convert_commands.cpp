@@ -69,7 +69,9 @@ const char kToTextHelp[] =
     "  -h, --help                show this help\n"
     "\n"
     "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
-    "written under a temporary name (~brelvix-*.tmp) and renamed when complete.\n"
+    "written under a temporary name (~brelvix-*.tmp) and renamed when complete;\n"
+    "an interrupt removes it. With --update the replaced file keeps its mode; a\n"
+    "link is followed, and a folder, FIFO, device or the input itself is refused.\n"
     "With -O or --update an empty FILE still gives the template, so that a build\n"
     "always finds its declarations; otherwise an empty FILE gives an empty output.\n"
     "\n"
@@ -101,7 +103,9 @@ const char kToBinaryHelp[] =
     "  -h, --help                show this help\n"
     "\n"
     "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
-    "written under a temporary name (~brelvix-*.tmp) and renamed when complete.\n"
+    "written under a temporary name (~brelvix-*.tmp) and renamed when complete;\n"
+    "an interrupt removes it. With --update the replaced file keeps its mode; a\n"
+    "link is followed, and a folder, FIFO, device or the input itself is refused.\n"
     "Exit status: 0 when every FILE converted, 1 when one failed, 2 for bad usage.\n";
 
 // Standard output as the converters' output file.
@@ -443,8 +447,9 @@ bool WriteExactOutput(const Settings& settings, FileConversionRequest request, C
   request.spoolFolder = folder.Text();
   ConvertIntoExact(request, input, output, monitor, result);
   if (result->status == FileConversionStatus::WriteFailed && result->failedPath.IsEmpty()) {
+    // The name the user asked for: the temporary one is gone with the row.
     result->systemError = output.systemError;
-    result->failedPath.Assign(temporary);
+    result->failedPath.AssignText(outputPath);
   }
   output.Close();
   if (result->status != FileConversionStatus::Converted) {

@@ -40,7 +40,9 @@ void PrintHelp() {
       "environment, reads none: the output depends on the input and options alone.\n"
       "Output files are never replaced: when a name is taken, '(1)', '(2)' ... is\n"
       "put before the extension.\n"
-      "Exit status: 0 when every file converted, 1 when a file failed, 2 for bad usage.\n",
+      "Exit status: 0 when every file converted, 1 when a file failed, 2 for bad usage.\n"
+      "An interrupt (SIGINT, SIGTERM, SIGHUP; Ctrl+C) removes the run's temporary\n"
+      "files and exits with 128 + the signal's number (130, 143, 129).\n",
       kProgramName);
 }
 
