@@ -49,7 +49,12 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
   const DWORD disposition = rule == CreateRule::NewOnly    ? CREATE_NEW
                             : rule == CreateRule::Existing ? OPEN_EXISTING
                                                            : CREATE_ALWAYS;
-  handle = Keep(CreateFileW(wide.Get(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+  // A new file (an output or temporary file being written) may be deleted
+  // while open, so that an interrupt's handler can remove it; it goes when
+  // the process ends.
+  const DWORD share =
+      rule == CreateRule::NewOnly ? FILE_SHARE_READ | FILE_SHARE_DELETE : FILE_SHARE_READ;
+  handle = Keep(CreateFileW(wide.Get(), GENERIC_WRITE, share, nullptr, disposition,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (handle == 0) systemError = static_cast<int32_t>(GetLastError());
   return handle != 0;
