@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include "base/holder.h"
 
 #include "base/file.h"
