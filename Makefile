@@ -25,9 +25,11 @@ run: deps
 dist: deps
 	@scripts/dist.sh
 
-install: deps
-	cmake --preset native && cmake --build --preset native --target brelvix-cli -j$$(nproc)
-	cmake --install build/native --prefix $(PREFIX) --component cli
+# Needs only a C++ compiler and CMake: no test framework, Wine or MinGW-w64.
+install:
+	cmake -S . -B build/install -DCMAKE_BUILD_TYPE=Release -DBX_TESTS=OFF
+	cmake --build build/install --target brelvix-cli -j$$(nproc)
+	cmake --install build/install --prefix $(PREFIX) --component cli
 
 clean:
 	rm -rf build dist

@@ -2,6 +2,8 @@
 // own file and is listed once in the table of dispatch.cpp.
 #pragma once
 
+#include <cstdint>
+
 // Exit statuses.
 inline constexpr int kExitOk = 0;      // every file converted
 inline constexpr int kExitFailed = 1;  // at least one file failed
@@ -18,7 +20,11 @@ struct CliCommand {
   int (*run)(int count, const char* const* args);
 };
 
+struct FileConversionRequest;
 struct FileConversionResult;
+class ConversionMonitor;
+class NumberCensus;
+enum class FileConversionStatus;
 
 // Tells on standard error why the conversion of input failed, naming the
 // cause and the path it is about; names are printed with control characters
@@ -28,9 +34,26 @@ void ReportConversionFailure(const char* input, const FileConversionResult& resu
 // Warns, naming file when not null, that an array name given by hand is not
 // a C identifier; the name is still used as given.
 void WarnOfArrayName(const char* file, const char* name);
+// The warnings of a run, the same for to-text, to-binary and run: a value
+// format that shows fewer bits than a unit holds (once per run), and after
+// each input converted what census counted of a text's numbers (null: not
+// counted) and a string literal too long for MSVC.
+void WarnOfNarrowFormat(const char* valueFormat, int32_t unitSize);
+void WarnAfterConversion(const char* input, const FileConversionRequest& request,
+                         const FileConversionResult& result, NumberCensus* census);
+
+// Converts the file request.inputPath as ConvertFile does; census, when
+// given, counts the prefixed numbers of a text input on the way.
+FileConversionStatus ConvertCountingNumbers(const FileConversionRequest& request,
+                                            ConversionMonitor& monitor,
+                                            FileConversionResult* result, NumberCensus* census);
 
 // The subcommands, one declaration per command.
 int RunToText(int count, const char* const* args);
 int RunToBinary(int count, const char* const* args);
+// to-text (toText) or to-binary with a stored output folder that fills in
+// only when neither -o nor -O is given; null for none.
+int RunConversionCommand(bool toText, int count, const char* const* args,
+                         const char* storedOutputFolder);
 int RunSettings(int count, const char* const* args);
 int RunFileList(int count, const char* const* args);

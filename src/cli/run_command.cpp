@@ -12,6 +12,7 @@
 #include "cli/progress.h"
 #include "convert/convert_file.h"
 #include "convert/convert_types.h"
+#include "convert/value_format.h"
 #include "ui/csv_file_list.h"
 #include "ui/csv_table.h"
 #include "ui/file_list.h"
@@ -36,7 +37,10 @@ const char kRunHelp[] =
     "\n"
     "Options:\n"
     "  -o, --output DIR   the output folder instead of the list's\n"
-    "  -q, --quiet        no output folder, progress bar or list of files made\n"
+    "  -q, --quiet        no output folder, progress bar, warnings or list of files\n"
+    "                     made\n"
+    "      --no-settings  accepted for build scripts that pass it to every command;\n"
+    "                     run reads no settings file: LIST holds the settings\n"
     "  -h, --help         show this help\n";
 
 // Loads the list; 0, or the exit status after a message.
@@ -54,9 +58,15 @@ int LoadList(const char* path, FileListSettings& settings, CFileList& list) {
     case kListFileEmpty:
       PrintError("%s: the file list is empty", path);
       break;
-    case kCsvCannotOpen:
-      PrintError("%s: cannot open the file list", path);
+    case kCsvCannotOpen: {
+      // The reader keeps no cause; asking again gives it.
+      CFile probe;
+      CString cause;
+      if (!probe.OpenRegular(name)) DescribeSystemError(probe.systemError, &cause);
+      PrintError("%s: cannot open the file list%s%s", Printable(path).Text(),
+                 cause.IsEmpty() ? "" : ": ", cause.Text());
       break;
+    }
     case kCsvUnterminatedQuote:
       PrintError("%s:%d: a quoted cell is not closed before the end of the file", path,
                  static_cast<int>(quoteLine));
@@ -76,13 +86,18 @@ int ConvertRow(const FileListSettings& settings, const char* outputFolder, const
     PrintError("out of memory");
     return kExitFailed;
   }
+  const Printable label(request.inputPath);
+  // A name made of numbers alone ("(1)", "(2)") would stand for it.
+  if (row.outputName.name.IsEmpty()) {
+    PrintError("%s: the row has no output file name; no output was made", label.Text());
+    return kExitFailed;
+  }
 
   bool showProgress = false;
   if (!quiet && StandardErrorIsTerminal()) {
     CFile probe;
     showProgress = probe.OpenRegular(row.inputName.path) && probe.size >= kProgressThreshold;
   }
-  const Printable label(request.inputPath);
   ProgressBar progress(label.Text(), showProgress);
   FileConversionResult result;
   RowReport report;
@@ -116,6 +131,7 @@ int ConvertRow(const FileListSettings& settings, const char* outputFolder, const
     }
   }
   if (!quiet) {
+    WarnAfterConversion(request.inputPath, request, result, nullptr);
     std::printf("%s\n", result.outputPath.Text());
     std::fflush(stdout);
   }
@@ -140,6 +156,8 @@ int RunFileList(int count, const char* const* args) {
     } else if (parser.Is('q', "quiet")) {
       if (!parser.NoValue()) return kExitUsage;
       quiet = true;
+    } else if (parser.Is(0, "no-settings")) {
+      if (!parser.NoValue()) return kExitUsage;
     } else if (parser.Is('o', "output")) {
       if ((outputFolder = parser.Value()) == nullptr) return kExitUsage;
       if (outputFolder[0] == 0) return parser.Error("the output folder is empty");
@@ -156,6 +174,26 @@ int RunFileList(int count, const char* const* args) {
   CFileList list;
   const int loaded = LoadList(listPath, settings, list);
   if (loaded != 0) return loaded;
+
+  // Execute refuses such a format rather than convert with the default.
+  if (!settings.valueFormat.IsEmpty()) {
+    char cut[kMaxValueFormatBytes + 1] = {};
+    const int32_t length = settings.valueFormat.length < kMaxValueFormatBytes
+                               ? settings.valueFormat.length
+                               : kMaxValueFormatBytes;
+    std::memcpy(cut, settings.valueFormat.Text(), static_cast<size_t>(length));
+    ValueFormat format;
+    const ValueFormatStatus status = format.Parse(cut);
+    if (status != ValueFormatStatus::Valid) {
+      PrintError("%s: the list's value format '%s' is not usable (%s); nothing was converted",
+                 Printable(listPath).Text(), Printable(settings.valueFormat.Text()).Text(),
+                 DescribeValueFormatStatus(status));
+      return kExitUsage;
+    }
+  }
+  if (!quiet && settings.direction == BinaryToText) {
+    WarnOfNarrowFormat(settings.valueFormat.Text(), EffectiveUnitSize(settings.unitSize));
+  }
 
   const char* folder = outputFolder != nullptr ? outputFolder : settings.outputFolder.Text();
   // A list carries its own folder: where the files go is shown before any

@@ -2,11 +2,14 @@
 // the stored conversion defaults of to-text and to-binary.
 #include "cli/settings_file.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include "base/holder.h"
 
 #include "base/file.h"
 #include "cli/options.h"
+#include "config/comm_config.h"
 #include "convert/convert_file.h"
 #include "convert/convert_types.h"
 #include "convert/value_format.h"
@@ -59,19 +62,52 @@ int LoadCliSettings(const char* file, CAppParameter& parameter, bool* read, FILE
     }
   } else {
     parameter.FindSettingsFile();
+    // The search passes over what is no regular file; it is named, so that
+    // a user does not wonder why their file has no effect.
+    for (const CString* folder : {&parameter.currentPath, &parameter.appPath}) {
+      CString candidate;
+      if (folder->length == 0 || !candidate.Assign(*folder) ||
+          !candidate.AppendBytes(parameter.settingsFileName.data,
+                                 parameter.settingsFileName.length) ||
+          std::strcmp(candidate.Text(), parameter.settingsPath.Text()) == 0) {
+        continue;
+      }
+      CFile probe;
+      if (probe.OpenRegular(candidate) || IsNotFoundError(probe.systemError)) continue;
+      CString cause;
+      DescribeSystemError(probe.systemError, &cause);
+      std::fprintf(err, "%s: warning: '%s' is skipped: it does not open as a regular file: %s\n",
+                   kProgramName, Printable(candidate.Text()).Text(), cause.Text());
+    }
   }
+  const Printable shown(parameter.settingsPath.Text());
   // Only a regular file: a FIFO or device given or found would block the
   // read or never end.
   CFile probe;
   const bool exists = probe.OpenRegular(parameter.settingsPath);
+  const uint64_t size = probe.size;
   probe.Close();
   if (!exists) {
-    if (file == nullptr) return 0;
+    if (file == nullptr && IsNotFoundError(probe.systemError)) return 0;
     CString cause;
     DescribeSystemError(probe.systemError, &cause);
+    if (file == nullptr) {
+      std::fprintf(err,
+                   "%s: warning: the settings file '%s' does not open as a regular file: %s; "
+                   "the built-in defaults apply\n",
+                   kProgramName, shown.Text(), cause.Text());
+      return 0;
+    }
     std::fprintf(err, "%s: cannot open the settings file '%s' as a regular file: %s\n",
                  kProgramName, Printable(file).Text(), cause.Text());
     return kExitUsage;
+  }
+  if (size > kMaxSettingsFileBytes) {
+    std::fprintf(err,
+                 "%s: %sthe settings file '%s' is larger than 1 MiB, which no settings file is%s\n",
+                 kProgramName, file == nullptr ? "warning: " : "", shown.Text(),
+                 file == nullptr ? "; the built-in defaults apply" : "");
+    return file == nullptr ? 0 : kExitUsage;
   }
   if (parameter.Load() == 0) {
     if (file != nullptr) {
@@ -81,7 +117,7 @@ int LoadCliSettings(const char* file, CAppParameter& parameter, bool* read, FILE
     }
     std::fprintf(
         err, "%s: warning: the settings file '%s' cannot be read; the built-in defaults apply\n",
-        kProgramName, Printable(parameter.settingsPath.Text()).Text());
+        kProgramName, shown.Text());
     return 0;
   }
   *read = true;
@@ -130,6 +166,7 @@ int ConversionArguments::Take(int argumentCount, const char* const* args, const 
   values = slots.Release();
   values[0] = command;
   count = 1;
+  noSettings = false;
   bool operandsOnly = false;
   for (int i = 1; i < argumentCount; ++i) {
     const char* argument = args[i];
@@ -147,6 +184,16 @@ int ConversionArguments::Take(int argumentCount, const char* const* args, const 
       *settingsFile = argument + 11;
       continue;
     }
+    if (!operandsOnly && std::strncmp(argument, "--no-settings", 13) == 0 &&
+        (argument[13] == 0 || argument[13] == '=')) {
+      if (argument[13] != 0) {
+        std::fprintf(err, "%s %s: option '--no-settings' takes no value\nTry '%s %s --help'.\n",
+                     kProgramName, command, kProgramName, command);
+        return kExitUsage;
+      }
+      noSettings = true;
+      continue;
+    }
     values[count++] = argument;
   }
   values[count] = nullptr;
@@ -155,7 +202,19 @@ int ConversionArguments::Take(int argumentCount, const char* const* args, const 
                  kProgramName, command, kProgramName, command);
     return kExitUsage;
   }
+  if (*settingsFile != nullptr && noSettings) {
+    std::fprintf(err,
+                 "%s %s: '--settings' names a file to read; it does not go with "
+                 "'--no-settings'\nTry '%s %s --help'.\n",
+                 kProgramName, command, kProgramName, command);
+    return kExitUsage;
+  }
   return 0;
+}
+
+bool SettingsDisabledByEnvironment() {
+  const char* value = std::getenv("BRELVIX_NO_SETTINGS");
+  return value != nullptr && value[0] != 0 && std::strcmp(value, "0") != 0;
 }
 
 void ConversionArguments::AddStoredDefaults(bool toText, CAppParameter& parameter, FILE* err) {
@@ -209,10 +268,14 @@ void ConversionArguments::AddStoredDefaults(bool toText, CAppParameter& paramete
     }
   }
 
+  storedOutputFolder = nullptr;
   if (parameter.output_path.length > 0) {
     // "-" alone would mean standard output; the stored folder is a folder.
     const bool dash = std::strcmp(parameter.output_path.Text(), "-") == 0;
-    add("--output=", dash ? "./-" : parameter.output_path.Text());
+    CString& folder = defaults_[defaultCount_++];
+    if (folder.AssignText(dash ? "./-" : parameter.output_path.Text())) {
+      storedOutputFolder = folder.Text();
+    }
   }
 
   std::memmove(values + 1 + addedCount, values + 1,

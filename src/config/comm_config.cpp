@@ -207,8 +207,7 @@ int CCommConfig::Load() {
   CFile file;
   if (!file.OpenRegular(settingsPath)) return 0;
   const uint64_t size = file.size;
-  // The reader counts in signed 32 bits; a larger file cannot be a settings file.
-  if (size == 0 || size > static_cast<uint64_t>(INT32_MAX)) return 0;
+  if (size == 0 || size > kMaxSettingsFileBytes) return 0;
   CBuffer<char> buffer;
   if (!buffer.AllocateUninitialised(static_cast<size_t>(size))) return 0;
   const uint32_t read = file.Read(buffer.Get(), static_cast<uint32_t>(size), 0);

@@ -11,6 +11,10 @@
 #include "base/wide.h"
 #include "config/xml.h"
 
+// A settings file holds a few hundred bytes; a larger one is no settings file
+// and is not read (a sparse or runaway file would take its size in memory).
+inline constexpr uint64_t kMaxSettingsFileBytes = uint64_t{1} << 20;
+
 // A resource named by number, the way the window system takes it: the number
 // itself stands in the pointer (what MAKEINTRESOURCEW makes); 0 is none.
 using ResourceName = const WideChar*;

@@ -153,6 +153,13 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
     format_.Parse(DefaultValueFormat(unitSize_));
   }
 
+  // A C compiler takes no directive inside the declaration: the lines stand
+  // around the whole text.
+  stringPragma_ = totalSize_ >= kOverlengthStringBytes &&
+                  TemplateWritesStringLiteral(arrayTemplate != nullptr ? arrayTemplate : "");
+  if (stringPragma_ && !WriteText(kStringPragmaOpening, sizeof kStringPragmaOpening - 1)) {
+    return false;
+  }
   if (!WriteHead(arrayTemplate != nullptr ? arrayTemplate : "", arrayName, fileName)) {
     return false;
   }
@@ -378,6 +385,9 @@ bool BinaryToTextStream::Finish() {
     if (tailLength_ > 0 && !WriteText(tail_, tailLength_)) return false;
   }
   if (!WriteText("\r\n", 2)) return false;
+  if (stringPragma_ && !WriteText(kStringPragmaClosing, sizeof kStringPragmaClosing - 1)) {
+    return false;
+  }
   monitor_.SetFileProgress(totalSize_ > 0 ? 100 : 0);
   return !writeShort_;
 }

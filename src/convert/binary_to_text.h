@@ -79,7 +79,8 @@ class BinaryToTextStream {
   const char* tail_ = nullptr;
   size_t tailLength_ = 0;
   bool dataMarkerFound_ = false;
-  bool stringRows_ = false;  // the data marker asks for string-literal rows
+  bool stringRows_ = false;    // the data marker asks for string-literal rows
+  bool stringPragma_ = false;  // the rows stand between kStringPragma* lines
   StringLiteralEncoder literal_;
   bool writeShort_ = false;
   bool outOfMemory_ = false;

@@ -17,6 +17,22 @@ inline constexpr size_t kStringTextPerByte = 16;
 // MSVC refuses a literal longer than this, its terminating zero included.
 inline constexpr uint64_t kMsvcStringLiteralLimit = 65535;
 
+// gcc and clang under -pedantic warn (-Woverlength-strings) of a C literal
+// longer than the least limit the C standard grants, 509 bytes in C90, which
+// fails a -Werror build. The text of a longer (or unknown) length stands
+// between these lines, which silence that warning only, in C only, and change
+// no byte of the literal.
+inline constexpr uint64_t kOverlengthStringBytes = 509;
+inline constexpr char kStringPragmaOpening[] =
+    "#if defined(__GNUC__) && !defined(__cplusplus)\r\n"
+    "#pragma GCC diagnostic push\r\n"
+    "#pragma GCC diagnostic ignored \"-Woverlength-strings\"\r\n"
+    "#endif\r\n";
+inline constexpr char kStringPragmaClosing[] =
+    "#if defined(__GNUC__) && !defined(__cplusplus)\r\n"
+    "#pragma GCC diagnostic pop\r\n"
+    "#endif\r\n";
+
 // Turns a stream of bytes into the text of string-literal rows, each row two
 // tabs and a quoted piece, rows separated by CR LF. The text is the same
 // however the input is split into calls.

@@ -104,14 +104,25 @@ int FeedUtf16(CFile& file, char* buffer, bool bigEndian, CCsvParser& parser) {
     // A lead surrogate waits for its trail, unless the file has ended.
     carriedUnits = got > 0 && count > 0 && units[count - 1] >= 0xD800 && units[count - 1] < 0xDC00;
     count -= carriedUnits;
-    if (count > 0) {
-      const CBuffer<char> text(WideToMultiByte(units.Get(), count, kCodePageUtf8));
-      if (!text) {
-        code = kCsvNoMemory;
-        break;
+    // Converted between NUL units, which go to the parser as NUL bytes: a NUL
+    // then ends its cell's text only, as in an 8-bit list, where a converted
+    // text's end would have dropped the rest of the block.
+    for (int32_t start = 0; start < count && code == kCsvOk;) {
+      int32_t end = start;
+      while (end < count && units[end] != 0)
+        ++end;
+      if (end > start) {
+        const CBuffer<char> text(WideToMultiByte(units.Get() + start, end - start, kCodePageUtf8));
+        if (!text) {
+          code = kCsvNoMemory;
+          break;
+        }
+        code = parser.Feed(text.Get(), static_cast<int32_t>(std::strlen(text.Get())));
       }
-      code = parser.Feed(text.Get(), static_cast<int32_t>(std::strlen(text.Get())));
+      if (end < count && code == kCsvOk) code = parser.Feed("", 1);
+      start = end + 1;
     }
+    if (code != kCsvOk) break;
     if (carriedUnits > 0) units[0] = units[count];
     if (got == 0) break;
   }

@@ -149,6 +149,16 @@ TEST_F(CliRunTest, ExitStatusesMatchTheOtherCommands) {
                  "out,1,1,0,,\r\n" + Utf8(folder / "none.txt") + ",none.bin,none\r\n");
   test::WriteAll(folder / "named.csv",
                  "out,0,1,0,,\r\n" + Utf8(inputs / "a.bin") + ",n.txt,my-name\r\n");
+  test::WriteAll(folder / "format.csv",
+                 "out,0,1,0,%s,\r\n" + Utf8(inputs / "a.bin") + ",f.txt,f\r\n");
+  test::WriteAll(folder / "noname.csv", "out,0,1,0,,\r\n" + Utf8(inputs / "a.bin") + ",,a\r\n" +
+                                            Utf8(inputs / "a.bin") + ",n.txt,n\r\n");
+  // The warnings to-text and to-binary give.
+  test::WriteAll(folder / "t.txt", "0x1FU,0x20,");
+  test::WriteAll(folder / "dropped.csv",
+                 "out,1,1,0,,\r\n" + Utf8(folder / "t.txt") + ",t.bin,t\r\n");
+  test::WriteAll(folder / "literal.csv", "out,0,8,0,0x%02X,($ARRAY_STRING)\r\n" +
+                                             Utf8(inputs / "big.dat") + ",s.txt,s\r\n");
   const struct {
     std::vector<std::string> args;
     int status;
@@ -156,7 +166,14 @@ TEST_F(CliRunTest, ExitStatusesMatchTheOtherCommands) {
   } cases[] = {
       {{"run", Utf8(listPath), "-q"}, 0, ""},
       {{"run", Utf8(folder / "gone.csv"), "-o", Utf8(folder / "out")}, 1, "gone.bin"},
-      {{"run", Utf8(folder / "missing.csv")}, 1, "cannot open the file list"},
+      {{"run", Utf8(folder / "missing.csv")}, 1, "cannot open the file list: "},
+      {{"run", Utf8(folder / "format.csv")}, 2, "value format '%s' is not usable"},
+      {{"run", Utf8(folder / "noname.csv")}, 1, "the row has no output file name"},
+      {{"run", Utf8(folder / "dropped.csv")}, 0, "1 prefixed number was dropped"},
+      {{"run", Utf8(folder / "literal.csv")},
+       0,
+       "warning: the format '0x%02X' shows only the low 32 bits"},
+      {{"run", Utf8(folder / "literal.csv")}, 0, "MSVC refuses more than 65,535"},
       {{"run", Utf8(folder / "empty.csv")}, 1, "the file list is empty"},
       {{"run"}, 2, "no LIST given"},
       {{"run", Utf8(listPath), Utf8(listPath)}, 2, "one LIST only"},
@@ -177,8 +194,13 @@ TEST_F(CliRunTest, ExitStatusesMatchTheOtherCommands) {
     EXPECT_NE(std::string::npos, Log().find(c.message)) << Log();
   }
   EXPECT_EQ(std::string::npos, Log().find(Utf8(folder / "out") + "//")) << "separators trimmed";
-  // The row after the missing input was still converted.
-  EXPECT_EQ(1u, FolderContents(folder / "out").count("a(1).txt"));
+  // The row after the missing input was still converted, as the row after
+  // the one without an output name; nothing of an unusable format.
+  const auto made = FolderContents(folder / "out");
+  EXPECT_EQ(1u, made.count("a(1).txt"));
+  EXPECT_EQ(1u, made.count("n.txt"));
+  EXPECT_EQ(0u, made.count("f.txt"));
+  EXPECT_EQ(0u, made.count("(1)"));
   EXPECT_TRUE(fs::exists(inputs / "a.txt")) << "an empty folder puts the output beside its input";
 }
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -136,20 +140,30 @@ TEST_F(CliSettingsTest, Load) {
     int status;
     bool read;
     int32_t language;
-    const char* message;  // part of what goes to standard error; "" for nothing
+    const char* message;           // part of what goes to standard error; "" for nothing
+    const char* fifoAt = nullptr;  // a FIFO is placed there (POSIX)
   };
   const std::string good = Header() + "<config><language>1</language></config>";
+  const std::string large = good + std::string(1 << 20, ' ');
   const Row rows[] = {
-      {"given file", "given.ini", "given.ini", good.c_str(), 0, true, 1, ""},
-      {"given file missing", "given.ini", nullptr, "", kExitUsage, false, -1,
-       "cannot open the settings file"},
-      {"given file unreadable", "given.ini", "given.ini", "not xml", kExitUsage, false, -1,
-       "cannot be read as a settings file"},
-      {"found in the current directory", nullptr, "cwd/brelvix.ini", good.c_str(), 0, true, 1, ""},
-      {"found beside the program", nullptr, "app/brelvix.ini", good.c_str(), 0, true, 1, ""},
-      {"none found: built-in defaults", nullptr, nullptr, "", 0, false, -1, ""},
-      {"found but unreadable: defaults and a warning", nullptr, "cwd/brelvix.ini", "\x01\x02", 0,
-       false, -1, "warning: the settings file"},
+    {"given file", "given.ini", "given.ini", good.c_str(), 0, true, 1, ""},
+    {"given file missing", "given.ini", nullptr, "", kExitUsage, false, -1,
+     "cannot open the settings file"},
+    {"given file unreadable", "given.ini", "given.ini", "not xml", kExitUsage, false, -1,
+     "cannot be read as a settings file"},
+    {"found in the current directory", nullptr, "cwd/brelvix.ini", good.c_str(), 0, true, 1, ""},
+    {"found beside the program", nullptr, "app/brelvix.ini", good.c_str(), 0, true, 1, ""},
+    {"none found: built-in defaults", nullptr, nullptr, "", 0, false, -1, ""},
+    {"found but unreadable: defaults and a warning", nullptr, "cwd/brelvix.ini", "\x01\x02", 0,
+     false, -1, "warning: the settings file"},
+    {"given file over 1 MiB", "given.ini", "given.ini", large.c_str(), kExitUsage, false, -1,
+     "is larger than 1 MiB"},
+    {"found file over 1 MiB: defaults and a warning", nullptr, "cwd/brelvix.ini", large.c_str(), 0,
+     false, -1, "warning: the settings file"},
+#if !defined(_WIN32)
+    {"a FIFO in the current directory is named", nullptr, "app/brelvix.ini", good.c_str(), 0, true,
+     1, "brelvix.ini' is skipped: it does not open as a regular file", "cwd/brelvix.ini"},
+#endif
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -160,6 +174,11 @@ TEST_F(CliSettingsTest, Load) {
     test::AssignPath(parameter.currentPath, root / "cwd");
     test::AssignPath(parameter.appPath, root / "app");
     if (row.fileAt != nullptr) test::WriteAll(root / row.fileAt, std::string(row.content));
+#if !defined(_WIN32)
+    if (row.fifoAt != nullptr) {
+      ASSERT_EQ(mkfifo((root / row.fifoAt).c_str(), 0666), 0);
+    }
+#endif
     CString given;
     if (row.given != nullptr) test::AssignPath(given, root / row.given);
 
@@ -177,7 +196,7 @@ TEST_F(CliSettingsTest, Load) {
       EXPECT_NE(message.find(row.message), std::string::npos) << message;
     }
     // The command line never writes a settings file.
-    if (row.fileAt == nullptr) {
+    if (row.fileAt == nullptr && row.fifoAt == nullptr) {
       EXPECT_FALSE(fs::exists(root / "cwd" / "brelvix.ini"));
       EXPECT_FALSE(fs::exists(root / "app" / "brelvix.ini"));
     }
@@ -191,8 +210,30 @@ TEST_F(CliSettingsTest, TakeRemovesTheSettingsOption) {
     int status;
     std::vector<std::string> values;
     const char* settingsFile;  // null: none
+    bool noSettings = false;
   };
   const Row rows[] = {
+      {"no settings",
+       {"to-text", "a.bin", "--no-settings"},
+       0,
+       {"to-text", "a.bin"},
+       nullptr,
+       true},
+      {"--no-settings after -- is a file",
+       {"to-text", "--", "--no-settings"},
+       0,
+       {"to-text", "--", "--no-settings"},
+       nullptr},
+      {"--no-settings takes no value",
+       {"to-text", "--no-settings=1", "a"},
+       kExitUsage,
+       {},
+       nullptr},
+      {"--no-settings with --settings",
+       {"to-text", "--no-settings", "--settings", "x.ini", "a"},
+       kExitUsage,
+       {},
+       nullptr},
       {"no option", {"to-text", "-s", "2", "a.bin"}, 0, {"to-text", "-s", "2", "a.bin"}, nullptr},
       {"separate value",
        {"to-text", "--settings", "x.ini", "a.bin"},
@@ -226,7 +267,7 @@ TEST_F(CliSettingsTest, TakeRemovesTheSettingsOption) {
         arguments.Take(static_cast<int>(row.args.size()), row.args.data(), &file, err.get());
     EXPECT_EQ(status, row.status);
     if (status != 0) {
-      EXPECT_NE(err.Text().find("--settings"), std::string::npos);
+      EXPECT_NE(err.Text().find("settings'"), std::string::npos);
       EXPECT_NE(err.Text().find("to-text --help"), std::string::npos);
       continue;
     }
@@ -235,6 +276,7 @@ TEST_F(CliSettingsTest, TakeRemovesTheSettingsOption) {
     EXPECT_EQ(arguments.values[arguments.count], nullptr);
     EXPECT_EQ(file != nullptr ? std::string(file) : "(none)",
               row.settingsFile != nullptr ? row.settingsFile : "(none)");
+    EXPECT_EQ(arguments.noSettings, row.noSettings);
   }
 }
 
@@ -248,6 +290,7 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
     const char* outputPath;
     std::vector<std::string> values;  // after the command's name, before "-s" "1" "a.bin"
     const char* warning;              // part of standard error; "" for nothing
+    const char* folder = nullptr;     // the stored output folder handed on; null: none
   };
   const std::string longTemplate(256, 'x');
   const Row rows[] = {
@@ -258,8 +301,9 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
        "%d,",
        "T",
        "out",
-       {"--size=2", "--endian=little", "--format=%d,", "--template=T", "--output=out"},
-       ""},
+       {"--size=2", "--endian=little", "--format=%d,", "--template=T"},
+       "",
+       "out"},
       {"to-binary takes size, byte order and folder",
        false,
        8,
@@ -267,8 +311,9 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
        "%d,",
        "T",
        "out",
-       {"--size=8", "--endian=big", "--output=out"},
-       ""},
+       {"--size=8", "--endian=big"},
+       "",
+       "out"},
       {"empty folder stays the current directory",
        false,
        1,
@@ -339,8 +384,9 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
        "",
        "",
        "-",
-       {"--size=1", "--endian=big", "--output=./-"},
-       ""},
+       {"--size=1", "--endian=big"},
+       "",
+       "./-"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -368,6 +414,8 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
     EXPECT_EQ(std::vector<std::string>(arguments.values, arguments.values + arguments.count),
               expected);
     EXPECT_EQ(arguments.values[arguments.count], nullptr);
+    EXPECT_EQ(arguments.storedOutputFolder != nullptr ? arguments.storedOutputFolder : "(none)",
+              std::string(row.folder != nullptr ? row.folder : "(none)"));
     if (row.warning[0] == 0) {
       EXPECT_EQ(err.Text(), "");
     } else {

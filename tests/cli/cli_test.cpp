@@ -4,6 +4,7 @@
 
 #if !defined(_WIN32)
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -368,6 +370,9 @@ TEST_F(CliTest, HostileInputsAndFaults) {
     std::string posixOnly;  // a shell command run ahead of the tool on POSIX
   };
   const std::string longName(300, 'n');
+  // Fits as a name; its output name, three bytes longer, does not.
+  const std::string longStem(253, 's');
+  if (fs::path::preferred_separator == '/') Write(longStem + ".b", "\x01");
   const std::string units = std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8);
   Write("units.bin", units);
   Write("t.txt", "0x1FU,0x20,\n0x30h 0x40");
@@ -492,6 +497,41 @@ TEST_F(CliTest, HostileInputsAndFaults) {
               0, 1, "0x%02X", kTemplate, "cmdline"),
        "",
        "true && "},
+      {"-O - is standard output",
+       {"to-binary", "-q", "-O", "-", "t.txt"},
+       "",
+       0,
+       "-",
+       "\x20\x40",
+       "",
+       ""},
+      // A hard failure is final: no numbered name is tried after it.
+      {"output name too long",
+       {"to-text", longStem + ".b"},
+       "",
+       1,
+       "",
+       "",
+       "cannot create '" + longStem + ".txt': File name too long",
+       "true && "},
+      // A spool that cannot be written fails the row and names its path,
+      // in the system's temporary folder when the output is standard output.
+      {"standard input spool write fault",
+       {"to-text", "-o", "-", "-t", "n=($ARRAY_SIZE)", "-"},
+       Sample(8192),
+       1,
+       "",
+       "",
+       "spool" + kSeparator + "~brelvix-",
+       "mkdir -p spool && TMPDIR=$PWD/spool && export TMPDIR && trap '' XFSZ && ulimit -f 1 && "},
+      {"write fault under -O names the cause",
+       {"to-text", "-q", "-O", "big.c", "big.bin"},
+       "",
+       1,
+       "",
+       "",
+       "big.bin: writing the output fell short (disk full?) ('big.c'): File too large",
+       "trap '' XFSZ; ulimit -f 2; "},
       {"write fault mid-row",
        {"to-text", "-q", "big.bin"},
        "",
@@ -511,7 +551,9 @@ TEST_F(CliTest, HostileInputsAndFaults) {
 #else
       std::vector<std::string> args = {"-c", row.posixOnly + "exec \"$0\" \"$@\"", BX_CLI_PATH};
       args.insert(args.end(), row.args.begin(), row.args.end());
-      result = RunProcess("/bin/sh", args, work_, row.input);
+      // A device takes what a row without an output file writes there, past
+      // any size limit the row sets.
+      result = RunProcess("/bin/sh", args, work_, row.input, row.output.empty() ? "/dev/null" : "");
 #endif
     } else {
       result = Run(row.args, row.input);
@@ -580,6 +622,170 @@ TEST_F(CliTest, AKilledConversionLeavesNoOutputName) {
 }
 #endif
 
+#if !defined(_WIN32)
+// --update keeps what it replaces and refuses what it may not or should not
+// replace, without opening it. The superuser may write any file, so the
+// permission rows run the tool as an unprivileged user.
+TEST_F(CliTest, UpdateKeepsWhatItReplaces) {
+  const bool root = geteuid() == 0;
+  const std::string fresh = ToText("\x05", 0, 1, "0x%02X", kTemplate, "a");
+  auto mode = [&](const char* name) {
+    struct stat info = {};
+    lstat((work_ / name).c_str(), &info);
+    return info;
+  };
+  struct Row {
+    const char* name;
+    std::function<void()> prepare;  // makes gen.c
+    bool unprivileged;              // run as user 65534 (root only)
+    std::string output;             // -O
+    int exitCode;
+    const char* message;  // part of standard error; "" for none
+    std::function<void()> check;
+  };
+  const Row rows[] = {
+      {"the mode is kept",
+       [&] {
+         Write("gen.c", "old");
+         chmod((work_ / "gen.c").c_str(), 0600);
+       },
+       false, "gen.c", 0, "",
+       [&] {
+         EXPECT_EQ(Read("gen.c"), fresh);
+         EXPECT_EQ(mode("gen.c").st_mode & 07777, 0600u);
+       }},
+      {"owner and group are kept where allowed",
+       [&] {
+         Write("gen.c", "old");
+         chmod((work_ / "gen.c").c_str(), 0640);
+         if (root) {
+           EXPECT_EQ(chown((work_ / "gen.c").c_str(), 65534, 65534), 0);
+         }
+       },
+       false, "gen.c", 0, "",
+       [&] {
+         EXPECT_EQ(Read("gen.c"), fresh);
+         EXPECT_EQ(mode("gen.c").st_mode & 07777, 0640u);
+         if (root) {
+           EXPECT_EQ(mode("gen.c").st_uid, 65534u);
+         }
+       }},
+      {"a read-only file is refused",
+       [&] {
+         Write("gen.c", "old");
+         chmod((work_ / "gen.c").c_str(), 0444);
+         if (root) {
+           EXPECT_EQ(chown((work_ / "gen.c").c_str(), 65534, 65534), 0);
+         }
+       },
+       true, "gen.c", 1, "'gen.c' exists and may not be written",
+       [&] { EXPECT_EQ(Read("gen.c"), "old"); }},
+      {"another user's file is refused in an open folder", [&] { Write("gen.c", "old"); }, true,
+       "gen.c", 1, "may not be written", [&] { EXPECT_EQ(Read("gen.c"), "old"); }},
+      {"a link is followed and its target replaced",
+       [&] {
+         Write("real.c", "old");
+         fs::create_symlink("real.c", work_ / "gen.c");
+       },
+       false, "gen.c", 0, "",
+       [&] {
+         EXPECT_TRUE(fs::is_symlink(work_ / "gen.c"));
+         EXPECT_EQ(Read("real.c"), fresh);
+       }},
+      {"a dangling link is refused", [&] { fs::create_symlink("none.c", work_ / "gen.c"); }, false,
+       "gen.c", 1, "is a link to a file that does not exist",
+       [&] {
+         EXPECT_TRUE(fs::is_symlink(work_ / "gen.c"));
+         EXPECT_FALSE(Exists("none.c"));
+       }},
+      {"a FIFO is refused without waiting", [&] { mkfifo((work_ / "gen.c").c_str(), 0666); }, false,
+       "gen.c", 1, "is not a regular file", [&] { EXPECT_TRUE(fs::is_fifo(work_ / "gen.c")); }},
+      {"a folder is named as one", [&] { fs::create_directory(work_ / "gen.c"); }, false, "gen.c",
+       1, "'gen.c' is a folder", [&] { EXPECT_TRUE(fs::is_directory(work_ / "gen.c")); }},
+      {"the input itself is refused", [] {}, false, "a.bin", 1, "is the input itself",
+       [&] { EXPECT_EQ(Read("a.bin"), "\x05"); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.unprivileged && !root) continue;  // the rows need a file the user does not own
+    fs::remove_all(work_);
+    fs::create_directory(work_);
+    fs::permissions(work_, fs::perms::all);
+    fs::permissions(dir_.path(), fs::perms::owner_all | fs::perms::others_exec);
+    Write("a.bin", "\x05");
+    row.prepare();
+    const std::vector<std::string> args = {"to-text", "-q", "--update", "-O", row.output, "a.bin"};
+    ProcessResult result;
+    if (row.unprivileged) {
+      std::vector<std::string> su = {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                     BX_CLI_PATH};
+      su.insert(su.end(), args.begin(), args.end());
+      result = RunProcess("/usr/bin/setpriv", su, work_);
+    } else {
+      result = Run(args);
+    }
+    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    if (row.message[0] == 0) {
+      EXPECT_EQ(result.err, "");
+    } else {
+      EXPECT_NE(result.err.find(row.message), std::string::npos) << result.err;
+    }
+    row.check();
+    for (const auto& entry : fs::directory_iterator(work_))
+      EXPECT_EQ(entry.path().filename().string().find("~brelvix-"), std::string::npos);
+  }
+}
+
+// SIGINT, SIGTERM and SIGHUP remove every temporary file of the run, the
+// output's and the spool's, and end with 128 + the signal's number.
+TEST_F(CliTest, InterruptsLeaveNoTemporaryFile) {
+  struct Row {
+    int signal;
+    std::vector<const char*> args;
+  };
+  const Row rows[] = {
+      {SIGINT, {"to-text", "-q", "-"}},
+      {SIGTERM,
+       {"to-text", "-q", "--update", "-O", "gen/s.c", "-t", "($ARRAY_SIZE)($ARRAY_DATA)", "-"}},
+      {SIGHUP, {"to-text", "-q", "-o", "-", "-t", "($ARRAY_SIZE)($ARRAY_DATA)", "-"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.signal);
+    fs::remove_all(work_);
+    fs::create_directories(work_ / "gen");
+    fs::create_directories(work_ / "tmp");
+    int input[2];
+    ASSERT_EQ(pipe(input), 0);
+    std::vector<const char*> argv = {BX_CLI_PATH};
+    argv.insert(argv.end(), row.args.begin(), row.args.end());
+    argv.push_back(nullptr);
+    const std::string temporary = (work_ / "tmp").string();
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      dup2(input[0], 0);
+      close(input[1]);
+      setenv("TMPDIR", temporary.c_str(), 1);
+      if (chdir(work_.c_str()) != 0) _exit(127);
+      execv(BX_CLI_PATH, const_cast<char* const*>(argv.data()));
+      _exit(127);
+    }
+    close(input[0]);
+    // Once a write of more than the pipe holds returns, the tool has read
+    // from the pipe, so its files exist and it waits for more.
+    const std::string block(1 << 20, 'x');
+    ASSERT_EQ(write(input[1], block.data(), block.size()), static_cast<ssize_t>(block.size()));
+    kill(pid, row.signal);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    close(input[1]);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + row.signal);
+    EXPECT_EQ(Snapshot(), (std::map<std::string, std::string>{}));
+  }
+}
+#endif
+
 TEST_F(CliTest, OperandsAfterDoubleDash) {
   Write("-dash.bin", "\x42");
   const ProcessResult result = Run({"to-text", "-q", "--", "-dash.bin"});
@@ -609,6 +815,11 @@ TEST_F(CliTest, OutputFileAndUpdate) {
        0,
        first},
       {"--update replaces changed content", "\x03", {"--update", "-O", "gen/a.c"}, 0, second},
+      {"--update compares every byte of a small output",
+       "\x01\x03",
+       {"--update", "-O", "gen/a.c"},
+       0,
+       "n=2 f=a.bin {\r\n\t\t0x01,0x03\r\n}\r\n"},
       {"--update without -O takes DIR/<stem>.txt", "\x03", {"--update", "-o", "gen"}, 0, second},
       {"a failed input leaves the output as it was", "", {"-O", "gen/a.c", "--update"}, 1, first},
   };
@@ -644,8 +855,56 @@ TEST_F(CliTest, OutputFileAndUpdate) {
       << "an empty input still gives the template";
 }
 
+// A brelvix.ini the window saved must not break a build step: -O wins over a
+// stored folder, and --no-settings or BRELVIX_NO_SETTINGS reads no file.
+TEST_F(CliTest, BuildStepsAndStoredSettings) {
+  fs::create_directory(work_ / "stored");
+  Write("brelvix.ini",
+        "<?xml version=\"1.0\" ?>\r\n<config><output_path>stored</output_path>"
+        "<data_size>2</data_size><data_format>%d,</data_format></config>");
+  Write("a.bin", "\x01\x02");
+  const std::string stored = ToText("\x01\x02", 0, 2, "%d,", kTemplate, "a");
+  const std::string plain = ToText("\x01\x02", 0, 1, "0x%02X", kTemplate, "a");
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    bool environment;  // BRELVIX_NO_SETTINGS=1
+    std::string output;
+    std::string content;
+  };
+  const Row rows[] = {
+      {"-O wins over the stored folder", {"-O", "gen.c"}, false, "gen.c", stored},
+      {"the stored folder fills in", {}, false, "stored/a.txt", stored},
+      {"-o wins over the stored folder", {"-o", "."}, false, "a.txt", stored},
+      {"--no-settings", {"--no-settings"}, false, "a.txt", plain},
+      {"--no-settings with -O", {"-O", "gen.c", "--no-settings"}, false, "gen.c", plain},
+      {"the environment", {}, true, "a.txt", plain},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+#if defined(_WIN32)
+    _putenv_s("BRELVIX_NO_SETTINGS", row.environment ? "1" : "");
+#else
+    if (row.environment) setenv("BRELVIX_NO_SETTINGS", "1", 1);
+#endif
+    std::vector<std::string> args = {"to-text", "-q", "a.bin"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const ProcessResult result = Run(args);
+#if !defined(_WIN32)
+    unsetenv("BRELVIX_NO_SETTINGS");
+#endif
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Read(row.output), row.content);
+    fs::remove(work_ / row.output);
+  }
+#if defined(_WIN32)
+  _putenv_s("BRELVIX_NO_SETTINGS", "");
+#endif
+}
+
 // The string form compiled by the system's compilers, in C and C++ with
-// trigraphs on, must give back exactly the input bytes and the zero.
+// trigraphs on and -pedantic -Werror, must give back exactly the input bytes
+// and the zero.
 TEST_F(CliTest, StringLiteralsCompileToTheInputBytes) {
 #if defined(_WIN32)
   GTEST_SKIP() << "the compilers run natively only";
@@ -705,8 +964,8 @@ TEST_F(CliTest, StringLiteralsCompileToTheInputBytes) {
       fs::remove(work_ / "d");
       const ProcessResult build =
           RunProcess(compiler.path,
-                     {"-x", compiler.language, compiler.standard, "-Wall", "-Wextra", "-Werror",
-                      "-Wtrigraphs", "-o", "d", "d.txt"},
+                     {"-x", compiler.language, compiler.standard, "-Wall", "-Wextra", "-pedantic",
+                      "-Werror", "-Wtrigraphs", "-o", "d", "d.txt"},
                      work_);
       ASSERT_EQ(build.exitCode, 0) << build.err;
       const ProcessResult run = RunProcess(work_ / "d", {}, work_);

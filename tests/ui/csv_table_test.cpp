@@ -149,6 +149,9 @@ const Consequence kConsequences[] = {
     {"text after a closing quote dropped", "\"a\"xyz,b", {{"a", "b"}}},
     {"and runs over the line end", "\"a\"x\r\nb,c\r\n", {{"a", "c"}}},
     {"quote inside an unquoted cell", "ab\"c\",d", {{"ab\"c\"", "d"}}},
+    {"a NUL ends its cell's text only",
+     std::string("a\0b,c\r\nd,e\r\n", 12),
+     {{"a", "c"}, {"d", "e"}}},
 };
 
 TEST(CsvReader, ConsequencesOfTheStateMachine) {
@@ -267,6 +270,22 @@ TEST(CsvCodePage, Utf8CharactersAcrossBlocksStayUtf8) {
   test::WriteAll(folder / "utf16.csv", utf16);
   rows.push_back({"\xF0\x9F\x98\x80", "x"});
   EXPECT_EQ(rows, ReadFile(folder / "utf16.csv"));
+}
+
+// As in an 8-bit list, a NUL ends its cell's text and nothing more.
+TEST(CsvCodePage, Utf16NulEndsItsCellOnly) {
+  test::TempDir folder;
+  const std::string text("a\0b,c\r\nd,e\r\n", 12);
+  for (const bool big : {false, true}) {
+    SCOPED_TRACE(big ? "big endian" : "little endian");
+    std::string utf16 = big ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char byte : text) {
+      utf16 += big ? '\0' : byte;
+      utf16 += big ? byte : '\0';
+    }
+    test::WriteAll(folder / "list.csv", utf16);
+    EXPECT_EQ((Rows{{"a", "c"}, {"d", "e"}}), ReadFile(folder / "list.csv"));
+  }
 }
 
 }  // namespace
