@@ -34,6 +34,7 @@ void ReportConversionFailure(const char* input, const FileConversionResult& resu
 // Warns, naming file when not null, that an array name given by hand is not
 // a C identifier; the name is still used as given.
 void WarnOfArrayName(const char* file, const char* name);
+
 // The warnings of a run, the same for to-text, to-binary and run: a value
 // format that shows fewer bits than a unit holds (once per run), and after
 // each input converted what census counted of a text's numbers (null: not
@@ -41,12 +42,6 @@ void WarnOfArrayName(const char* file, const char* name);
 void WarnOfNarrowFormat(const char* valueFormat, int32_t unitSize);
 void WarnAfterConversion(const char* input, const FileConversionRequest& request,
                          const FileConversionResult& result, NumberCensus* census);
-
-// Converts the file request.inputPath as ConvertFile does; census, when
-// given, counts the prefixed numbers of a text input on the way.
-FileConversionStatus ConvertCountingNumbers(const FileConversionRequest& request,
-                                            ConversionMonitor& monitor,
-                                            FileConversionResult* result, NumberCensus* census);
 
 // The subcommands, one declaration per command.
 int RunToText(int count, const char* const* args);

@@ -661,26 +661,6 @@ void WarnAfterConversion(const char* input, const FileConversionRequest& request
   }
 }
 
-FileConversionStatus ConvertCountingNumbers(const FileConversionRequest& request,
-                                            ConversionMonitor& monitor,
-                                            FileConversionResult* result, NumberCensus* census) {
-  CString path;
-  WatchedInput input;
-  input.census = census;
-  if (!path.AssignText(request.inputPath != nullptr ? request.inputPath : "")) {
-    result->status = FileConversionStatus::OutOfMemory;
-    return result->status;
-  }
-  if (!input.Open(path)) {
-    result->outputPath.Clear();
-    result->status = FileConversionStatus::InputNotOpened;
-    result->systemError = input.systemError;
-    result->failedPath.Assign(path);
-    return result->status;
-  }
-  return ConvertInputFile(request, input, monitor, result);
-}
-
 void ReportConversionFailure(const char* input, const FileConversionResult& result) {
   const Printable file(input);
   CString cause;
