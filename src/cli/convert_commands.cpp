@@ -36,7 +36,9 @@ const char kToTextHelp[] =
     "\"($FILE_NAME)\" (the input's name without its folder). \"($ARRAY_STRING)\" in\n"
     "place of \"($ARRAY_DATA)\" writes the bytes as C string-literal rows, which\n"
     "compile much faster than values; --size, --endian and --format do not apply\n"
-    "to them, and MSVC refuses a literal over 65,535 bytes (a warning says so).\n"
+    "to them, and MSVC refuses a literal over 65,535 bytes (a warning says so)\n"
+    "unless the template defines BRELVIX_STRING_GROUPS: it then sees a comma after\n"
+    "every 16,384 bytes, to make each group a row of a two-dimensional array.\n"
     "Whichever data marker comes first holds the data; markers after it stay as\n"
     "they stand.\n"
     "\n"
@@ -61,6 +63,8 @@ const char kToTextHelp[] =
     "                            content changes, in one step; leave it untouched,\n"
     "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
+    "      --strict              a format narrower than the size is an error, not a\n"
+    "                            warning, so that a build step cannot lose bits\n"
     "  -h, --help                show this help\n"
     "\n"
     "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
@@ -115,6 +119,7 @@ struct Settings {
   const char* outputFile = nullptr;
   bool update = false;
   bool quiet = false;
+  bool strict = false;  // a narrow format stops the conversion
   CBuffer<const char*> files;
   int fileCount = 0;
 };
@@ -197,6 +202,9 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
     } else if (settings.toText && parser.Is('t', "template")) {
       if ((settings.arrayTemplate = parser.Value()) == nullptr) return kExitUsage;
       settings.templateFile = nullptr;
+    } else if (settings.toText && parser.Is(0, "strict")) {
+      if (!parser.NoValue()) return kExitUsage;
+      settings.strict = true;
     } else if (settings.toText && parser.Is(0, "template-file")) {
       if ((settings.templateFile = parser.Value()) == nullptr) return kExitUsage;
     } else if (settings.toText && parser.Is('n', "name")) {
@@ -277,19 +285,21 @@ class WatchedInput : public CFile {
 // Name used for standard input where a file's stem would go.
 constexpr char kStandardInputStem[] = "stdin";
 
-// The unit's low bits a value format shows; warns once when they are fewer
-// than the unit holds.
-void WarnOfNarrowFormat(const Settings& settings) {
-  if (settings.valueFormat[0] == 0) return;
+// The unit's low bits a value format shows: when they are fewer than the
+// unit holds, a warning, or with --strict an error and false.
+bool CheckNarrowFormat(const Settings& settings) {
+  if (settings.valueFormat[0] == 0) return true;
   ValueFormat format;
-  if (format.Parse(settings.valueFormat) != ValueFormatStatus::Valid) return;
-  if (format.Bits() >= settings.unitSize * 8) return;
-  PrintWarning(
+  if (format.Parse(settings.valueFormat) != ValueFormatStatus::Valid) return true;
+  if (format.Bits() >= settings.unitSize * 8) return true;
+  if (settings.quiet && !settings.strict) return true;
+  (settings.strict ? PrintError : PrintWarning)(
       "the format '%s' shows only the low %d bits of each %d-byte value; the rest is "
       "lost (a %d-bit format such as '%s' shows all)",
       Printable(settings.valueFormat).Text(), static_cast<int>(format.Bits()),
       static_cast<int>(settings.unitSize), static_cast<int>(settings.unitSize * 8),
       DefaultValueFormat(settings.unitSize));
+  return !settings.strict;
 }
 
 void WarnOfDroppedNumbers(const char* file, const NumberCensus& census) {
@@ -511,8 +521,10 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
     census.End();
     WarnOfDroppedNumbers(file, census);
   }
+  // A template that defines the groups macro compiles each group apart.
   if (!settings.quiet && settings.toText && result.bytesRead + 1 > kMsvcStringLiteralLimit &&
-      TemplateWritesStringLiteral(settings.arrayTemplate)) {
+      TemplateWritesStringLiteral(settings.arrayTemplate) &&
+      std::strstr(settings.arrayTemplate, kStringGroupsMacro) == nullptr) {
     PrintWarning(
         "%s: the string literal holds %llu bytes with its terminating zero; MSVC refuses more "
         "than 65,535",
@@ -550,7 +562,7 @@ int RunConversion(bool toText, int count, const char* const* args) {
         return kExitFailed;
       }
     }
-    if (settings.toText && !settings.quiet) WarnOfNarrowFormat(settings);
+    if (settings.toText && !CheckNarrowFormat(settings)) return kExitFailed;
     for (int i = 0; i < settings.fileCount; ++i) {
       if (ConvertOne(settings, folder, settings.files[i]) != kExitOk) status = kExitFailed;
     }
