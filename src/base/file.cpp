@@ -80,6 +80,10 @@ bool CFile::Seek(uint64_t position) {
   return handle != 0 && SystemSeek(position);
 }
 
+bool CFile::Truncate() {
+  return handle != 0 && SystemTruncate();
+}
+
 bool CFile::Flush() {
   return handle != 0 && SystemFlush();
 }
@@ -89,6 +93,51 @@ bool CFile::IsEnd() {
   uint64_t position = 0;
   if (!SystemTell(&position)) position = 0;
   return position >= size;
+}
+
+namespace {
+
+// The table of temporary files: a slot is claimed (kFilling) before its
+// path is copied and listed (kListed) after, so that a handler never reads
+// a half-written path.
+constexpr int kFree = 0;
+constexpr int kFilling = 1;
+constexpr int kListed = 2;
+constexpr int kTemporarySlots = 16;
+constexpr int32_t kSlotPathBytes = 4096;
+struct TemporarySlot {
+  std::atomic<int> state{kFree};
+  char path[kSlotPathBytes];
+};
+TemporarySlot temporarySlots[kTemporarySlots];
+
+void ListTemporaryFile(const CString& path) {
+  if (path.length >= kSlotPathBytes) return;
+  for (TemporarySlot& slot : temporarySlots) {
+    int expected = kFree;
+    if (!slot.state.compare_exchange_strong(expected, kFilling)) continue;
+    std::memcpy(slot.path, path.Text(), static_cast<size_t>(path.length) + 1);
+    slot.state.store(kListed);
+    return;
+  }
+}
+
+}  // namespace
+
+void UnlistTemporaryFile(const CString& path) {
+  for (TemporarySlot& slot : temporarySlots) {
+    if (slot.state.load() == kListed && std::strcmp(slot.path, path.Text()) == 0) {
+      slot.state.store(kFree);
+      return;
+    }
+  }
+}
+
+void RemoveListedTemporaryFiles() {
+  for (TemporarySlot& slot : temporarySlots) {
+    int expected = kListed;
+    if (slot.state.compare_exchange_strong(expected, kFilling)) RemoveFileNow(slot.path);
+  }
 }
 
 int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path) {
@@ -116,7 +165,10 @@ int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path) {
         (folderLength > 0 && !path->AppendBytes(&kFolderSeparator, 1)) || !path->AppendText(leaf)) {
       break;
     }
-    if (file.Create(*path, CreateRule::NewOnly) == 0) return 0;
+    if (file.Create(*path, CreateRule::NewOnly) == 0) {
+      ListTemporaryFile(*path);
+      return 0;
+    }
     error = file.systemError;
     if (!IsNameTakenError(error)) break;
   }

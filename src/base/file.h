@@ -8,8 +8,9 @@
 #include "base/str.h"
 
 enum class CreateRule {
-  NewOnly,  // fail when the file exists
-  Always,   // create or empty
+  NewOnly,   // fail when the file exists
+  Always,    // create or empty
+  Existing,  // open an existing file, its content kept until written over
 };
 
 // Position argument of Read and Write meaning "at the current position".
@@ -56,6 +57,8 @@ class CFile {
   // Bytes written, 0 on any failure. A short count is not an error here.
   virtual uint32_t Write(const void* buffer, uint32_t count, uint64_t position = kCurrentPosition);
   virtual bool Seek(uint64_t position);
+  // Ends the file at the current position; false on failure.
+  bool Truncate();
   // True when a handle is open and everything written has reached the disk.
   virtual bool Flush();
   // True when closed or the position is at or past the known size.
@@ -76,6 +79,7 @@ class CFile {
   bool SystemSeekEnd();
   bool SystemTell(uint64_t* position);
   bool SystemFlush();
+  bool SystemTruncate();
 };
 
 // Publishing: an output is written under a temporary name and takes its final
@@ -106,13 +110,45 @@ enum class PublishStatus {
 PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error);
 
 // Gives the closed file from the name to in one step, replacing a file at to:
-// a reader sees the old file or the new one, never a part. Only for outputs
-// the user asked to have replaced. False with *error set when the system
-// refuses; nothing changed then.
+// a reader sees the old file or the new one, never a part. The new file
+// takes the old one's mode (and owner and group where the user may set them;
+// on Windows its attributes and security). Only for outputs the user asked
+// to have replaced. False with *error set when the system refuses; nothing
+// changed then.
 bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error);
 
 // Deletes a temporary file left by a failed row; false when the system refuses.
 bool RemoveTemporaryFile(const CString& path);
+
+// The temporary files this process made and has not yet published or removed
+// stand in a fixed table, so that an interrupted run can remove them.
+// RemoveListedTemporaryFiles is safe in a signal handler (and in a console
+// control handler on Windows); it may run on any thread.
+void RemoveListedTemporaryFiles();
+// For the backends: takes a published, replaced or removed file off the
+// table; RemoveFileNow deletes a file with one system call.
+void UnlistTemporaryFile(const CString& path);
+void RemoveFileNow(const char* path);
+
+// What stands at a path an output is to replace. A symbolic link is followed:
+// *target gets the file finally named (path itself when it is no link).
+enum class ReplaceTarget {
+  Absent,        // nothing there: the output is made under the name
+  File,          // a regular file this process may write
+  Folder,        // a folder
+  NotAFile,      // a FIFO, device or socket: never opened, so nothing blocks
+  DanglingLink,  // a link whose target does not exist
+  NotWritable,   // a file the user may not write; *error tells why
+  Failed,        // the system could not tell; *error tells why
+};
+ReplaceTarget InspectReplaceTarget(const CString& path, CString* target, int32_t* error);
+
+// True when both paths name one existing file (links and hard links too).
+bool IsSameFile(const CString& first, const CString& second);
+
+// The system's folder for temporary files ($TMPDIR or /tmp; the Windows
+// temporary folder), without a final separator. False when memory runs out.
+bool SystemTemporaryFolder(CString* folder);
 
 // The system's text for an error code from this file, without a final line
 // break.

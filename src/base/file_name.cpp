@@ -95,3 +95,18 @@ int CFileName::EnsureExtension(const char* newExtension) {
   extensionStart = -1;
   return SetPath(joined.Text());
 }
+
+bool FolderOfPath(const char* path, CString* folder) {
+  size_t end = 0;
+  for (size_t i = 0; path[i] != 0; ++i) {
+#if defined(_WIN32)
+    if (path[i] == '\\' || path[i] == '/') end = i + 1;
+#else
+    if (path[i] == '/') end = i + 1;
+#endif
+  }
+  // The separator goes except where it is the root itself ("/", "C:\\").
+  const bool root = end == 1 || (end == 3 && path[1] == ':');
+  if (end > 0 && !root) --end;
+  return folder->AssignBytes(path, static_cast<int32_t>(end)) != 0;
+}

@@ -12,6 +12,11 @@ inline constexpr char kFolderSeparator = '\\';
 inline constexpr char kFolderSeparator = '/';
 #endif
 
+// The folder part of a path, for a file to be made beside it: "" for the
+// current directory, the root with its separator ("/", "C:\\"). Separators
+// are those of the platform. False when memory runs out.
+bool FolderOfPath(const char* path, CString* folder);
+
 class CFileName {
  public:
   CString path;  // exactly as last given to SetPath

@@ -60,7 +60,10 @@ bool CFile::SystemOpen(const CString& path, bool regularOnly) {
 }
 
 bool CFile::SystemCreate(const CString& path, CreateRule rule) {
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (rule == CreateRule::NewOnly ? O_EXCL : 0);
+  const int flags = O_WRONLY | O_CLOEXEC |
+                    (rule == CreateRule::Existing  ? 0
+                     : rule == CreateRule::NewOnly ? O_CREAT | O_EXCL
+                                                   : O_CREAT);
   const int fd = open(path.Text(), flags, 0666);
   if (fd < 0) {
     systemError = errno;
@@ -166,6 +169,11 @@ bool CFile::SystemFlush() {
   return fsync(Descriptor(handle)) == 0;
 }
 
+bool CFile::SystemTruncate() {
+  const off_t at = lseek(Descriptor(handle), 0, SEEK_CUR);
+  return at >= 0 && ftruncate(Descriptor(handle), at) == 0;
+}
+
 bool CFileSave::SystemResolve(const CString& path, CString* target) {
   // A file that does not exist yet is made under its own name.
   char* resolved = realpath(path.Text(), nullptr);
@@ -186,24 +194,19 @@ bool CFileSave::SystemWritable(const CString& path) {
 }
 
 bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
-  struct stat info;
-  if (stat(target.Text(), &info) == 0) {
-    if (chmod(temporary.Text(), info.st_mode & 07777) != 0) return false;
-    // Only the superuser may give a file away; for anyone else the new file
-    // stays their own, and the mode still decides who may read it.
-    [[maybe_unused]] const int owned = chown(temporary.Text(), info.st_uid, info.st_gid);
-  }
-  return std::rename(temporary.Text(), target.Text()) == 0;
+  int32_t error = 0;
+  return ReplaceWithFile(temporary, target, &error);
 }
 
 bool CFileSave::SystemRemove(const CString& path) {
-  return unlink(path.Text()) == 0;
+  return RemoveTemporaryFile(path);
 }
 
 PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
 #if defined(RENAME_NOREPLACE)
   if (renameat2(AT_FDCWD, from.Text(), AT_FDCWD, to.Text(), RENAME_NOREPLACE) == 0) {
+    UnlistTemporaryFile(from);
     return PublishStatus::Published;
   }
   if (errno == EEXIST) return PublishStatus::Taken;
@@ -220,18 +223,93 @@ PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error
     return PublishStatus::Failed;
   }
   unlink(from.Text());
+  UnlistTemporaryFile(from);
   return PublishStatus::Published;
 }
 
 bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
-  if (rename(from.Text(), to.Text()) == 0) return true;
-  *error = errno;
-  return false;
+  struct stat info;
+  if (stat(to.Text(), &info) == 0) {
+    if (chmod(from.Text(), info.st_mode & 07777) != 0) {
+      *error = errno;
+      return false;
+    }
+    // Only the superuser may give a file away; anyone else may still pass
+    // on a group they belong to. The mode decides who may read it either way.
+    if (chown(from.Text(), info.st_uid, info.st_gid) != 0) {
+      [[maybe_unused]] const int grouped = chown(from.Text(), static_cast<uid_t>(-1), info.st_gid);
+    }
+  }
+  if (rename(from.Text(), to.Text()) != 0) {
+    *error = errno;
+    return false;
+  }
+  UnlistTemporaryFile(from);
+  return true;
 }
 
 bool RemoveTemporaryFile(const CString& path) {
-  return unlink(path.Text()) == 0;
+  const bool removed = unlink(path.Text()) == 0;
+  if (removed || errno == ENOENT) UnlistTemporaryFile(path);
+  return removed;
+}
+
+void RemoveFileNow(const char* path) {
+  unlink(path);
+}
+
+ReplaceTarget InspectReplaceTarget(const CString& path, CString* target, int32_t* error) {
+  *error = 0;
+  if (target->Assign(path) == nullptr) {
+    *error = ENOMEM;
+    return ReplaceTarget::Failed;
+  }
+  struct stat info;
+  if (lstat(path.Text(), &info) != 0) {
+    *error = errno;
+    return errno == ENOENT ? ReplaceTarget::Absent : ReplaceTarget::Failed;
+  }
+  if (S_ISLNK(info.st_mode)) {
+    char* resolved = realpath(path.Text(), nullptr);
+    if (resolved == nullptr) {
+      *error = errno;
+      return errno == ENOENT ? ReplaceTarget::DanglingLink : ReplaceTarget::Failed;
+    }
+    const bool assigned = target->AssignText(resolved) != 0;
+    std::free(resolved);
+    if (!assigned) {
+      *error = ENOMEM;
+      return ReplaceTarget::Failed;
+    }
+    if (stat(target->Text(), &info) != 0) {
+      *error = errno;
+      return ReplaceTarget::Failed;
+    }
+  }
+  if (S_ISDIR(info.st_mode)) return ReplaceTarget::Folder;
+  if (!S_ISREG(info.st_mode)) return ReplaceTarget::NotAFile;
+  if (access(target->Text(), W_OK) != 0) {
+    *error = errno;
+    return ReplaceTarget::NotWritable;
+  }
+  return ReplaceTarget::File;
+}
+
+bool IsSameFile(const CString& first, const CString& second) {
+  struct stat a;
+  struct stat b;
+  return stat(first.Text(), &a) == 0 && stat(second.Text(), &b) == 0 && a.st_dev == b.st_dev &&
+         a.st_ino == b.st_ino;
+}
+
+bool SystemTemporaryFolder(CString* folder) {
+  const char* value = std::getenv("TMPDIR");
+  if (value == nullptr || value[0] != '/') value = "/tmp";
+  size_t length = std::strlen(value);
+  while (length > 1 && value[length - 1] == '/')
+    --length;
+  return folder->AssignBytes(value, static_cast<int32_t>(length)) != 0;
 }
 
 void DescribeSystemError(int32_t error, CString* text) {

@@ -1,10 +1,10 @@
 #include "base/file_save.h"
 
-namespace {
+#include "base/file_name.h"
 
-constexpr char kTemporarySuffix[] = ".tmp";
-
-}  // namespace
+bool CFileSave::ResolveTarget(const CString& path, CString* target) {
+  return SystemResolve(path, target);
+}
 
 CFileSave::~CFileSave() {
   if (open) Abandon();
@@ -13,30 +13,67 @@ CFileSave::~CFileSave() {
 bool CFileSave::Begin(const CString& path) {
   if (open || path.length == 0) return false;
   if (!SystemResolve(path, &target)) return false;
-  if (SystemExists(target) && !SystemWritable(target)) return false;
+  const bool exists = SystemExists(target);
+  if (exists && !SystemWritable(target)) return false;
   inPlace = false;
-  if (temporary.Assign(target) == nullptr ||
-      !temporary.AppendBytes(kTemporarySuffix, sizeof kTemporarySuffix - 1)) {
-    return false;
+  old.Reset();
+  oldSize = 0;
+  CString folder;
+  if (!FolderOfPath(target.Text(), &folder)) return false;
+  // A fresh name, created exclusively: no other file is ever truncated or
+  // replaced on the way, whatever stands beside the target.
+  if (CreateTemporaryFile(folder.Text(), file, &temporary) == 0) {
+    open = true;
+    return true;
   }
-  if (file.Create(temporary, CreateRule::Always) != 0) {
-    // Something in the way under the temporary name (a folder, a file in
-    // use) is a failure; a folder that refuses new files is not, since the
-    // file itself may still be writable.
-    if (SystemExists(temporary)) return false;
-    if (file.Create(target, CreateRule::Always) != 0) return false;
-    inPlace = true;
-  }
+  // A folder that refuses new files still lets a writable file be written
+  // in place. The old content is kept in memory and the file is written
+  // over, not emptied first, so that a failed write can put it back.
+  if (!exists || !KeepOldContent()) return false;
+  if (file.Create(target, CreateRule::Existing) != 0) return false;
+  inPlace = true;
   open = true;
   return true;
 }
 
+bool CFileSave::KeepOldContent() {
+  CFile reader;
+  if (!reader.OpenRegular(target)) return false;
+  const uint64_t size = reader.size;
+  if (size > 0x7FFFFFFFu) return false;
+  oldSize = static_cast<uint32_t>(size);
+  if (!old.AllocateUninitialised(oldSize + 1)) return false;
+  return oldSize == 0 || reader.Read(old.Get(), oldSize) == oldSize;
+}
+
+bool CFileSave::RestoreOldContent() {
+  file.Close();
+  // A handle of its own: the caller's file is the one whose writes failed.
+  // Written over the same bytes, the file never has to grow past what it
+  // held, so a full disk or a size limit lets it through.
+  CFile writer;
+  const bool restored = writer.Create(target, CreateRule::Existing) == 0 &&
+                        (oldSize == 0 || writer.Write(old.Get(), oldSize) == oldSize) &&
+                        writer.Truncate() && writer.Flush();
+  old.Reset();
+  return restored;
+}
+
 bool CFileSave::Commit() {
   if (!open) return false;
+  open = false;
+  if (inPlace) {
+    // The new content may be shorter than the old.
+    if (file.Seek(file.size) && file.Truncate() && file.Flush()) {
+      file.Close();
+      old.Reset();
+      return true;
+    }
+    RestoreOldContent();
+    return false;
+  }
   const bool flushed = file.Flush();
   file.Close();
-  open = false;
-  if (inPlace) return flushed;
   if (flushed && SystemReplace(temporary, target)) return true;
   SystemRemove(temporary);
   return false;
@@ -44,7 +81,11 @@ bool CFileSave::Commit() {
 
 void CFileSave::Abandon() {
   if (!open) return;
-  file.Close();
   open = false;
-  if (!inPlace) SystemRemove(temporary);
+  if (inPlace) {
+    RestoreOldContent();
+    return;
+  }
+  file.Close();
+  SystemRemove(temporary);
 }

@@ -1,13 +1,17 @@
 // CFileSave: a save that replaces a file whole. The bytes go to a temporary
-// file beside the file, which takes the file's place only once every byte is
-// written and flushed, keeping the old file's permissions; a failed save
-// leaves the old file as it was. Where the folder refuses new files but the
-// file itself may be written, the file is written in place instead, so that
-// a save that works at all still works. A symbolic link is saved through to
-// its target.
+// file beside the file, under a fresh name created exclusively, which takes
+// the file's place only once every byte is written and flushed, keeping the
+// old file's permissions; a failed save leaves the old file as it was. Where
+// the folder refuses new files but the file itself may be written, the file
+// is written in place instead, so that a save that works at all still works;
+// its old content is held in memory and put back when the save fails. A
+// symbolic link is saved through to its target.
 #pragma once
 
+#include <cstdint>
+
 #include "base/file.h"
+#include "base/holder.h"
 #include "base/str.h"
 
 class CFileSave {
@@ -24,11 +28,14 @@ class CFileSave {
   // be written (also for an empty path).
   bool Begin(const CString& path);
   // Flushes and closes file, then puts the temporary file in place. False
-  // when the flush or the move failed; the old file then stays (unless it was
-  // being written in place).
+  // when the flush or the move failed; the old file then stays (written in
+  // place, its old content is written back).
   bool Commit();
-  // Closes file and removes the temporary file.
+  // Closes file and removes the temporary file, or puts the old content back.
   void Abandon();
+
+  // The final target of a symbolic link, else path itself.
+  static bool ResolveTarget(const CString& path, CString* target);
 
   // True while the file itself is being written, without a temporary file.
   bool inPlace = false;
@@ -47,7 +54,12 @@ class CFileSave {
   static bool SystemReplace(const CString& temporary, const CString& target);
   static bool SystemRemove(const CString& path);
 
+  bool KeepOldContent();
+  bool RestoreOldContent();
+
   CFile& file;
+  CBuffer<char> old;  // the old content while written in place
+  uint32_t oldSize = 0;
   CString target;
   CString temporary;
   bool open = false;

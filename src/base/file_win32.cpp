@@ -46,7 +46,9 @@ bool CFile::SystemOpen(const CString& path, bool regularOnly) {
 
 bool CFile::SystemCreate(const CString& path, CreateRule rule) {
   const CWideText wide(path);
-  const DWORD disposition = rule == CreateRule::NewOnly ? CREATE_NEW : CREATE_ALWAYS;
+  const DWORD disposition = rule == CreateRule::NewOnly    ? CREATE_NEW
+                            : rule == CreateRule::Existing ? OPEN_EXISTING
+                                                           : CREATE_ALWAYS;
   handle = Keep(CreateFileW(wide.Get(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (handle == 0) systemError = static_cast<int32_t>(GetLastError());
@@ -130,6 +132,10 @@ bool CFile::SystemFlush() {
   return FlushFileBuffers(Native(handle)) != FALSE;
 }
 
+bool CFile::SystemTruncate() {
+  return SetEndOfFile(Native(handle)) != FALSE;
+}
+
 bool CFileSave::SystemResolve(const CString& path, CString* target) {
   const CWideText widePath(path);
   const wchar_t* wide = widePath.Get();
@@ -178,33 +184,12 @@ bool CFileSave::SystemWritable(const CString& path) {
 }
 
 bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
-  const CWideText from(temporary);
-  const CWideText to(target);
-  const wchar_t* fromWide = from.Get();
-  const wchar_t* toWide = to.Get();
-  if (fromWide == nullptr || toWide == nullptr) return false;
-  const DWORD attributes = GetFileAttributesW(toWide);
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    return MoveFileExW(fromWide, toWide, MOVEFILE_WRITE_THROUGH) != FALSE;
-  }
-  // Windows refuses to put a file over a folder; Wine's ReplaceFileW does not.
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
-  // ReplaceFileW keeps the old file's attributes, security and creation time.
-  if (ReplaceFileW(toWide, fromWide, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-    return true;
-  }
-  // Where it is refused (some file systems), a move and the old attributes.
-  if (!MoveFileExW(fromWide, toWide, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return false;
-  }
-  SetFileAttributesW(toWide, attributes);
-  return true;
+  int32_t error = 0;
+  return ReplaceWithFile(temporary, target, &error);
 }
 
 bool CFileSave::SystemRemove(const CString& path) {
-  const CWideText widePath(path);
-  const wchar_t* wide = widePath.Get();
-  return wide != nullptr && DeleteFileW(wide) != FALSE;
+  return RemoveTemporaryFile(path);
 }
 
 PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error) {
@@ -212,7 +197,10 @@ PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error
   const CWideText source(from);
   const CWideText target(to);
   // No MOVEFILE_REPLACE_EXISTING: a file at target stays as it is.
-  if (MoveFileExW(source.Get(), target.Get(), 0)) return PublishStatus::Published;
+  if (MoveFileExW(source.Get(), target.Get(), 0)) {
+    UnlistTemporaryFile(from);
+    return PublishStatus::Published;
+  }
   const DWORD code = GetLastError();
   if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return PublishStatus::Taken;
   *error = static_cast<int32_t>(code);
@@ -223,16 +211,132 @@ bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
   const CWideText source(from);
   const CWideText target(to);
-  if (MoveFileExW(source.Get(), target.Get(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return true;
+  const wchar_t* fromWide = source.Get();
+  const wchar_t* toWide = target.Get();
+  if (fromWide == nullptr || toWide == nullptr) {
+    *error = ERROR_NOT_ENOUGH_MEMORY;
+    return false;
   }
-  *error = static_cast<int32_t>(GetLastError());
-  return false;
+  const DWORD attributes = GetFileAttributesW(toWide);
+  bool replaced = false;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    replaced = MoveFileExW(fromWide, toWide, MOVEFILE_WRITE_THROUGH) != FALSE;
+  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    // Windows refuses to put a file over a folder; Wine's ReplaceFileW does not.
+    SetLastError(ERROR_ACCESS_DENIED);
+  } else if (ReplaceFileW(toWide, fromWide, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                          nullptr)) {
+    // ReplaceFileW keeps the old file's attributes, security and creation time.
+    replaced = true;
+  } else if (MoveFileExW(fromWide, toWide, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // Where it is refused (some file systems), a move and the old attributes.
+    SetFileAttributesW(toWide, attributes);
+    replaced = true;
+  }
+  if (!replaced) {
+    *error = static_cast<int32_t>(GetLastError());
+    return false;
+  }
+  UnlistTemporaryFile(from);
+  return true;
 }
 
 bool RemoveTemporaryFile(const CString& path) {
   const CWideText wide(path);
-  return DeleteFileW(wide.Get()) != 0;
+  const bool removed = wide.Get() != nullptr && DeleteFileW(wide.Get()) != 0;
+  if (removed || GetLastError() == ERROR_FILE_NOT_FOUND) UnlistTemporaryFile(path);
+  return removed;
+}
+
+void RemoveFileNow(const char* path) {
+  // The table holds the paths as the program keeps them: ANSI code page.
+  DeleteFileA(path);
+}
+
+ReplaceTarget InspectReplaceTarget(const CString& path, CString* target, int32_t* error) {
+  *error = 0;
+  const CWideText widePath(path);
+  if (widePath.Get() == nullptr || target->Assign(path) == nullptr) {
+    *error = ERROR_NOT_ENOUGH_MEMORY;
+    return ReplaceTarget::Failed;
+  }
+  DWORD attributes = GetFileAttributesW(widePath.Get());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD code = GetLastError();
+    *error = static_cast<int32_t>(code);
+    return code == ERROR_FILE_NOT_FOUND ? ReplaceTarget::Absent : ReplaceTarget::Failed;
+  }
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    CHandle linked(CreateFileW(widePath.Get(), 0,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!linked.IsValid()) {
+      const DWORD code = GetLastError();
+      *error = static_cast<int32_t>(code);
+      return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
+                 ? ReplaceTarget::DanglingLink
+                 : ReplaceTarget::Failed;
+    }
+    linked.Reset();
+    if (!CFileSave::ResolveTarget(path, target)) {
+      *error = ERROR_NOT_ENOUGH_MEMORY;
+      return ReplaceTarget::Failed;
+    }
+    const CWideText resolved(*target);
+    attributes =
+        resolved.Get() != nullptr ? GetFileAttributesW(resolved.Get()) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      *error = static_cast<int32_t>(GetLastError());
+      return ReplaceTarget::Failed;
+    }
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ReplaceTarget::Folder;
+  const CWideText wide(*target);
+  // Opening a device or pipe for no access never waits and changes nothing.
+  const CHandle probe(CreateFileW(wide.Get(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+  if (probe.IsValid() && GetFileType(probe.Get()) != FILE_TYPE_DISK) return ReplaceTarget::NotAFile;
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    *error = ERROR_ACCESS_DENIED;
+    return ReplaceTarget::NotWritable;
+  }
+  const CHandle writer(CreateFileW(wide.Get(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!writer.IsValid()) {
+    *error = static_cast<int32_t>(GetLastError());
+    return ReplaceTarget::NotWritable;
+  }
+  return ReplaceTarget::File;
+}
+
+bool IsSameFile(const CString& first, const CString& second) {
+  const CWideText a(first);
+  const CWideText b(second);
+  if (a.Get() == nullptr || b.Get() == nullptr) return false;
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const CHandle one(
+      CreateFileW(a.Get(), 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const CHandle two(
+      CreateFileW(b.Get(), 0, share, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION x;
+  BY_HANDLE_FILE_INFORMATION y;
+  return one.IsValid() && two.IsValid() && GetFileInformationByHandle(one.Get(), &x) &&
+         GetFileInformationByHandle(two.Get(), &y) &&
+         x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+         x.nFileIndexLow == y.nFileIndexLow;
+}
+
+bool SystemTemporaryFolder(CString* folder) {
+  wchar_t path[MAX_PATH + 2] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+  if (length == 0 || length > MAX_PATH + 1) return folder->AssignText(".") != 0;
+  DWORD end = length;
+  while (end > 3 && (path[end - 1] == L'\\' || path[end - 1] == L'/'))
+    path[--end] = 0;
+  folder->AssignWide(reinterpret_cast<const WideChar*>(path));
+  return folder->length > 0;
 }
 
 void DescribeSystemError(int32_t error, CString* text) {

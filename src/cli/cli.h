@@ -28,5 +28,9 @@ void ReportConversionFailure(const char* input, const FileConversionResult& resu
 // The subcommands, one declaration per command.
 int RunToText(int count, const char* const* args);
 int RunToBinary(int count, const char* const* args);
+// to-text (toText) or to-binary with a stored output folder that fills in
+// only when neither -o nor -O is given; null for none.
+int RunConversionCommand(bool toText, int count, const char* const* args,
+                         const char* storedOutputFolder);
 int RunSettings(int count, const char* const* args);
 int RunFileList(int count, const char* const* args);

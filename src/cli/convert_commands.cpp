@@ -59,12 +59,17 @@ const char kToTextHelp[] =
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
     "  -O, --output-file PATH    the output file itself, any name; only with one FILE\n"
+    "                            ('-' writes to standard output)\n"
     "      --update              replace the output (PATH, or DIR/<stem>.txt) when its\n"
     "                            content changes, in one step; leave it untouched,\n"
     "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
     "      --strict              a format narrower than the size is an error, not a\n"
     "                            warning, so that a build step cannot lose bits\n"
+    "      --settings FILE       take the defaults from FILE instead of brelvix.ini\n"
+    "      --no-settings         read no settings file: the output depends on the\n"
+    "                            input and the options alone (as does\n"
+    "                            BRELVIX_NO_SETTINGS=1 in the environment)\n"
     "  -h, --help                show this help\n"
     "\n"
     "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
@@ -88,10 +93,15 @@ const char kToBinaryHelp[] =
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
     "  -O, --output-file PATH    the output file itself, any name; only with one FILE\n"
+    "                            ('-' writes to standard output)\n"
     "      --update              replace the output (PATH, or DIR/<stem>.bin) when its\n"
     "                            content changes, in one step; leave it untouched,\n"
     "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
+    "      --settings FILE       take the defaults from FILE instead of brelvix.ini\n"
+    "      --no-settings         read no settings file: the output depends on the\n"
+    "                            input and the options alone (as does\n"
+    "                            BRELVIX_NO_SETTINGS=1 in the environment)\n"
     "  -h, --help                show this help\n"
     "\n"
     "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
@@ -158,7 +168,8 @@ int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text
 }
 
 // Parses the options into settings; 0, or the exit status to end with.
-int ParseSettings(int count, const char* const* args, Settings& settings, CString& templateText) {
+int ParseSettings(int count, const char* const* args, const char* storedOutputFolder,
+                  Settings& settings, CString& templateText) {
   OptionParser parser(count, args);
   while (parser.Next()) {
     if (parser.IsOperand()) {
@@ -215,6 +226,10 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
   }
 
   if (settings.fileCount == 0) return parser.Error("no input FILE given");
+  // A stored folder fills in only what the options leave open.
+  if (settings.outputFolder == nullptr && settings.outputFile == nullptr) {
+    settings.outputFolder = storedOutputFolder;
+  }
   int standardInputs = 0;
   for (int i = 0; i < settings.fileCount; ++i) {
     if (std::strcmp(settings.files[i], "-") == 0) ++standardInputs;
@@ -233,6 +248,14 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
   }
   if (settings.update && toStandardOutput) {
     return parser.Error("'--update' replaces a file; it does not go with '-o -'");
+  }
+  // "-O -" is standard output as "-o -" is; "./-" names a file called "-".
+  if (settings.outputFile != nullptr && std::strcmp(settings.outputFile, "-") == 0) {
+    if (settings.update) {
+      return parser.Error("'--update' replaces a file; it does not go with '-O -'");
+    }
+    settings.outputFile = nullptr;
+    settings.outputFolder = "-";
   }
   if (!settings.toText) return 0;
 
@@ -358,36 +381,77 @@ bool SameContent(const char* first, const char* second) {
   return same;
 }
 
-// The folder part of a path, for a temporary file beside it: "" for the
-// current directory. False when memory runs out.
-bool FolderOf(const char* path, CString* folder) {
-  size_t end = 0;
-  for (size_t i = 0; path[i] != 0; ++i) {
-#if defined(_WIN32)
-    if (path[i] == '\\' || path[i] == '/') end = i + 1;
-#else
-    if (path[i] == '/') end = i + 1;
-#endif
+// Refuses, after a message, an output path that is no file to write: a
+// folder, a FIFO or device (never opened, so nothing blocks), a dangling link,
+// a file that exists without --update or that the user may not write, and the
+// input itself. *target gets the file a link names.
+bool CheckExactOutput(const Settings& settings, const char* inputPath, const char* outputPath,
+                      CString* target) {
+  const Printable file(inputPath);
+  const Printable where(outputPath);
+  CString given;
+  if (!given.AssignText(outputPath)) {
+    PrintError("out of memory");
+    return false;
   }
-  // The separator goes except where it is the root itself.
-  if (end > 1) --end;
-  return folder->AssignBytes(path, static_cast<int32_t>(end)) != 0;
+  int32_t error = 0;
+  CString reason;
+  switch (InspectReplaceTarget(given, target, &error)) {
+    case ReplaceTarget::Absent:
+      return true;
+    case ReplaceTarget::Folder:
+      PrintError("%s: '%s' is a folder; the output must be a file", file.Text(), where.Text());
+      return false;
+    case ReplaceTarget::NotAFile:
+      PrintError("%s: '%s' is not a regular file (a FIFO, device or socket); it is left alone",
+                 file.Text(), where.Text());
+      return false;
+    case ReplaceTarget::DanglingLink:
+      PrintError("%s: '%s' is a link to a file that does not exist; it is left alone", file.Text(),
+                 where.Text());
+      return false;
+    case ReplaceTarget::Failed:
+      DescribeSystemError(error, &reason);
+      PrintError("%s: cannot create '%s': %s", file.Text(), where.Text(), reason.Text());
+      return false;
+    case ReplaceTarget::NotWritable:
+      DescribeSystemError(error, &reason);
+      PrintError("%s: '%s' exists and may not be written: %s", file.Text(), where.Text(),
+                 reason.Text());
+      return false;
+    case ReplaceTarget::File:
+      break;
+  }
+  if (!settings.update) {
+    PrintError("%s: '%s' exists; --update replaces it", file.Text(), where.Text());
+    return false;
+  }
+  CString input;
+  if (std::strcmp(inputPath, "-") != 0 && input.AssignText(inputPath) &&
+      IsSameFile(input, *target)) {
+    PrintError("%s: the output '%s' is the input itself; it is left alone", file.Text(),
+               where.Text());
+    return false;
+  }
+  return true;
 }
 
 // Writes the output of one input at exactly outputPath, through a temporary
 // file beside it so that no partial file ever stands under that name. Without
-// --update the name must be free; with it the file there is replaced in one
-// step, and only when the content differs. *changed tells whether the output
-// was written. Returns false after a message of its own.
-bool WriteExactOutput(const Settings& settings, const FileConversionRequest& request, CFile& input,
+// --update the name must be free; with it the file there (or the file a link
+// there names) is replaced in one step, keeping its mode, and only when the
+// content differs. *changed tells whether the output was written. Returns
+// false after a message of its own.
+bool WriteExactOutput(const Settings& settings, FileConversionRequest request, CFile& input,
                       const char* outputPath, ConversionMonitor& monitor,
                       FileConversionResult* result, bool* changed) {
   *changed = false;
   const Printable file(request.inputPath);
   const Printable where(outputPath);
   CString target;
+  if (!CheckExactOutput(settings, request.inputPath, outputPath, &target)) return false;
   CString folder;
-  if (!target.AssignText(outputPath) || !FolderOf(outputPath, &folder)) {
+  if (!FolderOfPath(target.Text(), &folder)) {
     PrintError("out of memory");
     return false;
   }
@@ -401,13 +465,18 @@ bool WriteExactOutput(const Settings& settings, const FileConversionRequest& req
                reason.Text());
     return false;
   }
+  request.spoolFolder = folder.Text();
   ConvertIntoExact(request, input, output, monitor, result);
+  if (result->status == FileConversionStatus::WriteFailed && result->failedPath.IsEmpty()) {
+    result->systemError = output.systemError;
+    result->failedPath.Assign(temporary);
+  }
   output.Close();
   if (result->status != FileConversionStatus::Converted) {
     RemoveTemporaryFile(temporary);
     return true;
   }
-  result->outputPath.Assign(target);
+  result->outputPath.AssignText(outputPath);
   if (!settings.update) {
     const PublishStatus status = PublishFile(temporary, target, &error);
     if (status == PublishStatus::Published) {
@@ -423,7 +492,7 @@ bool WriteExactOutput(const Settings& settings, const FileConversionRequest& req
     }
     return false;
   }
-  if (SameContent(temporary.Text(), outputPath)) {
+  if (SameContent(temporary.Text(), target.Text())) {
     RemoveTemporaryFile(temporary);
     return true;
   }
@@ -480,7 +549,16 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   const Printable label(file);
   ProgressBar progress(label.Text(), showProgress);
   bool listed = !settings.quiet && !toStandardOutput;
+  CString temporaryFolder;
   if (toStandardOutput) {
+    // An input of unknown size is spooled where temporary files belong,
+    // never in the current folder.
+    if (!SystemTemporaryFolder(&temporaryFolder)) {
+      progress.Clear();
+      PrintError("out of memory");
+      return kExitFailed;
+    }
+    request.spoolFolder = temporaryFolder.Text();
     SetStandardOutputBinary();
     // Whole 1 MiB writes, as to a file, instead of the small default ones;
     // the buffer must outlive the stream, which is flushed at exit.
@@ -537,7 +615,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   return kExitOk;
 }
 
-int RunConversion(bool toText, int count, const char* const* args) {
+int RunConversion(bool toText, int count, const char* const* args, const char* storedOutputFolder) {
   Settings settings;
   settings.toText = toText;
   if (!settings.files.AllocateUninitialised(static_cast<size_t>(count))) {
@@ -545,7 +623,7 @@ int RunConversion(bool toText, int count, const char* const* args) {
     return kExitFailed;
   }
   CString templateText;
-  int status = ParseSettings(count, args, settings, templateText);
+  int status = ParseSettings(count, args, storedOutputFolder, settings, templateText);
   if (status == 0) {
     // The folder as given, without trailing separators: the conversion adds one.
     CString folder;
@@ -611,10 +689,15 @@ void ReportConversionFailure(const char* input, const FileConversionResult& resu
   }
 }
 
+int RunConversionCommand(bool toText, int count, const char* const* args,
+                         const char* storedOutputFolder) {
+  return RunConversion(toText, count, args, storedOutputFolder);
+}
+
 int RunToText(int count, const char* const* args) {
-  return RunConversion(true, count, args);
+  return RunConversion(true, count, args, nullptr);
 }
 
 int RunToBinary(int count, const char* const* args) {
-  return RunConversion(false, count, args);
+  return RunConversion(false, count, args, nullptr);
 }

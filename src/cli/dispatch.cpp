@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/cli.h"
+#include "cli/console.h"
 #include "cli/options.h"
 #include "cli/settings_file.h"
 
@@ -35,6 +36,8 @@ void PrintHelp() {
       "Conversion defaults come from brelvix.ini in the current directory, else beside\n"
       "the program, else (when the program's folder is not writable) in the per-user\n"
       "data folder; options win, and '--settings FILE' after the command reads FILE.\n"
+      "'--no-settings' after the command, or BRELVIX_NO_SETTINGS=1 in the\n"
+      "environment, reads none: the output depends on the input and options alone.\n"
       "Output files are never replaced: when a name is taken, '(1)', '(2)' ... is\n"
       "put before the extension.\n"
       "Exit status: 0 when every file converted, 1 when a file failed, 2 for bad usage.\n",
@@ -66,6 +69,7 @@ int RunCommand(int count, const char* const* args) {
 }  // namespace
 
 int RunCli(int count, const char* const* args) {
+  RemoveTemporaryFilesOnInterrupt();
   int status = RunCommand(count, args);
   // A listing or help that did not reach its reader is a failure too
   // ("> /dev/full", a closed pipe).

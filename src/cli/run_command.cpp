@@ -36,6 +36,8 @@ const char kRunHelp[] =
     "Options:\n"
     "  -o, --output DIR   the output folder instead of the list's\n"
     "  -q, --quiet        no output folder, progress bar or list of files made\n"
+    "      --no-settings  accepted for build scripts that pass it to every command;\n"
+    "                     run reads no settings file: LIST holds the settings\n"
     "  -h, --help         show this help\n";
 
 // Loads the list; 0, or the exit status after a message.
@@ -115,6 +117,8 @@ int RunFileList(int count, const char* const* args) {
     } else if (parser.Is('q', "quiet")) {
       if (!parser.NoValue()) return kExitUsage;
       quiet = true;
+    } else if (parser.Is(0, "no-settings")) {
+      if (!parser.NoValue()) return kExitUsage;
     } else if (parser.Is('o', "output")) {
       if ((outputFolder = parser.Value()) == nullptr) return kExitUsage;
       if (outputFolder[0] == 0) return parser.Error("the output folder is empty");

@@ -31,12 +31,18 @@ int RunWithSettings(const CliCommand& command, int count, const char* const* arg
   const char* file = nullptr;
   int status = arguments.Take(count, args, &file, stderr);
   if (status != 0) return status;
+  // A file named on the command line is an option too; the environment only
+  // stops the search.
+  if (arguments.noSettings || (file == nullptr && SettingsDisabledByEnvironment())) {
+    return RunConversionCommand(toText, arguments.count, arguments.values, nullptr);
+  }
   CAppParameter parameter;
   bool read = false;
   status = LoadCliSettings(file, parameter, &read, stderr);
   if (status != 0) return status;
   arguments.AddStoredDefaults(toText, parameter, stderr);
-  return command.run(arguments.count, arguments.values);
+  return RunConversionCommand(toText, arguments.count, arguments.values,
+                              arguments.storedOutputFolder);
 }
 
 int RunSettings(int count, const char* const* args) {

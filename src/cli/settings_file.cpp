@@ -2,6 +2,7 @@
 // the stored conversion defaults of to-text and to-binary.
 #include "cli/settings_file.h"
 
+#include <cstdlib>
 #include <cstring>
 #include "base/holder.h"
 
@@ -130,6 +131,7 @@ int ConversionArguments::Take(int argumentCount, const char* const* args, const 
   values = slots.Release();
   values[0] = command;
   count = 1;
+  noSettings = false;
   bool operandsOnly = false;
   for (int i = 1; i < argumentCount; ++i) {
     const char* argument = args[i];
@@ -147,6 +149,16 @@ int ConversionArguments::Take(int argumentCount, const char* const* args, const 
       *settingsFile = argument + 11;
       continue;
     }
+    if (!operandsOnly && std::strncmp(argument, "--no-settings", 13) == 0 &&
+        (argument[13] == 0 || argument[13] == '=')) {
+      if (argument[13] != 0) {
+        std::fprintf(err, "%s %s: option '--no-settings' takes no value\nTry '%s %s --help'.\n",
+                     kProgramName, command, kProgramName, command);
+        return kExitUsage;
+      }
+      noSettings = true;
+      continue;
+    }
     values[count++] = argument;
   }
   values[count] = nullptr;
@@ -155,7 +167,19 @@ int ConversionArguments::Take(int argumentCount, const char* const* args, const 
                  kProgramName, command, kProgramName, command);
     return kExitUsage;
   }
+  if (*settingsFile != nullptr && noSettings) {
+    std::fprintf(err,
+                 "%s %s: '--settings' names a file to read; it does not go with "
+                 "'--no-settings'\nTry '%s %s --help'.\n",
+                 kProgramName, command, kProgramName, command);
+    return kExitUsage;
+  }
   return 0;
+}
+
+bool SettingsDisabledByEnvironment() {
+  const char* value = std::getenv("BRELVIX_NO_SETTINGS");
+  return value != nullptr && value[0] != 0 && std::strcmp(value, "0") != 0;
 }
 
 void ConversionArguments::AddStoredDefaults(bool toText, CAppParameter& parameter, FILE* err) {
@@ -209,10 +233,14 @@ void ConversionArguments::AddStoredDefaults(bool toText, CAppParameter& paramete
     }
   }
 
+  storedOutputFolder = nullptr;
   if (parameter.output_path.length > 0) {
     // "-" alone would mean standard output; the stored folder is a folder.
     const bool dash = std::strcmp(parameter.output_path.Text(), "-") == 0;
-    add("--output=", dash ? "./-" : parameter.output_path.Text());
+    CString& folder = defaults_[defaultCount_++];
+    if (folder.AssignText(dash ? "./-" : parameter.output_path.Text())) {
+      storedOutputFolder = folder.Text();
+    }
   }
 
   std::memmove(values + 1 + addedCount, values + 1,

@@ -2,7 +2,9 @@
 // the window program does (the current directory first, then beside the
 // program, then the per-user data folder of an installed copy) and takes its
 // conversion defaults from it; options still win. "--settings FILE" reads
-// another file. The tool never writes a settings file.
+// another file; "--no-settings", or BRELVIX_NO_SETTINGS set to anything but
+// "" or "0", reads none, so that a build step's output depends on its input
+// and options alone. The tool never writes a settings file.
 #pragma once
 
 #include <cstdint>
@@ -33,22 +35,32 @@ class ConversionArguments {
   ConversionArguments& operator=(const ConversionArguments&) = delete;
 
   // Copies the arguments (args[0] is the command's name) without any
-  // "--settings FILE" or "--settings=FILE" ahead of "--"; settingsFile gets
-  // the last one given, or null. Returns 0, or kExitUsage after a message.
+  // "--settings FILE", "--settings=FILE" or "--no-settings" ahead of "--";
+  // settingsFile gets the last file given, or null, and noSettings tells
+  // whether "--no-settings" was given. Returns 0, or kExitUsage after a
+  // message.
   int Take(int count, const char* const* args, const char** settingsFile, FILE* err);
-  // Puts the stored defaults in front: size, byte order and output folder,
-  // and for to-text the value format and the template. A stored value the
-  // command could not take is left out with a warning on err.
+  // Puts the stored defaults in front: size and byte order, and for to-text
+  // the value format and the template. A stored value the command could not
+  // take is left out with a warning on err. The stored output folder goes to
+  // storedOutputFolder instead: it applies only when neither -o nor -O is
+  // given.
   void AddStoredDefaults(bool toText, CAppParameter& parameter, FILE* err);
 
   int count = 0;
   const char** values = nullptr;
+  bool noSettings = false;
+  const char* storedOutputFolder = nullptr;  // null: none stored
 
  private:
   static constexpr int kMaxDefaults = 5;
   CString defaults_[kMaxDefaults];
   int defaultCount_ = 0;
 };
+
+// True when the environment asks for no settings file (BRELVIX_NO_SETTINGS
+// set to anything but "" or "0"), for build tools that cannot add an option.
+bool SettingsDisabledByEnvironment();
 
 // Runs a command of the dispatcher's table with the settings file applied.
 int RunWithSettings(const CliCommand& command, int count, const char* const* args);

@@ -92,11 +92,16 @@ FileConversionStatus ConvertThroughSpool(const FileConversionRequest& request, C
                                          FileConversionResult* result) {
   CFile spool;
   CString path;
-  const int32_t created = CreateTemporaryFile(request.outputFolder, spool, &path);
+  const char* folder = request.spoolFolder != nullptr ? request.spoolFolder : request.outputFolder;
+  const int32_t created = CreateTemporaryFile(folder, spool, &path);
   if (created != 0) {
     if (result != nullptr) {
+      // The name was never made: the message names the folder's pattern.
       result->systemError = created;
-      result->failedPath.Assign(path);
+      result->failedPath.AssignText(OrEmpty(folder)[0] != 0 ? folder : ".");
+      result->failedPath.AppendBytes(&kFolderSeparator, 1);
+      result->failedPath.AppendText(kTemporaryNamePrefix);
+      result->failedPath.AppendText("*.tmp");
     }
     return Finish(result, FileConversionStatus::OutputNotCreated);
   }
@@ -120,7 +125,13 @@ FileConversionStatus ConvertThroughSpool(const FileConversionRequest& request, C
       }
       break;
     }
-    if (spool.Write(block.Get(), got) != got) status = FileConversionStatus::WriteFailed;
+    if (spool.Write(block.Get(), got) != got) {
+      if (result != nullptr) {
+        result->systemError = spool.systemError;
+        result->failedPath.Assign(path);
+      }
+      status = FileConversionStatus::WriteFailed;
+    }
   }
   block.Reset();
   spool.Close();
@@ -341,7 +352,9 @@ FileConversionStatus ConvertInputFile(const FileConversionRequest& request, CFil
   output.Close();
   if (status != FileConversionStatus::Converted && status != FileConversionStatus::Cancelled) {
     RemoveTemporaryFile(temporaryPath);
-    if (status == FileConversionStatus::WriteFailed && result != nullptr) {
+    // A spool that failed has named itself already.
+    if (status == FileConversionStatus::WriteFailed && result != nullptr &&
+        result->failedPath.IsEmpty()) {
       result->systemError = writeError;
       result->failedPath.Assign(temporaryPath);
     }

@@ -37,6 +37,9 @@ struct FileConversionRequest {
   const char* outputStem = nullptr;
   const char* outputExtension = nullptr;  // empty: no dot is added
   const char* inputPath = nullptr;
+  // Where an input of unknown size is copied when the template needs its
+  // size: beside the output. Null: the output folder.
+  const char* spoolFolder = nullptr;
 };
 
 enum class FileConversionStatus {

@@ -191,8 +191,30 @@ TEST_F(CliSettingsTest, TakeRemovesTheSettingsOption) {
     int status;
     std::vector<std::string> values;
     const char* settingsFile;  // null: none
+    bool noSettings = false;
   };
   const Row rows[] = {
+      {"no settings",
+       {"to-text", "a.bin", "--no-settings"},
+       0,
+       {"to-text", "a.bin"},
+       nullptr,
+       true},
+      {"--no-settings after -- is a file",
+       {"to-text", "--", "--no-settings"},
+       0,
+       {"to-text", "--", "--no-settings"},
+       nullptr},
+      {"--no-settings takes no value",
+       {"to-text", "--no-settings=1", "a"},
+       kExitUsage,
+       {},
+       nullptr},
+      {"--no-settings with --settings",
+       {"to-text", "--no-settings", "--settings", "x.ini", "a"},
+       kExitUsage,
+       {},
+       nullptr},
       {"no option", {"to-text", "-s", "2", "a.bin"}, 0, {"to-text", "-s", "2", "a.bin"}, nullptr},
       {"separate value",
        {"to-text", "--settings", "x.ini", "a.bin"},
@@ -226,7 +248,7 @@ TEST_F(CliSettingsTest, TakeRemovesTheSettingsOption) {
         arguments.Take(static_cast<int>(row.args.size()), row.args.data(), &file, err.get());
     EXPECT_EQ(status, row.status);
     if (status != 0) {
-      EXPECT_NE(err.Text().find("--settings"), std::string::npos);
+      EXPECT_NE(err.Text().find("settings'"), std::string::npos);
       EXPECT_NE(err.Text().find("to-text --help"), std::string::npos);
       continue;
     }
@@ -235,6 +257,7 @@ TEST_F(CliSettingsTest, TakeRemovesTheSettingsOption) {
     EXPECT_EQ(arguments.values[arguments.count], nullptr);
     EXPECT_EQ(file != nullptr ? std::string(file) : "(none)",
               row.settingsFile != nullptr ? row.settingsFile : "(none)");
+    EXPECT_EQ(arguments.noSettings, row.noSettings);
   }
 }
 
@@ -248,6 +271,7 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
     const char* outputPath;
     std::vector<std::string> values;  // after the command's name, before "-s" "1" "a.bin"
     const char* warning;              // part of standard error; "" for nothing
+    const char* folder = nullptr;     // the stored output folder handed on; null: none
   };
   const std::string longTemplate(256, 'x');
   const Row rows[] = {
@@ -258,8 +282,9 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
        "%d,",
        "T",
        "out",
-       {"--size=2", "--endian=little", "--format=%d,", "--template=T", "--output=out"},
-       ""},
+       {"--size=2", "--endian=little", "--format=%d,", "--template=T"},
+       "",
+       "out"},
       {"to-binary takes size, byte order and folder",
        false,
        8,
@@ -267,8 +292,9 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
        "%d,",
        "T",
        "out",
-       {"--size=8", "--endian=big", "--output=out"},
-       ""},
+       {"--size=8", "--endian=big"},
+       "",
+       "out"},
       {"empty folder stays the current directory",
        false,
        1,
@@ -339,8 +365,9 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
        "",
        "",
        "-",
-       {"--size=1", "--endian=big", "--output=./-"},
-       ""},
+       {"--size=1", "--endian=big"},
+       "",
+       "./-"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -368,6 +395,8 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
     EXPECT_EQ(std::vector<std::string>(arguments.values, arguments.values + arguments.count),
               expected);
     EXPECT_EQ(arguments.values[arguments.count], nullptr);
+    EXPECT_EQ(arguments.storedOutputFolder != nullptr ? arguments.storedOutputFolder : "(none)",
+              std::string(row.folder != nullptr ? row.folder : "(none)"));
     if (row.warning[0] == 0) {
       EXPECT_EQ(err.Text(), "");
     } else {

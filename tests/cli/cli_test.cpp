@@ -644,6 +644,53 @@ TEST_F(CliTest, OutputFileAndUpdate) {
       << "an empty input still gives the template";
 }
 
+// A brelvix.ini the window saved must not break a build step: -O wins over a
+// stored folder, and --no-settings or BRELVIX_NO_SETTINGS reads no file.
+TEST_F(CliTest, BuildStepsAndStoredSettings) {
+  fs::create_directory(work_ / "stored");
+  Write("brelvix.ini",
+        "<?xml version=\"1.0\" ?>\r\n<config><output_path>stored</output_path>"
+        "<data_size>2</data_size><data_format>%d,</data_format></config>");
+  Write("a.bin", "\x01\x02");
+  const std::string stored = ToText("\x01\x02", 0, 2, "%d,", kTemplate, "a");
+  const std::string plain = ToText("\x01\x02", 0, 1, "0x%02X", kTemplate, "a");
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    bool environment;  // BRELVIX_NO_SETTINGS=1
+    std::string output;
+    std::string content;
+  };
+  const Row rows[] = {
+      {"-O wins over the stored folder", {"-O", "gen.c"}, false, "gen.c", stored},
+      {"the stored folder fills in", {}, false, "stored/a.txt", stored},
+      {"-o wins over the stored folder", {"-o", "."}, false, "a.txt", stored},
+      {"--no-settings", {"--no-settings"}, false, "a.txt", plain},
+      {"--no-settings with -O", {"-O", "gen.c", "--no-settings"}, false, "gen.c", plain},
+      {"the environment", {}, true, "a.txt", plain},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+#if defined(_WIN32)
+    _putenv_s("BRELVIX_NO_SETTINGS", row.environment ? "1" : "");
+#else
+    if (row.environment) setenv("BRELVIX_NO_SETTINGS", "1", 1);
+#endif
+    std::vector<std::string> args = {"to-text", "-q", "a.bin"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const ProcessResult result = Run(args);
+#if !defined(_WIN32)
+    unsetenv("BRELVIX_NO_SETTINGS");
+#endif
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(Read(row.output), row.content);
+    fs::remove(work_ / row.output);
+  }
+#if defined(_WIN32)
+  _putenv_s("BRELVIX_NO_SETTINGS", "");
+#endif
+}
+
 // The string form compiled by the system's compilers, in C and C++ with
 // trigraphs on, must give back exactly the input bytes and the zero.
 TEST_F(CliTest, StringLiteralsCompileToTheInputBytes) {

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -412,18 +415,18 @@ TEST_F(SettingsStoreTest, FailedSaveKeepsTheOldFile) {
   const std::string old = "<?xml version=\"1.0\" ?>\r\n<config><language>1</language></config>\r\n";
   struct Case {
     const char* name;
-    bool blockTemporary;
     int failFrom;
     bool failFlush;
   } const cases[] = {
-      {"temporary name taken by a folder", true, -1, false},
-      {"short write", false, 0, false},
-      {"failed flush", false, -1, true},
+      {"short write", 0, false},
+      {"failed flush", -1, true},
   };
+  // Files named as a save's temporary file might be are never touched.
+  test::WriteAll(dir_ / "brelvix.ini.tmp", std::string("mine"));
+  fs::create_directory(dir_ / "~brelvix-000000000000.tmp");
   for (const Case& row : cases) {
     SCOPED_TRACE(row.name);
     WriteSettings(old);
-    if (row.blockTemporary) fs::create_directory(dir_ / "brelvix.ini.tmp");
     CCommConfig config;
     MakePredictable(config);
     config.language = 0;
@@ -432,9 +435,17 @@ TEST_F(SettingsStoreTest, FailedSaveKeepsTheOldFile) {
     file.failFlush = row.failFlush;
     EXPECT_EQ(config.SaveThrough(file), 0);
     EXPECT_EQ(SavedText(), old);
-    EXPECT_EQ(fs::exists(dir_ / "brelvix.ini.tmp"), row.blockTemporary);
-    fs::remove(dir_ / "brelvix.ini.tmp");
   }
+  CCommConfig config;
+  MakePredictable(config);
+  ASSERT_EQ(config.Save(), 1);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir_.path()))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"brelvix.ini", "brelvix.ini.tmp",
+                                             "~brelvix-000000000000.tmp"}));
+  EXPECT_EQ(Text(test::ReadAll(dir_ / "brelvix.ini.tmp")), "mine");
 }
 
 #ifndef _WIN32
@@ -472,9 +483,24 @@ TEST_F(SettingsStoreTest, ReadOnlyFolderWithAWritableFileSavesInPlace) {
     test::FailingFile failing;
     failing.failFrom = 0;
     const int failed = config.SaveThrough(failing);
+    // The failed write in place put the old content back, also where no
+    // byte at all may be written (ulimit -f 0).
+    bool kept = SavedText() == "old";
+    struct rlimit limit = {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t soft = limit.rlim_cur;
+    limit.rlim_cur = 0;
+    signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const int limited = config.Save();
+    limit.rlim_cur = soft;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, SIG_DFL);
+    kept = kept && limited == 0 && SavedText() == "old";
     const int saved = config.Save();
-    if (root) _exit(failed == 0 && saved == 1 ? 0 : 1);
+    if (root) _exit(failed == 0 && kept && saved == 1 ? 0 : 1);
     EXPECT_EQ(failed, 0);
+    EXPECT_TRUE(kept);
     EXPECT_EQ(saved, 1);
   } else {
     int status = 0;
