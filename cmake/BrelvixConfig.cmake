@@ -31,19 +31,6 @@
 include("${CMAKE_CURRENT_LIST_DIR}/BrelvixCliTargets.cmake")
 set_property(GLOBAL PROPERTY BRELVIX_STEP_SCRIPT "${CMAKE_CURRENT_LIST_DIR}/BrelvixEmbed.cmake")
 
-# Whether this brelvix-cli takes --no-settings (a build must not read the
-# user's settings); asked once.
-if(NOT DEFINED BRELVIX_CLI_NO_SETTINGS)
-  get_target_property(_brelvix_cli Brelvix::brelvix-cli LOCATION)
-  execute_process(COMMAND "${_brelvix_cli}" to-text --help OUTPUT_VARIABLE _brelvix_help
-                  ERROR_QUIET RESULT_VARIABLE _brelvix_status)
-  if(_brelvix_status EQUAL 0 AND _brelvix_help MATCHES "--no-settings")
-    set(BRELVIX_CLI_NO_SETTINGS 1 CACHE INTERNAL "")
-  else()
-    set(BRELVIX_CLI_NO_SETTINGS 0 CACHE INTERNAL "")
-  endif()
-endif()
-
 # Names that would not compile or would take a library's name.
 set(_brelvix_refused_names
     # C and C++ keywords
@@ -419,7 +406,7 @@ BRELVIX_BYTES(($ARRAY_NAME), ($ARRAY_SIZE)) = {
       COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:Brelvix::brelvix-cli> -DINPUT=${input}
               -DSOURCE=${source} -DSIZE_HEADER=${size_header} -DNAME=${symbol}
               -DTEMPLATE=${template} -DSIZE=${ARG_SIZE} -DENDIAN=${ARG_ENDIAN}
-              -DFORMAT=${ARG_FORMAT} -DSTAMP=${stamp} -DNO_SETTINGS=${BRELVIX_CLI_NO_SETTINGS}
+              -DFORMAT=${ARG_FORMAT} -DSTAMP=${stamp}
               -P ${step_script}
       DEPENDS ${input} ${template} ${settings} ${step_script}
               $<TARGET_FILE:Brelvix::brelvix-cli>

@@ -4,19 +4,15 @@
 # tool compares with the input, so that an input touched without a change
 # runs this step once and recompiles nothing, with Make as with Ninja.
 #   -DTOOL= -DINPUT= -DSOURCE= -DSIZE_HEADER= -DNAME= -DTEMPLATE= -DSIZE=
-#   -DENDIAN= -DFORMAT= -DSTAMP= [-DNO_SETTINGS=1]
+#   -DENDIAN= -DFORMAT= -DSTAMP=
 
 # The size first: the source checks that it holds as many bytes, so that a
 # file changed in between fails the build instead of giving two sizes.
 file(SIZE "${INPUT}" size)
-# A build never reads the user's settings file; older tools have none.
-set(no_settings "")
-if(NO_SETTINGS)
-  set(no_settings --no-settings)
-endif()
-# The tool's output (the name of a file made, its warnings) is the build's.
+# The tool's output (the name of a file made, its warnings) is the build's;
+# the user's settings file has no say in a build.
 execute_process(
-  COMMAND "${TOOL}" to-text ${no_settings} --strict --update -O "${SOURCE}" -n "${NAME}"
+  COMMAND "${TOOL}" to-text --no-settings --strict --update -O "${SOURCE}" -n "${NAME}"
           --template-file "${TEMPLATE}" -s ${SIZE} -e ${ENDIAN} "--format=${FORMAT}" -- "${INPUT}"
   RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
