@@ -52,7 +52,7 @@ set(_brelvix_refused_names
     fwrite fseek ftell fflush remove rename tmpfile perror time clock difftime mktime signal
     raise setjmp longjmp assert offsetof exp log log10 sin cos tan sqrt pow floor ceil fabs
     fmod round y0 y1 yn j0 j1 jn gamma open close read write select link unlink access sleep
-    fork pipe dup stat bzero bcopy optarg optind environ NULL EOF BUFSIZ FILE min max)
+    fork pipe dup stat bzero bcopy optarg optind NULL EOF BUFSIZ FILE min max)
 set(_brelvix_system_headers
     assert.h complex.h ctype.h errno.h fenv.h float.h inttypes.h iso646.h limits.h locale.h
     math.h setjmp.h signal.h stdalign.h stdarg.h stdatomic.h stdbool.h stddef.h stdint.h stdio.h
@@ -234,12 +234,19 @@ function(brelvix_embed target)
                         "<${header_name}>; give it another name")
   endif()
 
+  # A header's folder reaches the targets that link this one: one name, one
+  # header in the whole project.
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/brelvix/${target})
-  get_property(headers TARGET ${target} PROPERTY BRELVIX_HEADERS)
-  if(ARG_HEADER IN_LIST headers)
-    message(FATAL_ERROR "brelvix_embed: ${target} has a HEADER ${ARG_HEADER} already; "
+  get_property(all_headers GLOBAL PROPERTY BRELVIX_HEADERS)
+  list(FIND all_headers "${ARG_HEADER}" at)
+  if(at GREATER -1)
+    math(EXPR at "${at} + 1")
+    list(GET all_headers ${at} owner)
+    message(FATAL_ERROR "brelvix_embed: ${owner} has a HEADER ${ARG_HEADER} already; "
                         "give this call another HEADER")
   endif()
+  set_property(GLOBAL APPEND PROPERTY BRELVIX_HEADERS "${ARG_HEADER}" "${target}")
+  get_property(headers TARGET ${target} PROPERTY BRELVIX_HEADERS)
   set_property(TARGET ${target} APPEND PROPERTY BRELVIX_HEADERS ${ARG_HEADER})
   list(LENGTH headers call)
   # Sources in C when the project has C, so that no C++ is needed for them

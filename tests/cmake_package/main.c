@@ -21,7 +21,8 @@ static void Print(const char* name, const unsigned char* data, size_t size) {
     printf("none\n");
     return;
   }
-  for (i = 0; i < size; ++i) printf("%02x", data[i]);
+  for (i = 0; i < size; ++i)
+    printf("%02x", data[i]);
   printf(" %u\n", (unsigned)data[size]);
 }
 
@@ -33,13 +34,15 @@ int main(void) {
   Print("hello", hello, hello_size);
   Print("_1_blob", _1_blob, _1_blob_size);
   Print("empty", empty, empty_size);
+  Print("big", big, big_size);
   Print("sample_text_text", sample_text_text, sample_text_text_size);
   data = LibraryHello(&size);
   Print("lib_hello", data, size);
   printf("aligned %d\n", (int)((size_t)data % 64 == 0));
   /* Units without their zero: the data is all there is. */
   printf("units ");
-  for (i = 0; i < units_size; ++i) printf("%02x", units[i]);
+  for (i = 0; i < units_size; ++i)
+    printf("%02x", units[i]);
   printf("\n");
   for (i = 0; i < sizeof paths / sizeof paths[0]; ++i) {
     data = sample_files_find(paths[i], &size);

@@ -25,21 +25,26 @@ function(refused pattern)
 endfunction()
 
 set(sample ${WORK_DIR}/sample)
-set(embedded hello:hello.txt _1_blob:1-blob.bin empty:empty.dat sample_text_text:text.txt
-             lib_hello:lib/hello.txt)
+# name:file, the file in the sample's data folder or the build's.
+set(embedded hello:data/hello.txt _1_blob:data/1-blob.bin empty:data/empty.dat big:big.bin
+             sample_text_text:data/text.txt lib_hello:data/lib/hello.txt)
 
 # What the sample prints for its inputs: name, bytes in hex, the zero after.
-function(expected_output result)
+function(expected_output result build)
   set(text "")
   set(total 0)
   foreach(pair ${embedded})
     string(REPLACE ":" ";" pair "${pair}")
     list(GET pair 0 name)
     list(GET pair 1 file)
-    file(READ ${sample}/data/${file} hex_${name} HEX)
+    set(path ${sample}/${file})
+    if(name STREQUAL "big")
+      set(path ${build}/${file})
+    endif()
+    file(READ ${path} hex_${name} HEX)
     string(APPEND text "${name} ${hex_${name}} 0\n")
-    file(SIZE ${sample}/data/${file} size)
-    if(NOT name STREQUAL "lib_hello")
+    file(SIZE ${path} size)
+    if(NOT name MATCHES "lib_hello|big")
       math(EXPR total "${total} + ${size}")
     endif()
   endforeach()
@@ -52,7 +57,7 @@ endfunction()
 
 function(check_program build)
   run(${build}/embed_sample)
-  expected_output(expected)
+  expected_output(expected ${build})
   if(NOT out STREQUAL expected)
     message(FATAL_ERROR "the sample in ${build} printed\n${out}instead of\n${expected}")
   endif()
@@ -68,8 +73,12 @@ function(check_objects build)
     file(GLOB_RECURSE object ${build}/*/${name}.c.obj)
     run(x86_64-w64-mingw32-objcopy -O binary --only-section=.rdata$${name} ${object}
         ${build}/${name}.bytes)
-    file(READ ${sample}/data/${file} expected HEX)
-    file(SIZE ${sample}/data/${file} size)
+    set(path ${sample}/${file})
+    if(name STREQUAL "big")
+      set(path ${build}/${file})
+    endif()
+    file(READ ${path} expected HEX)
+    file(SIZE ${path} size)
     math(EXPR size "${size} + 1")
     file(READ ${build}/${name}.bytes actual LIMIT ${size} HEX)
     if(NOT actual STREQUAL "${expected}00")
@@ -151,7 +160,8 @@ foreach(case "keyword:'int', which is a C or C\\+\\+ keyword"
              "clash:'hello', which clashes with 'hello' of 'data/lib/hello.txt' of sample_lib"
              "empty:'refuse/.hidden' of embed_sample gives an empty name"
              "missing:the file 'refuse/none.bin' does not exist"
-             "template:the TEMPLATE has 256 bytes; brelvix-cli takes at most 255")
+             "template:the TEMPLATE has 256 bytes; brelvix-cli takes at most 255"
+             "header:sample_lib has a HEADER sample_lib_data.h already")
   string(REGEX MATCH "^[a-z]+" name "${case}")
   string(REGEX REPLACE "^[a-z]+:" "" pattern "${case}")
   refused("${pattern}" ${configure} -B ${WORK_DIR}/refused -DSAMPLE_REFUSE=${name})

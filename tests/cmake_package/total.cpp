@@ -11,7 +11,8 @@ static_assert(_1_blob_bytes().size() == BRELVIX_SIZE__1_blob, "a span of the fil
 extern "C" size_t TotalSize() {
   size_t size = 0;
   const unsigned char* found = sample_files_find("data/hello.txt", &size);
-  if (found != hello || hello_text() != std::string_view(reinterpret_cast<const char*>(hello), size))
+  if (found != hello ||
+      hello_text() != std::string_view(reinterpret_cast<const char*>(hello), size))
     return 0;
   if (sample::text::text_bytes().data() != sample_text_text) return 0;
   return size + _1_blob_bytes().size() + empty_size + sample::text::text_size;
