@@ -17,13 +17,13 @@ trap 'rm -rf "$work"' EXIT INT TERM
 
 head -c "$bytes" /dev/urandom >"$work/blob.bin"
 
-# name|options|template (an empty template: .incbin, no conversion)
+# name|options|template (\n a line break; an empty template: .incbin, no
+# conversion)
 # shellcheck disable=SC2016 # the markers are text
 forms='byte array|-s 1 --format=0x%02X|const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};
 8-byte units|-s 8 -e little --format=|const unsigned long long ($ARRAY_NAME)[] = {($ARRAY_DATA)};
 string literal||const char ($ARRAY_NAME)[] = ($ARRAY_STRING);
-string groups||#define BRELVIX_STRING_GROUPS
-const unsigned char ($ARRAY_NAME)[($ARRAY_SIZE) / 16384 + 1][16384] = {($ARRAY_STRING)};
+string groups||#define BRELVIX_STRING_GROUPS\nconst unsigned char ($ARRAY_NAME)[($ARRAY_SIZE) / 16384 + 1][16384] = {($ARRAY_STRING)};
 .incbin||'
 
 out="$work/blob.c"
@@ -42,8 +42,7 @@ convert() {
 }
 
 printf '%-15s %12s %10s %10s %12s\n' form "text bytes" "convert s" "gcc -c s" "gcc peak MB"
-# The grouped form's second line is part of its template.
-echo "$forms" | sed '/^#define BRELVIX_STRING_GROUPS$/{N;s/\n/\\n/}' |
+printf '%s\n' "$forms" |
   while IFS='|' read -r name options template; do
     template=$(printf '%b' "$template")
     best=
