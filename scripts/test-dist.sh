@@ -76,6 +76,7 @@ check "find_package finds the deb's package by the tool on PATH, and it embeds" 
     '$work/sample/embed_sample' | grep -qx 'hello $hello_hex 0'"
 unzip -q "$zip_file" -d "$work/zip"
 mkdir -p "$work/find"
+# shellcheck disable=SC2016 # CMake's own ${}
 echo 'cmake_minimum_required(VERSION 3.20)
 project(Find NONE)
 find_package(Brelvix REQUIRED)
