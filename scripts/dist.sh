@@ -1,9 +1,10 @@
 #!/bin/bash
 # make dist: builds the programs (presets native and mingw) and makes the
 # release packages in dist/, named by the version of CMakeLists.txt:
-#   brelvix-VERSION-win64.zip     the portable Windows program
+#   brelvix-VERSION-win64.zip     the portable Windows program, with the CMake package
 #   brelvix-VERSION-win64.msi     the Windows installer (wixl)
-#   brelvix-cli_VERSION_amd64.deb the command-line tool for Debian (dpkg-deb)
+#   brelvix-cli_VERSION_amd64.deb the command-line tool for Debian (dpkg-deb), with
+#                                 the CMake package
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -48,6 +49,21 @@ for page in docs/help/*.html; do
 done
 cp docs/images/main-window-en.png docs/images/main-window-ja.png "$win/help/"
 
+# The CMake package beside the programs, where find_package looks under a
+# prefix on CMAKE_PREFIX_PATH or PATH; brelvix-cli.exe is one folder up.
+mkdir -p "$win/cmake"
+cp cmake/BrelvixConfig.cmake cmake/BrelvixEmbed.cmake build/mingw/src/cli/BrelvixConfigVersion.cmake \
+  "$win/cmake/"
+cat >"$win/cmake/BrelvixCliTargets.cmake" <<'TARGETS'
+# brelvix-cli.exe of the Windows zip, one folder up.
+if(NOT TARGET Brelvix::brelvix-cli)
+  add_executable(Brelvix::brelvix-cli IMPORTED)
+  get_filename_component(_brelvix_folder "${CMAKE_CURRENT_LIST_DIR}" DIRECTORY)
+  set_target_properties(Brelvix::brelvix-cli PROPERTIES
+                        IMPORTED_LOCATION "${_brelvix_folder}/brelvix-cli.exe")
+endif()
+TARGETS
+
 zip_file=dist/brelvix-$version-win64.zip
 (cd "$stage" && zip -qrX "$root/$zip_file" "$(basename "$win")")
 echo "$zip_file"
@@ -61,6 +77,12 @@ deb=$stage/deb
 mkdir -p "$deb/DEBIAN" "$deb/usr/bin" "$deb/usr/share/man/man1" "$deb/usr/share/doc/brelvix-cli"
 strip -o "$deb/usr/bin/brelvix-cli" build/native/src/cli/brelvix-cli
 chmod 0755 "$deb/usr/bin/brelvix-cli"
+# The CMake package as the install makes it: find_package finds it under
+# /usr, which PATH's /usr/bin gives.
+rm -rf "$stage/install"
+cmake --install build/native --prefix "$stage/install" --component cli >/dev/null
+mkdir -p "$deb/usr/lib/cmake"
+cp -r "$stage/install/lib/cmake/Brelvix" "$deb/usr/lib/cmake/"
 # The page is the tool's own --help, with each command's --help after it.
 {
   echo "[COMMAND OPTIONS]"

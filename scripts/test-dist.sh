@@ -44,15 +44,19 @@ chmod 755 "$work"
 
 # The zip: one folder with the programs, the pages and the texts.
 expected_zip=$(printf '%s\n' brelvix.exe brelvix-cli.exe README.txt LICENSE.txt \
-  help/en.html help/ja.html help/main-window-en.png help/main-window-ja.png |
+  help/en.html help/ja.html help/main-window-en.png help/main-window-ja.png \
+  cmake/BrelvixConfig.cmake cmake/BrelvixConfigVersion.cmake cmake/BrelvixEmbed.cmake \
+  cmake/BrelvixCliTargets.cmake |
   sed "s#^#brelvix-$version-win64/#" | sort)
-check "zip holds the programs, help pages, README and LICENSE" \
+check "zip holds the programs, help pages, README, LICENSE and the CMake package" \
   test "$(unzip -Z1 "$zip_file" | grep -v '/$' | sort)" = "$expected_zip"
 
 # The deb: the tool, its manual page and the licence; the tool runs.
 deb_files=$(dpkg-deb -c "$deb_file" | awk '{print $6}' | grep -v '/$' | sort | tr '\n' ' ')
-check "deb holds brelvix-cli, its man page and the copyright" \
-  test "$deb_files" = "./usr/bin/brelvix-cli ./usr/share/doc/brelvix-cli/copyright ./usr/share/man/man1/brelvix-cli.1.gz "
+cmake_files=$(printf './usr/lib/cmake/Brelvix/%s ' BrelvixCliTargets-relwithdebinfo.cmake \
+  BrelvixCliTargets.cmake BrelvixConfig.cmake BrelvixConfigVersion.cmake BrelvixEmbed.cmake)
+check "deb holds brelvix-cli, its CMake package, its man page and the copyright" \
+  test "$deb_files" = "./usr/bin/brelvix-cli ${cmake_files}./usr/share/doc/brelvix-cli/copyright ./usr/share/man/man1/brelvix-cli.1.gz "
 dpkg-deb -x "$deb_file" "$work/deb"
 check "the deb's brelvix-cli --version says $version" \
   test "$("$work/deb/usr/bin/brelvix-cli" --version)" = "brelvix-cli $version"
@@ -60,6 +64,28 @@ check "the man page documents the commands" \
   bash -c "zcat '$work/deb/usr/share/man/man1/brelvix-cli.1.gz' | grep -q '^\\.SS to-text'"
 check "the deb's copyright names the MIT licence" \
   grep -q "Permission is hereby granted" "$work/deb/usr/share/doc/brelvix-cli/copyright"
+# The packages as a project finds them: the deb's with its tool on PATH (the
+# sample embeds with it and must print its files), the zip's with its
+# folder in CMAKE_PREFIX_PATH.
+hello_hex=$(od -An -v -tx1 tests/cmake_package/data/hello.txt | tr -d ' \n')
+check "find_package finds the deb's package by the tool on PATH, and it embeds" \
+  bash -c "PATH='$work/deb/usr/bin':\$PATH cmake -S tests/cmake_package -B '$work/sample' \
+    -G 'Unix Makefiles' >'$work/sample.log' 2>&1 &&
+    grep -q 'Brelvix_DIR:PATH=$work/deb/usr/lib/cmake/Brelvix' '$work/sample/CMakeCache.txt' &&
+    cmake --build '$work/sample' >>'$work/sample.log' 2>&1 &&
+    '$work/sample/embed_sample' | grep -qx 'hello $hello_hex 0'"
+unzip -q "$zip_file" -d "$work/zip"
+mkdir -p "$work/find"
+# shellcheck disable=SC2016 # CMake's own ${}
+echo 'cmake_minimum_required(VERSION 3.20)
+project(Find NONE)
+find_package(Brelvix REQUIRED)
+get_target_property(tool Brelvix::brelvix-cli IMPORTED_LOCATION)
+message(STATUS "tool=${tool}")' >"$work/find/CMakeLists.txt"
+check "find_package finds the zip's package by its folder, with brelvix-cli.exe" \
+  bash -c "cmake -S '$work/find' -B '$work/find/build' \
+    -DCMAKE_PREFIX_PATH='$work/zip/brelvix-$version-win64' 2>&1 |
+    grep -q 'tool=$work/zip/brelvix-$version-win64/brelvix-cli.exe'"
 
 # The MSI, as an ordinary user with a prefix of their own. Run as root, the
 # test makes that user; otherwise the user running it stands in.

@@ -36,10 +36,11 @@ void ReportConversionFailure(const char* input, const FileConversionResult& resu
 void WarnOfArrayName(const char* file, const char* name);
 
 // The warnings of a run, the same for to-text, to-binary and run: a value
-// format that shows fewer bits than a unit holds (once per run), and after
+// format that shows fewer bits than a unit holds (once per run; an error with
+// asError; true when it does), and after
 // each input converted what census counted of a text's numbers (null: not
 // counted) and a string literal too long for MSVC.
-void WarnOfNarrowFormat(const char* valueFormat, int32_t unitSize);
+bool WarnOfNarrowFormat(const char* valueFormat, int32_t unitSize, bool asError = false);
 void WarnAfterConversion(const char* input, const FileConversionRequest& request,
                          const FileConversionResult& result, NumberCensus* census);
 

@@ -37,7 +37,9 @@ const char kToTextHelp[] =
     "\"($FILE_NAME)\" (the input's name without its folder). \"($ARRAY_STRING)\" in\n"
     "place of \"($ARRAY_DATA)\" writes the bytes as C string-literal rows, which\n"
     "compile much faster than values; --size, --endian and --format do not apply\n"
-    "to them, and MSVC refuses a literal over 65,535 bytes (a warning says so).\n"
+    "to them, and MSVC refuses a literal over 65,535 bytes (a warning says so)\n"
+    "unless the template defines BRELVIX_STRING_GROUPS: it then sees a comma after\n"
+    "every 16,384 bytes, to make each group a row of a two-dimensional array.\n"
     "Whichever data marker comes first holds the data; markers after it stay as\n"
     "they stand.\n"
     "\n"
@@ -65,6 +67,8 @@ const char kToTextHelp[] =
     "                            content changes, in one step; leave it untouched,\n"
     "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
+    "      --strict              a format narrower than the size is an error, not a\n"
+    "                            warning, so that a build step cannot lose bits\n"
     "      --settings FILE       take the defaults from FILE instead of brelvix.ini\n"
     "      --no-settings         read no settings file: the output depends on the\n"
     "                            input and the options alone (as does\n"
@@ -132,6 +136,7 @@ struct Settings {
   const char* outputFile = nullptr;
   bool update = false;
   bool quiet = false;
+  bool strict = false;  // a narrow format stops the conversion
   CBuffer<const char*> files;
   int fileCount = 0;
 };
@@ -215,6 +220,9 @@ int ParseSettings(int count, const char* const* args, const char* storedOutputFo
     } else if (settings.toText && parser.Is('t', "template")) {
       if ((settings.arrayTemplate = parser.Value()) == nullptr) return kExitUsage;
       settings.templateFile = nullptr;
+    } else if (settings.toText && parser.Is(0, "strict")) {
+      if (!parser.NoValue()) return kExitUsage;
+      settings.strict = true;
     } else if (settings.toText && parser.Is(0, "template-file")) {
       if ((settings.templateFile = parser.Value()) == nullptr) return kExitUsage;
     } else if (settings.toText && parser.Is('n', "name")) {
@@ -619,9 +627,13 @@ int RunConversion(bool toText, int count, const char* const* args, const char* s
         return kExitFailed;
       }
     }
-    if (settings.toText && !settings.quiet) {
-      WarnOfNarrowFormat(settings.valueFormat, settings.unitSize);
-      if (settings.arrayName != nullptr) WarnOfArrayName(nullptr, settings.arrayName);
+    if (settings.toText && (settings.strict || !settings.quiet) &&
+        WarnOfNarrowFormat(settings.valueFormat, settings.unitSize, settings.strict) &&
+        settings.strict) {
+      return kExitFailed;
+    }
+    if (settings.toText && !settings.quiet && settings.arrayName != nullptr) {
+      WarnOfArrayName(nullptr, settings.arrayName);
     }
     for (int i = 0; i < settings.fileCount; ++i) {
       if (ConvertOne(settings, folder, settings.files[i]) != kExitOk) status = kExitFailed;
@@ -634,16 +646,17 @@ int RunConversion(bool toText, int count, const char* const* args, const char* s
 
 }  // namespace
 
-void WarnOfNarrowFormat(const char* valueFormat, int32_t unitSize) {
-  if (valueFormat == nullptr || valueFormat[0] == 0) return;
+bool WarnOfNarrowFormat(const char* valueFormat, int32_t unitSize, bool asError) {
+  if (valueFormat[0] == 0) return false;
   ValueFormat format;
-  if (format.Parse(valueFormat) != ValueFormatStatus::Valid) return;
-  if (format.Bits() >= unitSize * 8) return;
-  PrintWarning(
+  if (format.Parse(valueFormat) != ValueFormatStatus::Valid) return false;
+  if (format.Bits() >= unitSize * 8) return false;
+  (asError ? PrintError : PrintWarning)(
       "the format '%s' shows only the low %d bits of each %d-byte value; the rest is "
       "lost (a %d-bit format such as '%s' shows all)",
       Printable(valueFormat).Text(), static_cast<int>(format.Bits()), static_cast<int>(unitSize),
       static_cast<int>(unitSize * 8), DefaultValueFormat(unitSize));
+  return true;
 }
 
 void WarnAfterConversion(const char* input, const FileConversionRequest& request,
@@ -652,8 +665,11 @@ void WarnAfterConversion(const char* input, const FileConversionRequest& request
     census->End();
     WarnOfDroppedNumbers(input, *census);
   }
+  // A template that defines the groups macro compiles each group apart.
+  const char* arrayTemplate = request.arrayTemplate != nullptr ? request.arrayTemplate : "";
   if (request.direction == BinaryToText && result.bytesRead + 1 > kMsvcStringLiteralLimit &&
-      TemplateWritesStringLiteral(request.arrayTemplate != nullptr ? request.arrayTemplate : "")) {
+      TemplateWritesStringLiteral(arrayTemplate) &&
+      std::strstr(arrayTemplate, kStringGroupsMacro) == nullptr) {
     PrintWarning(
         "%s: the string literal holds %llu bytes with its terminating zero; MSVC refuses more "
         "than 65,535",

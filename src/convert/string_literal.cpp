@@ -76,7 +76,7 @@ size_t StringLiteralEncoder::Encode(const uint8_t* data, size_t count, char* out
   char* const stop = out + (room - kStringTextPerByte);
   size_t i = 0;
   while (i < count && p <= stop) {
-    if (!rowOpen_ || rowBytes_ >= kStringRowBytes) {
+    if (!rowOpen_ || rowBytes_ >= kStringRowBytes || groupBytes_ >= kStringGroupBytes) {
       // A new piece: an escape before its closing quote cannot take a digit.
       if (pendingOctal_ >= 0) {
         const ByteText& entry = kTable[static_cast<size_t>(pendingOctal_)];
@@ -85,8 +85,14 @@ size_t StringLiteralEncoder::Encode(const uint8_t* data, size_t count, char* out
         pendingOctal_ = -1;
       }
       if (rowOpen_) {
-        std::memcpy(p, "\"\r\n", 3);
-        p += 3;
+        *p++ = '"';
+        if (groupBytes_ >= kStringGroupBytes) {
+          std::memcpy(p, kStringGroupBreak, sizeof kStringGroupBreak - 1);
+          p += sizeof kStringGroupBreak - 1;
+          groupBytes_ = 0;
+        }
+        std::memcpy(p, "\r\n", 2);
+        p += 2;
       }
       std::memcpy(p, "\t\t\"", 3);
       p += 3;
@@ -108,6 +114,9 @@ size_t StringLiteralEncoder::Encode(const uint8_t* data, size_t count, char* out
     // The bytes of this row that this call has. Only '?' and line feeds
     // branch; random data would defeat any other test of the byte.
     size_t left = static_cast<size_t>(kStringRowBytes - rowBytes_);
+    if (left > static_cast<size_t>(kStringGroupBytes - groupBytes_)) {
+      left = static_cast<size_t>(kStringGroupBytes - groupBytes_);
+    }
     if (left > count - i) left = count - i;
     const size_t end = i + left;
     size_t j = i;
@@ -145,6 +154,7 @@ size_t StringLiteralEncoder::Encode(const uint8_t* data, size_t count, char* out
       }
     }
     rowBytes_ += static_cast<int32_t>(j - i);
+    groupBytes_ += static_cast<int32_t>(j - i);
     i = j;
   }
   *written = static_cast<size_t>(p - out);
@@ -166,6 +176,7 @@ size_t StringLiteralEncoder::End(char* out) {
   pendingOctal_ = -1;
   rowOpen_ = false;
   rowBytes_ = 0;
+  groupBytes_ = 0;
   lastQuestion_ = false;
   return static_cast<size_t>(p - out);
 }

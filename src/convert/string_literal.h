@@ -10,9 +10,20 @@
 // 16,380 bytes for one piece.
 inline constexpr int32_t kStringRowBytes = 64;
 
-// The most text one input byte can add: the end of a row, the next row's
-// start and an escape.
-inline constexpr size_t kStringTextPerByte = 16;
+// Input bytes per group of rows at most. Between groups the text holds a
+// comma that only a template defining kStringGroupsMacro sees: without it the
+// rows stay one literal; with it each group is one literal of a
+// two-dimensional array, each far below MSVC's 65,535 bytes after
+// concatenation, and the groups stay contiguous.
+inline constexpr int32_t kStringGroupBytes = 16384;
+inline constexpr char kStringGroupsMacro[] = "BRELVIX_STRING_GROUPS";
+
+// The text between two groups.
+inline constexpr char kStringGroupBreak[] = "\r\n#ifdef BRELVIX_STRING_GROUPS\r\n\t\t,\r\n#endif";
+
+// The most text one input byte can add: the end of a row, a group break,
+// the next row's start and an escape.
+inline constexpr size_t kStringTextPerByte = 16 + sizeof kStringGroupBreak;
 
 // MSVC refuses a literal longer than this, its terminating zero included.
 inline constexpr uint64_t kMsvcStringLiteralLimit = 65535;
@@ -53,7 +64,8 @@ class StringLiteralEncoder {
   // the escape is written with all three digits so that it cannot take the
   // digit in.
   int32_t pendingOctal_ = -1;
-  int32_t rowBytes_ = 0;  // input bytes in the open row
+  int32_t rowBytes_ = 0;    // input bytes in the open row
+  int32_t groupBytes_ = 0;  // input bytes in the open group
   bool rowOpen_ = false;
   bool lastQuestion_ = false;  // the last text written is '?'
 };

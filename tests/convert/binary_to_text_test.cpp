@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <string>
 #include <vector>
 
 #include "base/debug_print.h"
+#include "convert/string_literal.h"
 #include "convert_test_support.h"
 
 namespace {
@@ -424,6 +426,73 @@ TEST(BinaryToTextTest, StringRowsAreTheSameHoweverTheInputIsSplit) {
   for (size_t cut = 0; cut <= data.size(); ++cut) {
     SCOPED_TRACE("cut at " + std::to_string(cut));
     EXPECT_EQ(ConvertInBlocks(data, s, {cut == 0 ? data.size() : cut, data.size()}), whole);
+  }
+}
+
+// The bytes of one C string literal's source text, escapes decoded.
+std::string DecodePiece(const std::string& text) {
+  std::string bytes;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      bytes += text[i];
+      continue;
+    }
+    const char c = text[++i];
+    if (c >= '0' && c <= '7') {
+      int value = 0;
+      for (int k = 0; k < 3 && i < text.size() && text[i] >= '0' && text[i] <= '7'; ++k, ++i)
+        value = value * 8 + (text[i] - '0');
+      --i;
+      bytes += static_cast<char>(value);
+    } else {
+      bytes += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+    }
+  }
+  return bytes;
+}
+
+// Counted as MSVC would: no piece over 16,380 bytes, no group over 65,535
+// with its zero; the groups, read as one array, are the input however the
+// input is split.
+TEST(BinaryToTextTest, StringGroupsStayWithinMsvcLimits) {
+  const std::string kBreak = kStringGroupBreak;
+  for (size_t length : {size_t{0}, size_t{16384}, size_t{16385}, size_t{70000}}) {
+    SCOPED_TRACE(std::to_string(length) + " bytes");
+    std::vector<uint8_t> data = RandomBytes(length, 5);
+    for (size_t i = 0; i < data.size(); i += 7)
+      data[i] = static_cast<uint8_t>(i % 3 == 0 ? '\n' : '0' + i % 10);
+    Settings s{0, 1, "", "x = {($ARRAY_STRING)};", "d"};
+    const std::string text = Convert(data, s);
+    EXPECT_EQ(ConvertInBlocks(data, s, {16383, 1, 5000}), text);
+    std::string body = text.substr(5, text.size() - 9);  // "x = {" ... "};\r\n"
+    std::vector<std::string> groups;
+    for (size_t at = 0;;) {
+      const size_t next = body.find(kBreak, at);
+      groups.push_back(body.substr(at, next - at));
+      if (next == std::string::npos) break;
+      at = next + kBreak.size();
+    }
+    EXPECT_EQ(groups.size(),
+              length == 0 ? 1 : (length + kStringGroupBytes - 1) / kStringGroupBytes);
+    std::string all;
+    for (const std::string& group : groups) {
+      std::string bytes;
+      size_t open = group.find('"');
+      while (open != std::string::npos) {
+        size_t close = open + 1;
+        while (group[close] != '"')
+          close += group[close] == '\\' ? 2 : 1;
+        const std::string piece = DecodePiece(group.substr(open + 1, close - open - 1));
+        EXPECT_LE(piece.size(), 16380u);
+        bytes += piece;
+        open = group.find('"', close + 1);
+      }
+      EXPECT_LE(bytes.size() + 1, 65535u);
+      // Full groups but the last: rows of a two-dimensional array.
+      EXPECT_EQ(bytes.size(), std::min<size_t>(kStringGroupBytes, length - all.size()));
+      all += bytes;
+    }
+    EXPECT_EQ(all, AsString(data));
   }
 }
 
