@@ -180,7 +180,16 @@ std::string ReferenceBinaryToText(const std::vector<uint8_t>& data, int byteOrde
     }
     out += Snprintf(valueFormat.c_str(), value);
   }
-  if (found) out += "\r\n" + arrayTemplate.substr(last);
+  if (found) {
+    // After the data a name marker is replaced too; a data marker is text.
+    out += "\r\n";
+    size_t from = last;
+    for (size_t at; (at = arrayTemplate.find("($ARRAY_NAME)", from)) != std::string::npos;
+         from = at + 13) {
+      out += arrayTemplate.substr(from, at - from) + arrayName;
+    }
+    out += arrayTemplate.substr(from);
+  }
   out += "\r\n";
   if (trace != nullptr) trace->progress.push_back(data.empty() ? 0 : 100);
   return out;
