@@ -196,7 +196,7 @@ std::string ReferenceBinaryToText(const std::vector<uint8_t>& data, int byteOrde
 }
 
 std::string ReferenceTextToBinary(const std::string& text, int byteOrder, int unitSize,
-                                  Trace* trace) {
+                                  Trace* trace, bool cSyntax) {
   const int unit = unitSize == 2 || unitSize == 4 || unitSize == 8 ? unitSize : 1;
   std::string out;
   auto append = [&](uint64_t value) {
@@ -226,7 +226,7 @@ std::string ReferenceTextToBinary(const std::string& text, int byteOrder, int un
     }
     const char b = text[i];
     if (!inNumber) {
-      if (i + 1 < n && ((b == '0' && text[i + 1] == 'x') ||
+      if (i + 1 < n && ((b == '0' && (text[i + 1] == 'x' || (cSyntax && text[i + 1] == 'X'))) ||
                         (b == '&' && (text[i + 1] == 'H' || text[i + 1] == 'h')))) {
         inNumber = true;
         hasDigit = false;
@@ -238,7 +238,8 @@ std::string ReferenceTextToBinary(const std::string& text, int byteOrder, int un
     if (digit(b) >= 0) {
       value = value * 16 + static_cast<uint64_t>(digit(b));
       hasDigit = true;
-    } else if (b == '\t' || b == '\n' || b == '\r' || b == ' ' || b == ',') {
+    } else if (b == '\t' || b == '\n' || b == '\r' || b == ' ' || b == ',' ||
+               (cSyntax && (b == '}' || b == ')' || b == ']' || b == ';'))) {
       append(value);
       inNumber = false;
     } else {
