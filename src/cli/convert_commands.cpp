@@ -16,6 +16,7 @@
 #include "convert/convert_file.h"
 #include "convert/convert_types.h"
 #include "convert/string_literal.h"
+#include "convert/text_scan.h"
 #include "convert/value_format.h"
 
 namespace {
@@ -74,13 +75,16 @@ const char kToBinaryHelp[] =
     "Usage: brelvix-cli to-binary [OPTION]... FILE...\n"
     "Writes every hexadecimal number of each FILE that starts with \"0x\", \"&H\" or\n"
     "\"&h\" and ends at a tab, line break, blank or comma as one value of the given\n"
-    "size. The output is DIR/<stem>.bin, or <stem>(1).bin and so on when that name\n"
-    "is taken; no file is ever replaced. The names of the files made are listed on\n"
-    "standard output.\n"
+    "size; a number that another character ends is dropped, with a warning. With\n"
+    "--syntax c a number also ends at '}', ')', ']' or ';' and \"0X\" starts one\n"
+    "too, as a C compiler reads a source. The output is DIR/<stem>.bin, or\n"
+    "<stem>(1).bin and so on when that name is taken; no file is ever replaced. The\n"
+    "names of the files made are listed on standard output.\n"
     "\n"
     "Options:\n"
     "  -s, --size 1|2|4|8        bytes per value (default 1)\n"
     "  -e, --endian big|little   byte order within a value (default big)\n"
+    "      --syntax plain|c      how numbers end and begin (default plain)\n"
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
     "  -O, --output-file PATH    the output file itself, any name; only with one FILE\n"
@@ -107,6 +111,7 @@ struct Settings {
   bool toText = true;
   int32_t unitSize = 1;
   int32_t byteOrder = BigEndian;
+  NumberSyntax numberSyntax = NumberSyntax::Plain;
   const char* valueFormat = kDefaultDataFormat;
   const char* arrayTemplate = kDefaultArrayFormat;
   const char* templateFile = nullptr;
@@ -182,6 +187,15 @@ int ParseSettings(int count, const char* const* args, Settings& settings, CStrin
         settings.byteOrder = LittleEndian;
       } else {
         return parser.Error("the byte order must be 'big' or 'little', not '%s'", value);
+      }
+    } else if (!settings.toText && parser.Is(0, "syntax")) {
+      if ((value = parser.Value()) == nullptr) return kExitUsage;
+      if (std::strcmp(value, "plain") == 0) {
+        settings.numberSyntax = NumberSyntax::Plain;
+      } else if (std::strcmp(value, "c") == 0) {
+        settings.numberSyntax = NumberSyntax::C;
+      } else {
+        return parser.Error("the syntax must be 'plain' or 'c', not '%s'", value);
       }
     } else if (parser.Is('o', "output")) {
       if ((settings.outputFolder = parser.Value()) == nullptr) return kExitUsage;
@@ -292,16 +306,49 @@ void WarnOfNarrowFormat(const Settings& settings) {
       DefaultValueFormat(settings.unitSize));
 }
 
-void WarnOfDroppedNumbers(const char* file, const NumberCensus& census) {
-  if (census.dropped > 0) {
+// Warns of the numbers the scan dropped, or found none of, and of those it
+// kept but that may not mean what they say.
+void WarnOfNumbers(const char* file, const Settings& settings, const NumberCensus& census) {
+  const Printable name(file);
+  const bool c = settings.numberSyntax == NumberSyntax::C;
+  const auto count = [](const NumberCensus::Finding& finding) {
+    return static_cast<unsigned long long>(finding.count);
+  };
+  const auto line = [](const NumberCensus::Finding& finding) {
+    return static_cast<unsigned long long>(finding.firstLine);
+  };
+  const NumberCensus::Finding& dropped = census.dropped;
+  if (dropped.count > 0) {
     PrintWarning(
-        "%s: %llu prefixed number%s dropped: a character other than a tab, line break, blank "
-        "or comma ended %s (the first on line %llu)",
-        Printable(file).Text(), static_cast<unsigned long long>(census.dropped),
-        census.dropped == 1 ? " was" : "s were", census.dropped == 1 ? "it" : "them",
-        static_cast<unsigned long long>(census.firstDroppedLine));
+        "%s: %llu prefixed number%s dropped: a character other than a tab, line break, blank%s "
+        "ended %s (the first on line %llu)%s",
+        name.Text(), count(dropped), dropped.count == 1 ? " was" : "s were",
+        c ? ", comma, '}', ')', ']' or ';'" : " or comma", dropped.count == 1 ? "it" : "them",
+        line(dropped), c ? "" : "; --syntax c also ends a number at '}', ')', ']' or ';'");
   } else if (census.kept == 0) {
-    PrintWarning("%s: no number with the prefix 0x, &H or &h was found", Printable(file).Text());
+    PrintWarning("%s: no number with the prefix %s was found", name.Text(),
+                 c ? "0x, 0X, &H or &h" : "0x, &H or &h");
+  }
+  if (census.wide.count > 0) {
+    const int unit = static_cast<int>(EffectiveUnitSize(settings.unitSize));
+    PrintWarning(
+        "%s: %llu number%s wider than %d byte%s; only %s low %d hex digits are written (the "
+        "first on line %llu)",
+        name.Text(), count(census.wide), census.wide.count == 1 ? " is" : "s are", unit,
+        unit == 1 ? "" : "s", census.wide.count == 1 ? "its" : "their", 2 * unit,
+        line(census.wide));
+  }
+  if (census.negated.count > 0) {
+    PrintWarning(
+        "%s: %llu number%s a minus sign before the prefix; the sign is ignored (the first on "
+        "line %llu)",
+        name.Text(), count(census.negated), census.negated.count == 1 ? " has" : "s have",
+        line(census.negated));
+  }
+  if (census.bare.count > 0) {
+    PrintWarning("%s: %llu prefix%s without digits %s written as 0 (the first on line %llu)",
+                 name.Text(), count(census.bare), census.bare.count == 1 ? "" : "es",
+                 census.bare.count == 1 ? "is" : "are", line(census.bare));
   }
 }
 
@@ -438,6 +485,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   request.direction = settings.toText ? BinaryToText : TextToBinary;
   request.unitSize = settings.unitSize;
   request.byteOrder = settings.byteOrder;
+  request.numberSyntax = static_cast<int32_t>(settings.numberSyntax);
   request.valueFormat = settings.valueFormat;
   request.arrayTemplate = settings.arrayTemplate;
   request.arrayName = settings.arrayName != nullptr ? settings.arrayName : input.stem.Text();
@@ -448,7 +496,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
 
   FileConversionResult result;
   WatchedInput inputFile;
-  NumberCensus census;
+  NumberCensus census(settings.unitSize, settings.numberSyntax);
   if (!settings.toText && !settings.quiet) inputFile.census = &census;
   CString path;
   if (!path.AssignText(file)) {
@@ -509,7 +557,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   }
   if (inputFile.census != nullptr) {
     census.End();
-    WarnOfDroppedNumbers(file, census);
+    WarnOfNumbers(file, settings, census);
   }
   if (!settings.quiet && settings.toText && result.bytesRead + 1 > kMsvcStringLiteralLimit &&
       TemplateWritesStringLiteral(settings.arrayTemplate)) {
