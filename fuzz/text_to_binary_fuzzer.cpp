@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/file.h"
+#include "cli/number_census.h"
 #include "convert/conversion_monitor.h"
 #include "convert/convert_test_support.h"
 #include "convert/convert_types.h"
@@ -41,6 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (TextScanner scanner : {TextScanner::Sse2, TextScanner::Avx2}) {
     if (convert(scanner) != whole) std::abort();
   }
+  // The command line's count of the numbers kept agrees with the scan.
+  NumberCensus census(unitSize, syntax);
+  census.Feed(text.data(), text.size());
+  census.End();
+  if (census.kept * static_cast<uint64_t>(EffectiveUnitSize(unitSize)) != whole.size())
+    std::abort();
 
   convert_test::MemoryFile pieces;
   TextToBinaryStream stream(monitor, pieces);

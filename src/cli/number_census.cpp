@@ -19,7 +19,7 @@ void NumberCensus::Note(Finding& finding) const {
 
 void NumberCensus::Keep() {
   ++kept;
-  if (state_ == State::Prefixed) Note(bare);
+  if (state_ == State::Prefixed || pendingBare_) Note(bare);
   if (significant_ > unitDigits_) Note(wide);
   if (minus_) Note(negated);
 }
@@ -31,6 +31,7 @@ void NumberCensus::Feed(const char* text, size_t count) {
       pendingDrop_ = false;
       Note(dropped);
     }
+    pendingBare_ = false;
     switch (state_) {
       case State::Zero:
       case State::Ampersand:
@@ -57,6 +58,8 @@ void NumberCensus::Feed(const char* text, size_t count) {
             Keep();
           } else if (state_ == State::Digits) {
             pendingDrop_ = true;
+          } else {
+            pendingBare_ = true;
           }
           // The byte that ended the number is consumed.
           state_ = State::Between;
@@ -76,7 +79,8 @@ void NumberCensus::Feed(const char* text, size_t count) {
 }
 
 void NumberCensus::End() {
-  if (pendingDrop_ || state_ == State::Digits) Keep();
+  if (pendingDrop_ || pendingBare_ || state_ == State::Digits) Keep();
   pendingDrop_ = false;
+  pendingBare_ = false;
   state_ = State::Between;
 }

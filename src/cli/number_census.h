@@ -50,6 +50,8 @@ class NumberCensus {
   bool minus_ = false;
   bool candidateMinus_ = false;  // a '-' before a byte that may begin a prefix
   int32_t significant_ = 0;
-  // A number ended by a foreign byte, dropped once another byte follows.
+  // A number ended by a foreign byte, dropped once another byte follows;
+  // without digits it is only counted if that byte is the text's last.
   bool pendingDrop_ = false;
+  bool pendingBare_ = false;
 };

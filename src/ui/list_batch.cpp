@@ -62,6 +62,7 @@ bool MapListRow(const FileListSettings& settings, const char* outputFolder,
   request->direction = settings.direction;
   request->unitSize = settings.unitSize;
   request->byteOrder = settings.byteOrder;
+  request->numberSyntax = settings.numberSyntax;
   request->valueFormat = settings.valueFormat.Text();
   request->arrayTemplate = settings.arrayTemplate.Text();
   request->arrayName = row.arrayName.Text();
