@@ -16,6 +16,7 @@
 #include "base/codepage.h"
 #include "convert/app_parameter.h"
 #include "convert/convert_file.h"
+#include "convert/text_scan.h"
 #include "convert/value_format.h"
 #include "resource.h"
 #include "ui/list_batch.h"
@@ -357,6 +358,9 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     settings->list.byteOrder = SelectedItemData(IDC_ENDIAN);
     ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->list.valueFormat, kRowTextUnits);
     ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->list.arrayTemplate, kRowTextUnits);
+    // No control shows the number syntax: the stored one applies.
+    settings->list.numberSyntax =
+        static_cast<int32_t>(NumberSyntaxOf(theAppParameter->number_syntax));
     settings->read = true;
     return TRUE;
   }
