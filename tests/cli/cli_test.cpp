@@ -543,7 +543,10 @@ TEST_F(CliTest, HostileInputsAndFaults) {
     if (row.message.empty()) {
       EXPECT_EQ(result.err, "");
     } else {
-      EXPECT_NE(result.err.find(row.message), std::string::npos) << result.err;
+      // Lines end in CR LF on Windows.
+      std::string err = result.err;
+      err.erase(std::remove(err.begin(), err.end(), '\r'), err.end());
+      EXPECT_NE(err.find(row.message), std::string::npos) << result.err;
       EXPECT_EQ(result.err.find('\x1b'), std::string::npos);
     }
     if (row.output == "-") {
