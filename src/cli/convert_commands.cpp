@@ -17,6 +17,7 @@
 #include "convert/convert_types.h"
 #include "convert/number_census.h"
 #include "convert/string_literal.h"
+#include "convert/text_scan.h"
 #include "convert/value_format.h"
 
 namespace {
@@ -32,16 +33,16 @@ const char kToTextHelp[] =
     "taken; no file is ever replaced. The names of the files made are listed on\n"
     "standard output.\n"
     "\n"
-    "Before the data marker the template may also hold \"($ARRAY_SIZE)\" (the\n"
-    "input's size in bytes), \"($ARRAY_COUNT)\" (the number of values) and\n"
-    "\"($FILE_NAME)\" (the input's name without its folder). \"($ARRAY_STRING)\" in\n"
+    "The template may also hold \"($ARRAY_SIZE)\" (the input's size in bytes),\n"
+    "\"($ARRAY_COUNT)\" (the number of values) and \"($FILE_NAME)\" (the input's\n"
+    "name without its folder), before the data or after it. \"($ARRAY_STRING)\" in\n"
     "place of \"($ARRAY_DATA)\" writes the bytes as C string-literal rows, which\n"
     "compile much faster than values; --size, --endian and --format do not apply\n"
     "to them, and MSVC refuses a literal over 65,535 bytes (a warning says so)\n"
     "unless the template defines BRELVIX_STRING_GROUPS: it then sees a comma after\n"
     "every 16,384 bytes, to make each group a row of a two-dimensional array.\n"
-    "Whichever data marker comes first holds the data; markers after it stay as\n"
-    "they stand.\n"
+    "Whichever data marker comes first holds the data; a second one stays as it\n"
+    "stands.\n"
     "\n"
     "Options:\n"
     "  -s, --size 1|2|4|8        bytes per value (default 1)\n"
@@ -88,13 +89,16 @@ const char kToBinaryHelp[] =
     "Usage: brelvix-cli to-binary [OPTION]... FILE...\n"
     "Writes every hexadecimal number of each FILE that starts with \"0x\", \"&H\" or\n"
     "\"&h\" and ends at a tab, line break, blank or comma as one value of the given\n"
-    "size. The output is DIR/<stem>.bin, or <stem>(1).bin and so on when that name\n"
-    "is taken; no file is ever replaced. The names of the files made are listed on\n"
-    "standard output.\n"
+    "size; a number that another character ends is dropped, with a warning. With\n"
+    "--syntax c a number also ends at '}', ')', ']' or ';' and \"0X\" starts one\n"
+    "too, as a C compiler reads a source. The output is DIR/<stem>.bin, or\n"
+    "<stem>(1).bin and so on when that name is taken; no file is ever replaced. The\n"
+    "names of the files made are listed on standard output.\n"
     "\n"
     "Options:\n"
     "  -s, --size 1|2|4|8        bytes per value (default 1)\n"
     "  -e, --endian big|little   byte order within a value (default big)\n"
+    "      --syntax plain|c      how numbers end and begin (default plain)\n"
     "  -o, --output DIR          the output folder (default: the current directory);\n"
     "                            '-' writes the one output to standard output\n"
     "  -O, --output-file PATH    the output file itself, any name; only with one FILE\n"
@@ -128,6 +132,7 @@ struct Settings {
   bool toText = true;
   int32_t unitSize = 1;
   int32_t byteOrder = BigEndian;
+  NumberSyntax numberSyntax = NumberSyntax::Plain;
   const char* valueFormat = kDefaultDataFormat;
   const char* arrayTemplate = kDefaultArrayFormat;
   const char* templateFile = nullptr;
@@ -205,6 +210,15 @@ int ParseSettings(int count, const char* const* args, const char* storedOutputFo
         settings.byteOrder = LittleEndian;
       } else {
         return parser.Error("the byte order must be 'big' or 'little', not '%s'", value);
+      }
+    } else if (!settings.toText && parser.Is(0, "syntax")) {
+      if ((value = parser.Value()) == nullptr) return kExitUsage;
+      if (std::strcmp(value, "plain") == 0) {
+        settings.numberSyntax = NumberSyntax::Plain;
+      } else if (std::strcmp(value, "c") == 0) {
+        settings.numberSyntax = NumberSyntax::C;
+      } else {
+        return parser.Error("the syntax must be 'plain' or 'c', not '%s'", value);
       }
     } else if (parser.Is('o', "output")) {
       if ((settings.outputFolder = parser.Value()) == nullptr) return kExitUsage;
@@ -303,16 +317,50 @@ int ParseSettings(int count, const char* const* args, const char* storedOutputFo
 // Name used for standard input where a file's stem would go.
 constexpr char kStandardInputStem[] = "stdin";
 
-void WarnOfDroppedNumbers(const char* file, const NumberCensus& census) {
-  if (census.dropped > 0) {
+// Warns of the numbers the scan dropped, or found none of, and of those it
+// kept but that may not mean what they say.
+void WarnOfNumbers(const char* file, NumberSyntax syntax, int32_t unitSize,
+                   const NumberCensus& census) {
+  const Printable name(file);
+  const bool c = syntax == NumberSyntax::C;
+  const auto count = [](const NumberCensus::Finding& finding) {
+    return static_cast<unsigned long long>(finding.count);
+  };
+  const auto line = [](const NumberCensus::Finding& finding) {
+    return static_cast<unsigned long long>(finding.firstLine);
+  };
+  const NumberCensus::Finding& dropped = census.dropped;
+  if (dropped.count > 0) {
     PrintWarning(
-        "%s: %llu prefixed number%s dropped: a character other than a tab, line break, blank "
-        "or comma ended %s (the first on line %llu)",
-        Printable(file).Text(), static_cast<unsigned long long>(census.dropped),
-        census.dropped == 1 ? " was" : "s were", census.dropped == 1 ? "it" : "them",
-        static_cast<unsigned long long>(census.firstDroppedLine));
+        "%s: %llu prefixed number%s dropped: a character other than a tab, line break, blank%s "
+        "ended %s (the first on line %llu)%s",
+        name.Text(), count(dropped), dropped.count == 1 ? " was" : "s were",
+        c ? ", comma, '}', ')', ']' or ';'" : " or comma", dropped.count == 1 ? "it" : "them",
+        line(dropped), c ? "" : "; --syntax c also ends a number at '}', ')', ']' or ';'");
   } else if (census.kept == 0) {
-    PrintWarning("%s: no number with the prefix 0x, &H or &h was found", Printable(file).Text());
+    PrintWarning("%s: no number with the prefix %s was found", name.Text(),
+                 c ? "0x, 0X, &H or &h" : "0x, &H or &h");
+  }
+  if (census.wide.count > 0) {
+    const int unit = static_cast<int>(EffectiveUnitSize(unitSize));
+    PrintWarning(
+        "%s: %llu number%s wider than %d byte%s; only %s low %d hex digits are written (the "
+        "first on line %llu)",
+        name.Text(), count(census.wide), census.wide.count == 1 ? " is" : "s are", unit,
+        unit == 1 ? "" : "s", census.wide.count == 1 ? "its" : "their", 2 * unit,
+        line(census.wide));
+  }
+  if (census.negated.count > 0) {
+    PrintWarning(
+        "%s: %llu number%s a minus sign before the prefix; the sign is ignored (the first on "
+        "line %llu)",
+        name.Text(), count(census.negated), census.negated.count == 1 ? " has" : "s have",
+        line(census.negated));
+  }
+  if (census.bare.count > 0) {
+    PrintWarning("%s: %llu prefix%s without digits %s written as 0 (the first on line %llu)",
+                 name.Text(), count(census.bare), census.bare.count == 1 ? "" : "es",
+                 census.bare.count == 1 ? "is" : "are", line(census.bare));
   }
 }
 
@@ -511,6 +559,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   request.direction = settings.toText ? BinaryToText : TextToBinary;
   request.unitSize = settings.unitSize;
   request.byteOrder = settings.byteOrder;
+  request.numberSyntax = static_cast<int32_t>(settings.numberSyntax);
   request.valueFormat = settings.valueFormat;
   request.arrayTemplate = settings.arrayTemplate;
   CString derivedName;
@@ -526,7 +575,7 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
 
   FileConversionResult result;
   CensusInput inputFile;
-  NumberCensus census;
+  NumberCensus census(settings.unitSize, settings.numberSyntax);
   if (!settings.toText && !settings.quiet) inputFile.census = &census;
   CString path;
   if (!path.AssignText(file)) {
@@ -663,7 +712,7 @@ void WarnAfterConversion(const char* input, const FileConversionRequest& request
                          const FileConversionResult& result, NumberCensus* census) {
   if (census != nullptr) {
     census->End();
-    WarnOfDroppedNumbers(input, *census);
+    WarnOfNumbers(input, NumberSyntaxOf(request.numberSyntax), request.unitSize, *census);
   }
   // A template that defines the groups macro compiles each group apart.
   const char* arrayTemplate = request.arrayTemplate != nullptr ? request.arrayTemplate : "";

@@ -107,31 +107,14 @@ int ConvertRow(const FileListSettings& settings, const char* outputFolder, const
     ReportConversionFailure(request.inputPath, result);
     return kExitFailed;
   }
-  // The same findings the window's end message names.
+  // The same findings the window's end message names, and those to-text and
+  // to-binary give.
   if (!quiet) {
-    const Printable file(request.inputPath);
     if (request.direction == BinaryToText) WarnOfArrayName(request.inputPath, request.arrayName);
-    switch (report.warning) {
-      case RowWarning::EmptyInput:
-        PrintWarning("%s: the input is empty", file.Text());
-        break;
-      case RowWarning::NoNumbers:
-        PrintWarning("%s: no number with the prefix 0x, &H or &h was found", file.Text());
-        break;
-      case RowWarning::NumbersDropped:
-        PrintWarning(
-            "%s: %llu prefixed number%s dropped: a character other than a tab, line break, "
-            "blank or comma ended %s (the first on line %llu)",
-            file.Text(), static_cast<unsigned long long>(report.dropped),
-            report.dropped == 1 ? " was" : "s were", report.dropped == 1 ? "it" : "them",
-            static_cast<unsigned long long>(report.firstDroppedLine));
-        break;
-      case RowWarning::None:
-        break;
-    }
-  }
-  if (!quiet) {
-    WarnAfterConversion(request.inputPath, request, result, nullptr);
+    const bool empty = report.warning == RowWarning::EmptyInput;
+    if (empty) PrintWarning("%s: the input is empty", Printable(request.inputPath).Text());
+    WarnAfterConversion(request.inputPath, request, result,
+                        report.counted && !empty ? &report.census : nullptr);
     std::printf("%s\n", result.outputPath.Text());
     std::fflush(stdout);
   }

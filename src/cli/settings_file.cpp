@@ -12,6 +12,7 @@
 #include "config/comm_config.h"
 #include "convert/convert_file.h"
 #include "convert/convert_types.h"
+#include "convert/text_scan.h"
 #include "convert/value_format.h"
 
 namespace {
@@ -147,6 +148,7 @@ void ListSettings(CAppParameter& parameter, FILE* out) {
   PrintKey(out, "endian", parameter.endian);
   PrintKey(out, "data_format", parameter.data_format);
   PrintKey(out, "array_format", parameter.array_format);
+  PrintKey(out, "number_syntax", parameter.number_syntax);
 }
 
 ConversionArguments::~ConversionArguments() {
@@ -236,6 +238,7 @@ void ConversionArguments::AddStoredDefaults(bool toText, CAppParameter& paramete
     add("--size=", digit);
   }
   add("--endian=", ClampByteOrder(parameter.endian) == BigEndian ? "big" : "little");
+  if (!toText && NumberSyntaxOf(parameter.number_syntax) == NumberSyntax::C) add("--syntax=", "c");
 
   if (toText) {
     // A format the converter cannot use gives way to the default of each unit

@@ -127,6 +127,7 @@ void CAppParameter::ReadSettings(CXml& xml, XmlNode* first) {
   convert = GetInt(FindChild(config, WSTR("convert")), 0);
   data_size = GetInt(FindChild(config, WSTR("data_size")), 1);
   endian = GetInt(FindChild(config, WSTR("endian")), 0);
+  number_syntax = GetInt(FindChild(config, WSTR("number_syntax")), 0);
 }
 
 void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
@@ -144,6 +145,9 @@ void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
   AddIntChild(config, WSTR("endian"), endian);
   AddTextChild(config, WSTR("data_format"), data_format.GetWide());
   AddTextChild(config, WSTR("array_format"), array_format.GetWide());
+  // Only where it differs from the plain rule, so that a file of a user who
+  // never chose it stays as every version writes it.
+  if (number_syntax != 0) AddIntChild(config, WSTR("number_syntax"), number_syntax);
 }
 
 int CAppParameter::UpdateFromControls(const ConversionControls& controls, CString& outputFolder) {

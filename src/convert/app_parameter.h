@@ -39,6 +39,9 @@ class CAppParameter : public CCommConfig {
   int32_t convert = 0;    // ConvertDirection, kept as stored
   int32_t data_size = 1;  // unit size in bytes, kept as stored
   int32_t endian = 0;     // ByteOrder, kept as stored
+  // NumberSyntax of text -> binary, kept as stored. No control shows it; the
+  // file and lists carry it, and Execute passes it on.
+  int32_t number_syntax = 0;
 
   CAppParameter();
   ~CAppParameter() override = default;

@@ -90,29 +90,33 @@ bool BinaryToTextStream::WriteText(const char* text, size_t length) {
   return false;
 }
 
-// The head: the template up to the data marker with every other marker
-// before it replaced. The text after the data marker is kept as the tail.
-bool BinaryToTextStream::WriteHead(const char* text, const char* arrayName, const char* fileName) {
-  const size_t length = std::strlen(text);
+// Writes text[0, length) with the name, file-name, size and count markers
+// replaced, size being the input's size in bytes. In the head, the first
+// data marker ends what is written and the text after it is kept as the
+// tail; in the tail a data marker is text like any other.
+bool BinaryToTextStream::WriteWithMarkers(const char* text, size_t length, uint64_t size,
+                                          bool head) {
   size_t last = 0;
   for (size_t i = 0; i < length; ++i) {
     const Marker* marker = MarkerAt(text, length, i);
     if (marker == nullptr) continue;
+    const bool data = marker->kind == MarkerKind::Data || marker->kind == MarkerKind::String;
+    if (data && !head) continue;
     if (i > last && !WriteText(text + last, i - last)) return false;
     last = i + marker->length;
     char number[24];
     const char* value = nullptr;
     switch (marker->kind) {
       case MarkerKind::Name:
-        value = arrayName;
+        value = arrayName_;
         break;
       case MarkerKind::FileName:
-        value = fileName;
+        value = fileName_;
         break;
       case MarkerKind::Size:
       case MarkerKind::Count: {
-        uint64_t n = totalSize_;
-        if (marker->kind == MarkerKind::Count && !TemplateWritesStringLiteral(text)) {
+        uint64_t n = size;
+        if (marker->kind == MarkerKind::Count && !stringCount_) {
           const auto unit = static_cast<uint64_t>(unitSize_);
           n = n / unit + (n % unit != 0 ? 1 : 0);
         }
@@ -153,16 +157,17 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
     format_.Parse(DefaultValueFormat(unitSize_));
   }
 
+  const char* text = arrayTemplate != nullptr ? arrayTemplate : "";
+  arrayName_ = arrayName;
+  fileName_ = fileName;
+  stringCount_ = TemplateWritesStringLiteral(text);
   // A C compiler takes no directive inside the declaration: the lines stand
   // around the whole text.
-  stringPragma_ = totalSize_ >= kOverlengthStringBytes &&
-                  TemplateWritesStringLiteral(arrayTemplate != nullptr ? arrayTemplate : "");
+  stringPragma_ = totalSize_ >= kOverlengthStringBytes && stringCount_;
   if (stringPragma_ && !WriteText(kStringPragmaOpening, sizeof kStringPragmaOpening - 1)) {
     return false;
   }
-  if (!WriteHead(arrayTemplate != nullptr ? arrayTemplate : "", arrayName, fileName)) {
-    return false;
-  }
+  if (!WriteWithMarkers(text, std::strlen(text), totalSize_, true)) return false;
   if (stringRows_) unitSize_ = 1;
   if (!WriteText("\r\n", 2)) return false;
 
@@ -350,8 +355,10 @@ bool BinaryToTextStream::Feed(const uint8_t* data, size_t count) {
   return true;
 }
 
-void BinaryToTextStream::EndRows() {
+uint64_t BinaryToTextStream::EndRows() {
+  uint64_t dataBytes = consumed_;
   if (!rowsEnded_ && carryLength_ > 0) {
+    dataBytes += static_cast<uint64_t>(carryLength_);
     // The last, partial unit: its missing bytes count as zero.
     std::memset(carry_ + carryLength_, 0, sizeof carry_ - static_cast<size_t>(carryLength_));
     carryLength_ = 0;
@@ -371,6 +378,7 @@ void BinaryToTextStream::EndRows() {
   tableLength_ = nullptr;
   tableStride_ = 0;
   rowsEnded_ = true;
+  return dataBytes;
 }
 
 bool BinaryToTextStream::Finish() {
@@ -379,10 +387,13 @@ bool BinaryToTextStream::Finish() {
     return false;
   }
   stage_ = Stage::Finished;
-  EndRows();
+  const uint64_t dataBytes = EndRows();
   if (dataMarkerFound_) {
     if (!WriteText("\r\n", 2)) return false;
-    if (tailLength_ > 0 && !WriteText(tail_, tailLength_)) return false;
+    // The size the tail states is that of the data written: the input's
+    // whole size unless the conversion stopped early, and known by now also
+    // for an input of unknown size.
+    if (!WriteWithMarkers(tail_, tailLength_, dataBytes, false)) return false;
   }
   if (!WriteText("\r\n", 2)) return false;
   if (stringPragma_ && !WriteText(kStringPragmaClosing, sizeof kStringPragmaClosing - 1)) {

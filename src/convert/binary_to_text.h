@@ -28,7 +28,8 @@ class BinaryToTextStream {
 
   // Writes the template up to the data marker and the line break after it.
   // totalSize is the input's full length, the base of the progress figures
-  // and of the size and count markers; fileName (the input's name without
+  // and of the size and count markers before the data marker (after it they
+  // state the bytes the data holds, known by then); fileName (the input's name without
   // its folder) stands for "($FILE_NAME)". An empty value format selects the
   // unit size's default format; an invalid one is replaced by it too, with a
   // debug line. Returns false when a write fell short: the conversion has
@@ -58,10 +59,11 @@ class BinaryToTextStream {
   enum class Stage { Idle, Rows, Finished };
 
   bool WriteText(const char* text, size_t length);
-  bool WriteHead(const char* text, const char* arrayName, const char* fileName);
+  bool WriteWithMarkers(const char* text, size_t length, uint64_t size, bool head);
   bool FeedString(const uint8_t* data, size_t count);
   bool FlushRows();
-  void EndRows();
+  // Returns the input bytes the rows hold.
+  uint64_t EndRows();
   void BuildTable(size_t entries);
   template <int kUnit, bool kSwap, typename Put>
   size_t EmitRun(const uint8_t* data, size_t units, const Put& put);
@@ -81,6 +83,9 @@ class BinaryToTextStream {
   bool dataMarkerFound_ = false;
   bool stringRows_ = false;    // the data marker asks for string-literal rows
   bool stringPragma_ = false;  // the rows stand between kStringPragma* lines
+  bool stringCount_ = false;   // ($ARRAY_COUNT) counts bytes, as the literal holds them
+  const char* arrayName_ = nullptr;
+  const char* fileName_ = nullptr;
   StringLiteralEncoder literal_;
   bool writeShort_ = false;
   bool outOfMemory_ = false;
@@ -110,6 +115,7 @@ bool TemplateWritesStringLiteral(const char* arrayTemplate);
 
 // True when the template holds "($ARRAY_SIZE)" or "($ARRAY_COUNT)" before its
 // data marker: the input's size must then be known before the text starts.
+// After the data marker they need no such knowledge.
 bool TemplateNeedsInputSize(const char* arrayTemplate);
 
 // Converts the whole of data (count bytes) at once. Returns false when a

@@ -238,7 +238,8 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
       bool Feed(const char* data, uint32_t count) { return stream.Feed(data, count); }
     };
     TextToBinaryStream stream(monitor, output);
-    if (stream.Begin(request.byteOrder, request.unitSize, size)) {
+    if (stream.Begin(request.byteOrder, request.unitSize, size,
+                     NumberSyntaxOf(request.numberSyntax))) {
       Adapter adapter{stream};
       pump(adapter);
       written = stream.Finish();

@@ -29,7 +29,8 @@ inline constexpr int32_t kMaxArrayNameBytes = 127;
 struct FileConversionRequest {
   int32_t direction = 0;  // ConvertDirection
   int32_t unitSize = 1;
-  int32_t byteOrder = 0;  // ByteOrder
+  int32_t byteOrder = 0;     // ByteOrder
+  int32_t numberSyntax = 0;  // NumberSyntax of text -> binary: 0 plain, 1 C
   const char* valueFormat = nullptr;
   const char* arrayTemplate = nullptr;
   const char* arrayName = nullptr;

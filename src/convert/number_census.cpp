@@ -1,77 +1,120 @@
 #include "convert/number_census.h"
 
+#include "convert/convert_types.h"
+
 namespace {
 
+// The scan's states. The two ends are Between after a number that a foreign
+// byte ended: with digits it is dropped once another byte follows, without
+// them it is nothing then; either is kept when that byte is the text's last.
+enum State : uint8_t { kBetween, kZero, kAmpersand, kPrefixed, kDigits, kForeignEnd, kBareEnd };
+
 // A table entry: the next state in the low bits, then what the byte does.
-constexpr uint8_t kStateMask = 7;
-constexpr uint8_t kKeeps = 8;    // a number ends at a separator
-constexpr uint8_t kStarts = 16;  // a byte that may begin a prefix
-constexpr uint8_t kDrops = 32;   // the number a foreign byte ended is dropped
+constexpr uint16_t kStateMask = 7;
+constexpr uint16_t kKeeps = 8;    // a number ends at a separator
+constexpr uint16_t kStarts = 16;  // a byte that may begin a prefix
+constexpr uint16_t kDrops = 32;   // the number a foreign byte ended is dropped
+constexpr uint16_t kPrefix = 64;  // a prefix is complete
+constexpr uint16_t kDigit = 128;  // a digit of the number
+constexpr uint16_t kBare = 256;   // the number kept has no digits
+constexpr uint16_t kEvents = kKeeps | kStarts | kDrops | kPrefix;
 
 constexpr bool IsHexDigit(unsigned c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
-constexpr bool IsSeparator(unsigned c) {
-  return c == '\t' || c == '\n' || c == '\r' || c == ' ' || c == ',';
-}
-
-// What byte c does in a state other than kForeignEnd.
-constexpr uint8_t Step(unsigned state, unsigned c) {
-  const uint8_t start = c == '0' ? 1 : c == '&' ? 2 : 0;  // kZero, kAmpersand
+// What byte c does in a state other than the two ends.
+constexpr uint16_t Step(unsigned state, unsigned c, NumberSyntax syntax) {
+  const uint16_t start = c == '0' ? kZero : c == '&' ? kAmpersand : kBetween;
+  const uint16_t starting =
+      start != kBetween ? static_cast<uint16_t>(start | kStarts) : uint16_t{kBetween};
   switch (state) {
-    case 1:                                                          // kZero
-    case 2:                                                          // kAmpersand
-      if (state == 1 ? c == 'x' : (c == 'H' || c == 'h')) return 3;  // kPrefixed
-      // Not a prefix: this byte may begin one.
-      return start != 0 ? static_cast<uint8_t>(start | kStarts) : 0;
-    case 3:  // kPrefixed
-    case 4:  // kDigits
-      if (IsHexDigit(c)) return 4;
-      if (IsSeparator(c)) return kKeeps;
-      return state == 4 ? 5 : 0;  // kForeignEnd
-    default:                      // kBetween
-      return start != 0 ? static_cast<uint8_t>(start | kStarts) : 0;
+    case kZero:
+    case kAmpersand:
+      if (IsNumberPrefix(state == kZero ? '0' : '&', static_cast<uint8_t>(c), syntax)) {
+        return uint16_t{kPrefixed} | kPrefix;
+      }
+      return starting;  // not a prefix: this byte may begin one
+    case kPrefixed:
+    case kDigits:
+      if (IsHexDigit(c)) return uint16_t{kDigits} | kDigit;
+      if (IsNumberSeparator(static_cast<uint8_t>(c), syntax)) {
+        return state == kDigits ? kKeeps : kKeeps | kBare;
+      }
+      return state == kDigits ? uint16_t{kForeignEnd} : uint16_t{kBareEnd};
+    default:
+      return starting;
   }
 }
 
 struct Table {
-  uint8_t of[8][256];
-  constexpr Table() : of() {
+  uint16_t of[8][256];
+  constexpr explicit Table(NumberSyntax syntax) : of() {
     for (unsigned c = 0; c < 256; ++c) {
-      for (unsigned state = 0; state < 5; ++state)
-        of[state][c] = Step(state, c);
-      of[5][c] = static_cast<uint8_t>(Step(0, c) | kDrops);
+      for (unsigned state = kBetween; state <= kDigits; ++state)
+        of[state][c] = Step(state, c, syntax);
+      of[kForeignEnd][c] = static_cast<uint16_t>(Step(kBetween, c, syntax) | kDrops);
+      of[kBareEnd][c] = Step(kBetween, c, syntax);
     }
   }
 };
 
-constexpr Table kTable;
+constexpr Table kPlainTable(NumberSyntax::Plain);
+constexpr Table kCTable(NumberSyntax::C);
 
 }  // namespace
 
+NumberCensus::NumberCensus(int32_t unitSize, NumberSyntax syntax)
+    : syntax_(syntax), unitDigits_(2 * EffectiveUnitSize(unitSize)) {}
+
+void NumberCensus::Note(Finding& finding) const {
+  if (finding.count++ == 0) finding.firstLine = numberLine_;
+}
+
+void NumberCensus::Keep(bool isBare) {
+  ++kept;
+  if (isBare) Note(bare);
+  if (significant_ > unitDigits_) Note(wide);
+  if (minus_) Note(negated);
+}
+
 void NumberCensus::Feed(const char* text, size_t count) {
+  const Table& table = syntax_ == NumberSyntax::C ? kCTable : kPlainTable;
   unsigned state = state_;
+  unsigned previous = previous_;
   uint64_t line = line_;
-  uint64_t numberLine = numberLine_;
-  uint64_t keptHere = 0;
+  int32_t significant = significant_;
   for (size_t i = 0; i < count; ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    const uint8_t entry = kTable.of[state][c];
-    if ((entry & kDrops) != 0 && dropped++ == 0) firstDroppedLine = numberLine;
-    numberLine = (entry & kStarts) != 0 ? line : numberLine;
-    keptHere += (entry >> 3) & 1;
+    const uint16_t entry = table.of[state][c];
+    // Only prefixes and the ends of numbers leave the fast path.
+    if ((entry & kEvents) != 0) {
+      significant_ = significant;
+      if ((entry & kDrops) != 0) Note(dropped);
+      if ((entry & kKeeps) != 0) Keep((entry & kBare) != 0);
+      if ((entry & kStarts) != 0) {
+        numberLine_ = line;
+        candidateMinus_ = previous == '-';
+      }
+      if ((entry & kPrefix) != 0) {
+        minus_ = candidateMinus_;
+        significant = 0;
+      }
+    }
+    // Digits after the leading zeros.
+    significant += (entry & kDigit) != 0 && (significant > 0 || c != '0');
     line += c == '\n';
+    previous = c;
     state = entry & kStateMask;
   }
-  kept += keptHere;
   state_ = static_cast<uint8_t>(state);
+  previous_ = static_cast<uint8_t>(previous);
   line_ = line;
-  numberLine_ = numberLine;
+  significant_ = significant;
 }
 
 void NumberCensus::End() {
-  if (state_ == kForeignEnd || state_ == kDigits) ++kept;
+  if (state_ == kForeignEnd || state_ == kDigits || state_ == kBareEnd) Keep(state_ == kBareEnd);
   state_ = kBetween;
 }
 

@@ -11,14 +11,17 @@ namespace {
 
 #define BX_SCAN_TARGET
 
-// The masks of 16 bytes from p, and the values of their digits.
+// The masks of 16 bytes from p, and the values of their digits; kUpperX
+// takes "0X" as a prefix too.
+template <bool kUpperX>
 inline __attribute__((always_inline)) void MasksOf16(const uint8_t* p, uint64_t* prefix,
                                                      uint64_t* digit, uint8_t* values) {
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
   const __m128i lower = _mm_or_si128(v, _mm_set1_epi8(0x20));
-  const __m128i zeroX = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('0')),
-                                      _mm_cmpeq_epi8(next, _mm_set1_epi8('x')));
+  const __m128i x = kUpperX ? _mm_or_si128(next, _mm_set1_epi8(0x20)) : next;
+  const __m128i zeroX =
+      _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('0')), _mm_cmpeq_epi8(x, _mm_set1_epi8('x')));
   const __m128i ampersandH =
       _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')),
                     _mm_cmpeq_epi8(_mm_or_si128(next, _mm_set1_epi8(0x20)), _mm_set1_epi8('h')));
@@ -36,12 +39,13 @@ inline __attribute__((always_inline)) void MasksOf16(const uint8_t* p, uint64_t*
   *digit = static_cast<uint32_t>(_mm_movemask_epi8(isDigit));
 }
 
+template <bool kUpperX>
 inline __attribute__((always_inline)) void BuildMasks(const uint8_t* p, WindowMasks* masks,
                                                       uint8_t* values) {
   *masks = WindowMasks{0, 0};
   for (int k = 0; k < 4; ++k) {
     uint64_t prefix, digit;
-    MasksOf16(p + 16 * k, &prefix, &digit, values + 16 * k);
+    MasksOf16<kUpperX>(p + 16 * k, &prefix, &digit, values + 16 * k);
     masks->prefix |= prefix << (16 * k);
     masks->digit |= digit << (16 * k);
   }
@@ -52,8 +56,9 @@ inline __attribute__((always_inline)) void BuildMasks(const uint8_t* p, WindowMa
 }  // namespace
 
 const uint8_t* ScanWindowsSse2(const uint8_t* p, const uint8_t* limit, int32_t unitSize, bool swap,
-                               uint8_t** out, const uint8_t* full, bool* decline) {
-  return ScanWindows(p, limit, unitSize, swap, out, full, decline);
+                               NumberSyntax syntax, uint8_t** out, const uint8_t* full,
+                               bool* decline) {
+  return ScanWindows(p, limit, unitSize, swap, syntax, out, full, decline);
 }
 
 TextScanner BestTextScanner() {

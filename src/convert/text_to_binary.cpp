@@ -19,29 +19,29 @@ constexpr uint8_t kForeign = 17;
 // the byte after them, and one more, so that this byte is never the last.
 constexpr size_t kFastMargin = 20;
 // Two bytes as one number, the first one low: "0x", and "&h" with the bit
-// that tells 'H' from 'h' set.
+// that tells 'H' from 'h' set (and 'X' from 'x' where "0X" is a prefix).
 constexpr unsigned kZeroX = '0' | ('x' << 8);
 constexpr unsigned kAmpersandH = '&' | ('h' << 8);
+constexpr unsigned kLowerSecond = 0x2000u;
 // The most text one call of the window scan takes, so that a cancel is seen
 // soon.
 constexpr ptrdiff_t kWindowRun = 16 << 10;
 
 struct ByteClasses {
   uint8_t of[256];
-  constexpr ByteClasses() : of() {
+  explicit constexpr ByteClasses(NumberSyntax syntax) : of() {
     for (int b = 0; b < 256; ++b)
-      of[b] = kForeign;
+      of[b] = IsNumberSeparator(static_cast<uint8_t>(b), syntax) ? kSeparator : kForeign;
     for (int d = 0; d < 10; ++d)
       of['0' + d] = static_cast<uint8_t>(d);
     for (int d = 0; d < 6; ++d) {
       of['A' + d] = static_cast<uint8_t>(10 + d);
       of['a' + d] = static_cast<uint8_t>(10 + d);
     }
-    for (int separator : {'\t', '\n', '\r', ' ', ','})
-      of[separator] = kSeparator;
   }
 };
-constexpr ByteClasses kClasses;
+template <NumberSyntax kSyntax>
+constexpr ByteClasses kClasses{kSyntax};
 
 }  // namespace
 
@@ -52,9 +52,11 @@ TextToBinaryStream::~TextToBinaryStream() {
   FreeArray(buffer_);
 }
 
-bool TextToBinaryStream::Begin(int32_t byteOrder, int32_t unitSize, uint64_t totalSize) {
+bool TextToBinaryStream::Begin(int32_t byteOrder, int32_t unitSize, uint64_t totalSize,
+                               NumberSyntax syntax) {
   if (begun_) return false;
   begun_ = true;
+  syntax_ = syntax;
   unitSize_ = EffectiveUnitSize(unitSize);
   swap_ = (byteOrder == BigEndian) != kBigEndianMachine;
   totalSize_ = totalSize;
@@ -102,8 +104,12 @@ void TextToBinaryStream::Append(uint64_t value) {
   }
 }
 
-template <int kUnit, bool kSwap>
+template <int kUnit, bool kSwap, NumberSyntax kSyntax>
 void TextToBinaryStream::Scan(const char* text, size_t count) {
+  constexpr const ByteClasses& classes = kClasses<kSyntax>;
+  // The bit that folds the second byte of a pair to lower case, where both
+  // cases begin a number.
+  constexpr unsigned foldX = kSyntax == NumberSyntax::C ? kLowerSecond : 0;
   // The scanner state lives in locals for the loop; the stores into the
   // buffer would otherwise make the compiler reload the members per byte.
   // Every byte is one step that first looks at the cancel flag and then at
@@ -155,7 +161,8 @@ void TextToBinaryStream::Scan(const char* text, size_t count) {
       const uint8_t* const limit = end - p > kWindowRun ? p + kWindowRun : end;
       uint8_t* out = buffer + offset;
       bool decline = false;
-      p = windowScan(p, limit, kUnit, kSwap, &out, buffer + kUnitBufferSize - kReserve, &decline);
+      p = windowScan(p, limit, kUnit, kSwap, kSyntax, &out, buffer + kUnitBufferSize - kReserve,
+                     &decline);
       offset = static_cast<int32_t>(out - buffer);
       if (decline) scalarUntil = p + 64;
       continue;
@@ -171,7 +178,7 @@ void TextToBinaryStream::Scan(const char* text, size_t count) {
         }
         if (!flush()) return;
         const unsigned pair = p[0] | (unsigned{p[1]} << 8);
-        if (pair != kZeroX && (pair | 0x2000u) != kAmpersandH) {
+        if ((pair | foldX) != kZeroX && (pair | kLowerSecond) != kAmpersandH) {
           ++p;
           continue;
         }
@@ -191,10 +198,10 @@ void TextToBinaryStream::Scan(const char* text, size_t count) {
         uint64_t digits = 0;
         int32_t k = 0;
         uint8_t kind;
-        while ((kind = kClasses.of[p[k]]) < 16) {
+        while ((kind = classes.of[p[k]]) < 16) {
           digits = (digits << 4) | kind;
           if (++k == 16) {
-            kind = kClasses.of[p[16]];
+            kind = classes.of[p[16]];
             break;
           }
         }
@@ -224,8 +231,7 @@ void TextToBinaryStream::Scan(const char* text, size_t count) {
           ++p;
           break;
         }
-        const uint8_t next = p[1];
-        if (b == '0' ? next == 'x' : (next == 'H' || next == 'h')) {
+        if (IsNumberPrefix(b, p[1], kSyntax)) {
           inNumber = true;
           hasDigit = false;
           value = 0;
@@ -236,7 +242,7 @@ void TextToBinaryStream::Scan(const char* text, size_t count) {
       ++p;
       continue;
     }
-    const uint8_t kind = kClasses.of[*p];
+    const uint8_t kind = classes.of[*p];
     if (kind < 16) {
       value = (value << 4) | kind;
       hasDigit = true;
@@ -273,7 +279,8 @@ bool TextToBinaryStream::Feed(const char* text, size_t count) {
     case Pending::Ampersand:
       // The second byte of the prefix belongs to the step that examined the
       // first one, so it is taken without a cancel check of its own.
-      if (pending_ == Pending::Zero ? text[0] == 'x' : (text[0] == 'H' || text[0] == 'h')) {
+      if (IsNumberPrefix(pending_ == Pending::Zero ? '0' : '&', static_cast<uint8_t>(text[0]),
+                         syntax_)) {
         inNumber_ = true;
         hasDigit_ = false;
         accumulator_ = 0;
@@ -286,21 +293,30 @@ bool TextToBinaryStream::Feed(const char* text, size_t count) {
       break;
   }
   pending_ = Pending::None;
-  switch (unitSize_) {
-    case 2:
-      swap_ ? Scan<2, true>(text, count) : Scan<2, false>(text, count);
-      break;
-    case 4:
-      swap_ ? Scan<4, true>(text, count) : Scan<4, false>(text, count);
-      break;
-    case 8:
-      swap_ ? Scan<8, true>(text, count) : Scan<8, false>(text, count);
-      break;
-    default:
-      Scan<1, false>(text, count);
-      break;
+  if (syntax_ == NumberSyntax::C) {
+    ScanIn<NumberSyntax::C>(text, count);
+  } else {
+    ScanIn<NumberSyntax::Plain>(text, count);
   }
   return !stopped_;
+}
+
+template <NumberSyntax kSyntax>
+void TextToBinaryStream::ScanIn(const char* text, size_t count) {
+  switch (unitSize_) {
+    case 2:
+      swap_ ? Scan<2, true, kSyntax>(text, count) : Scan<2, false, kSyntax>(text, count);
+      break;
+    case 4:
+      swap_ ? Scan<4, true, kSyntax>(text, count) : Scan<4, false, kSyntax>(text, count);
+      break;
+    case 8:
+      swap_ ? Scan<8, true, kSyntax>(text, count) : Scan<8, false, kSyntax>(text, count);
+      break;
+    default:
+      Scan<1, false, kSyntax>(text, count);
+      break;
+  }
 }
 
 bool TextToBinaryStream::Finish() {
@@ -328,10 +344,10 @@ bool TextToBinaryStream::Finish() {
 }
 
 bool ConvertTextToBinary(ConversionMonitor& monitor, const char* text, int32_t count, CFile& output,
-                         int32_t byteOrder, int32_t unitSize) {
+                         int32_t byteOrder, int32_t unitSize, NumberSyntax syntax) {
   const uint64_t total = count > 0 && text != nullptr ? static_cast<uint64_t>(count) : 0;
   TextToBinaryStream stream(monitor, output);
-  if (!stream.Begin(byteOrder, unitSize, total)) return false;
+  if (!stream.Begin(byteOrder, unitSize, total, syntax)) return false;
   if (total > 0) stream.Feed(text, static_cast<size_t>(total));
   return stream.Finish();
 }

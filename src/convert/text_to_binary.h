@@ -1,6 +1,7 @@
 // Text -> Binary: picks every hexadecimal number with the prefix "0x", "&H" or
 // "&h" that a separator (tab, LF, CR, blank, comma) ends, and writes its value
-// as one unit of 1, 2, 4 or 8 bytes in the chosen byte order.
+// as one unit of 1, 2, 4 or 8 bytes in the chosen byte order. The C syntax
+// (text_scan.h) also takes "0X" and ends a number at '}', ')', ']' and ';'.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +27,8 @@ class TextToBinaryStream {
 
   // totalSize is the text's full length, the base of the progress figures.
   // Returns false when the buffer cannot be allocated: nothing is written.
-  bool Begin(int32_t byteOrder, int32_t unitSize, uint64_t totalSize);
+  bool Begin(int32_t byteOrder, int32_t unitSize, uint64_t totalSize,
+             NumberSyntax syntax = NumberSyntax::Plain);
 
   // Scans the next count bytes. Returns false once the scan has stopped
   // (cancelled, or a write fell short); later text is ignored.
@@ -58,7 +60,9 @@ class TextToBinaryStream {
 
   bool FlushUnits();
   void Append(uint64_t value);
-  template <int kUnit, bool kSwap>
+  template <NumberSyntax kSyntax>
+  void ScanIn(const char* text, size_t count);
+  template <int kUnit, bool kSwap, NumberSyntax kSyntax>
   void Scan(const char* text, size_t count);
 
   ConversionMonitor& monitor_;
@@ -67,6 +71,7 @@ class TextToBinaryStream {
   bool finished_ = false;
   int32_t unitSize_ = 1;
   bool swap_ = false;  // the unit's byte order differs from the machine's
+  NumberSyntax syntax_ = NumberSyntax::Plain;
   bool stopped_ = false;
   bool cancelled_ = false;
   bool outOfMemory_ = false;
@@ -86,4 +91,5 @@ class TextToBinaryStream {
 // Converts the whole text (count bytes) at once. Returns false when the
 // buffer could not be allocated or a write fell short.
 bool ConvertTextToBinary(ConversionMonitor& monitor, const char* text, int32_t count, CFile& output,
-                         int32_t byteOrder, int32_t unitSize);
+                         int32_t byteOrder, int32_t unitSize,
+                         NumberSyntax syntax = NumberSyntax::Plain);

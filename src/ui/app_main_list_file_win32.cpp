@@ -10,6 +10,8 @@
 
 #include "app/controls.h"
 #include "base/file_name.h"
+#include "convert/app_parameter.h"
+#include "convert/text_scan.h"
 #include "resource.h"
 #include "ui/csv_file_list.h"
 #include "ui/csv_table.h"
@@ -30,6 +32,8 @@ void CAppMain::ReadSettingsRecord(FileListSettings* settings) {
   settings->byteOrder = SelectedItemData(IDC_ENDIAN);
   ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->valueFormat, 64);
   ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->arrayTemplate, 256);
+  // No control shows the number syntax: the stored one goes with the others.
+  settings->numberSyntax = static_cast<int32_t>(NumberSyntaxOf(theAppParameter->number_syntax));
 }
 
 void CAppMain::ApplySettingsRecord(const FileListSettings& record) {
@@ -40,6 +44,8 @@ void CAppMain::ApplySettingsRecord(const FileListSettings& record) {
   if (record.byteOrderSet) SelectItemData(IDC_ENDIAN, record.byteOrder);
   ctl::CControl(Control(IDC_DATA_FORMAT)).SetText(record.valueFormat);
   ctl::CControl(Control(IDC_ARRAY_FORMAT)).SetText(record.arrayTemplate);
+  // Held with the settings, as no control shows it; saved with them.
+  if (record.numberSyntaxSet) theAppParameter->number_syntax = record.numberSyntax;
 }
 
 void CAppMain::ReportSettingsSaveFailure() {

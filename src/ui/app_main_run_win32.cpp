@@ -17,6 +17,7 @@
 #include "base/file.h"
 #include "convert/app_parameter.h"
 #include "convert/convert_file.h"
+#include "convert/text_scan.h"
 #include "convert/value_format.h"
 #include "resource.h"
 #include "ui/list_batch.h"
@@ -238,7 +239,7 @@ class RunTally {
         break;
       case RowWarning::NumbersDropped:
         std::swprintf(reason, kSettingTextUnits, uitext::kRowNumbersDropped.In(language_),
-                      static_cast<unsigned long long>(report.dropped));
+                      static_cast<unsigned long long>(report.census.dropped.count));
         break;
       case RowWarning::None:
         break;
@@ -539,6 +540,9 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     settings->list.byteOrder = SelectedItemData(IDC_ENDIAN);
     ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->list.valueFormat, kRowTextUnits);
     ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->list.arrayTemplate, kRowTextUnits);
+    // No control shows the number syntax: the stored one applies.
+    settings->list.numberSyntax =
+        static_cast<int32_t>(NumberSyntaxOf(theAppParameter->number_syntax));
     settings->read = true;
     return TRUE;
   }

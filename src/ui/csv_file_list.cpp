@@ -110,7 +110,10 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
                AppendNumber(&line, settings.unitSize) && AppendComma(&line) &&
                AppendNumber(&line, settings.byteOrder) && AppendComma(&line) &&
                AppendCellText(&line, settings.valueFormat) && AppendComma(&line) &&
-               AppendCellText(&line, settings.arrayTemplate) && AppendLineEnd(&line);
+               AppendCellText(&line, settings.arrayTemplate) &&
+               (settings.numberSyntax == 0 ||
+                (AppendComma(&line) && AppendNumber(&line, settings.numberSyntax))) &&
+               AppendLineEnd(&line);
   if (!WriteLine(file, line, built)) return kCsvWriteFailed;  // the save is abandoned
 
   for (int32_t i = 0; i < list.entryCount; ++i) {
@@ -149,6 +152,8 @@ void ApplySettingsRecord(const CsvRow* row, FileListSettings* settings) {
   SelectItem(CellAt(row, 3), kByteOrderItems, &settings->byteOrder, &settings->byteOrderSet);
   AssignCell(&settings->valueFormat, CellAt(row, 4));
   AssignCell(&settings->arrayTemplate, CellAt(row, 5));
+  SelectItem(CellAt(row, 6), kNumberSyntaxItems, &settings->numberSyntax,
+             &settings->numberSyntaxSet);
 }
 
 int32_t ApplyFileRecords(const CsvTable* table, CFileList* list) {

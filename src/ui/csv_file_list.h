@@ -18,6 +18,10 @@
 inline constexpr int32_t kDirectionItems[] = {0, 1};
 inline constexpr int32_t kUnitSizeItems[] = {1, 2, 4, 8};
 inline constexpr int32_t kByteOrderItems[] = {0, 1};
+// The number syntax of text -> binary (0 plain, 1 C): a seventh cell that only
+// this version reads and that is written only for the C syntax, so that a
+// list of the plain rule stays as every version writes it.
+inline constexpr int32_t kNumberSyntaxItems[] = {0, 1};
 
 // The settings record as portable data. Writing takes every field. Loading
 // sets the three texts (a missing cell gives an empty text) and sets a number
@@ -32,9 +36,11 @@ class FileListSettings {
   int32_t byteOrder = 0;
   CString valueFormat;
   CString arrayTemplate;
+  int32_t numberSyntax = 0;
   bool directionSet = false;
   bool unitSizeSet = false;
   bool byteOrderSet = false;
+  bool numberSyntaxSet = false;
 
   FileListSettings() = default;
   FileListSettings(const FileListSettings&) = delete;

@@ -64,6 +64,7 @@ bool MapListRow(const FileListSettings& settings, const char* outputFolder,
   request->direction = settings.direction;
   request->unitSize = settings.unitSize;
   request->byteOrder = settings.byteOrder;
+  request->numberSyntax = settings.numberSyntax;
   request->valueFormat = settings.valueFormat.Text();
   request->arrayTemplate = settings.arrayTemplate.Text();
   request->arrayName = row.arrayName.Text();
@@ -90,8 +91,10 @@ FileConversionStatus ConvertListRow(const FileConversionRequest& request,
     return result->status;
   }
   CensusInput input;
-  NumberCensus census;
-  if (request.direction != BinaryToText) input.census = &census;
+  NumberCensus& census = report->census;
+  census = NumberCensus(request.unitSize, NumberSyntaxOf(request.numberSyntax));
+  report->counted = request.direction != BinaryToText;
+  if (report->counted) input.census = &census;
   if (!input.Open(inputPath)) {
     result->systemError = input.systemError;
     result->failedPath.Assign(inputPath);
@@ -103,10 +106,8 @@ FileConversionStatus ConvertListRow(const FileConversionRequest& request,
   census.End();
   if (result->bytesRead == 0) {
     report->warning = RowWarning::EmptyInput;
-  } else if (input.census != nullptr && census.dropped > 0) {
+  } else if (input.census != nullptr && census.dropped.count > 0) {
     report->warning = RowWarning::NumbersDropped;
-    report->dropped = census.dropped;
-    report->firstDroppedLine = census.firstDroppedLine;
   } else if (input.census != nullptr && census.kept == 0) {
     report->warning = RowWarning::NoNumbers;
   }

@@ -9,6 +9,7 @@
 #include "base/str.h"
 #include "base/wide.h"
 #include "convert/convert_file.h"
+#include "convert/number_census.h"
 #include "ui/csv_file_list.h"
 #include "ui/file_list.h"
 
@@ -46,8 +47,8 @@ enum class RowWarning {
 
 struct RowReport {
   RowWarning warning = RowWarning::None;
-  uint64_t dropped = 0;           // NumbersDropped: how many
-  uint64_t firstDroppedLine = 0;  // and the line of the first
+  bool counted = false;  // census holds the numbers of a text -> binary row
+  NumberCensus census;
 };
 
 // Converts the row that request was mapped from (ConvertFile), and for a

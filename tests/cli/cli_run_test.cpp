@@ -36,7 +36,7 @@ class CliRunTest : public testing::Test {
     fs::create_directory(inputs);
     std::string bytes;
     for (int i = 0; i < 5000; ++i)
-      bytes += "0x1F,&H2e3d, &hABCDEF01\t0x123456789\r\n" + std::string(1, char(i * 37));
+      bytes += "0x1F,&H2e3d, &hABCDEF01\t0x123456789\r\n{0x7}0X8;" + std::string(1, char(i * 37));
     std::vector<std::string> names = {"a.bin", "README", "big.dat"};
     if (uitest::AnsiHolds("データ, \"1\".bin")) names.push_back("データ, \"1\".bin");
     for (size_t i = 0; i < names.size(); ++i) {
@@ -47,8 +47,9 @@ class CliRunTest : public testing::Test {
 
   // Saves the files of the input folder as a list with these settings.
   void SaveList(int32_t direction, int32_t unitSize, int32_t byteOrder, const char* format,
-                const char* arrayTemplate, const fs::path& folder) {
+                const char* arrayTemplate, const fs::path& folder, int32_t numberSyntax = 0) {
     FileListSettings settings;
+    settings.numberSyntax = numberSyntax;
     settings.outputFolder.AssignWide(test::WidePath(folder).c_str());
     settings.direction = direction;
     settings.unitSize = unitSize;
@@ -62,6 +63,7 @@ class CliRunTest : public testing::Test {
     request.direction = direction;
     request.unitSize = unitSize;
     request.byteOrder = byteOrder;
+    request.numberSyntax = numberSyntax;
     request.valueFormat = format;  // ASCII in every case below
     request.arrayTemplate = arrayTemplate;
   }
@@ -103,6 +105,7 @@ TEST_F(CliRunTest, MakesTheFilesThePerFileConversionMakes) {
     const char* format;
     const char* arrayTemplate;
     bool outputOption;
+    int32_t numberSyntax = 0;
   } cases[] = {
       {"binary to text into the list's folder", 0, 1, 0, "0x%02X",
        "const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};", false},
@@ -110,6 +113,7 @@ TEST_F(CliRunTest, MakesTheFilesThePerFileConversionMakes) {
        "// ($ARRAY_NAME), from a list\r\nshort ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)\r\n};", true},
       {"text to binary, 4-byte little endian", 1, 4, 1, "", "", false},
       {"default format by size", 0, 8, 0, "", "($ARRAY_DATA)", true},
+      {"text to binary in the C syntax", 1, 1, 0, "", "", false, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -121,7 +125,7 @@ TEST_F(CliRunTest, MakesTheFilesThePerFileConversionMakes) {
       // A taken name: the row gets the next free one, "(1)".
       test::WriteAll(made / (c.direction == 0 ? "a.txt" : "a.bin"), "kept");
     }
-    SaveList(c.direction, c.unitSize, c.byteOrder, c.format, c.arrayTemplate, out);
+    SaveList(c.direction, c.unitSize, c.byteOrder, c.format, c.arrayTemplate, out, c.numberSyntax);
     ConvertRows(reference);
     std::vector<std::string> args = {"run", Utf8(listPath)};
     if (c.outputOption) args.insert(args.end(), {"-o", Utf8(option) + "/"});

@@ -113,6 +113,7 @@ TEST_F(CliSettingsTest, ListShowsEveryKeyInTheFileOrder) {
       "endian = 0",
       "data_format = 0x%02X",
       "array_format = const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};",
+      "number_syntax = 0",
   };
   EXPECT_EQ(Lines(out.Text()), expected);
   EXPECT_EQ(err.Text(), "");
@@ -127,7 +128,8 @@ TEST_F(CliSettingsTest, ListKeepsAMultiLineTemplateOnOneLine) {
   ListSettings(parameter, out.get());
   const std::vector<std::string> lines = Lines(out.Text());
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), "array_format = a[] = {\\r\\n\\t($ARRAY_DATA)\\x01};");
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[lines.size() - 2], "array_format = a[] = {\\r\\n\\t($ARRAY_DATA)\\x01};");
   EXPECT_NE(std::find(lines.begin(), lines.end(), "output_path = C:\\out"), lines.end());
 }
 
@@ -291,6 +293,7 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
     std::vector<std::string> values;  // after the command's name, before "-s" "1" "a.bin"
     const char* warning;              // part of standard error; "" for nothing
     const char* folder = nullptr;     // the stored output folder handed on; null: none
+    int32_t numberSyntax = 0;
   };
   const std::string longTemplate(256, 'x');
   const Row rows[] = {
@@ -387,12 +390,46 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
        {"--size=1", "--endian=big"},
        "",
        "./-"},
+      {"the C syntax goes to to-binary",
+       false,
+       1,
+       0,
+       "",
+       "",
+       "o",
+       {"--size=1", "--endian=big", "--syntax=c"},
+       "",
+       "o",
+       1},
+      {"and not to to-text",
+       true,
+       1,
+       0,
+       "",
+       "T",
+       "",
+       {"--size=1", "--endian=big", "--format=", "--template=T"},
+       "",
+       nullptr,
+       1},
+      {"a syntax this version does not know is the plain one",
+       false,
+       1,
+       0,
+       "",
+       "",
+       "",
+       {"--size=1", "--endian=big"},
+       "",
+       nullptr,
+       7},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     CAppParameter parameter;
     parameter.data_size = row.dataSize;
     parameter.endian = row.endian;
+    parameter.number_syntax = row.numberSyntax;
     parameter.data_format.AssignBytes(row.dataFormat,
                                       static_cast<int32_t>(std::strlen(row.dataFormat)));
     parameter.array_format.AssignBytes(row.arrayFormat.data(),

@@ -377,6 +377,8 @@ TEST_F(CliTest, HostileInputsAndFaults) {
   Write("units.bin", units);
   Write("t.txt", "0x1FU,0x20,\n0x30h 0x40");
   Write("none.txt", "no numbers here");
+  Write("c.c", "int a[] = {0x01,0X02};\nf(0x3);");
+  Write("w.txt", "0x1234,\n-0x05,\n0x,\n");
   Write("big.bin", Sample(8192));
   Write(".profile", "\x2A");
   fs::create_directory(work_ / "out");
@@ -452,7 +454,44 @@ TEST_F(CliTest, HostileInputsAndFaults) {
        0,
        "-",
        "\x20\x40",
-       "t.txt: 2 prefixed numbers were dropped",
+       "t.txt: 2 prefixed numbers were dropped: a character other than a tab, line break, blank "
+       "or comma ended them (the first on line 1); --syntax c also ends a number at '}', ')', "
+       "']' or ';'\n",
+       ""},
+      {"the C syntax takes what a compiler takes",
+       {"to-binary", "--syntax", "c", "-o", "-", "c.c"},
+       "",
+       0,
+       "-",
+       "\x01\x02\x03",
+       "",
+       ""},
+      {"numbers kept with a doubt warn, each kind once",
+       {"to-binary", "-o", "-", "w.txt"},
+       "",
+       0,
+       "-",
+       std::string("\x34\x05\x00", 3),
+       "w.txt: 1 number is wider than 1 byte; only its low 2 hex digits are written (the first "
+       "on line 1)\nbrelvix-cli: warning: w.txt: 1 number has a minus sign before the prefix; the "
+       "sign is ignored (the first on line 2)\nbrelvix-cli: warning: w.txt: 1 prefix without "
+       "digits is written as 0 (the first on line 3)\n",
+       ""},
+      {"a syntax it does not know",
+       {"to-binary", "--syntax=C", "c.c"},
+       "",
+       2,
+       "",
+       "",
+       "the syntax must be 'plain' or 'c', not 'C'",
+       ""},
+      {"standard input with its size after the data",
+       {"to-text", "-q", "-t", "{($ARRAY_DATA)}($ARRAY_SIZE) ($ARRAY_NAME)", "-"},
+       "\x01\x02",
+       0,
+       "stdin.txt",
+       "{\r\n\t\t0x01,0x02\r\n}2 stdin\r\n",
+       "",
        ""},
       {"a name given by hand is kept, with a warning when it does not compile",
        {"to-text", "-n", "my-data", "-o", "-", "units.bin"},
@@ -578,7 +617,10 @@ TEST_F(CliTest, HostileInputsAndFaults) {
     if (row.message.empty()) {
       EXPECT_EQ(result.err, "");
     } else {
-      EXPECT_NE(result.err.find(row.message), std::string::npos) << result.err;
+      // Lines end in CR LF on Windows.
+      std::string err = result.err;
+      err.erase(std::remove(err.begin(), err.end(), '\r'), err.end());
+      EXPECT_NE(err.find(row.message), std::string::npos) << result.err;
       EXPECT_EQ(result.err.find('\x1b'), std::string::npos);
     }
     if (row.output == "-") {

@@ -403,10 +403,13 @@ TEST_F(AppParameterTest, SaveThenLoadGivesBackEveryValue) {
   saved.convert = 1;
   saved.data_size = 8;
   saved.endian = 1;
+  saved.number_syntax = 1;
   saved.data_format.AssignWide(WSTR("%#010llx"));
   saved.array_format.AssignWide(WSTR("uint8_t ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)\r\n};"));
   ASSERT_EQ(saved.Save(), 1);
   EXPECT_NE(SavedText().find("<output_path>C:\\" + sample + "</output_path>"), std::string::npos);
+  EXPECT_NE(SavedText().find("</array_format>\r\n<number_syntax>1</number_syntax>\r\n"),
+            std::string::npos);
 
   CAppParameter loaded;
   MakePredictable(loaded);
@@ -416,6 +419,7 @@ TEST_F(AppParameterTest, SaveThenLoadGivesBackEveryValue) {
   EXPECT_EQ(loaded.convert, 1);
   EXPECT_EQ(loaded.data_size, 8);
   EXPECT_EQ(loaded.endian, 1);
+  EXPECT_EQ(loaded.number_syntax, 1);
   EXPECT_EQ(Bytes(&loaded.data_format), "%#010llx");
   EXPECT_EQ(Bytes(&loaded.array_format), "uint8_t ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)\r\n};");
 }

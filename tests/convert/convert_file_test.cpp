@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "convert/array_name.h"
 #include "convert/binary_to_text.h"
 #include "convert/convert_types.h"
+#include "convert/string_literal.h"
 #include "convert/text_to_binary.h"
 #include "convert_test_support.h"
 #include "support/test_support.h"
@@ -353,6 +355,44 @@ TEST_F(ConvertFileTest, SizeMarkersOfAnInputOfUnknownSize) {
                       "2097155 524289($ARRAY_DATA)", "data");
   EXPECT_EQ(output.data, expected.data);
   EXPECT_TRUE(fs::is_empty(dir_.path())) << "the spooled copy is removed";
+}
+
+// Size markers only after the data need no spooled copy: the size is known
+// once the data is written. The output folder does not exist, so a spool
+// could not be made there.
+TEST_F(ConvertFileTest, SizeMarkersAfterTheDataOfAnInputOfUnknownSize) {
+  const std::string content = AsString(RandomBytes(kReadBlockSize + 5, 3));
+  struct Row {
+    const char* arrayTemplate;
+    FileConversionStatus status;
+    const char* tail;
+  };
+  const Row rows[] = {
+      {"{($ARRAY_DATA)} ($ARRAY_SIZE) ($ARRAY_COUNT)", FileConversionStatus::Converted,
+       "} 1048581 262146\r\n"},
+      {"($ARRAY_STRING) ($ARRAY_COUNT)", FileConversionStatus::Converted, " 1048581\r\n"},
+      {"($ARRAY_SIZE)($ARRAY_DATA)", FileConversionStatus::OutputNotCreated, nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.arrayTemplate);
+    MemoryInput input(content, 0);
+    input.sizeKnown = false;
+    MemoryFile output;
+    SilentMonitor monitor;
+    FileConversionRequest request = Request("pipe", "p", "txt");
+    const std::string missing = PathOf("missing");
+    request.outputFolder = missing.c_str();
+    request.unitSize = 4;
+    request.arrayTemplate = row.arrayTemplate;
+    EXPECT_EQ(ConvertOpenFile(request, input, output, monitor, nullptr), row.status);
+    if (row.tail == nullptr) continue;
+    // A literal of unknown size stands between the lines that quiet gcc.
+    const std::string tail =
+        std::string(row.tail) +
+        (std::strstr(row.arrayTemplate, "STRING") != nullptr ? kStringPragmaClosing : "");
+    ASSERT_GE(output.data.size(), tail.size());
+    EXPECT_EQ(output.data.substr(output.data.size() - tail.size()), tail);
+  }
 }
 
 // ConvertOpenFile with inputs in memory: block reads, short and failed reads,

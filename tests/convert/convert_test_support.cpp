@@ -180,14 +180,23 @@ std::string ReferenceBinaryToText(const std::vector<uint8_t>& data, int byteOrde
     }
     out += Snprintf(valueFormat.c_str(), value);
   }
-  if (found) out += "\r\n" + arrayTemplate.substr(last);
+  if (found) {
+    // After the data a name marker is replaced too; a data marker is text.
+    out += "\r\n";
+    size_t from = last;
+    for (size_t at; (at = arrayTemplate.find("($ARRAY_NAME)", from)) != std::string::npos;
+         from = at + 13) {
+      out += arrayTemplate.substr(from, at - from) + arrayName;
+    }
+    out += arrayTemplate.substr(from);
+  }
   out += "\r\n";
   if (trace != nullptr) trace->progress.push_back(data.empty() ? 0 : 100);
   return out;
 }
 
 std::string ReferenceTextToBinary(const std::string& text, int byteOrder, int unitSize,
-                                  Trace* trace) {
+                                  Trace* trace, bool cSyntax) {
   const int unit = unitSize == 2 || unitSize == 4 || unitSize == 8 ? unitSize : 1;
   std::string out;
   auto append = [&](uint64_t value) {
@@ -217,7 +226,7 @@ std::string ReferenceTextToBinary(const std::string& text, int byteOrder, int un
     }
     const char b = text[i];
     if (!inNumber) {
-      if (i + 1 < n && ((b == '0' && text[i + 1] == 'x') ||
+      if (i + 1 < n && ((b == '0' && (text[i + 1] == 'x' || (cSyntax && text[i + 1] == 'X'))) ||
                         (b == '&' && (text[i + 1] == 'H' || text[i + 1] == 'h')))) {
         inNumber = true;
         hasDigit = false;
@@ -229,7 +238,8 @@ std::string ReferenceTextToBinary(const std::string& text, int byteOrder, int un
     if (digit(b) >= 0) {
       value = value * 16 + static_cast<uint64_t>(digit(b));
       hasDigit = true;
-    } else if (b == '\t' || b == '\n' || b == '\r' || b == ' ' || b == ',') {
+    } else if (b == '\t' || b == '\n' || b == '\r' || b == ' ' || b == ',' ||
+               (cSyntax && (b == '}' || b == ')' || b == ']' || b == ';'))) {
       append(value);
       inNumber = false;
     } else {

@@ -73,9 +73,10 @@ std::string ReferenceBinaryToText(const std::vector<uint8_t>& data, int byteOrde
                                   const std::string& format, const std::string& arrayTemplate,
                                   const std::string& arrayName, Trace* trace = nullptr);
 
-// The text-to-binary scan written out plainly, one byte at a time.
+// The text-to-binary scan written out plainly, one byte at a time; cSyntax
+// reads a C source as a compiler does.
 std::string ReferenceTextToBinary(const std::string& text, int byteOrder, int unitSize,
-                                  Trace* trace = nullptr);
+                                  Trace* trace = nullptr, bool cSyntax = false);
 
 // Deterministic pseudo-random bytes.
 std::vector<uint8_t> RandomBytes(size_t count, uint32_t seed);

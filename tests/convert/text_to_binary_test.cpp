@@ -18,11 +18,20 @@ using convert_test::RecordingMonitor;
 using convert_test::ReferenceTextToBinary;
 using convert_test::Trace;
 
-std::string Convert(const std::string& text, int byteOrder, int unitSize, bool* result = nullptr) {
+constexpr NumberSyntax kPlain = NumberSyntax::Plain;
+constexpr NumberSyntax kC = NumberSyntax::C;
+constexpr NumberSyntax kSyntaxes[] = {kPlain, kC};
+
+std::string SyntaxName(NumberSyntax syntax) {
+  return syntax == kC ? " C syntax" : "";
+}
+
+std::string Convert(const std::string& text, int byteOrder, int unitSize, bool* result = nullptr,
+                    NumberSyntax syntax = kPlain) {
   SilentMonitor monitor;
   MemoryFile output;
   const bool ok = ConvertTextToBinary(monitor, text.data(), static_cast<int32_t>(text.size()),
-                                      output, byteOrder, unitSize);
+                                      output, byteOrder, unitSize, syntax);
   if (result != nullptr) *result = ok;
   return output.data;
 }
@@ -31,12 +40,12 @@ std::string Convert(const std::string& text, int byteOrder, int unitSize, bool* 
 constexpr TextScanner kScanners[] = {TextScanner::Scalar, TextScanner::Sse2, TextScanner::Avx2};
 
 std::string ConvertWith(TextScanner scanner, const std::string& text, int byteOrder, int unitSize,
-                        size_t block) {
+                        size_t block, NumberSyntax syntax = kPlain) {
   SilentMonitor monitor;
   MemoryFile output;
   TextToBinaryStream stream(monitor, output);
   stream.UseScanner(scanner);
-  EXPECT_TRUE(stream.Begin(byteOrder, unitSize, text.size()));
+  EXPECT_TRUE(stream.Begin(byteOrder, unitSize, text.size(), syntax));
   for (size_t at = 0; at < text.size(); at += block)
     EXPECT_TRUE(stream.Feed(text.data() + at, std::min(block, text.size() - at)));
   EXPECT_TRUE(stream.Finish());
@@ -44,11 +53,11 @@ std::string ConvertWith(TextScanner scanner, const std::string& text, int byteOr
 }
 
 std::string ConvertInBlocks(const std::string& text, int byteOrder, int unitSize,
-                            const std::vector<size_t>& blocks) {
+                            const std::vector<size_t>& blocks, NumberSyntax syntax = kPlain) {
   SilentMonitor monitor;
   MemoryFile output;
   TextToBinaryStream stream(monitor, output);
-  EXPECT_TRUE(stream.Begin(byteOrder, unitSize, text.size()));
+  EXPECT_TRUE(stream.Begin(byteOrder, unitSize, text.size(), syntax));
   size_t at = 0;
   for (size_t k = 0; at < text.size(); ++k) {
     size_t n = blocks[k % blocks.size()];
@@ -75,6 +84,7 @@ TEST(TextToBinaryTest, EdgeCases) {
     int byteOrder;
     int unitSize;
     std::string expected;
+    NumberSyntax syntax = kPlain;
   };
   const std::vector<Row> rows = {
       {"two numbers, the last one ended by the end of the text", "0x12,0x34", 0, 1,
@@ -113,13 +123,26 @@ TEST(TextToBinaryTest, EdgeCases) {
       {"a separator right after a prefix inside a number", "0x0x12,", 0, 1, ""},
       {"every separator", "0x1\t0x2\n0x3\r0x4 0x5,", 0, 1, Bytes({1, 2, 3, 4, 5})},
       {"empty text", "", 0, 1, ""},
+      // As a C compiler reads a source.
+      {"C: a closing brace keeps the last value", "{0x01,0x02}", 0, 1, Bytes({1, 2}), kC},
+      {"C: parentheses, brackets, semicolons", "f(0x1);a[0x2]=0x3;\n", 0, 1, Bytes({1, 2, 3}), kC},
+      {"C: capital X is a prefix", "0X1F,0x2e ", 0, 1, Bytes({0x1F, 0x2E}), kC},
+      {"C: &H stays a prefix", "&H7f)", 0, 1, Bytes({0x7F}), kC},
+      {"C: a suffix letter still drops the number", "0x1FU,0x1FL}", 0, 1, "", kC},
+      {"C: other punctuation still drops it", "0x1+0x2/0x3:", 0, 1, Bytes({3}), kC},
+      {"C: a bare prefix before a brace is a zero", "{0x}", 0, 1, Bytes({0}), kC},
+      {"C: wide numbers keep their low digits", "{0x1234,0x123456789}", 0, 4,
+       Bytes({0, 0, 0x12, 0x34, 0x23, 0x45, 0x67, 0x89}), kC},
+      {"C: a capital X inside a number drops it", "0x10X5,", 0, 1, "", kC},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     bool ok = false;
-    EXPECT_EQ(Convert(row.text, row.byteOrder, row.unitSize, &ok), row.expected);
+    EXPECT_EQ(Convert(row.text, row.byteOrder, row.unitSize, &ok, row.syntax), row.expected);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(ReferenceTextToBinary(row.text, row.byteOrder, row.unitSize), row.expected)
+    EXPECT_EQ(
+        ReferenceTextToBinary(row.text, row.byteOrder, row.unitSize, nullptr, row.syntax == kC),
+        row.expected)
         << "the plain algorithm of the tests agrees";
   }
 }
@@ -127,7 +150,7 @@ TEST(TextToBinaryTest, EdgeCases) {
 // Text rich in the bytes the scanner cares about.
 std::string TrickyText(size_t length, uint32_t seed) {
   static const char kAlphabet[] =
-      "0x0x0x&H&h&X,, \t\r\n0123456789abcdefABCDEFXxHhg;[]()/:@G`\x80\xC1\xE6\xFF";
+      "0x0x0x0X&H&h&X,, \t\r\n0123456789abcdefABCDEFXxHhg;[]{}()/:@G`\x80\xC1\xE6\xFF";
   const auto noise = RandomBytes(length, seed);
   std::string text(length, ' ');
   for (size_t i = 0; i < length; ++i)
@@ -140,13 +163,17 @@ TEST(TextToBinaryTest, MatchesThePlainAlgorithm) {
     const std::string text = TrickyText(200 + seed * 37, seed);
     for (int unitSize : {1, 2, 4, 8}) {
       for (int byteOrder : {0, 1}) {
-        SCOPED_TRACE("seed " + std::to_string(seed) + " unit " + std::to_string(unitSize) +
-                     " order " + std::to_string(byteOrder));
-        const std::string expected = ReferenceTextToBinary(text, byteOrder, unitSize);
-        EXPECT_EQ(Convert(text, byteOrder, unitSize), expected);
-        for (TextScanner scanner : kScanners) {
-          EXPECT_EQ(ConvertWith(scanner, text, byteOrder, unitSize, text.size()), expected)
-              << "scanner " << static_cast<int>(scanner);
+        for (NumberSyntax syntax : kSyntaxes) {
+          SCOPED_TRACE("seed " + std::to_string(seed) + " unit " + std::to_string(unitSize) +
+                       " order " + std::to_string(byteOrder) + SyntaxName(syntax));
+          const std::string expected =
+              ReferenceTextToBinary(text, byteOrder, unitSize, nullptr, syntax == kC);
+          EXPECT_EQ(Convert(text, byteOrder, unitSize, nullptr, syntax), expected);
+          for (TextScanner scanner : kScanners) {
+            EXPECT_EQ(ConvertWith(scanner, text, byteOrder, unitSize, text.size(), syntax),
+                      expected)
+                << "scanner " << static_cast<int>(scanner);
+          }
         }
       }
     }
@@ -171,6 +198,10 @@ TEST(TextToBinaryTest, WindowEdges) {
       "&",
       "0",
       "0x0000000000000000000000000000000000000000000000000000000000000000000001,",
+      "{0X12}",
+      "0x3);0X4];",
+      "0x10X5,",
+      "0X",
   };
   const std::string filler = "0xA1, 0xB2,\r\n\t0xC3 0xD4,";
   for (const char* piece : pieces) {
@@ -183,12 +214,15 @@ TEST(TextToBinaryTest, WindowEdges) {
         if (!last) text += filler + filler + filler;
         SCOPED_TRACE(std::string(piece) + " at " + std::to_string(at) + (last ? " last" : ""));
         for (int unitSize : {1, 8}) {
-          const std::string expected = ReferenceTextToBinary(text, 1, unitSize);
-          for (TextScanner scanner : kScanners) {
-            for (size_t block : {text.size(), size_t{97}}) {
-              ASSERT_EQ(ConvertWith(scanner, text, 1, unitSize, block), expected)
-                  << "scanner " << static_cast<int>(scanner) << " unit " << unitSize << " block "
-                  << block;
+          for (NumberSyntax syntax : kSyntaxes) {
+            const std::string expected =
+                ReferenceTextToBinary(text, 1, unitSize, nullptr, syntax == kC);
+            for (TextScanner scanner : kScanners) {
+              for (size_t block : {text.size(), size_t{97}}) {
+                ASSERT_EQ(ConvertWith(scanner, text, 1, unitSize, block, syntax), expected)
+                    << "scanner " << static_cast<int>(scanner) << " unit " << unitSize << " block "
+                    << block << SyntaxName(syntax);
+              }
             }
           }
         }
@@ -207,7 +241,11 @@ TEST(TextToBinaryTest, EveryByteValueInsideAndAfterDigits) {
       const std::string text = number + "0x9,0xfF,&h1 " + number + std::string(20, ' ');
       SCOPED_TRACE("byte " + std::to_string(value) + " after " + std::to_string(place) + " digits");
       for (int unitSize : {1, 8}) {
-        EXPECT_EQ(Convert(text, 0, unitSize), ReferenceTextToBinary(text, 0, unitSize));
+        for (NumberSyntax syntax : kSyntaxes) {
+          EXPECT_EQ(Convert(text, 0, unitSize, nullptr, syntax),
+                    ReferenceTextToBinary(text, 0, unitSize, nullptr, syntax == kC))
+              << SyntaxName(syntax);
+        }
       }
     }
   }
@@ -224,30 +262,34 @@ TEST(TextToBinaryTest, BlockBoundariesDoNotChangeTheBytes) {
   for (uint32_t seed = 1; seed <= 10; ++seed) {
     const std::string text = TrickyText(3000, seed);
     for (const Row& row : rows) {
-      SCOPED_TRACE("seed " + std::to_string(seed) + " unit " + std::to_string(row.unitSize) +
-                   " first block " + std::to_string(row.blocks[0]));
-      EXPECT_EQ(ConvertInBlocks(text, row.byteOrder, row.unitSize, row.blocks),
-                Convert(text, row.byteOrder, row.unitSize));
+      for (NumberSyntax syntax : kSyntaxes) {
+        SCOPED_TRACE("seed " + std::to_string(seed) + " unit " + std::to_string(row.unitSize) +
+                     " first block " + std::to_string(row.blocks[0]) + SyntaxName(syntax));
+        EXPECT_EQ(ConvertInBlocks(text, row.byteOrder, row.unitSize, row.blocks, syntax),
+                  Convert(text, row.byteOrder, row.unitSize, nullptr, syntax));
+      }
     }
   }
 }
 
 TEST(TextToBinaryTest, EverySplitPointOfShortTexts) {
-  const char* texts[] = {"0x12,0x34",     "&h1F;", "0x1F;", "[0x10]",
-                         "0x12&H34 0x5,", "0x",    "a0",    "0x;"};
+  const char* texts[] = {"0x12,0x34",     "&h1F;", "0x1F;", "[0x10]", "0X1}{0x2]",
+                         "0x12&H34 0x5,", "0x",    "a0",    "0x;",    "0X"};
   for (const char* text : texts) {
-    const std::string whole = Convert(text, 0, 2);
-    const size_t length = std::string(text).size();
-    for (size_t cut = 0; cut <= length; ++cut) {
-      SCOPED_TRACE(std::string(text) + " cut at " + std::to_string(cut));
-      SilentMonitor monitor;
-      MemoryFile output;
-      TextToBinaryStream stream(monitor, output);
-      ASSERT_TRUE(stream.Begin(0, 2, length));
-      EXPECT_TRUE(stream.Feed(text, cut));
-      EXPECT_TRUE(stream.Feed(text + cut, length - cut));
-      EXPECT_TRUE(stream.Finish());
-      EXPECT_EQ(output.data, whole);
+    for (NumberSyntax syntax : kSyntaxes) {
+      const std::string whole = Convert(text, 0, 2, nullptr, syntax);
+      const size_t length = std::string(text).size();
+      for (size_t cut = 0; cut <= length; ++cut) {
+        SCOPED_TRACE(std::string(text) + " cut at " + std::to_string(cut) + SyntaxName(syntax));
+        SilentMonitor monitor;
+        MemoryFile output;
+        TextToBinaryStream stream(monitor, output);
+        ASSERT_TRUE(stream.Begin(0, 2, length, syntax));
+        EXPECT_TRUE(stream.Feed(text, cut));
+        EXPECT_TRUE(stream.Feed(text + cut, length - cut));
+        EXPECT_TRUE(stream.Finish());
+        EXPECT_EQ(output.data, whole);
+      }
     }
   }
 }

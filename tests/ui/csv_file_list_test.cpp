@@ -108,6 +108,7 @@ TEST_F(CsvFileListTest, SaveThenLoadGivesBackTheSameListAndSettings) {
   settings.direction = 1;
   settings.unitSize = 8;
   settings.byteOrder = 1;
+  settings.numberSyntax = 1;
   AddRow(list, "C:\\データ\\a,\"b\".bin", "a,\"b\".txt", "配列_1");
   AddRow(list, " C:\\lead\\表示.bin ", "表示.bin", "");
   AddRow(list, "C:\\plain\\c.bin", "c.txt", "c");
@@ -124,6 +125,8 @@ TEST_F(CsvFileListTest, SaveThenLoadGivesBackTheSameListAndSettings) {
   EXPECT_EQ(1, loaded.direction);
   EXPECT_EQ(8, loaded.unitSize);
   EXPECT_EQ(1, loaded.byteOrder);
+  EXPECT_TRUE(loaded.numberSyntaxSet);
+  EXPECT_EQ(1, loaded.numberSyntax);
   ASSERT_EQ(list.entryCount, loadedList.entryCount);
   for (int32_t i = 0; i < list.entryCount; ++i) {
     SCOPED_TRACE(i);
@@ -171,6 +174,7 @@ TEST(CsvSettingsRecord, SelectsOnlyKnownItemsAndEmptiesMissingTexts) {
     int32_t direction, unitSize, byteOrder;  // -1: left as it was
     const char* format;
     const char* templ;
+    int32_t numberSyntax = -1;
   } rows[] = {
       {"C:\\out,1,4,1,%d,t", 1, 4, 1, "%d", "t"},
       {"C:\\out, 0 ,\t8, 0,f", 0, 8, 0, "f", ""},
@@ -178,6 +182,9 @@ TEST(CsvSettingsRecord, SelectsOnlyKnownItemsAndEmptiesMissingTexts) {
       {"C:\\out,\" \",\" 2\",\"-\"", 0, 2, 0, "", ""},
       {"C:\\out,-1,0,2", -1, -1, -1, "", ""},
       {"C:\\out", -1, -1, -1, "", ""},
+      {"C:\\out,1,1,0,,t,1", 1, 1, 0, "", "t", 1},
+      {"C:\\out,1,1,0,,t, 0,x", 1, 1, 0, "", "t", 0},
+      {"C:\\out,1,1,0,,t,2", 1, 1, 0, "", "t", -1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
@@ -185,6 +192,7 @@ TEST(CsvSettingsRecord, SelectsOnlyKnownItemsAndEmptiesMissingTexts) {
     record.direction = 1;
     record.unitSize = 2;
     record.byteOrder = 1;
+    record.numberSyntax = 1;
     Set(record.valueFormat, "old");
     Set(record.arrayTemplate, "old");
     const auto table = Parse(std::string(row.line) + "\r\n");
@@ -196,6 +204,8 @@ TEST(CsvSettingsRecord, SelectsOnlyKnownItemsAndEmptiesMissingTexts) {
     EXPECT_EQ(row.unitSize >= 0 ? row.unitSize : 2, record.unitSize);
     EXPECT_EQ(row.byteOrder >= 0, record.byteOrderSet);
     EXPECT_EQ(row.byteOrder >= 0 ? row.byteOrder : 1, record.byteOrder);
+    EXPECT_EQ(row.numberSyntax >= 0, record.numberSyntaxSet);
+    EXPECT_EQ(row.numberSyntax >= 0 ? row.numberSyntax : 1, record.numberSyntax);
     EXPECT_EQ(row.format, Text(record.valueFormat));
     EXPECT_EQ(row.templ, Text(record.arrayTemplate));
   }

@@ -860,6 +860,26 @@ TEST(MainWindowRunListTest, ControlsAreReadAtTheStartOfEveryFile) {
   EXPECT_EQ(session.WaitForExit(), 1);
 }
 
+// No control shows the number syntax: the stored one reaches the rows.
+TEST(MainWindowRunListTest, TheStoredNumberSyntaxReachesTheRows) {
+  MainWindowSession session(0, [](CAppParameter& parameter) { parameter.number_syntax = 1; });
+  const fs::path& folder = session.folder().path();
+  const fs::path out = folder / "out";
+  fs::create_directories(out);
+  test::WriteAll(folder / "c.txt", std::string("{0x01,0x02}\r\nf(0X3);"));
+  ASSERT_TRUE(session.Start());
+  Settings settings;
+  settings.direction = 1;
+  ShowSettings(session, settings);
+  session.DropFiles({Path(folder / "c.txt")});
+  session.SetText(IDC_OUTPUT_FOLDER, Path(out));
+  const std::vector<SeenDialog> seen = ExecuteAndWait(session);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(test::ReadAll(out / "c.bin"), (std::vector<uint8_t>{1, 2, 3}));
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
 // The ways to close the window, each as the window receives it.
 struct CloseCase {
   const char* name;
