@@ -17,6 +17,12 @@ class CFileInfoDialog : public CDialog {
   INT_PTR DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   // The icons and the three texts.
   void OnInitDialog(HWND window) override;
-  // Reads the three texts back, at most 519 characters each; returns 1.
+  // Reads the three texts back, at most 519 characters each; returns 1. An
+  // output name that cannot be used is refused first: 0 keeps the dialog.
   int OnOK(HWND window) override;
+
+ private:
+  // Tells why the typed output name cannot be used and puts the focus back
+  // in its box; false when the name is fine.
+  bool RefuseOutputName(HWND window);
 };
