@@ -69,7 +69,7 @@ zip_file=dist/brelvix-$version-win64.zip
 echo "$zip_file"
 
 msi_file=dist/brelvix-$version-win64.msi
-wixl -a x64 -D Version="$version" -D StageDir="$win" -D ResDir=res -o "$msi_file" packaging/brelvix.wxs
+wixl -a x64 -D Version="$version" -D StageDir="$win" -D ResDir=res -D PackagingDir=packaging -o "$msi_file" packaging/brelvix.wxs
 echo "$msi_file"
 
 # The Debian package of brelvix-cli.

@@ -4,7 +4,8 @@
 # prefix by an ordinary user, whose program folder that user cannot write.
 # The installed program is started twice (the first start asks for the
 # language and keeps it in the user's data folder; the second does not ask),
-# then uninstalled. Needs a display (DISPLAY) and the mingw build's
+# then started once more where its folder is writable (the settings stay the
+# user's) and uninstalled. Needs a display (DISPLAY) and the mingw build's
 # package_driver.exe. Prints one line per check and ends with
 # "dist checks: N passed, F failed".
 set -uo pipefail
@@ -221,12 +222,25 @@ fi
 # A later version replaces this one: one entry, the later version.
 IFS=. read -r major minor patch tweak <<<"$version"
 later=$major.$minor.$((patch + 1)).${tweak:-0}
-wixl -a x64 -D Version="$later" -D StageDir="build/dist/brelvix-$version-win64" -D ResDir=res \
+wixl -a x64 -D Version="$later" -D StageDir="build/dist/brelvix-$version-win64" -D ResDir=res -D PackagingDir=packaging \
   -o "$work/brelvix.msi" packaging/brelvix.wxs
 chmod 644 "$work/brelvix.msi"
 check "a later version installs over it" wine_user wine msiexec /i "$msi_windows" /qn
 wine_user wineserver -w
 check "upgraded: one uninstall entry, of $later" test "$(installed_versions)" = "$later"
+
+# Where the program folder is writable (an administrator's, or here), the
+# installed program still keeps its settings per user: the installer's
+# marker beside it says that it is installed.
+check "installed: the installation marker beside the program" test -f "$program_dir/brelvix-installed.txt"
+check "the user can write the program folder now" as_user test -w "$program_dir"
+start_program
+check "writable program folder: the main window" drive main-window 60
+check "writable program folder: the main window closes" drive close 30
+wine_user wineserver -w
+check "writable program folder: nothing written beside the program" test ! -e "$program_dir/brelvix.ini"
+check "writable program folder: the window's place kept in the user's settings" \
+  grep -q '<window_width>' "$data_dir/brelvix.ini"
 
 # The zip unpacked into a folder of the user's: a portable copy keeps its
 # settings beside the program.
@@ -245,6 +259,7 @@ check "msiexec /x uninstalls quietly" wine_user wine msiexec /x "$msi_windows" /
 wine_user wineserver -w
 check "uninstalled: no uninstall entry left" test -z "$(installed_versions)"
 check "uninstalled: the program files are gone" test ! -e "$program_dir/brelvix.exe"
+check "uninstalled: the program folder is gone" test ! -e "$program_dir"
 check "uninstalled: the Start-menu entry is gone" no_shortcut
 check "uninstalled: the user's settings are kept" test -f "$data_dir/brelvix.ini"
 

@@ -143,20 +143,32 @@ bool SettingsFileOpens(const CString& folder, const CString& name, CString& path
   return true;
 }
 
+// True when a file of that name is in folder.
+bool HasMarker(const CString& folder, const char* marker) {
+  if (marker == nullptr || folder.length == 0) return false;
+  CString path;
+  return path.Assign(folder) != nullptr && path.AppendText(kPathSeparator) &&
+         path.AppendText(marker) && PathExists(path);
+}
+
 }  // namespace
 
-void CCommConfig::LocateSettingsFile(const char* fileName) {
+void CCommConfig::LocateSettingsFile(const char* fileName, const char* installedMarker) {
   CString name;
   if (!name.AppendText(kPathSeparator) || !name.AppendText(fileName)) return;
 
+  const bool installed = dataFolder.length > 0 && HasMarker(appPath, installedMarker);
   // Without a known current directory there is no candidate: the bare name
-  // would point at the root of the current drive.
-  if (!SettingsFileOpens(currentPath, name, settingsPath) &&
-      !SettingsFileOpens(appPath, name, settingsPath)) {
+  // would point at the root of the current drive. The Start menu starts an
+  // installed copy in its own folder, which is no current directory of the
+  // user's.
+  const bool currentCounts = !installed || !HasMarker(currentPath, installedMarker);
+  if (!(currentCounts && SettingsFileOpens(currentPath, name, settingsPath)) &&
+      (installed || !SettingsFileOpens(appPath, name, settingsPath))) {
     // An installed copy (Program Files, /usr/bin) can never save beside
     // itself: its settings would be lost at every start.
-    const bool besideProgram =
-        dataFolder.length == 0 || folderWritable == nullptr || folderWritable(appPath);
+    const bool besideProgram = !installed && (dataFolder.length == 0 || folderWritable == nullptr ||
+                                              folderWritable(appPath));
     const CString& folder = besideProgram ? appPath : dataFolder;
     // The folder alone is no settings file: leave no path rather than that.
     if (!settingsPath.AssignBytes(folder.data, folder.length) ||

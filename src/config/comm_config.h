@@ -95,7 +95,12 @@ class CCommConfig : public CObject {
   // goes beside the program when that folder is writable (a portable copy),
   // else into dataFolder (an installed copy: a settings file there is then
   // read too); fills settingsPath and settingsFileName.
-  void LocateSettingsFile(const char* fileName);
+  // A file named installedMarker beside the program marks a copy that an
+  // installer put there: its settings are the user's, in dataFolder, even
+  // where the program folder happens to be writable, and a settings file
+  // beside it (or in a current directory that is an installed folder too) is
+  // not used.
+  void LocateSettingsFile(const char* fileName, const char* installedMarker = nullptr);
   // Sets dataFolder to the per-user data root followed by the two folder
   // names, unless it is set already; false when there is none.
   bool NameDataFolder(const char* maker, const char* product);

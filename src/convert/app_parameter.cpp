@@ -10,6 +10,8 @@ namespace {
 constexpr char kSettingsFileName[] = "brelvix.ini";
 constexpr char kMakerFolder[] = "quorvel";
 constexpr char kProductFolder[] = "brelvix";
+// Installed beside the program by the installer only, never by the zip.
+constexpr char kInstalledMarker[] = "brelvix-installed.txt";
 
 bool SameWide(const WideChar* a, const WideChar* b) {
   if (a == nullptr) a = WSTR("");
@@ -31,6 +33,30 @@ bool TakeTextIfChanged(CString& field, const WideChar* controlText) {
   if (SameWide(field.GetWide(), controlText)) return false;
   field.AssignWide(controlText);
   return true;
+}
+
+// The window's keys, all integers, in the order the file holds them: read and
+// written from this one table. They are written only once the window has
+// recorded a size, so a file saved without a window stays as before.
+struct WindowKey {
+  const WideChar* key;
+  int32_t CAppParameter::*field;
+  int32_t column;  // -1 for a field of its own, else the index into column_widths
+};
+
+constexpr WindowKey kWindowKeys[] = {
+    {WSTR("window_left"), &CAppParameter::window_left, -1},
+    {WSTR("window_top"), &CAppParameter::window_top, -1},
+    {WSTR("window_width"), &CAppParameter::window_width, -1},
+    {WSTR("window_height"), &CAppParameter::window_height, -1},
+    {WSTR("window_maximized"), &CAppParameter::window_maximized, -1},
+    {WSTR("input_column_width"), nullptr, 0},
+    {WSTR("output_column_width"), nullptr, 1},
+    {WSTR("array_column_width"), nullptr, 2},
+};
+
+int32_t& WindowValue(CAppParameter& parameter, const WindowKey& key) {
+  return key.column >= 0 ? parameter.column_widths[key.column] : parameter.*key.field;
 }
 
 }  // namespace
@@ -108,7 +134,7 @@ void CAppParameter::InitIdentity() {
 
 void CAppParameter::FindSettingsFile() {
   NameDataFolder(kMakerFolder, kProductFolder);
-  LocateSettingsFile(kSettingsFileName);
+  LocateSettingsFile(kSettingsFileName, kInstalledMarker);
 }
 
 void CAppParameter::Initialize() {
@@ -128,6 +154,8 @@ void CAppParameter::ReadSettings(CXml& xml, XmlNode* first) {
   data_size = GetInt(FindChild(config, WSTR("data_size")), 1);
   endian = GetInt(FindChild(config, WSTR("endian")), 0);
   number_syntax = GetInt(FindChild(config, WSTR("number_syntax")), 0);
+  for (const WindowKey& key : kWindowKeys)
+    WindowValue(*this, key) = GetInt(FindChild(config, key.key), 0);
 }
 
 void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
@@ -148,6 +176,9 @@ void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
   // Only where it differs from the plain rule, so that a file of a user who
   // never chose it stays as every version writes it.
   if (number_syntax != 0) AddIntChild(config, WSTR("number_syntax"), number_syntax);
+  if (window_width <= 0 || window_height <= 0) return;
+  for (const WindowKey& key : kWindowKeys)
+    AddIntChild(config, key.key, WindowValue(*this, key));
 }
 
 int CAppParameter::UpdateFromControls(const ConversionControls& controls, CString& outputFolder) {

@@ -43,6 +43,17 @@ class CAppParameter : public CCommConfig {
   // file and lists carry it, and Execute passes it on.
   int32_t number_syntax = 0;
 
+  // Where the main window was when the program last ended: its normal
+  // (restored) frame in screen pixels, whether it was maximised, and the list
+  // columns' widths at 96 DPI. A width or height of 0 means none is known;
+  // only the window reads them, and a file without them loads as before.
+  int32_t window_left = 0;
+  int32_t window_top = 0;
+  int32_t window_width = 0;
+  int32_t window_height = 0;
+  int32_t window_maximized = 0;
+  int32_t column_widths[3] = {};  // input, output and array column; 0 unknown
+
   CAppParameter();
   ~CAppParameter() override = default;
 

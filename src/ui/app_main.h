@@ -53,8 +53,10 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   int InitInstance(HINSTANCE instance) override;
   LPCWSTR GetMainDialogId() override;
   INT_PTR DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-  // A run in progress is cancelled and waited for, so the window always may
-  // close; the teardown after it never meets a live worker.
+  // Asks before anything is lost (a running conversion, a changed list); on
+  // the way out a run in progress is cancelled and waited for, so the
+  // teardown after it never meets a live worker, and the settings and the
+  // window's place are kept.
   int CanClose(int reason) override;
 
   // Both progress bars to the range 0..100 at position 0.
@@ -80,7 +82,10 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
 
   // The list file: File > Open, Save and Save As.
   void LoadFileList();
-  void SaveFileListAs();
+  // Save As, and Save (Save As while there is no current list file): 1 when
+  // the list was written, 0 when the dialog was cancelled or writing failed.
+  int SaveFileListAs();
+  int SaveFileList();
   // Writes to path, which becomes the current list file, or with null to the
   // current list file. Returns 1 when the file was written whole.
   int WriteFileList(const wchar_t* path);
@@ -148,6 +153,22 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Says, once per session, that Execute could not save the settings.
   void ReportSettingsSaveFailure();
 
+  // Unsaved work (app_main_close_win32.cpp). True when the list may be
+  // dropped: it has not changed, is empty, or the user saved it or said No
+  // to saving it; false on Cancel or when the save did not happen.
+  bool ConfirmDropList();
+  // The questions of a close: stopping a running conversion, then the
+  // list's changes. False keeps the window.
+  bool ConfirmClose();
+  // The controls' settings, the window's place and the columns' widths into
+  // the settings file, as the program ends.
+  void KeepSettingsAtClose();
+  // Moves the window to where it was when the program last ended, inside a
+  // monitor's work area; false when no place is stored.
+  bool PlaceAsSaved();
+  // A list column's width at 96 DPI: the stored one, else the default.
+  int ColumnWidth96(int column) const;
+
   // The run. The worker's body, and one row of it.
   static DWORD WINAPI ConversionThreadStart(LPVOID app);
   void ConversionThread();
@@ -171,6 +192,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   int32_t shownFilePercent_ = 0;       // the file bar as last set by the worker
   ULONGLONG fileProgressShownAt_ = 0;  // and when
   bool settingsSaveReported_ = false;  // the failed settings save was shown
+  bool asking_ = false;                // a close question is up
 
   // Where a control sits at the template's size and which edges it follows.
   struct ControlPlace {

@@ -69,7 +69,7 @@ void CAppMain::ShowLoadFailure(const wchar_t* path, int32_t quoteLine) {
   MessageBoxW(mainWindow, text, uitext::kLoadListCaption.In(language), MB_ICONERROR);
 }
 
-void CAppMain::SaveFileListAs() {
+int CAppMain::SaveFileListAs() {
   const int language = UseJapanese() ? 1 : 0;
   wchar_t name[kNameBufferUnits] = {};
   OPENFILENAMEW dialog = {};
@@ -81,13 +81,13 @@ void CAppMain::SaveFileListAs() {
   dialog.nMaxFile = kNameBufferUnits - 1;
   dialog.lpstrTitle = uitext::kSaveListTitle.In(language);
   dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetSaveFileNameW(&dialog) || name[0] == 0) return;
+  if (!GetSaveFileNameW(&dialog) || name[0] == 0) return 0;
 
   CString chosen;
   chosen.AssignWide(name);
   CFileName path;
-  if (!path.SetPath(chosen.Text()) || !path.EnsureExtension("csv")) return;
-  WriteFileList(path.path.GetWide());
+  if (!path.SetPath(chosen.Text()) || !path.EnsureExtension("csv")) return 0;
+  return WriteFileList(path.path.GetWide());
 }
 
 int CAppMain::WriteFileList(const wchar_t* path) {
@@ -100,7 +100,10 @@ int CAppMain::WriteFileList(const wchar_t* path) {
   const wchar_t* target = listFilePath.GetWide();
   const int result =
       target != nullptr ? WriteCsvFileList(target, record, fileList) : kCsvWriteCannotCreate;
-  if (result == kCsvWriteOk) return 1;
+  if (result == kCsvWriteOk) {
+    fileList.MarkUnmodified();
+    return 1;
+  }
 
   // A list file that was cut short would load back as a different list, so
   // that is reported like a file that could not be created.
@@ -126,18 +129,25 @@ void CAppMain::LoadFileList() {
   dialog.lpstrTitle = uitext::kLoadListTitle.In(language);
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
   dialog.lpstrDefExt = L"csv";
+  // The changed list first, before anything replaces it.
+  if (!ConfirmDropList()) return;
   if (GetOpenFileNameW(&dialog) && name[0] != 0) {
-    // Loading replaces the list; it is emptied before the file is read.
-    ctl::CListView(Control(IDC_FILE_LIST)).DeleteAll();
+    // Read into a list of its own: a file that fails to load leaves the
+    // current list and settings exactly as they were.
+    CFileList loaded;
     FileListSettings record;
     int32_t quoteLine = 0;
-    const int result = LoadListFile(name, &record, &fileList, &quoteLine);
-    if (result == kCsvOk) {
-      ApplySettingsRecord(record);
-      listFilePath.AssignWide(name);
-    }
-    RefreshFileList();
-    if (result != kCsvOk && result != kListFileEmpty) {
+    const int result = LoadListFile(name, &record, &loaded, &quoteLine);
+    if (result == kCsvOk || result == kListFileEmpty) {
+      // An empty file is an empty list, without settings to take.
+      fileList.Swap(loaded);
+      fileList.MarkUnmodified();
+      if (result == kCsvOk) {
+        ApplySettingsRecord(record);
+        listFilePath.AssignWide(name);
+      }
+      RefreshFileList();
+    } else {
       ShowLoadFailure(name, result == kCsvUnterminatedQuote ? quoteLine : 0);
     }
   }

@@ -273,5 +273,7 @@ void CAppMain::OnDirectionChanged() {
   for (int32_t i = 0; i < fileList.entryCount; ++i) {
     if (SwitchOutputExtension(&fileList.entries[i]->outputName, direction)) changed = true;
   }
-  if (changed) RefreshFileList();
+  if (!changed) return;
+  fileList.MarkModified();
+  RefreshFileList();
 }

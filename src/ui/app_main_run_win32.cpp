@@ -518,11 +518,6 @@ void CAppMain::StopRunForClose() {
   JoinWorker();
 }
 
-int CAppMain::CanClose(int reason) {
-  StopRunForClose();
-  return CAppBase::CanClose(reason);
-}
-
 INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kRunEndedMessage) {
     // From the worker that is still to be joined, unless a close or a new

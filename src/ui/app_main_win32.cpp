@@ -14,9 +14,6 @@
 
 namespace {
 
-// The list view's column widths at 96 DPI.
-constexpr int kColumnWidths[] = {250, 200, 200};
-
 // The edges a control follows when the window changes its size; a control
 // without any keeps its place by the top left corner.
 enum : unsigned {
@@ -105,9 +102,9 @@ void CAppMain::OnInitDialog(HWND dialog) {
   const int language = UseJapanese() ? 1 : 0;
 
   const ctl::CListView list(Control(IDC_FILE_LIST));
-  list.InsertColumn(0, kColumnWidths[0], uitext::kColumnInput.In(language));
-  list.InsertColumn(1, kColumnWidths[1], uitext::kColumnOutput.In(language));
-  list.InsertColumn(2, kColumnWidths[2], uitext::kColumnArray.In(language));
+  list.InsertColumn(0, ColumnWidth96(0), uitext::kColumnInput.In(language));
+  list.InsertColumn(1, ColumnWidth96(1), uitext::kColumnOutput.In(language));
+  list.InsertColumn(2, ColumnWidth96(2), uitext::kColumnArray.In(language));
   ApplyDpi();
   list.AddExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
 
@@ -144,7 +141,7 @@ void CAppMain::ApplyDpi() {
   SetWindowIcons(mainWindow, instance, theAppParameter->GetResourceId(IDI_APPLICATION_ICON));
   const ctl::CListView list(Control(IDC_FILE_LIST));
   for (int column = 0; column < 3; ++column) {
-    list.SetColumnWidth(column, ScaleToWindow(mainWindow, kColumnWidths[column]));
+    list.SetColumnWidth(column, ScaleToWindow(mainWindow, ColumnWidth96(column)));
   }
 }
 
@@ -178,6 +175,10 @@ void CAppMain::InitLayout() {
   const LONG spare = (listRect.bottom - listRect.top) - least.bottom;
   leastWindow_ = {window.right - window.left, window.bottom - window.top - (spare > 0 ? spare : 0)};
 
+  // Where the user last had it, else where the template puts it.
+  const bool placed = PlaceAsSaved();
+  if (placed) GetWindowRect(mainWindow, &window);
+
   // At a high scaling the template may be taller than the screen: the window
   // then opens as large as the work area, inside it.
   RECT work = {};
@@ -196,6 +197,7 @@ void CAppMain::InitLayout() {
       height != window.bottom - window.top) {
     SetWindowPos(mainWindow, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  if (placed && theAppParameter->window_maximized == 1) ShowWindow(mainWindow, SW_MAXIMIZE);
 }
 
 bool CAppMain::WorkArea(RECT* area) {
@@ -345,11 +347,7 @@ void CAppMain::OnCommand(int commandId, int notifyCode) {
       LoadFileList();
       break;
     case ID_FILE_SAVE:
-      if (!listFilePath.IsEmpty()) {
-        WriteFileList(nullptr);
-      } else {
-        SaveFileListAs();
-      }
+      SaveFileList();
       break;
     case ID_FILE_SAVE_AS:
       SaveFileListAs();

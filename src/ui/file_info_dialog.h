@@ -17,12 +17,15 @@ class CFileInfoDialog : public CDialog {
   INT_PTR DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   // The icons and the three texts.
   void OnInitDialog(HWND window) override;
-  // Reads the three texts back, at most 519 characters each; returns 1, or 0
-  // (the dialog stays open) when the user does not keep an array name that
-  // is no C identifier.
+  // Reads the three texts back, at most 519 characters each; returns 1. An
+  // output name that cannot be used is refused first, and an array name that
+  // is no C identifier is kept only when the user says so: 0 keeps the dialog.
   int OnOK(HWND window) override;
 
  private:
+  // Tells why the typed output name cannot be used and puts the focus back
+  // in its box; false when the name is fine.
+  bool RefuseOutputName(HWND window);
   // Asks whether an array name that is no C identifier is to be kept.
   bool KeepArrayName(HWND window);
 };

@@ -2,9 +2,11 @@
 
 #include "app/app_base.h"
 #include "app/controls.h"
+#include "base/holder.h"
 #include "convert/app_parameter.h"
 #include "convert/array_name.h"
 #include "resource.h"
+#include "ui/file_list.h"
 #include "ui/main_window_texts.h"
 #include "ui/window_dpi_win32.h"
 
@@ -12,6 +14,41 @@ namespace {
 
 ctl::CControl Item(HWND dialog, int controlId) {
   return ctl::CControl(GetDlgItem(dialog, controlId));
+}
+
+// Why the typed output name cannot be used, in the window's language; null
+// when it can. The forbidden character takes the place of "%c" in its text.
+const wchar_t* OutputNameReason(const wchar_t* name, wchar_t* buffer, int bufferUnits) {
+  wchar_t offending = 0;
+  const int language = UseJapanese() ? 1 : 0;
+  switch (CheckOutputFileName(name, &offending)) {
+    case kOutputNameOk:
+      return nullptr;
+    case kOutputNameEmpty:
+      return uitext::kOutputNameIsEmpty.In(language);
+    case kOutputNameFolder:
+      return uitext::kOutputNameHasFolder.In(language);
+    case kOutputNameControl:
+      return uitext::kOutputNameHasControl.In(language);
+    case kOutputNameTrailingDotSpace:
+      return uitext::kOutputNameEndsBadly.In(language);
+    case kOutputNameDevice:
+      return uitext::kOutputNameIsDevice.In(language);
+    default:
+      break;
+  }
+  const wchar_t* format = uitext::kOutputNameHasForbidden.In(language);
+  int out = 0;
+  for (const wchar_t* c = format; *c != 0 && out + 1 < bufferUnits; ++c) {
+    if (c[0] == L'%' && c[1] == L'c') {
+      buffer[out++] = offending;
+      ++c;
+    } else {
+      buffer[out++] = *c;
+    }
+  }
+  buffer[out] = 0;
+  return buffer;
 }
 
 }  // namespace
@@ -38,7 +75,25 @@ INT_PTR CFileInfoDialog::DlgProc(HWND dialogWindow, UINT message, WPARAM wParam,
   return FALSE;
 }
 
+bool CFileInfoDialog::RefuseOutputName(HWND dialogWindow) {
+  HWND box = GetDlgItem(dialogWindow, IDC_OUTPUT_FILE_NAME);
+  const int length = GetWindowTextLengthW(box);
+  CBuffer<wchar_t> typed;
+  if (!typed.Allocate(static_cast<size_t>(length) + 1)) return false;
+  GetWindowTextW(box, typed.Get(), length + 1);
+  wchar_t buffer[256] = {};
+  const wchar_t* reason = OutputNameReason(typed.Get(), buffer, 256);
+  if (reason == nullptr) return false;
+  MessageBoxW(dialogWindow, reason, uitext::kFileInfoCaption.In(UseJapanese() ? 1 : 0),
+              MB_OK | MB_ICONWARNING);
+  // Back in the box, all of it selected, to be typed over.
+  SendMessageW(dialogWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
+  SendMessageW(box, EM_SETSEL, 0, -1);
+  return true;
+}
+
 int CFileInfoDialog::OnOK(HWND dialogWindow) {
+  if (RefuseOutputName(dialogWindow)) return 0;
   Item(dialogWindow, IDC_INPUT_FILE_NAME).ReadText(inputFileName);
   Item(dialogWindow, IDC_OUTPUT_FILE_NAME).ReadText(outputFileName);
   Item(dialogWindow, IDC_ARRAY_NAME).ReadText(arrayName);

@@ -24,6 +24,31 @@ int ResetFileName(CFileName& fileName, const CString& newPath) {
   return fileName.SetPath(newPath.Text());
 }
 
+bool SameText(const CString& a, const CString& b) {
+  return a.length == b.length &&
+         (a.length == 0 || std::memcmp(a.Text(), b.Text(), static_cast<size_t>(a.length)) == 0);
+}
+
+// The names Windows gives to devices, whatever extension follows: a file
+// named so opens the device, and the output would never be written.
+bool IsDeviceName(const WideChar* name, int32_t length) {
+  int32_t stem = 0;
+  while (stem < length && name[stem] != '.')
+    ++stem;
+  // Windows ignores spaces before the extension too.
+  while (stem > 0 && name[stem - 1] == ' ')
+    --stem;
+  auto upper = [](WideChar c) { return c >= 'a' && c <= 'z' ? static_cast<WideChar>(c - 32) : c; };
+  auto is = [&](const char* device) {
+    for (int32_t i = 0; i < 3; ++i) {
+      if (upper(name[i]) != static_cast<WideChar>(device[i])) return false;
+    }
+    return true;
+  };
+  if (stem == 3) return is("CON") || is("PRN") || is("AUX") || is("NUL");
+  return stem == 4 && (is("COM") || is("LPT")) && name[3] >= '1' && name[3] <= '9';
+}
+
 }  // namespace
 
 CFileList::~CFileList() {
@@ -110,6 +135,7 @@ int32_t CFileList::AppendFileEntry(FileListEntry* entry) {
     entryCapacity = static_cast<int32_t>(grown);
   }
   entries[entryCount] = entry;
+  modified_ = true;
   return entryCount++;
 }
 
@@ -119,10 +145,20 @@ bool CFileList::ModifyFileEntry(int32_t index, const WideChar* input, const Wide
   FileListEntry* entry = entries[index];
   CString text;
   text.AssignWide(input);
-  if (!text.IsEmpty() && !ResetFileName(entry->inputName, text)) return false;
+  if (!text.IsEmpty() && !SameText(text, entry->inputName.path)) {
+    modified_ = true;
+    if (!ResetFileName(entry->inputName, text)) return false;
+  }
   text.AssignWide(output);
-  if (!text.IsEmpty() && !ResetFileName(entry->outputName, text)) return false;
-  entry->arrayName.AssignWide(array);
+  if (!text.IsEmpty() && !SameText(text, entry->outputName.path)) {
+    modified_ = true;
+    if (!ResetFileName(entry->outputName, text)) return false;
+  }
+  text.AssignWide(array);
+  if (!SameText(text, entry->arrayName)) {
+    modified_ = true;
+    if (entry->arrayName.Assign(text) == nullptr && !text.IsEmpty()) return false;
+  }
   return true;
 }
 
@@ -133,13 +169,51 @@ bool CFileList::DeleteFileEntry(int32_t index) {
     entries[i] = entries[i + 1];
   entries[--entryCount] = nullptr;
   delete removed;
+  modified_ = true;
   return true;
 }
 
 void CFileList::ClearFileList() {
+  if (entryCount > 0) modified_ = true;
   for (int32_t i = 0; i < entryCount; ++i)
     delete entries[i];
   FreeArray(entries);
   entryCapacity = 0;
   entryCount = 0;
+}
+
+void CFileList::Swap(CFileList& other) {
+  FileListEntry** const otherEntries = other.entries;
+  const int32_t otherCapacity = other.entryCapacity;
+  const int32_t otherCount = other.entryCount;
+  const bool otherModified = other.modified_;
+  other.entries = entries;
+  other.entryCapacity = entryCapacity;
+  other.entryCount = entryCount;
+  other.modified_ = modified_;
+  entries = otherEntries;
+  entryCapacity = otherCapacity;
+  entryCount = otherCount;
+  modified_ = otherModified;
+}
+
+int32_t CheckOutputFileName(const WideChar* name, WideChar* offending) {
+  const int32_t length = WideLength(name);
+  if (length == 0) return kOutputNameEmpty;
+  for (int32_t i = 0; i < length; ++i) {
+    const WideChar c = name[i];
+    if (c == '\\' || c == '/') return kOutputNameFolder;
+  }
+  for (int32_t i = 0; i < length; ++i) {
+    const WideChar c = name[i];
+    const bool control = c < 0x20;
+    if (control || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' ||
+        c == '*') {
+      if (offending != nullptr) *offending = c;
+      return control ? kOutputNameControl : kOutputNameForbidden;
+    }
+  }
+  if (name[length - 1] == '.' || name[length - 1] == ' ') return kOutputNameTrailingDotSpace;
+  if (IsDeviceName(name, length)) return kOutputNameDevice;
+  return kOutputNameOk;
 }

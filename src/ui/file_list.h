@@ -78,4 +78,36 @@ class CFileList {
 
   // Destroys every row and releases the slots.
   void ClearFileList();
+
+  // True when a row was added, changed or removed since the list was made,
+  // loaded or saved: what closing the window would lose.
+  bool IsModified() const { return modified_; }
+  // The list as it stands is the one loaded or saved.
+  void MarkUnmodified() { modified_ = false; }
+  // Rows were changed in place (the direction switch renames outputs).
+  void MarkModified() { modified_ = true; }
+  // Exchanges the rows and the modified state with other, so that a list is
+  // loaded apart and takes the current one's place only once it is whole.
+  void Swap(CFileList& other);
+
+ private:
+  bool modified_ = false;
 };
+
+// Why a typed output file name cannot be used for a row; kOutputNameOk when
+// it can. The run writes the name into the output folder as it stands, so it
+// must be one file name that Windows keeps as typed.
+enum : int32_t {
+  kOutputNameOk = 0,
+  kOutputNameEmpty = -1,
+  kOutputNameFolder = -2,            // holds \ or /: a folder, not a name
+  kOutputNameForbidden = -3,         // one of < > : " | ? *
+  kOutputNameControl = -4,           // a character below 0x20
+  kOutputNameTrailingDotSpace = -5,  // Windows drops a final dot or space
+  kOutputNameDevice = -6,            // CON, PRN, AUX, NUL, COM1-9, LPT1-9, any extension
+};
+
+// Checks a typed output file name (UTF-16, null counts as empty). For
+// kOutputNameForbidden and kOutputNameControl, *offending (when not null)
+// gets the first character at fault.
+int32_t CheckOutputFileName(const WideChar* name, WideChar* offending);

@@ -147,5 +147,44 @@ inline constexpr UiText kArrayNameNotIdentifier{
     WSTR("The array name is not a C identifier, so the output will not compile as it is.\r\n"
          "An identifier has letters, digits and _ and does not begin with a digit. Keep this "
          "name?")};
+// ---- Unsaved work and the output name of Modify ----
+
+// Closing the window or File > Open over a list changed since it was loaded
+// or saved (Yes / No / Cancel). The list file's path follows on a line of its
+// own when there is one.
+inline constexpr UiText kSaveChangesQuestion{WSTR("ファイルリストへの変更を保存しますか？"),
+                                             WSTR("Save changes to the file list?")};
+// Closing the window while a run converts (Yes / No).
+inline constexpr UiText kStopRunQuestion{
+    WSTR("変換を実行中です。変換を中断してウィンドウを閉じますか？"),
+    WSTR("A conversion is running. Stop it and close the window?")};
+
+// Modify refuses an output file name that Windows would not keep as typed;
+// the dialog stays open. kOutputNameHasForbidden is a printf format of the
+// character (%c).
+inline constexpr UiText kOutputNameIsEmpty{WSTR("出力ファイル名を入力してください。"),
+                                           WSTR("Enter an output file name.")};
+inline constexpr UiText kOutputNameHasFolder{
+    WSTR("出力ファイル名にフォルダー（\\ や /）は指定できません。出力先フォルダーはメイン"
+         "ウィンドウで指定してください。"),
+    WSTR("The output file name cannot contain a folder (\\ or /). Set the output folder in "
+         "the main window.")};
+inline constexpr UiText kOutputNameHasForbidden{
+    WSTR("出力ファイル名に使えない文字 %c が含まれています。\r\n"
+         "ファイル名には次の文字を使えません: < > : \" / \\ | ? *"),
+    WSTR("The output file name contains %c, which a file name cannot hold.\r\n"
+         "These characters are not allowed: < > : \" / \\ | ? *")};
+inline constexpr UiText kOutputNameHasControl{
+    WSTR("出力ファイル名に制御文字（タブなど）は使えません。"),
+    WSTR("The output file name cannot contain control characters (such as a tab).")};
+inline constexpr UiText kOutputNameEndsBadly{
+    WSTR("出力ファイル名の末尾にピリオドや空白は使えません。"),
+    WSTR("The output file name cannot end with a dot or a space.")};
+inline constexpr UiText kOutputNameIsDevice{
+    WSTR("出力ファイル名に Windows のデバイス名（CON, PRN, AUX, NUL, COM1～COM9, LPT1～LPT9）"
+         "は使えません。"),
+    WSTR("The output file name is a name Windows keeps for a device (CON, PRN, AUX, NUL, "
+         "COM1 to COM9, LPT1 to LPT9).")};
+inline constexpr UiText kFileInfoCaption{WSTR("ファイル情報編集"), WSTR("Edit File Information")};
 
 }  // namespace uitext

@@ -504,6 +504,7 @@ struct ChooserRow {
   int pick;  // -1: Cancel
   INT_PTR result;
   int after;
+  WPARAM key = 0;  // the pick is ended by this key in the list instead of a button
 };
 
 void PrintTo(const ChooserRow& row, std::ostream* out) {
@@ -529,6 +530,11 @@ TEST_P(ChooserTest, ItemIndexIsTheLanguageCode) {
       shownSelection = SendMessageW(list, CB_GETCURSEL, 0, 0);
       if (row.pick < 0) {
         PostCommand(window, IDCANCEL);
+      } else if (row.key != 0) {
+        // As typed: the dialog's own loop turns Enter into its default
+        // button and Esc into Cancel.
+        SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(row.pick), 0);
+        PostMessageW(list, WM_KEYDOWN, row.key, 0x00010001);
       } else {
         SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(row.pick), 0);
         PostCommand(window, IDOK);
@@ -550,7 +556,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ChooserRow{"English list, pick Japanese", 0, 0, 1, 1, 1},
                       ChooserRow{"Japanese list showing English, Cancel", 1, 0, -1, 0, 0},
                       ChooserRow{"English list showing Japanese, Cancel", 0, 1, -1, 0, 1},
-                      ChooserRow{"English list, OK without change", 0, 1, 1, 1, 1}));
+                      ChooserRow{"English list, OK without change", 0, 1, 1, 1, 1},
+                      ChooserRow{"English list, Enter takes the pick", 0, 0, 1, 1, 1, VK_RETURN},
+                      ChooserRow{"Japanese list, Enter takes the pick", 1, 1, 0, 1, 0, VK_RETURN},
+                      ChooserRow{"English list, Esc drops the pick", 0, 0, 1, 0, 0, VK_ESCAPE}));
 
 }  // namespace
 }  // namespace test

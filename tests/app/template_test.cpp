@@ -273,8 +273,8 @@ const std::vector<ExpectedDialog>& Dialogs() {
        {
            {IDC_STATIC, Kind::GroupBox, L"", L"", 5, 5, 120, 40, 0},
            {IDC_LANGUAGE, Kind::DropList, L"", L"", 10, 20, 110, 80, 0},
-           {IDOK, Kind::Button, L"OK", L"OK", 20, 50, 50, 14, 0},
-           {IDCANCEL, Kind::DefaultButton, L"キャンセル", L"Cancel", 75, 50, 50, 14, 0},
+           {IDOK, Kind::DefaultButton, L"OK", L"OK", 20, 50, 50, 14, 0},
+           {IDCANCEL, Kind::Button, L"キャンセル", L"Cancel", 75, 50, 50, 14, 0},
        }},
       {"About",
        IDD_ABOUT_JAPANESE,
@@ -317,8 +317,8 @@ const std::vector<ExpectedDialog>& Dialogs() {
            {IDC_OUTPUT_FILE_NAME, Kind::Edit, L"", L"", 10, 60, 280, 18, kScrolledBox},
            {IDC_STATIC, Kind::Label, L"配列名", L"Array Name", 10, 85, 100, 8, 0},
            {IDC_ARRAY_NAME, Kind::Edit, L"", L"", 10, 95, 280, 18, kScrolledBox},
-           {IDOK, Kind::Button, L"OK", L"OK", 193, 135, 50, 14, 0},
-           {IDCANCEL, Kind::DefaultButton, L"キャンセル", L"Cancel", 245, 135, 50, 14, 0},
+           {IDOK, Kind::DefaultButton, L"OK", L"OK", 193, 135, 50, 14, 0},
+           {IDCANCEL, Kind::Button, L"キャンセル", L"Cancel", 245, 135, 50, 14, 0},
        }},
   };
   return dialogs;

@@ -82,7 +82,10 @@ TEST_F(CliSettingsTest, ListShowsEveryKeyInTheFileOrder) {
                                      "<config><language>1</language><font_name>Arial</font_name>"
                                      "<colors><color><index>1</index><text>255</text></color>"
                                      "</colors><data_size>4</data_size><data_format></data_format>"
-                                     "<output_path>C:\\out</output_path></config>");
+                                     "<output_path>C:\\out</output_path>"
+                                     // The window's own keys: not the tool's.
+                                     "<window_left>-5</window_left><window_width>800</window_width>"
+                                     "<input_column_width>90</input_column_width></config>");
   CAppParameter parameter;
   PlaceProgram(parameter);
   bool read = false;

@@ -213,6 +213,8 @@ TEST_F(AppParameterTest, SettingsFileSearch) {
     const char* expectedFolder;
     bool appWritable = true;  // the program's folder takes new files
     bool inData = false;      // a brelvix.ini in the per-user data folder
+    bool marked = false;      // the installer's marker beside the program
+    bool cwdMarked = false;   // and in the current directory (started in an installed folder)
   };
   const Row rows[] = {
       {"both: current directory wins", true, true, false, true, "cwd"},
@@ -226,6 +228,14 @@ TEST_F(AppParameterTest, SettingsFileSearch) {
       {"installed, file in the data folder", false, false, false, true, "data", false, true},
       {"installed, beside the program wins", false, true, false, true, "app", false, true},
       {"installed, current directory wins", true, false, false, true, "cwd", false, true},
+      {"marked, writable folder: the data folder", false, false, false, true, "data", true, false,
+       true},
+      {"marked: a file beside the program is not used", false, true, false, true, "data", true,
+       true, true},
+      {"marked: the current directory still wins", true, true, false, true, "cwd", true, false,
+       true},
+      {"marked, started in an installed folder: the data folder", true, true, false, true, "data",
+       true, false, true, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -242,6 +252,8 @@ TEST_F(AppParameterTest, SettingsFileSearch) {
     if (row.besideProgram) test::WriteAll(root / "app" / "brelvix.ini", beside);
     if (row.folderInCurrent) fs::create_directory(root / "cwd" / "brelvix.ini");
     if (row.inData) test::WriteAll(data / "brelvix.ini", beside);
+    if (row.marked) test::WriteAll(root / "app" / "brelvix-installed.txt", "");
+    if (row.cwdMarked) test::WriteAll(root / "cwd" / "brelvix-installed.txt", "");
 
     CAppParameter parameter;
     if (row.currentKnown) {
@@ -406,10 +418,20 @@ TEST_F(AppParameterTest, SaveThenLoadGivesBackEveryValue) {
   saved.number_syntax = 1;
   saved.data_format.AssignWide(WSTR("%#010llx"));
   saved.array_format.AssignWide(WSTR("uint8_t ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)\r\n};"));
+  // The window's place, on a monitor left of the primary one.
+  saved.window_left = -1700;
+  saved.window_top = 40;
+  saved.window_width = 900;
+  saved.window_height = 700;
+  saved.window_maximized = 1;
+  saved.column_widths[0] = 310;
+  saved.column_widths[1] = 120;
+  saved.column_widths[2] = 95;
   ASSERT_EQ(saved.Save(), 1);
   EXPECT_NE(SavedText().find("<output_path>C:\\" + sample + "</output_path>"), std::string::npos);
   EXPECT_NE(SavedText().find("</array_format>\r\n<number_syntax>1</number_syntax>\r\n"),
             std::string::npos);
+  EXPECT_NE(SavedText().find("<window_left>-1700</window_left>"), std::string::npos);
 
   CAppParameter loaded;
   MakePredictable(loaded);
@@ -422,6 +444,14 @@ TEST_F(AppParameterTest, SaveThenLoadGivesBackEveryValue) {
   EXPECT_EQ(loaded.number_syntax, 1);
   EXPECT_EQ(Bytes(&loaded.data_format), "%#010llx");
   EXPECT_EQ(Bytes(&loaded.array_format), "uint8_t ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)\r\n};");
+  EXPECT_EQ(loaded.window_left, -1700);
+  EXPECT_EQ(loaded.window_top, 40);
+  EXPECT_EQ(loaded.window_width, 900);
+  EXPECT_EQ(loaded.window_height, 700);
+  EXPECT_EQ(loaded.window_maximized, 1);
+  EXPECT_EQ(loaded.column_widths[0], 310);
+  EXPECT_EQ(loaded.column_widths[1], 120);
+  EXPECT_EQ(loaded.column_widths[2], 95);
 }
 
 int CountLineEnds(const std::string& text) {

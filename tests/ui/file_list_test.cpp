@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdarg>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,115 @@ TEST_F(FileListTest, ClearEmptiesTheListForReuse) {
   EXPECT_EQ(0, list.entryCapacity);
   EXPECT_EQ(0, list.entryCount);
   EXPECT_EQ(0, list.AddFileEntry(folderWide.c_str(), WSTR("a.bin"), 0));
+}
+
+// Each step on one list, in order, and whether the list counts as changed
+// since it was last marked loaded or saved.
+TEST_F(FileListTest, KnowsWhenItChangedSinceLoadedOrSaved) {
+  const Wide a = Touch("a.bin"), b = Touch("b.bin");
+  struct Step {
+    const char* name;
+    std::function<void(CFileList&)> run;
+    bool modified;
+  };
+  const Step steps[] = {
+      {"a new list", [](CFileList&) {}, false},
+      {"a missing file adds nothing",
+       [&](CFileList& l) { l.AddFileEntry(folderWide.c_str(), WSTR("gone.bin"), 0); }, false},
+      {"a row added", [&](CFileList& l) { l.AddFileEntry(folderWide.c_str(), a.c_str(), 0); },
+       true},
+      {"saved", [](CFileList& l) { l.MarkUnmodified(); }, false},
+      {"a duplicate adds nothing",
+       [&](CFileList& l) { l.AddFileEntry(folderWide.c_str(), a.c_str(), 1); }, false},
+      {"Modify with the same texts",
+       [](CFileList& l) { l.ModifyFileEntry(0, WSTR(""), WSTR("a.txt"), WSTR("a")); }, false},
+      {"Modify of a bad row",
+       [](CFileList& l) { l.ModifyFileEntry(3, nullptr, WSTR("x"), nullptr); }, false},
+      {"Modify of the output name",
+       [](CFileList& l) { l.ModifyFileEntry(0, nullptr, WSTR("x.txt"), WSTR("a")); }, true},
+      {"saved again", [](CFileList& l) { l.MarkUnmodified(); }, false},
+      {"Modify that keeps every text",
+       [](CFileList& l) { l.ModifyFileEntry(0, nullptr, nullptr, WSTR("a")); }, false},
+      {"the array name emptied",
+       [](CFileList& l) { l.ModifyFileEntry(0, nullptr, nullptr, nullptr); }, true},
+      {"loaded", [](CFileList& l) { l.MarkUnmodified(); }, false},
+      {"Delete of no row", [](CFileList& l) { l.DeleteFileEntry(-1); }, false},
+      {"Delete", [](CFileList& l) { l.DeleteFileEntry(0); }, true},
+      {"loaded once more", [](CFileList& l) { l.MarkUnmodified(); }, false},
+      {"clearing an empty list", [](CFileList& l) { l.ClearFileList(); }, false},
+      {"a dropped path", [&](CFileList& l) { l.AddFilePath(Joined(b).c_str(), 0); }, true},
+      {"saved at last", [](CFileList& l) { l.MarkUnmodified(); }, false},
+      {"All Delete", [](CFileList& l) { l.ClearFileList(); }, true},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.run(list);
+    EXPECT_EQ(step.modified, list.IsModified());
+  }
+}
+
+// A list loaded apart takes the current one's place whole, changed state and
+// all, and the old rows go with the other list.
+TEST_F(FileListTest, SwapExchangesRowsAndTheChangedState) {
+  ASSERT_EQ(0, list.AddFileEntry(folderWide.c_str(), Touch("old.bin").c_str(), 0));
+  CFileList loaded;
+  for (const char* name : {"n1.bin", "n2.bin"})
+    ASSERT_GE(loaded.AddFileEntry(folderWide.c_str(), Touch(name).c_str(), 0), 0);
+  loaded.MarkUnmodified();
+  list.Swap(loaded);
+  ASSERT_EQ(2, list.entryCount);
+  EXPECT_EQ("n2", Text(list.entries[1]->arrayName));
+  EXPECT_FALSE(list.IsModified());
+  ASSERT_EQ(1, loaded.entryCount);
+  EXPECT_EQ("old", Text(loaded.entries[0]->arrayName));
+  EXPECT_TRUE(loaded.IsModified());
+}
+
+TEST(OutputFileNameTest, RefusesWhatWindowsWouldNotKeepAsTyped) {
+  struct Row {
+    const WideChar* name;
+    int32_t expected;
+    WideChar offending;
+  };
+  const Row rows[] = {
+      {WSTR("logo.txt"), kOutputNameOk, 0},
+      {WSTR("no extension"), kOutputNameOk, 0},
+      {WSTR(".profile"), kOutputNameOk, 0},
+      {WSTR("画像.txt"), kOutputNameOk, 0},
+      {WSTR("console.txt"), kOutputNameOk, 0},
+      {WSTR("COM0.txt"), kOutputNameOk, 0},
+      {WSTR("nul1.txt"), kOutputNameOk, 0},
+      {nullptr, kOutputNameEmpty, 0},
+      {WSTR(""), kOutputNameEmpty, 0},
+      {WSTR("sub\\x.txt"), kOutputNameFolder, 0},
+      {WSTR("sub/x.txt"), kOutputNameFolder, 0},
+      {WSTR("sub\\bad:name?.txt"), kOutputNameFolder, 0},
+      {WSTR("bad:name?.txt"), kOutputNameForbidden, ':'},
+      {WSTR("a<b"), kOutputNameForbidden, '<'},
+      {WSTR("a>b"), kOutputNameForbidden, '>'},
+      {WSTR("say \"hi\""), kOutputNameForbidden, '"'},
+      {WSTR("a|b"), kOutputNameForbidden, '|'},
+      {WSTR("what?"), kOutputNameForbidden, '?'},
+      {WSTR("*.txt"), kOutputNameForbidden, '*'},
+      {WSTR("tab\there"), kOutputNameControl, '\t'},
+      {WSTR("line\x1f"), kOutputNameControl, 0x1F},
+      {WSTR("x.txt."), kOutputNameTrailingDotSpace, 0},
+      {WSTR("x.txt "), kOutputNameTrailingDotSpace, 0},
+      {WSTR(".."), kOutputNameTrailingDotSpace, 0},
+      {WSTR("CON"), kOutputNameDevice, 0},
+      {WSTR("nul.txt"), kOutputNameDevice, 0},
+      {WSTR("Aux .bin"), kOutputNameDevice, 0},
+      {WSTR("prn.tar.gz"), kOutputNameDevice, 0},
+      {WSTR("com1.txt"), kOutputNameDevice, 0},
+      {WSTR("LPT9"), kOutputNameDevice, 0},
+  };
+  for (const Row& row : rows) {
+    const Wide shown = row.name != nullptr ? Wide(row.name) : Wide(WSTR("(null)"));
+    SCOPED_TRACE(std::string(shown.begin(), shown.end()));
+    WideChar offending = 0;
+    EXPECT_EQ(row.expected, CheckOutputFileName(row.name, &offending));
+    EXPECT_EQ(row.offending, offending);
+  }
 }
 
 }  // namespace

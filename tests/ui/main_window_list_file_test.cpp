@@ -265,7 +265,7 @@ const RecordCase kRecordCases[] = {
     {"unterminated quote",
      "D:\\o,1,8,1,%u,T\r\nin.bin,in.txt,in\r\n\"in2.bin,in2.txt,in2\r\n",
      {L"before", L"Binary -> Text", L"2 Byte", L"Big Endian", L"%d", L"tmpl"},
-     0,
+     1,
      false,
      "The quote on line 3 is never closed"},
 };
@@ -291,15 +291,24 @@ TEST_P(MainWindowListFileTest, OpenPutsTheSettingsRecordIntoTheControls) {
     session.DropFiles({Path(folder / "a.bin")});
     ASSERT_EQ(session.ListRows().size(), 1u);
     const std::wstring previous = ListFilePath(session);
+    const Rows rowsBefore = session.ListRows();
 
+    // The dropped row changed the list: Open asks first (answered No).
     const std::filesystem::path file = folder / (std::string(row.name) + ".csv");
     test::WriteAll(file, row.file);
+    session.Answer(uitest::PressButton(IDNO));
     session.Answer(uitest::ChooseFile(Path(file)));
     session.Command(ID_FILE_OPEN);
     const std::vector<SeenDialog> seen = session.TakeDialogs();
-    ASSERT_EQ(seen.size(), row.message != nullptr ? 2u : 1u);
+    ASSERT_EQ(seen.size(), row.message != nullptr ? 3u : 2u);
+    EXPECT_EQ(
+        seen[0].text.rfind(
+            Text("ファイルリストへの変更を保存しますか？", L"Save changes to the file list?"), 0),
+        0u)
+        << testing::PrintToString(seen[0].text);
+    EXPECT_TRUE(seen[0].hasYes && seen[0].hasNo);
     if (row.message != nullptr && !Japanese()) {
-      EXPECT_EQ(seen[1].text, U(row.message) + L"\n" + Path(file));
+      EXPECT_EQ(seen[2].text, U(row.message) + L"\n" + Path(file));
     }
 
     Shown expected = row.shown;
@@ -311,11 +320,20 @@ TEST_P(MainWindowListFileTest, OpenPutsTheSettingsRecordIntoTheControls) {
           expected.order == L"Little Endian" ? U("リトルエンディアン") : U("ビッグエンディアン");
     }
     EXPECT_EQ(ReadShown(session), expected);
-    // The list is emptied before the file is read, whatever it holds.
+    // A file that loads replaces the list; one that fails keeps it as it was.
     EXPECT_EQ(session.ListRows().size(), row.rows);
+    if (row.message != nullptr) {
+      EXPECT_EQ(session.ListRows(), rowsBefore);
+    }
     EXPECT_EQ(session.ModelRows(), session.ListRows());
     EXPECT_EQ(ListFilePath(session), row.becomesCurrent ? Path(file) : previous);
   }
+  // Cancel on the question opens nothing.
+  const Rows kept = session.ListRows();
+  session.Answer(uitest::PressButton(IDCANCEL));
+  session.Command(ID_FILE_OPEN);
+  EXPECT_EQ(session.TakeDialogs().size(), 1u);
+  EXPECT_EQ(session.ListRows(), kept);
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);
 }

@@ -251,6 +251,9 @@ struct InfoDialogShown {
   bool focusInOutput = false;
 };
 
+// EditFileInfo's button that is the Enter key in the output name instead.
+constexpr int kPressEnter = -1;
+
 uitest::DialogAction EditFileInfo(InfoDialogShown* shown, const wchar_t* output,
                                   const wchar_t* array, int button) {
   return [=](HWND dialog) {
@@ -267,7 +270,26 @@ uitest::DialogAction EditFileInfo(InfoDialogShown* shown, const wchar_t* output,
         GetFocus() == GetDlgItem(dialog, IDC_OUTPUT_FILE_NAME) || GetActiveWindow() != dialog;
     if (output != nullptr) SetDlgItemTextW(dialog, IDC_OUTPUT_FILE_NAME, output);
     if (array != nullptr) SetDlgItemTextW(dialog, IDC_ARRAY_NAME, array);
-    uitest::ClickButton(dialog, button);
+    if (button == kPressEnter) {
+      // As typed: the dialog's own loop turns it into its default button.
+      PostMessageW(GetDlgItem(dialog, IDC_OUTPUT_FILE_NAME), WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    } else {
+      uitest::ClickButton(dialog, button);
+    }
+  };
+}
+
+// Types each name into the output name and presses OK, then the good name
+// and OK. Only a dialog that stayed open through the refusals takes the good
+// name: one that ended at a refused name would keep what it read then.
+uitest::DialogAction RefuseNames(std::vector<std::wstring> names, std::wstring good) {
+  return [names, good](HWND dialog) {
+    for (const std::wstring& name : names) {
+      SetDlgItemTextW(dialog, IDC_OUTPUT_FILE_NAME, name.c_str());
+      uitest::ClickButton(dialog, IDOK);
+    }
+    SetDlgItemTextW(dialog, IDC_OUTPUT_FILE_NAME, good.c_str());
+    uitest::ClickButton(dialog, IDOK);
   };
 }
 
@@ -305,7 +327,7 @@ TEST_P(MainWindowListTest, ModifyEditsTheFirstSelectedRow) {
   EXPECT_TRUE(seen[1].hasYes && seen[1].hasNo);
   EXPECT_EQ(seen[1].defaultId, IDNO);
   EXPECT_EQ(seen[0].caption, Japanese() ? U("ファイル情報編集") : L"Edit File Information");
-  EXPECT_EQ(seen[0].defaultId, IDCANCEL);
+  EXPECT_EQ(seen[0].defaultId, IDOK) << "Enter accepts";
   EXPECT_EQ(shown.input, Path(folder / "b.txt"));
   EXPECT_EQ(shown.output, L"b.txt");
   EXPECT_EQ(shown.array, L"b");
@@ -315,11 +337,42 @@ TEST_P(MainWindowListTest, ModifyEditsTheFirstSelectedRow) {
   ExpectViewMirrorsList(session, expected);
   ExpectProgress(session, 0);
 
-  // An emptied output name keeps the one the row had.
+  // An output name Windows would not keep as typed is refused at OK with
+  // its reason, and the dialog stays open for another try.
+  const struct {
+    const wchar_t* name;
+    const char* japanese;  // a part of the reason
+    const wchar_t* english;
+  } refused[] = {
+      {L"", "出力ファイル名を入力", L"Enter an output file name."},
+      {L"sub\\bad:name?.txt", "フォルダー（\\ や /）", L"cannot contain a folder"},
+      {L"bad:name?.txt", "使えない文字 : が", L"contains :, which"},
+      {L"tab\there", "制御文字", L"control characters"},
+      {L"x.txt.", "末尾にピリオドや空白", L"end with a dot or a space"},
+      {L"nul.txt", "デバイス名", L"for a device"},
+  };
+  std::vector<std::wstring> names;
+  for (const auto& name : refused)
+    names.push_back(name.name);
   session.SelectRows({0});
-  session.Answer(EditFileInfo(&shown, L"", L"first", IDOK));
+  session.Answer(RefuseNames(names, L"good.txt"));
   session.Command(IDC_MODIFY);
-  expected[0] = {Path(folder / "a.bin"), L"a.txt", L"first"};
+  seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), std::size(refused) + 1);
+  for (size_t i = 0; i < std::size(refused); ++i) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(refused[i].name)));
+    const std::wstring reason = Japanese() ? U(refused[i].japanese) : refused[i].english;
+    EXPECT_NE(seen[i + 1].text.find(reason), std::wstring::npos) << seen[i + 1].text;
+    EXPECT_EQ(seen[i + 1].caption, Japanese() ? U("ファイル情報編集") : L"Edit File Information");
+  }
+  expected[0] = {Path(folder / "a.bin"), L"good.txt", L"a"};
+  ExpectViewMirrorsList(session, expected);
+
+  // Enter in the output name accepts the edit, as OK does.
+  session.SelectRows({0});
+  session.Answer(EditFileInfo(&shown, L"entered.txt", L"first", kPressEnter));
+  session.Command(IDC_MODIFY);
+  expected[0] = {Path(folder / "a.bin"), L"entered.txt", L"first"};
   ExpectViewMirrorsList(session, expected);
 
   // Cancel changes nothing, and the bars stay where they were.

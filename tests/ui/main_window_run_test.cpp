@@ -887,6 +887,13 @@ struct CloseCase {
   WPARAM wParam;
 };
 
+// Answers the questions of a close during a run: Yes to stopping the run
+// (Yes / No), No to saving the list (Yes / No / Cancel).
+void StopTheRunDropTheList(HWND dialog) {
+  HWND cancel = GetDlgItem(dialog, IDCANCEL);
+  uitest::ClickButton(dialog, cancel != nullptr && IsWindowVisible(cancel) ? IDNO : IDYES);
+}
+
 const CloseCase kCloseCases[] = {
     {"Esc", WM_COMMAND, IDCANCEL},
     {"close box", WM_CLOSE, 0},
@@ -916,11 +923,18 @@ TEST(MainWindowRunCloseTest, ClosingDuringARunCancelsAndEndsWithoutTheMessage) {
       while (session.app().cancelRequested.load() == 0 && GetTickCount64() < limit)
         SwitchToThread();
     });
+    session.Answer(&StopTheRunDropTheList);
+    session.Answer(&StopTheRunDropTheList);
     session.Command(IDC_EXECUTE);
     EXPECT_EQ(session.WaitForExit(), 1);
     EXPECT_TRUE(closed.load());
     EXPECT_TRUE(session.WaitForRunEnd()) << "the worker ended before Run returned";
-    EXPECT_EQ(session.DialogsShown(), 0) << "no message while closing";
+    // The two questions, and no run message while closing.
+    const std::vector<SeenDialog> seen = session.TakeDialogs();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].text, L"A conversion is running. Stop it and close the window?");
+    EXPECT_EQ(seen[0].defaultId, IDNO) << "Enter does not stop a run";
+    EXPECT_EQ(seen[1].text, L"Save changes to the file list?");
     EXPECT_EQ(session.app().workerThread.load(), nullptr);
     EXPECT_EQ(session.app().workerThreadId.load(), 0u);
 
@@ -928,7 +942,7 @@ TEST(MainWindowRunCloseTest, ClosingDuringARunCancelsAndEndsWithoutTheMessage) {
   }
 }
 
-TEST(MainWindowRunCloseTest, EscRightAfterExecuteEndsTheRunAtOnce) {
+TEST(MainWindowRunCloseTest, EscRightAfterExecuteAsksAndEndsTheRun) {
   MainWindowSession session(0);
   const fs::path& folder = session.folder().path();
   const fs::path out = folder / "out";
@@ -942,14 +956,28 @@ TEST(MainWindowRunCloseTest, EscRightAfterExecuteEndsTheRunAtOnce) {
   // Both queued at once: Esc is handled as soon as Execute has returned.
   session.Post(session.window(), WM_COMMAND, MAKEWPARAM(IDC_EXECUTE, BN_CLICKED),
                reinterpret_cast<LPARAM>(session.Control(IDC_EXECUTE)));
+  session.Answer(&StopTheRunDropTheList);
+  session.Answer(&StopTheRunDropTheList);
   session.Post(session.window(), WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(session.WaitForExit(), 1);
   EXPECT_EQ(session.WorkersStarted(), 1);
   EXPECT_TRUE(session.WaitForRunEnd());
-  EXPECT_EQ(session.DialogsShown(), 0);
-  // The run stopped within the first row: the second never started, and the
-  // first, cut short, left nothing.
-  EXPECT_TRUE(FileNames(out).empty());
+  // The close asked (to stop the run, unless it had ended, and about the
+  // changed list); a run that ended meanwhile may have told so.
+  int questions = 0;
+  for (const SeenDialog& seen : session.TakeDialogs())
+    questions += seen.hasYes && seen.hasNo ? 1 : 0;
+  EXPECT_GE(questions, 1);
+  // The run goes on while the questions are up, so it may have got further;
+  // a row the stop cut short leaves nothing, every other output is whole.
+  if (fs::exists(out / "big.txt")) {
+    EXPECT_EQ(test::ReadAll(out / "big.txt"), Reference(folder / "big.bin", Settings{}));
+  }
+  if (fs::exists(out / "next.txt")) {
+    EXPECT_EQ(test::ReadAll(out / "next.txt"), Reference(folder / "next.bin", Settings{}));
+  }
+  for (const std::string& name : FileNames(out))
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
 }
 
 TEST(MainWindowRunCloseTest, ClosingWhileTheMessageIsShownEndsIt) {
@@ -968,9 +996,12 @@ TEST(MainWindowRunCloseTest, ClosingWhileTheMessageIsShownEndsIt) {
   session.Post(session.window(), WM_COMMAND, IDCANCEL, 0);
   EXPECT_EQ(session.WaitForExit(), 1);
   EXPECT_TRUE(session.WaitForRunEnd());
+  // The run's message, then the question about the changed list (No); the
+  // run has ended, so nothing asks to stop it.
   const std::vector<SeenDialog> seen = session.TakeDialogs();
-  ASSERT_EQ(seen.size(), 1u);
+  ASSERT_EQ(seen.size(), 2u);
   ExpectRunMessage(seen[0], false, true);
+  EXPECT_EQ(seen[1].text, test::Utf16("ファイルリストへの変更を保存しますか？"));
   EXPECT_TRUE(fs::exists(folder / "a.txt"));
 }
 

@@ -152,6 +152,10 @@ TEST(MainWindowTest, MainDialogTemplateFollowsTheLanguage) {
   }
 }
 
+RECT WindowRect(MainWindowSession& session);
+LONG Width(const RECT& rect);
+LONG Height(const RECT& rect);
+
 struct ExitCase {
   const char* name;
   void (*end)(MainWindowSession&);
@@ -174,6 +178,136 @@ TEST(MainWindowTest, EscExitAndCloseBoxEndWithExitCode1) {
     row.end(session);
     EXPECT_EQ(session.WaitForExit(), 1);
     EXPECT_TRUE(session.TakeDialogs().empty()) << "no question on the way out";
+  }
+}
+
+// A changed list is not dropped without a word: every way out asks, Cancel
+// keeps the window and its rows, No closes without saving, Yes saves first
+// (a cancelled save dialog keeps the window), and a saved list closes at once.
+TEST(MainWindowTest, ClosingAChangedListAsksFirst) {
+  enum Then { kNo, kYesButCancelTheDialog, kYesAndSave, kSaveThenClose };
+  const Then thens[] = {kNo, kYesButCancelTheDialog, kYesAndSave, kSaveThenClose};
+  for (size_t i = 0; i < std::size(kExitCases); ++i) {
+    const ExitCase& row = kExitCases[i];
+    const int32_t language = static_cast<int32_t>(i % 2);
+    SCOPED_TRACE(row.name);
+    MainWindowSession session(language);
+    const std::filesystem::path& folder = session.folder().path();
+    test::WriteAll(folder / "a.bin", "a");
+    ASSERT_TRUE(session.Start());
+    session.DropFiles({test::WidePath(folder / "a.bin")});
+
+    session.Answer(uitest::PressButton(IDCANCEL));
+    row.end(session);
+    ASSERT_TRUE(session.WaitForDialogs(1));
+    ASSERT_TRUE(session.Flush());
+    std::vector<SeenDialog> seen = session.TakeDialogs();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, L"Brelvix");
+    EXPECT_EQ(seen[0].text, language == 1 ? U("ファイルリストへの変更を保存しますか？")
+                                          : L"Save changes to the file list?");
+    EXPECT_TRUE(seen[0].hasYes);
+    EXPECT_TRUE(seen[0].hasNo);
+    EXPECT_TRUE(session.Running()) << "Cancel keeps the window";
+    EXPECT_EQ(session.ListRows().size(), 1u);
+
+    const std::filesystem::path list = folder / "kept.csv";
+    switch (thens[i]) {
+      case kNo:
+        row.end(session);  // answered No
+        break;
+      case kYesButCancelTheDialog:
+        session.Answer(uitest::PressButton(IDYES));
+        session.Answer(uitest::PressButton(IDCANCEL));
+        row.end(session);
+        ASSERT_TRUE(session.WaitForDialogs(2));
+        ASSERT_TRUE(session.Flush());
+        EXPECT_TRUE(session.Running()) << "no list saved, so the window stays";
+        session.TakeDialogs();
+        row.end(session);  // answered No
+        break;
+      case kYesAndSave:
+        session.Answer(uitest::PressButton(IDYES));
+        session.Answer(uitest::ChooseFile(test::WidePath(folder / "kept")));
+        row.end(session);
+        break;
+      case kSaveThenClose:
+        session.Answer(uitest::ChooseFile(test::WidePath(folder / "kept")));
+        session.Command(ID_FILE_SAVE);
+        ASSERT_EQ(session.TakeDialogs().size(), 1u);
+        row.end(session);  // nothing to lose: no question
+        break;
+    }
+    EXPECT_EQ(session.WaitForExit(), 1);
+    seen = session.TakeDialogs();
+    EXPECT_EQ(seen.size(), thens[i] == kSaveThenClose ? 0u : thens[i] == kYesAndSave ? 2u : 1u);
+    EXPECT_EQ(std::filesystem::exists(list), thens[i] == kYesAndSave || thens[i] == kSaveThenClose);
+  }
+}
+
+// The window's size from the template, as the test display shows it.
+SIZE TemplateSize() {
+  MainWindowSession session(0);
+  if (!session.Start()) return {};
+  RECT rect = {};
+  GetWindowRect(session.window(), &rect);
+  session.Command(IDCANCEL);
+  session.WaitForExit();
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// What the controls show and where the window is are kept when the program
+// ends, without Execute, and the next start opens with them; a place on a
+// monitor that is gone opens on the primary one.
+TEST(MainWindowTest, SettingsAndPlaceSurviveARestartWithoutExecute) {
+  const SIZE size = TemplateSize();
+  ASSERT_GT(size.cx, 0);
+  const RECT moved = {37, 45, 37 + size.cx + 60, 45 + size.cy + 40};
+  std::vector<uint8_t> stored;
+  {
+    MainWindowSession session(1);
+    ASSERT_TRUE(session.Start());
+    session.SetText(IDC_OUTPUT_FOLDER, L"C:\\kept out");
+    session.SelectCombo(IDC_DATA_SIZE, 2);
+    session.SelectCombo(IDC_ENDIAN, 1);
+    session.SetText(IDC_DATA_FORMAT, L"%u,");
+    SetWindowPos(session.window(), nullptr, moved.left, moved.top, moved.right - moved.left,
+                 moved.bottom - moved.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    session.SendTo(IDC_FILE_LIST, LVM_SETCOLUMNWIDTH, 1, 321);
+    ASSERT_TRUE(session.Flush());
+    EXPECT_FALSE(std::filesystem::exists(session.settingsFile()));
+    session.Command(IDCANCEL);
+    EXPECT_EQ(session.WaitForExit(), 1);
+    EXPECT_TRUE(session.TakeDialogs().empty()) << "nothing to lose: no question";
+    stored = test::ReadAll(session.settingsFile());
+  }
+
+  RECT primary = {};
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  primary = monitor.rcWork;
+  for (const bool monitorGone : {false, true}) {
+    SCOPED_TRACE(monitorGone ? "the monitor is gone" : "the same monitor");
+    MainWindowSession session(1, [&](CAppParameter& parameter) {
+      test::WriteAll(std::filesystem::path(parameter.settingsPath.GetWide()), stored);
+      ASSERT_EQ(parameter.Load(), 1);
+      if (monitorGone) parameter.window_left = parameter.window_top = 40000;
+    });
+    ASSERT_TRUE(session.Start());
+    EXPECT_EQ(session.Text(IDC_OUTPUT_FOLDER), L"C:\\kept out");
+    EXPECT_EQ(session.ComboSelectedText(IDC_DATA_SIZE), L"4 Byte");
+    EXPECT_EQ(session.ComboSelectedText(IDC_ENDIAN), U("リトルエンディアン"));
+    EXPECT_EQ(session.Text(IDC_DATA_FORMAT), L"%u,");
+    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0), 250);
+    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 1, 0), 321);
+    const RECT shown = WindowRect(session);
+    EXPECT_EQ(Width(shown), Width(moved));
+    EXPECT_EQ(Height(shown), Height(moved));
+    EXPECT_EQ(shown.left, monitorGone ? primary.left : moved.left);
+    EXPECT_EQ(shown.top, monitorGone ? primary.top : moved.top);
+    session.Command(IDCANCEL);
+    EXPECT_EQ(session.WaitForExit(), 1);
   }
 }
 
