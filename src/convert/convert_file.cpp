@@ -297,13 +297,7 @@ void SetRequestOutputName(FileConversionRequest& request, const CFileName& name)
 
 FileConversionStatus ConvertFile(const FileConversionRequest& request, ConversionMonitor& monitor,
                                  FileConversionResult* result) {
-  if (result != nullptr) {
-    result->outputPath.Clear();
-    result->inputSize = 0;
-    result->bytesRead = 0;
-    result->systemError = 0;
-    result->failedPath.Clear();
-  }
+  if (result != nullptr) result->Clear();
   CString inputPath;
   if (!inputPath.AssignText(OrEmpty(request.inputPath))) {
     return Finish(result, FileConversionStatus::OutOfMemory);

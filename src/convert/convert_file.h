@@ -70,6 +70,16 @@ struct FileConversionResult {
   // code (0 when every numbered name was taken) and the path it is about.
   int32_t systemError = 0;
   CString failedPath;
+
+  // Back to no output, nothing read and no cause; status is left for the
+  // conversion to set.
+  void Clear() {
+    outputPath.Clear();
+    inputSize = 0;
+    bytesRead = 0;
+    systemError = 0;
+    failedPath.Clear();
+  }
 };
 
 // The size handed to the converters for an input whose size is not known

@@ -152,6 +152,11 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   void ShowLoadFailure(const wchar_t* path, int32_t quoteLine);
   // Says, once per session, that Execute could not save the settings.
   void ReportSettingsSaveFailure();
+  // Takes the output folder and the five conversion controls into the
+  // settings as Execute does (saving them when they changed); extra: saves
+  // also when only something else kept in the settings changed. Returns
+  // UpdateFromControls's result, after reporting a failed save.
+  int TakeConversionControls(bool extra);
 
   // Unsaved work (app_main_close_win32.cpp). True when the list may be
   // dropped: it has not changed, is empty, or the user saved it or said No

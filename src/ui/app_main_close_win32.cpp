@@ -119,24 +119,7 @@ void CAppMain::KeepSettingsAtClose() {
 
   // The conversion settings as Execute takes them; it saves when they
   // changed, and the place is saved when only it did.
-  wchar_t folder[ctl::kTextUnits] = {};
-  wchar_t valueFormat[ctl::kTextUnits] = {};
-  wchar_t arrayTemplate[ctl::kTextUnits] = {};
-  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadText(folder, ctl::kTextUnits);
-  ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(valueFormat, ctl::kTextUnits);
-  ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(arrayTemplate, ctl::kTextUnits);
-  ConversionControls controls;
-  controls.outputFolder = folder;
-  controls.convert = SelectedItemData(IDC_CONVERT);
-  controls.dataSize = SelectedItemData(IDC_DATA_SIZE);
-  controls.endian = SelectedItemData(IDC_ENDIAN);
-  controls.dataFormat = valueFormat;
-  controls.arrayFormat = arrayTemplate;
-  int result = parameter->UpdateFromControls(controls, outputFolder);
-  if (result == kParametersUnchanged && changed) {
-    result = parameter->Save() ? kParametersSaved : kParametersSaveFailed;
-  }
-  if (result == kParametersSaveFailed) ReportSettingsSaveFailure();
+  TakeConversionControls(changed);
 }
 
 bool CAppMain::PlaceAsSaved() {

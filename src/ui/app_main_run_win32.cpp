@@ -293,9 +293,7 @@ class RunTally {
 
 }  // namespace
 
-void CAppMain::ExecuteConversion() {
-  if (fileList.entryCount <= 0) return;
-
+int CAppMain::TakeConversionControls(bool extra) {
   wchar_t folder[kSettingTextUnits] = {};
   wchar_t valueFormat[kSettingTextUnits] = {};
   wchar_t arrayTemplate[kSettingTextUnits] = {};
@@ -309,9 +307,20 @@ void CAppMain::ExecuteConversion() {
   controls.endian = SelectedItemData(IDC_ENDIAN);
   controls.dataFormat = valueFormat;
   controls.arrayFormat = arrayTemplate;
-  if (theAppParameter->UpdateFromControls(controls, outputFolder) == kParametersSaveFailed) {
-    ReportSettingsSaveFailure();
+  int result = theAppParameter->UpdateFromControls(controls, outputFolder);
+  if (result == kParametersUnchanged && extra) {
+    result = theAppParameter->Save() ? kParametersSaved : kParametersSaveFailed;
   }
+  if (result == kParametersSaveFailed) ReportSettingsSaveFailure();
+  return result;
+}
+
+void CAppMain::ExecuteConversion() {
+  if (fileList.entryCount <= 0) return;
+
+  TakeConversionControls(false);
+  wchar_t valueFormat[kSettingTextUnits] = {};
+  ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(valueFormat, kSettingTextUnits);
 
   if (workerThreadId == 0 && !UsableValueFormat(valueFormat)) {
     // Converting with the default instead would end "complete" with outputs

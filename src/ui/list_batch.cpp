@@ -80,11 +80,7 @@ FileConversionStatus ConvertListRow(const FileConversionRequest& request,
   *report = RowReport{};
   FileConversionResult own;
   if (result == nullptr) result = &own;
-  result->outputPath.Clear();
-  result->inputSize = 0;
-  result->bytesRead = 0;
-  result->systemError = 0;
-  result->failedPath.Clear();
+  result->Clear();
   CString inputPath;
   if (!inputPath.AssignText(request.inputPath != nullptr ? request.inputPath : "")) {
     result->status = FileConversionStatus::OutOfMemory;
