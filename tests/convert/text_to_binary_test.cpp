@@ -215,6 +215,8 @@ TEST(TextToBinaryTest, WindowEdges) {
         SCOPED_TRACE(std::string(piece) + " at " + std::to_string(at) + (last ? " last" : ""));
         for (int unitSize : {1, 8}) {
           for (NumberSyntax syntax : kSyntaxes) {
+            // The syntax changes where numbers end, not how units are packed.
+            if (syntax == kC && unitSize != 1) continue;
             const std::string expected =
                 ReferenceTextToBinary(text, 1, unitSize, nullptr, syntax == kC);
             for (TextScanner scanner : kScanners) {
@@ -242,6 +244,7 @@ TEST(TextToBinaryTest, EveryByteValueInsideAndAfterDigits) {
       SCOPED_TRACE("byte " + std::to_string(value) + " after " + std::to_string(place) + " digits");
       for (int unitSize : {1, 8}) {
         for (NumberSyntax syntax : kSyntaxes) {
+          if (syntax == kC && unitSize != 1) continue;  // as in WindowEdges
           EXPECT_EQ(Convert(text, 0, unitSize, nullptr, syntax),
                     ReferenceTextToBinary(text, 0, unitSize, nullptr, syntax == kC))
               << SyntaxName(syntax);
