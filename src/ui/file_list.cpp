@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "base/debug_print.h"
 #include "base/file.h"
@@ -183,18 +184,10 @@ void CFileList::ClearFileList() {
 }
 
 void CFileList::Swap(CFileList& other) {
-  FileListEntry** const otherEntries = other.entries;
-  const int32_t otherCapacity = other.entryCapacity;
-  const int32_t otherCount = other.entryCount;
-  const bool otherModified = other.modified_;
-  other.entries = entries;
-  other.entryCapacity = entryCapacity;
-  other.entryCount = entryCount;
-  other.modified_ = modified_;
-  entries = otherEntries;
-  entryCapacity = otherCapacity;
-  entryCount = otherCount;
-  modified_ = otherModified;
+  std::swap(entries, other.entries);
+  std::swap(entryCapacity, other.entryCapacity);
+  std::swap(entryCount, other.entryCount);
+  std::swap(modified_, other.modified_);
 }
 
 int32_t CheckOutputFileName(const WideChar* name, WideChar* offending) {
