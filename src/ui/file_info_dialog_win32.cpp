@@ -106,7 +106,8 @@ bool CFileInfoDialog::KeepArrayName(HWND dialogWindow) {
   // The user's own name is kept when they say so; the output then needs
   // another language or a template that does not declare it.
   const int language = UseJapanese() ? 1 : 0;
-  if (MessageBoxW(dialogWindow, uitext::kArrayNameNotIdentifier.In(language), L"Brelvix",
+  if (MessageBoxW(dialogWindow, uitext::kArrayNameNotIdentifier.In(language),
+                  uitext::kFileInfoCaption.In(language),
                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES) {
     return true;
   }
