@@ -27,13 +27,15 @@ bx_wine_boot() {
 # Creates the prefix on first use and sets it up for the program's texts:
 # Wine's own fonts in the prefix (some Wine packages do not find them where
 # they are installed), the Japanese dialog font mapped to IPA P Gothic, and
-# captions and menus falling back to it for Japanese characters.
+# captions, menus and message boxes falling back to it for Japanese
+# characters. On a system that is not Japanese, Wine draws those in Tahoma,
+# captions in Tahoma Bold: a face that is linked by its own name only.
 bx_wine_prefix() {
   local prefix=$1
   export WINEPREFIX=$prefix
   export WINEDEBUG="${WINEDEBUG:--all}"
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-  local stamp="$prefix/.brelvix-fonts-2"
+  local stamp="$prefix/.brelvix-fonts-3"
   [ -f "$stamp" ] && return 0
   echo "Setting up the Wine prefix $prefix (first use only)..."
   mkdir -p "$prefix"
@@ -48,7 +50,7 @@ bx_wine_prefix() {
   done
   local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
   local face
-  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "MS Sans Serif"; do
+  for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "MS Sans Serif"; do
     wine reg add "$link" /v "$face" /t REG_MULTI_SZ /d "ipagp.ttf,IPAPGothic" /f >/dev/null 2>&1
   done
   # Wine turns the arguments into UTF-16 by the locale: these names need a
