@@ -158,21 +158,12 @@ int RunFileList(int count, const char* const* args) {
   const int loaded = LoadList(listPath, settings, list);
   if (loaded != 0) return loaded;
 
-  // Execute refuses such a format rather than convert with the default.
-  if (!settings.valueFormat.IsEmpty()) {
-    char cut[kMaxValueFormatBytes + 1] = {};
-    const int32_t length = settings.valueFormat.length < kMaxValueFormatBytes
-                               ? settings.valueFormat.length
-                               : kMaxValueFormatBytes;
-    std::memcpy(cut, settings.valueFormat.Text(), static_cast<size_t>(length));
-    ValueFormat format;
-    const ValueFormatStatus status = format.Parse(cut);
-    if (status != ValueFormatStatus::Valid) {
-      PrintError("%s: the list's value format '%s' is not usable (%s); nothing was converted",
-                 Printable(listPath).Text(), Printable(settings.valueFormat.Text()).Text(),
-                 DescribeValueFormatStatus(status));
-      return kExitUsage;
-    }
+  const ValueFormatStatus formatStatus = CheckRunValueFormat(settings.valueFormat.Text());
+  if (formatStatus != ValueFormatStatus::Valid) {
+    PrintError("%s: the list's value format '%s' is not usable (%s); nothing was converted",
+               Printable(listPath).Text(), Printable(settings.valueFormat.Text()).Text(),
+               DescribeValueFormatStatus(formatStatus));
+    return kExitUsage;
   }
   if (!quiet && settings.direction == BinaryToText) {
     WarnOfNarrowFormat(settings.valueFormat.Text(), EffectiveUnitSize(settings.unitSize));

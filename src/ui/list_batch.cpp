@@ -5,6 +5,7 @@
 #include "base/holder.h"
 #include "convert/convert_types.h"
 #include "convert/number_census.h"
+#include "convert/value_format.h"
 #include "ui/csv_table.h"
 
 namespace {
@@ -72,6 +73,14 @@ bool MapListRow(const FileListSettings& settings, const char* outputFolder,
   SetRequestOutputName(*request, row.outputName);
   request->inputPath = row.inputName.path.Text();
   return true;
+}
+
+ValueFormatStatus CheckRunValueFormat(const char* valueFormat) {
+  if (valueFormat == nullptr || valueFormat[0] == 0) return ValueFormatStatus::Valid;
+  char cut[kMaxValueFormatBytes + 1] = {};
+  std::strncpy(cut, valueFormat, kMaxValueFormatBytes);
+  ValueFormat format;
+  return format.Parse(cut);
 }
 
 FileConversionStatus ConvertListRow(const FileConversionRequest& request,
