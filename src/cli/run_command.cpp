@@ -86,18 +86,13 @@ int ConvertRow(const FileListSettings& settings, const char* outputFolder, const
     PrintError("out of memory");
     return kExitFailed;
   }
-  const Printable label(request.inputPath);
-  // A name made of numbers alone ("(1)", "(2)") would stand for it.
-  if (row.outputName.name.IsEmpty()) {
-    PrintError("%s: the row has no output file name; no output was made", label.Text());
-    return kExitFailed;
-  }
 
   bool showProgress = false;
   if (!quiet && StandardErrorIsTerminal()) {
     CFile probe;
     showProgress = probe.OpenRegular(row.inputName.path) && probe.size >= kProgressThreshold;
   }
+  const Printable label(request.inputPath);
   ProgressBar progress(label.Text(), showProgress);
   FileConversionResult result;
   RowReport report;

@@ -259,6 +259,9 @@ class RunTally {
       case FileConversionStatus::WriteFailed:
         text = &uitext::kRowWriteFailed;
         break;
+      case FileConversionStatus::NoOutputName:
+        text = &uitext::kRowNoOutputName;
+        break;
       default:
         break;
     }

@@ -90,6 +90,11 @@ FileConversionStatus ConvertListRow(const FileConversionRequest& request,
   FileConversionResult own;
   if (result == nullptr) result = &own;
   result->Clear();
+  const auto empty = [](const char* text) { return text == nullptr || text[0] == 0; };
+  if (empty(request.outputStem) && empty(request.outputExtension)) {
+    result->status = FileConversionStatus::NoOutputName;
+    return result->status;
+  }
   CString inputPath;
   if (!inputPath.AssignText(request.inputPath != nullptr ? request.inputPath : "")) {
     result->status = FileConversionStatus::OutOfMemory;

@@ -59,8 +59,9 @@ struct RowReport {
 };
 
 // Converts the row that request was mapped from (ConvertFile), and for a
-// converted row tells in *report what its output may lack. result may be
-// null.
+// converted row tells in *report what its output may lack. A row without an
+// output name fails with NoOutputName before its input is opened. result may
+// be null.
 FileConversionStatus ConvertListRow(const FileConversionRequest& request,
                                     ConversionMonitor& monitor, FileConversionResult* result,
                                     RowReport* report);
