@@ -193,15 +193,6 @@ bool CFileSave::SystemWritable(const CString& path) {
   return stat(path.Text(), &info) == 0 && !S_ISDIR(info.st_mode) && access(path.Text(), W_OK) == 0;
 }
 
-bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
-  int32_t error = 0;
-  return ReplaceWithFile(temporary, target, &error);
-}
-
-bool CFileSave::SystemRemove(const CString& path) {
-  return RemoveTemporaryFile(path);
-}
-
 PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
 #if defined(RENAME_NOREPLACE)

@@ -74,8 +74,9 @@ bool CFileSave::Commit() {
   }
   const bool flushed = file.Flush();
   file.Close();
-  if (flushed && SystemReplace(temporary, target)) return true;
-  SystemRemove(temporary);
+  int32_t error = 0;
+  if (flushed && ReplaceWithFile(temporary, target, &error)) return true;
+  RemoveTemporaryFile(temporary);
   return false;
 }
 
@@ -87,5 +88,5 @@ void CFileSave::Abandon() {
     return;
   }
   file.Close();
-  SystemRemove(temporary);
+  RemoveTemporaryFile(temporary);
 }

@@ -49,10 +49,6 @@ class CFileSave {
   // False for a folder and for a file this process may not write: what could
   // not be written in place is not replaced either.
   static bool SystemWritable(const CString& path);
-  // Moves temporary over target in one step; an existing target's mode (and
-  // owner, where allowed) or attributes pass to the new file.
-  static bool SystemReplace(const CString& temporary, const CString& target);
-  static bool SystemRemove(const CString& path);
 
   bool KeepOldContent();
   bool RestoreOldContent();

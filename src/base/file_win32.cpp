@@ -188,15 +188,6 @@ bool CFileSave::SystemWritable(const CString& path) {
   return probe.IsValid();
 }
 
-bool CFileSave::SystemReplace(const CString& temporary, const CString& target) {
-  int32_t error = 0;
-  return ReplaceWithFile(temporary, target, &error);
-}
-
-bool CFileSave::SystemRemove(const CString& path) {
-  return RemoveTemporaryFile(path);
-}
-
 PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
   const CWideText source(from);

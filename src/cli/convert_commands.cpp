@@ -651,7 +651,10 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
   return kExitOk;
 }
 
-int RunConversion(bool toText, int count, const char* const* args, const char* storedOutputFolder) {
+}  // namespace
+
+int RunConversionCommand(bool toText, int count, const char* const* args,
+                         const char* storedOutputFolder) {
   Settings settings;
   settings.toText = toText;
   if (!settings.files.AllocateUninitialised(static_cast<size_t>(count))) {
@@ -692,8 +695,6 @@ int RunConversion(bool toText, int count, const char* const* args, const char* s
   }
   return status;
 }
-
-}  // namespace
 
 bool WarnOfNarrowFormat(const char* valueFormat, int32_t unitSize, bool asError) {
   if (valueFormat[0] == 0) return false;
@@ -767,15 +768,10 @@ void ReportConversionFailure(const char* input, const FileConversionResult& resu
   }
 }
 
-int RunConversionCommand(bool toText, int count, const char* const* args,
-                         const char* storedOutputFolder) {
-  return RunConversion(toText, count, args, storedOutputFolder);
-}
-
 int RunToText(int count, const char* const* args) {
-  return RunConversion(true, count, args, nullptr);
+  return RunConversionCommand(true, count, args, nullptr);
 }
 
 int RunToBinary(int count, const char* const* args) {
-  return RunConversion(false, count, args, nullptr);
+  return RunConversionCommand(false, count, args, nullptr);
 }

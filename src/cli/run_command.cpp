@@ -86,18 +86,13 @@ int ConvertRow(const FileListSettings& settings, const char* outputFolder, const
     PrintError("out of memory");
     return kExitFailed;
   }
-  const Printable label(request.inputPath);
-  // A name made of numbers alone ("(1)", "(2)") would stand for it.
-  if (row.outputName.name.IsEmpty()) {
-    PrintError("%s: the row has no output file name; no output was made", label.Text());
-    return kExitFailed;
-  }
 
   bool showProgress = false;
   if (!quiet && StandardErrorIsTerminal()) {
     CFile probe;
     showProgress = probe.OpenRegular(row.inputName.path) && probe.size >= kProgressThreshold;
   }
+  const Printable label(request.inputPath);
   ProgressBar progress(label.Text(), showProgress);
   FileConversionResult result;
   RowReport report;
@@ -158,21 +153,12 @@ int RunFileList(int count, const char* const* args) {
   const int loaded = LoadList(listPath, settings, list);
   if (loaded != 0) return loaded;
 
-  // Execute refuses such a format rather than convert with the default.
-  if (!settings.valueFormat.IsEmpty()) {
-    char cut[kMaxValueFormatBytes + 1] = {};
-    const int32_t length = settings.valueFormat.length < kMaxValueFormatBytes
-                               ? settings.valueFormat.length
-                               : kMaxValueFormatBytes;
-    std::memcpy(cut, settings.valueFormat.Text(), static_cast<size_t>(length));
-    ValueFormat format;
-    const ValueFormatStatus status = format.Parse(cut);
-    if (status != ValueFormatStatus::Valid) {
-      PrintError("%s: the list's value format '%s' is not usable (%s); nothing was converted",
-                 Printable(listPath).Text(), Printable(settings.valueFormat.Text()).Text(),
-                 DescribeValueFormatStatus(status));
-      return kExitUsage;
-    }
+  const ValueFormatStatus formatStatus = CheckRunValueFormat(settings.valueFormat.Text());
+  if (formatStatus != ValueFormatStatus::Valid) {
+    PrintError("%s: the list's value format '%s' is not usable (%s); nothing was converted",
+               Printable(listPath).Text(), Printable(settings.valueFormat.Text()).Text(),
+               DescribeValueFormatStatus(formatStatus));
+    return kExitUsage;
   }
   if (!quiet && settings.direction == BinaryToText) {
     WarnOfNarrowFormat(settings.valueFormat.Text(), EffectiveUnitSize(settings.unitSize));

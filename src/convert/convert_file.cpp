@@ -51,6 +51,8 @@ const char* DescribeFileConversionStatus(FileConversionStatus status) {
       return "writing the output fell short (disk full?)";
     case FileConversionStatus::OutOfMemory:
       return "out of memory";
+    case FileConversionStatus::NoOutputName:
+      return "the row has no output file name";
   }
   return "failed";
 }

@@ -53,6 +53,8 @@ enum class FileConversionStatus {
   InputShort,        // the input ended before its size at open
   WriteFailed,       // a write to the output fell short
   OutOfMemory,       // a buffer could not be allocated
+  NoOutputName,      // a list row without an output name, which numbers
+                     // alone ("(1)", "(2)") would stand for: nothing is made
 };
 // ConvertFile publishes an output only when Converted; with any other status
 // no file is left. A cancelled text ends well-formed and would pass for the

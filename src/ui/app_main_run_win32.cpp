@@ -9,7 +9,6 @@
 
 #include <commctrl.h>
 
-#include <cstring>
 #include <cwchar>
 
 #include "app/controls.h"
@@ -88,19 +87,11 @@ void AppendText(wchar_t* message, const wchar_t* text, int units = kEndMessageUn
   std::wcsncat(message, text, static_cast<size_t>(units) - used - 1);
 }
 
-// True when the converters can use the value format the box holds (empty
-// takes the default). Checked as each row will take it: 8-bit, cut to its
-// limit.
+// True when the converters can use the value format the box holds.
 bool UsableValueFormat(const wchar_t* text) {
   CString format;
   format.AssignWide(text);
-  if (format.IsEmpty()) return true;
-  char cut[kMaxValueFormatBytes + 1] = {};
-  const int32_t length =
-      format.length < kMaxValueFormatBytes ? format.length : kMaxValueFormatBytes;
-  std::memcpy(cut, format.Text(), static_cast<size_t>(length));
-  ValueFormat parsed;
-  return parsed.Parse(cut) == ValueFormatStatus::Valid;
+  return CheckRunValueFormat(format.Text()) == ValueFormatStatus::Valid;
 }
 
 // Shows text, the folder on a line of its own and the system's cause of
@@ -267,6 +258,9 @@ class RunTally {
         break;
       case FileConversionStatus::WriteFailed:
         text = &uitext::kRowWriteFailed;
+        break;
+      case FileConversionStatus::NoOutputName:
+        text = &uitext::kRowNoOutputName;
         break;
       default:
         break;

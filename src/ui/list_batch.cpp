@@ -5,6 +5,7 @@
 #include "base/holder.h"
 #include "convert/convert_types.h"
 #include "convert/number_census.h"
+#include "convert/value_format.h"
 #include "ui/csv_table.h"
 
 namespace {
@@ -74,6 +75,14 @@ bool MapListRow(const FileListSettings& settings, const char* outputFolder,
   return true;
 }
 
+ValueFormatStatus CheckRunValueFormat(const char* valueFormat) {
+  if (valueFormat == nullptr || valueFormat[0] == 0) return ValueFormatStatus::Valid;
+  char cut[kMaxValueFormatBytes + 1] = {};
+  std::strncpy(cut, valueFormat, kMaxValueFormatBytes);
+  ValueFormat format;
+  return format.Parse(cut);
+}
+
 FileConversionStatus ConvertListRow(const FileConversionRequest& request,
                                     ConversionMonitor& monitor, FileConversionResult* result,
                                     RowReport* report) {
@@ -81,6 +90,11 @@ FileConversionStatus ConvertListRow(const FileConversionRequest& request,
   FileConversionResult own;
   if (result == nullptr) result = &own;
   result->Clear();
+  const auto empty = [](const char* text) { return text == nullptr || text[0] == 0; };
+  if (empty(request.outputStem) && empty(request.outputExtension)) {
+    result->status = FileConversionStatus::NoOutputName;
+    return result->status;
+  }
   CString inputPath;
   if (!inputPath.AssignText(request.inputPath != nullptr ? request.inputPath : "")) {
     result->status = FileConversionStatus::OutOfMemory;

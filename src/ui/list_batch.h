@@ -13,6 +13,8 @@
 #include "ui/csv_file_list.h"
 #include "ui/file_list.h"
 
+enum class ValueFormatStatus;
+
 // A list file without any line: kept apart from the ReadCsvTable codes.
 inline constexpr int kListFileEmpty = -10;
 
@@ -36,6 +38,11 @@ bool TrimOutputFolder(const char* outputFolder, CString* folder);
 bool MapListRow(const FileListSettings& settings, const char* outputFolder,
                 const FileListEntry& row, CString* folder, FileConversionRequest* request);
 
+// Whether a run can take valueFormat: empty takes each unit's default;
+// another is checked as each row takes it (8-bit, cut to its limit). Execute
+// and run refuse an unusable one rather than convert with the default.
+ValueFormatStatus CheckRunValueFormat(const char* valueFormat);
+
 // What a row that converted leaves to say: its output may not be what the
 // user meant.
 enum class RowWarning {
@@ -52,8 +59,9 @@ struct RowReport {
 };
 
 // Converts the row that request was mapped from (ConvertFile), and for a
-// converted row tells in *report what its output may lack. result may be
-// null.
+// converted row tells in *report what its output may lack. A row without an
+// output name fails with NoOutputName before its input is opened. result may
+// be null.
 FileConversionStatus ConvertListRow(const FileConversionRequest& request,
                                     ConversionMonitor& monitor, FileConversionResult* result,
                                     RowReport* report);

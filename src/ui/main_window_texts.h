@@ -125,6 +125,8 @@ inline constexpr UiText kRowWriteFailed{WSTR("失敗: 出力ファイルに書�
                                         WSTR("failed: writing the output fell short")};
 inline constexpr UiText kRowOutOfMemory{WSTR("失敗: メモリが足りません"),
                                         WSTR("failed: out of memory")};
+inline constexpr UiText kRowNoOutputName{WSTR("失敗: 出力ファイル名がありません"),
+                                         WSTR("failed: the row has no output file name")};
 
 // Execute with an output folder that is not there: Yes creates it and runs.
 // The folder follows on a line of its own.

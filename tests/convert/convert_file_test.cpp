@@ -483,7 +483,8 @@ TEST(ConvertOpenFileTest, StatusesHaveDescriptions) {
   for (auto status : {FileConversionStatus::Converted, FileConversionStatus::Cancelled,
                       FileConversionStatus::InputNotOpened, FileConversionStatus::OutputNotCreated,
                       FileConversionStatus::ReadFailed, FileConversionStatus::InputShort,
-                      FileConversionStatus::WriteFailed, FileConversionStatus::OutOfMemory}) {
+                      FileConversionStatus::WriteFailed, FileConversionStatus::OutOfMemory,
+                      FileConversionStatus::NoOutputName}) {
     SCOPED_TRACE(static_cast<int>(status));
     EXPECT_GT(std::string(DescribeFileConversionStatus(status)).size(), 5u);
   }
