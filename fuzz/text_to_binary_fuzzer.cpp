@@ -9,10 +9,10 @@
 #include <string>
 
 #include "base/file.h"
-#include "convert/number_census.h"
 #include "convert/conversion_monitor.h"
 #include "convert/convert_test_support.h"
 #include "convert/convert_types.h"
+#include "convert/number_census.h"
 #include "convert/text_to_binary.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

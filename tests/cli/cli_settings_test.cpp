@@ -151,24 +151,22 @@ TEST_F(CliSettingsTest, Load) {
   const std::string good = Header() + "<config><language>1</language></config>";
   const std::string large = good + std::string(1 << 20, ' ');
   const Row rows[] = {
-    {"given file", "given.ini", "given.ini", good.c_str(), 0, true, 1, ""},
-    {"given file missing", "given.ini", nullptr, "", kExitUsage, false, -1,
-     "cannot open the settings file"},
-    {"given file unreadable", "given.ini", "given.ini", "not xml", kExitUsage, false, -1,
-     "cannot be read as a settings file"},
-    {"found in the current directory", nullptr, "cwd/brelvix.ini", good.c_str(), 0, true, 1, ""},
-    {"found beside the program", nullptr, "app/brelvix.ini", good.c_str(), 0, true, 1, ""},
-    {"none found: built-in defaults", nullptr, nullptr, "", 0, false, -1, ""},
-    {"found but unreadable: defaults and a warning", nullptr, "cwd/brelvix.ini", "\x01\x02", 0,
-     false, -1, "warning: the settings file"},
-    {"given file over 1 MiB", "given.ini", "given.ini", large.c_str(), kExitUsage, false, -1,
-     "is larger than 1 MiB"},
-    {"found file over 1 MiB: defaults and a warning", nullptr, "cwd/brelvix.ini", large.c_str(), 0,
-     false, -1, "warning: the settings file"},
-#if !defined(_WIN32)
-    {"a FIFO in the current directory is named", nullptr, "app/brelvix.ini", good.c_str(), 0, true,
-     1, "brelvix.ini' is skipped: it does not open as a regular file", "cwd/brelvix.ini"},
-#endif
+      {"given file", "given.ini", "given.ini", good.c_str(), 0, true, 1, ""},
+      {"given file missing", "given.ini", nullptr, "", kExitUsage, false, -1,
+       "cannot open the settings file"},
+      {"given file unreadable", "given.ini", "given.ini", "not xml", kExitUsage, false, -1,
+       "cannot be read as a settings file"},
+      {"found in the current directory", nullptr, "cwd/brelvix.ini", good.c_str(), 0, true, 1, ""},
+      {"found beside the program", nullptr, "app/brelvix.ini", good.c_str(), 0, true, 1, ""},
+      {"none found: built-in defaults", nullptr, nullptr, "", 0, false, -1, ""},
+      {"found but unreadable: defaults and a warning", nullptr, "cwd/brelvix.ini", "\x01\x02", 0,
+       false, -1, "warning: the settings file"},
+      {"given file over 1 MiB", "given.ini", "given.ini", large.c_str(), kExitUsage, false, -1,
+       "is larger than 1 MiB"},
+      {"found file over 1 MiB: defaults and a warning", nullptr, "cwd/brelvix.ini", large.c_str(),
+       0, false, -1, "warning: the settings file"},
+      {"a FIFO in the current directory is named", nullptr, "app/brelvix.ini", good.c_str(), 0,
+       true, 1, "brelvix.ini' is skipped: it does not open as a regular file", "cwd/brelvix.ini"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -179,11 +177,13 @@ TEST_F(CliSettingsTest, Load) {
     test::AssignPath(parameter.currentPath, root / "cwd");
     test::AssignPath(parameter.appPath, root / "app");
     if (row.fileAt != nullptr) test::WriteAll(root / row.fileAt, std::string(row.content));
-#if !defined(_WIN32)
     if (row.fifoAt != nullptr) {
+#if defined(_WIN32)
+      continue;  // no FIFOs
+#else
       ASSERT_EQ(mkfifo((root / row.fifoAt).c_str(), 0666), 0);
-    }
 #endif
+    }
     CString given;
     if (row.given != nullptr) test::AssignPath(given, root / row.given);
 

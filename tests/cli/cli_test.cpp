@@ -692,6 +692,27 @@ TEST_F(CliTest, UpdateKeepsWhatItReplaces) {
     lstat((work_ / name).c_str(), &info);
     return info;
   };
+  // gen.c holding "old" with the mode, and as root user 65534's if nobody.
+  auto old = [&](mode_t bits, bool nobody) {
+    return [&, bits, nobody] {
+      Write("gen.c", "old");
+      chmod((work_ / "gen.c").c_str(), bits);
+      if (nobody && root) {
+        EXPECT_EQ(chown((work_ / "gen.c").c_str(), 65534, 65534), 0);
+      }
+    };
+  };
+  // gen.c replaced, its mode and as root its owner kept.
+  auto replaced = [&](mode_t bits, bool nobody) {
+    return [&, bits, nobody] {
+      EXPECT_EQ(Read("gen.c"), fresh);
+      EXPECT_EQ(mode("gen.c").st_mode & 07777, bits);
+      if (nobody && root) {
+        EXPECT_EQ(mode("gen.c").st_uid, 65534u);
+      }
+    };
+  };
+  const auto kept = [&] { EXPECT_EQ(Read("gen.c"), "old"); };
   struct Row {
     const char* name;
     std::function<void()> prepare;  // makes gen.c
@@ -702,44 +723,13 @@ TEST_F(CliTest, UpdateKeepsWhatItReplaces) {
     std::function<void()> check;
   };
   const Row rows[] = {
-      {"the mode is kept",
-       [&] {
-         Write("gen.c", "old");
-         chmod((work_ / "gen.c").c_str(), 0600);
-       },
-       false, "gen.c", 0, "",
-       [&] {
-         EXPECT_EQ(Read("gen.c"), fresh);
-         EXPECT_EQ(mode("gen.c").st_mode & 07777, 0600u);
-       }},
-      {"owner and group are kept where allowed",
-       [&] {
-         Write("gen.c", "old");
-         chmod((work_ / "gen.c").c_str(), 0640);
-         if (root) {
-           EXPECT_EQ(chown((work_ / "gen.c").c_str(), 65534, 65534), 0);
-         }
-       },
-       false, "gen.c", 0, "",
-       [&] {
-         EXPECT_EQ(Read("gen.c"), fresh);
-         EXPECT_EQ(mode("gen.c").st_mode & 07777, 0640u);
-         if (root) {
-           EXPECT_EQ(mode("gen.c").st_uid, 65534u);
-         }
-       }},
-      {"a read-only file is refused",
-       [&] {
-         Write("gen.c", "old");
-         chmod((work_ / "gen.c").c_str(), 0444);
-         if (root) {
-           EXPECT_EQ(chown((work_ / "gen.c").c_str(), 65534, 65534), 0);
-         }
-       },
-       true, "gen.c", 1, "'gen.c' exists and may not be written",
-       [&] { EXPECT_EQ(Read("gen.c"), "old"); }},
+      {"the mode is kept", old(0600, false), false, "gen.c", 0, "", replaced(0600, false)},
+      {"owner and group are kept where allowed", old(0640, true), false, "gen.c", 0, "",
+       replaced(0640, true)},
+      {"a read-only file is refused", old(0444, true), true, "gen.c", 1,
+       "'gen.c' exists and may not be written", kept},
       {"another user's file is refused in an open folder", [&] { Write("gen.c", "old"); }, true,
-       "gen.c", 1, "may not be written", [&] { EXPECT_EQ(Read("gen.c"), "old"); }},
+       "gen.c", 1, "may not be written", kept},
       {"a link is followed and its target replaced",
        [&] {
          Write("real.c", "old");

@@ -180,8 +180,6 @@ TEST(TextToBinaryTest, MatchesThePlainAlgorithm) {
   }
 }
 
-namespace {
-
 // One syntax's share of WindowEdges: two tests, so that they run side by side.
 void CheckWindowEdges(NumberSyntax syntax) {
   // Each piece at every place around the edges of the first 64-byte windows
@@ -217,17 +215,15 @@ void CheckWindowEdges(NumberSyntax syntax) {
         if (!last) text += filler + filler + filler;
         SCOPED_TRACE(std::string(piece) + " at " + std::to_string(at) + (last ? " last" : ""));
         for (int unitSize : {1, 8}) {
-          {
-            // The syntax changes where numbers end, not how units are packed.
-            if (syntax == kC && unitSize != 1) continue;
-            const std::string expected =
-                ReferenceTextToBinary(text, 1, unitSize, nullptr, syntax == kC);
-            for (TextScanner scanner : kScanners) {
-              for (size_t block : {text.size(), size_t{97}}) {
-                ASSERT_EQ(ConvertWith(scanner, text, 1, unitSize, block, syntax), expected)
-                    << "scanner " << static_cast<int>(scanner) << " unit " << unitSize << " block "
-                    << block << SyntaxName(syntax);
-              }
+          // The syntax changes where numbers end, not how units are packed.
+          if (syntax == kC && unitSize != 1) continue;
+          const std::string expected =
+              ReferenceTextToBinary(text, 1, unitSize, nullptr, syntax == kC);
+          for (TextScanner scanner : kScanners) {
+            for (size_t block : {text.size(), size_t{97}}) {
+              ASSERT_EQ(ConvertWith(scanner, text, 1, unitSize, block, syntax), expected)
+                  << "scanner " << static_cast<int>(scanner) << " unit " << unitSize << " block "
+                  << block << SyntaxName(syntax);
             }
           }
         }
@@ -235,8 +231,6 @@ void CheckWindowEdges(NumberSyntax syntax) {
     }
   }
 }
-
-}  // namespace
 
 TEST(TextToBinaryTest, WindowEdges) {
   CheckWindowEdges(kPlain);

@@ -451,6 +451,17 @@ TEST_P(MainWindowRunTest, AnInvalidFormatStartsNothingAndFailedRowsAreNamed) {
   EXPECT_EQ(session.WaitForExit(), 1);
 }
 
+// Picks the direction as the user does, and gives the rows' output names.
+std::vector<std::wstring> SwitchDirection(MainWindowSession& session, int32_t direction) {
+  session.SelectCombo(IDC_CONVERT, direction);
+  session.Send(WM_COMMAND, MAKEWPARAM(IDC_CONVERT, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(session.Control(IDC_CONVERT)));
+  std::vector<std::wstring> outputs;
+  for (const auto& row : session.ListRows())
+    outputs.push_back(row[1]);
+  return outputs;
+}
+
 // A text-to-binary run: texts without numbers, with dropped numbers and empty
 // ones are named with their warning; a direction switch gives the rows the
 // new default extension but keeps a name the user chose.
@@ -468,14 +479,9 @@ TEST_P(MainWindowRunTest, WarnedRowsAreNamedAndTheDirectionSwitchRenamesDefaults
                      Path(folder / "dropped.txt"), Path(folder / "empty.txt"),
                      Path(folder / "keep.txt")});
   ASSERT_TRUE(session.app().fileList.ModifyFileEntry(4, WSTR(""), WSTR("keep.h"), WSTR("k")));
-  session.SelectCombo(IDC_CONVERT, 1);
-  session.Send(WM_COMMAND, MAKEWPARAM(IDC_CONVERT, CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(session.Control(IDC_CONVERT)));
-  std::vector<std::wstring> outputs;
-  for (const auto& row : session.ListRows())
-    outputs.push_back(row[1]);
-  EXPECT_EQ(outputs, (std::vector<std::wstring>{L"ok.bin", L"none.bin", L"dropped.bin",
-                                                L"empty.bin", L"keep.h"}));
+  EXPECT_EQ(
+      SwitchDirection(session, 1),
+      (std::vector<std::wstring>{L"ok.bin", L"none.bin", L"dropped.bin", L"empty.bin", L"keep.h"}));
   const fs::path out = folder / "out";
   fs::create_directories(out);
   session.SetText(IDC_OUTPUT_FOLDER, Path(out));
@@ -498,14 +504,9 @@ TEST_P(MainWindowRunTest, WarnedRowsAreNamedAndTheDirectionSwitchRenamesDefaults
   EXPECT_EQ(test::ReadAll(out / "keep.h"), (std::vector<uint8_t>{3}));
 
   // Back: the defaults follow, the chosen name stays.
-  session.SelectCombo(IDC_CONVERT, 0);
-  session.Send(WM_COMMAND, MAKEWPARAM(IDC_CONVERT, CBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(session.Control(IDC_CONVERT)));
-  outputs.clear();
-  for (const auto& row : session.ListRows())
-    outputs.push_back(row[1]);
-  EXPECT_EQ(outputs, (std::vector<std::wstring>{L"ok.txt", L"none.txt", L"dropped.txt",
-                                                L"empty.txt", L"keep.h"}));
+  EXPECT_EQ(
+      SwitchDirection(session, 0),
+      (std::vector<std::wstring>{L"ok.txt", L"none.txt", L"dropped.txt", L"empty.txt", L"keep.h"}));
 
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);

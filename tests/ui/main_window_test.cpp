@@ -152,10 +152,6 @@ TEST(MainWindowTest, MainDialogTemplateFollowsTheLanguage) {
   }
 }
 
-RECT WindowRect(MainWindowSession& session);
-LONG Width(const RECT& rect);
-LONG Height(const RECT& rect);
-
 struct ExitCase {
   const char* name;
   void (*end)(MainWindowSession&);
@@ -242,72 +238,6 @@ TEST(MainWindowTest, ClosingAChangedListAsksFirst) {
     seen = session.TakeDialogs();
     EXPECT_EQ(seen.size(), thens[i] == kSaveThenClose ? 0u : thens[i] == kYesAndSave ? 2u : 1u);
     EXPECT_EQ(std::filesystem::exists(list), thens[i] == kYesAndSave || thens[i] == kSaveThenClose);
-  }
-}
-
-// The window's size from the template, as the test display shows it.
-SIZE TemplateSize() {
-  MainWindowSession session(0);
-  if (!session.Start()) return {};
-  RECT rect = {};
-  GetWindowRect(session.window(), &rect);
-  session.Command(IDCANCEL);
-  session.WaitForExit();
-  return {rect.right - rect.left, rect.bottom - rect.top};
-}
-
-// What the controls show and where the window is are kept when the program
-// ends, without Execute, and the next start opens with them; a place on a
-// monitor that is gone opens on the primary one.
-TEST(MainWindowTest, SettingsAndPlaceSurviveARestartWithoutExecute) {
-  const SIZE size = TemplateSize();
-  ASSERT_GT(size.cx, 0);
-  const RECT moved = {37, 45, 37 + size.cx + 60, 45 + size.cy + 40};
-  std::vector<uint8_t> stored;
-  {
-    MainWindowSession session(1);
-    ASSERT_TRUE(session.Start());
-    session.SetText(IDC_OUTPUT_FOLDER, L"C:\\kept out");
-    session.SelectCombo(IDC_DATA_SIZE, 2);
-    session.SelectCombo(IDC_ENDIAN, 1);
-    session.SetText(IDC_DATA_FORMAT, L"%u,");
-    SetWindowPos(session.window(), nullptr, moved.left, moved.top, moved.right - moved.left,
-                 moved.bottom - moved.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    session.SendTo(IDC_FILE_LIST, LVM_SETCOLUMNWIDTH, 1, 321);
-    ASSERT_TRUE(session.Flush());
-    EXPECT_FALSE(std::filesystem::exists(session.settingsFile()));
-    session.Command(IDCANCEL);
-    EXPECT_EQ(session.WaitForExit(), 1);
-    EXPECT_TRUE(session.TakeDialogs().empty()) << "nothing to lose: no question";
-    stored = test::ReadAll(session.settingsFile());
-  }
-
-  RECT primary = {};
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof monitor;
-  ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
-  primary = monitor.rcWork;
-  for (const bool monitorGone : {false, true}) {
-    SCOPED_TRACE(monitorGone ? "the monitor is gone" : "the same monitor");
-    MainWindowSession session(1, [&](CAppParameter& parameter) {
-      test::WriteAll(std::filesystem::path(parameter.settingsPath.GetWide()), stored);
-      ASSERT_EQ(parameter.Load(), 1);
-      if (monitorGone) parameter.window_left = parameter.window_top = 40000;
-    });
-    ASSERT_TRUE(session.Start());
-    EXPECT_EQ(session.Text(IDC_OUTPUT_FOLDER), L"C:\\kept out");
-    EXPECT_EQ(session.ComboSelectedText(IDC_DATA_SIZE), L"4 Byte");
-    EXPECT_EQ(session.ComboSelectedText(IDC_ENDIAN), U("リトルエンディアン"));
-    EXPECT_EQ(session.Text(IDC_DATA_FORMAT), L"%u,");
-    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0), 250);
-    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 1, 0), 321);
-    const RECT shown = WindowRect(session);
-    EXPECT_EQ(Width(shown), Width(moved));
-    EXPECT_EQ(Height(shown), Height(moved));
-    EXPECT_EQ(shown.left, monitorGone ? primary.left : moved.left);
-    EXPECT_EQ(shown.top, monitorGone ? primary.top : moved.top);
-    session.Command(IDCANCEL);
-    EXPECT_EQ(session.WaitForExit(), 1);
   }
 }
 
@@ -425,6 +355,71 @@ LONG Width(const RECT& rect) {
 
 LONG Height(const RECT& rect) {
   return rect.bottom - rect.top;
+}
+
+// The window's size from the template, as the test display shows it.
+SIZE TemplateSize() {
+  MainWindowSession session(0);
+  if (!session.Start()) return {};
+  const RECT rect = WindowRect(session);
+  session.Command(IDCANCEL);
+  session.WaitForExit();
+  return {Width(rect), Height(rect)};
+}
+
+// What the controls show and where the window is are kept when the program
+// ends, without Execute, and the next start opens with them; a place on a
+// monitor that is gone opens on the primary one.
+TEST(MainWindowTest, SettingsAndPlaceSurviveARestartWithoutExecute) {
+  const SIZE size = TemplateSize();
+  ASSERT_GT(size.cx, 0);
+  const RECT moved = {37, 45, 37 + size.cx + 60, 45 + size.cy + 40};
+  std::vector<uint8_t> stored;
+  {
+    MainWindowSession session(1);
+    ASSERT_TRUE(session.Start());
+    session.SetText(IDC_OUTPUT_FOLDER, L"C:\\kept out");
+    session.SelectCombo(IDC_DATA_SIZE, 2);
+    session.SelectCombo(IDC_ENDIAN, 1);
+    session.SetText(IDC_DATA_FORMAT, L"%u,");
+    SetWindowPos(session.window(), nullptr, moved.left, moved.top, moved.right - moved.left,
+                 moved.bottom - moved.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    session.SendTo(IDC_FILE_LIST, LVM_SETCOLUMNWIDTH, 1, 321);
+    ASSERT_TRUE(session.Flush());
+    EXPECT_FALSE(std::filesystem::exists(session.settingsFile()));
+    session.Command(IDCANCEL);
+    EXPECT_EQ(session.WaitForExit(), 1);
+    EXPECT_TRUE(session.TakeDialogs().empty()) << "nothing to lose: no question";
+    stored = test::ReadAll(session.settingsFile());
+  }
+
+  RECT primary = {};
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  primary = monitor.rcWork;
+  for (const bool monitorGone : {false, true}) {
+    SCOPED_TRACE(monitorGone ? "the monitor is gone" : "the same monitor");
+    MainWindowSession session(1, [&](CAppParameter& parameter) {
+      test::WriteAll(std::filesystem::path(parameter.settingsPath.GetWide()), stored);
+      ASSERT_EQ(parameter.Load(), 1);
+      if (monitorGone) parameter.window_left = parameter.window_top = 40000;
+    });
+    ASSERT_TRUE(session.Start());
+    EXPECT_EQ(session.Text(IDC_OUTPUT_FOLDER), L"C:\\kept out");
+    EXPECT_EQ(session.ComboSelectedText(IDC_DATA_SIZE), L"4 Byte");
+    EXPECT_EQ(session.ComboSelectedText(IDC_ENDIAN), U("リトルエンディアン"));
+    EXPECT_EQ(session.Text(IDC_DATA_FORMAT), L"%u,");
+    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0), 250);
+    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 1, 0), 321);
+    const RECT shown = WindowRect(session);
+    EXPECT_EQ(Width(shown), Width(moved));
+    EXPECT_EQ(Height(shown), Height(moved));
+    EXPECT_EQ(shown.left, monitorGone ? primary.left : moved.left);
+    EXPECT_EQ(shown.top, monitorGone ? primary.top : moved.top);
+    session.Command(IDCANCEL);
+    EXPECT_EQ(session.WaitForExit(), 1);
+  }
 }
 
 void Resize(MainWindowSession& session, LONG width, LONG height) {
