@@ -344,7 +344,9 @@ void CAppMain::CopySelectedPaths() {
   // The paths one a line, as a text editor or a command line takes them.
   size_t units = 1;
   for (int32_t i = 0; i < count; ++i)
-    units += static_cast<size_t>(WideLength(CWideText(fileList.entries[rows[i]]->inputName.path).OrEmpty())) + 2;
+    units += static_cast<size_t>(
+                 WideLength(CWideText(fileList.entries[rows[i]]->inputName.path).OrEmpty())) +
+             2;
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, units * sizeof(wchar_t));
   if (memory == nullptr) return;
   auto* text = static_cast<wchar_t*>(GlobalLock(memory));
@@ -381,8 +383,8 @@ void CAppMain::ShowRowMenu(POINT at) {
     at = {rect.left + 8, rect.bottom};
     ClientToScreen(list.Handle(), &at);
   }
-  HMENU menu = LoadMenuW(instance, MAKEINTRESOURCEW(UseJapanese() ? IDR_ROW_MENU_JAPANESE
-                                                                   : IDR_ROW_MENU_ENGLISH));
+  HMENU menu = LoadMenuW(
+      instance, MAKEINTRESOURCEW(UseJapanese() ? IDR_ROW_MENU_JAPANESE : IDR_ROW_MENU_ENGLISH));
   if (menu == nullptr) return;
   HMENU popup = GetSubMenu(menu, 0);
   const int32_t selected = SelectedRowCount();

@@ -121,8 +121,8 @@ void CAppMain::FillRecentMenu() {
       text[at++] = *c;
     }
     text[at] = 0;
-    InsertMenuW(file, static_cast<UINT>(position + added), MF_BYPOSITION | MF_STRING |
-                (free ? MF_ENABLED : MF_GRAYED),
+    InsertMenuW(file, static_cast<UINT>(position + added),
+                MF_BYPOSITION | MF_STRING | (free ? MF_ENABLED : MF_GRAYED),
                 static_cast<UINT_PTR>(ID_FILE_RECENT_FIRST + i), text);
     ++added;
   }
@@ -151,8 +151,8 @@ void CAppMain::OpenRecentList(int index) {
   if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
     const int language = UseJapanese() ? 1 : 0;
     wchar_t text[1200] = {};
-    std::swprintf(text, std::size(text), L"%ls\r\n\r\n%ls",
-                  uitext::kRecentListMissing.In(language), path);
+    std::swprintf(text, std::size(text), L"%ls\r\n\r\n%ls", uitext::kRecentListMissing.In(language),
+                  path);
     theAppParameter->RemoveRecentList(index);
     theAppParameter->Save();
     FillRecentMenu();

@@ -284,10 +284,10 @@ bool CFileList::SortFileEntries(int32_t column, bool descending) {
   // equal keys; without a spare buffer it sorts in place, more slowly.
   std::stable_sort(entries, entries + entryCount,
                    [column, descending](const FileListEntry* x, const FileListEntry* y) {
-                     const int order =
-                         column == kSortStatus
-                             ? CompareListText(x->Status(), y->Status())
-                             : CompareListText(SortKey(*x, column).Text(), SortKey(*y, column).Text());
+                     const int order = column == kSortStatus
+                                           ? CompareListText(x->Status(), y->Status())
+                                           : CompareListText(SortKey(*x, column).Text(),
+                                                             SortKey(*y, column).Text());
                      return descending ? order > 0 : order < 0;
                    });
   if (!compare || !std::equal(entries, entries + entryCount, before.Get())) modified_ = true;

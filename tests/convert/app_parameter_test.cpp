@@ -466,12 +466,8 @@ TEST_F(AppParameterTest, RecentListsKeepTheLatestEight) {
     const char* steps;  // a digit adds that list, "-N" removes entry N
     const char* order;
   } cases[] = {
-      {"123", "321"},
-      {"1231", "132"},
-      {"123456789", "98765432"},
-      {"1234-0", "321"},
-      {"1234-2", "432"},
-      {"12-9", "21"},
+      {"123", "321"},    {"1231", "132"},   {"123456789", "98765432"},
+      {"1234-0", "321"}, {"1234-2", "432"}, {"12-9", "21"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.steps);

@@ -196,7 +196,8 @@ TEST_F(FileListTest, DeletesEverySelectedRowAtOnce) {
     SCOPED_TRACE(testing::PrintToString(c.rows));
     CFileList rows;
     FillArrayNames(rows, {"0", "1", "2", "3", "4"});
-    EXPECT_EQ(c.removed, rows.DeleteFileEntries(c.rows.data(), static_cast<int32_t>(c.rows.size())));
+    EXPECT_EQ(c.removed,
+              rows.DeleteFileEntries(c.rows.data(), static_cast<int32_t>(c.rows.size())));
     EXPECT_EQ(c.left, ArrayNames(rows));
     EXPECT_EQ(nullptr, rows.entries[rows.entryCount]);
     EXPECT_EQ(c.removed > 0, rows.IsModified());
