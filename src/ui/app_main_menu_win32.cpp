@@ -63,12 +63,12 @@ bool CAppMain::TranslateKeys(MSG* message) {
       !IsWindowEnabled(mainWindow)) {
     return false;
   }
-  // In a text box Delete and Ctrl+A edit the text.
-  const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-  if (IsEditControl(message->hwnd) &&
-      (message->wParam == VK_DELETE || (control && message->wParam == 'A'))) {
+  // Delete removes rows only from the list that has the focus, as in a
+  // file manager; in a text box Ctrl+A selects the text.
+  if (message->wParam == VK_DELETE && message->hwnd != GetDlgItem(mainWindow, IDC_FILE_LIST))
     return false;
-  }
+  const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+  if (control && message->wParam == 'A' && IsEditControl(message->hwnd)) return false;
   return TranslateAcceleratorW(mainWindow, keys_, message) != 0;
 }
 
