@@ -10,11 +10,14 @@
 // ---- Application-wide resources (one for both languages) ----
 #define IDI_APPLICATION_ICON 10011
 #define IDI_MDI_CHILD_ICON 10012  // named by the frame; no such icon is shipped
-#define IDR_ACCELERATORS 10016    // named by the frame; no such table is shipped
+#define IDR_ACCELERATORS 10016    // the main window's keys
 
 // ---- Menus ----
 #define IDR_MENU_JAPANESE 10013
 #define IDR_MENU_ENGLISH 10014
+// The right-click menu of the file list's rows: one popup.
+#define IDR_ROW_MENU_JAPANESE 10017
+#define IDR_ROW_MENU_ENGLISH 10018
 
 // Commands of the menus and of the frame's command table.
 #define ID_FILE_OPEN 5002
@@ -31,6 +34,17 @@
 #define ID_WINDOW_CASCADE 5022
 #define ID_WINDOW_CLOSE_ALL 5023
 #define ID_MDI_FIRST_CHILD 5024
+
+// Commands of the file list besides its buttons' (which the row menu reuses:
+// IDC_MODIFY, IDC_DELETE).
+#define ID_LIST_OPEN_FOLDER 5101  // Open Containing Folder
+#define ID_LIST_COPY_PATH 5102    // Copy Path
+#define ID_LIST_SELECT_ALL 5103   // Ctrl+A
+// The recent lists of the File menu: FIRST + 0 the latest, up to 8; the
+// separator before them carries an id so that it can be found again.
+#define ID_FILE_RECENT_FIRST 5110
+#define ID_FILE_RECENT_COUNT 8
+#define ID_FILE_RECENT_SEPARATOR 5118
 
 // ---- Main dialog ----
 #define IDD_MAIN_JAPANESE 1000

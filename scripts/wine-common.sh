@@ -107,12 +107,15 @@ bx_stop_display() {
   fi
 }
 
-# The X window id of the top-level window titled $1 once it is shown, waiting
+# The X window id of the top-level window titled $1 (or "NAME - $1", as the
+# main window names its list) once it is shown, waiting
 # up to $2 seconds; empty when it never appears.
 bx_wait_for_window() {
   local title=$1 seconds=$2 id="" i
   for i in $(seq $((seconds * 5))); do
-    id=$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" 'index($0, t) { print $1; exit }')
+    # The main window's title names its list first: "Untitled - Brelvix".
+    id=$(xwininfo -root -tree 2>/dev/null |
+      awk -v t="\"$title\":" -v s=" - $title\":" 'index($0, t) || index($0, s) { print $1; exit }')
     if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
       echo "$id"
       return 0

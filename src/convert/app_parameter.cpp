@@ -55,6 +55,11 @@ constexpr WindowKey kWindowKeys[] = {
     {WSTR("array_column_width"), nullptr, 2},
 };
 
+// The recent lists' keys, the latest first.
+constexpr const WideChar* kRecentListKeys[CAppParameter::kRecentListCount] = {
+    WSTR("recent_list_1"), WSTR("recent_list_2"), WSTR("recent_list_3"), WSTR("recent_list_4"),
+    WSTR("recent_list_5"), WSTR("recent_list_6"), WSTR("recent_list_7"), WSTR("recent_list_8")};
+
 int32_t& WindowValue(CAppParameter& parameter, const WindowKey& key) {
   return key.column >= 0 ? parameter.column_widths[key.column] : parameter.*key.field;
 }
@@ -156,6 +161,15 @@ void CAppParameter::ReadSettings(CXml& xml, XmlNode* first) {
   number_syntax = GetInt(FindChild(config, WSTR("number_syntax")), 0);
   for (const WindowKey& key : kWindowKeys)
     WindowValue(*this, key) = GetInt(FindChild(config, key.key), 0);
+  // Packed to the front, so that a gap in a hand-edited file leaves none.
+  int used = 0;
+  for (const WideChar* key : kRecentListKeys) {
+    CString path;
+    ReadStringKey(config, key, path, nullptr);
+    if (!path.IsEmpty()) recent_lists[used++].Assign(path);
+  }
+  for (int i = used; i < kRecentListCount; ++i)
+    recent_lists[i].Clear();
 }
 
 void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
@@ -176,6 +190,10 @@ void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
   // Only where it differs from the plain rule, so that a file of a user who
   // never chose it stays as every version writes it.
   if (number_syntax != 0) AddIntChild(config, WSTR("number_syntax"), number_syntax);
+  for (int i = 0; i < kRecentListCount; ++i) {
+    if (!recent_lists[i].IsEmpty())
+      AddTextChild(config, kRecentListKeys[i], recent_lists[i].GetWide());
+  }
   if (window_width <= 0 || window_height <= 0) return;
   for (const WindowKey& key : kWindowKeys)
     AddIntChild(config, key.key, WindowValue(*this, key));
@@ -208,4 +226,25 @@ int CAppParameter::UpdateFromControls(const ConversionControls& controls, CStrin
 
   if (!changed) return kParametersUnchanged;
   return Save() ? kParametersSaved : kParametersSaveFailed;
+}
+
+void CAppParameter::AddRecentList(const WideChar* path) {
+  if (path == nullptr || path[0] == 0) return;
+  int from = kRecentListCount - 1;  // the oldest makes room unless path is there
+  for (int i = 0; i < kRecentListCount; ++i) {
+    if (recent_lists[i].EqualsWide(path)) {
+      from = i;
+      break;
+    }
+  }
+  for (int i = from; i > 0; --i)
+    recent_lists[i].Assign(recent_lists[i - 1]);
+  recent_lists[0].AssignWide(path);
+}
+
+void CAppParameter::RemoveRecentList(int index) {
+  if (index < 0 || index >= kRecentListCount) return;
+  for (int i = index; i + 1 < kRecentListCount; ++i)
+    recent_lists[i].Assign(recent_lists[i + 1]);
+  recent_lists[kRecentListCount - 1].Clear();
 }

@@ -54,6 +54,12 @@ class CAppParameter : public CCommConfig {
   int32_t window_maximized = 0;
   int32_t column_widths[3] = {};  // input, output and array column; 0 unknown
 
+  // The list files last opened or saved in the window, the latest first;
+  // the unused ones empty, after the used. Kept only when there are any, so
+  // a file of a user who never opened a list stays as before.
+  static constexpr int kRecentListCount = 8;
+  CString recent_lists[kRecentListCount];
+
   CAppParameter();
   ~CAppParameter() override = default;
 
@@ -80,6 +86,12 @@ class CAppParameter : public CCommConfig {
   // anything changed. outputFolder is the main window's copy of the output
   // folder, updated along with output_path.
   int UpdateFromControls(const ConversionControls& controls, CString& outputFolder);
+
+  // Puts path first among the recent lists: an equal entry further down
+  // moves up, and beyond eight the oldest goes. Null or empty does nothing.
+  void AddRecentList(const WideChar* path);
+  // Removes the entry at index (0 the latest); the later ones move up.
+  void RemoveRecentList(int index);
 };
 
 // The integers as a selection box shows them: direction and byte order 0..1,

@@ -10,6 +10,7 @@
 
 #include "app/app_base.h"
 #include "base/handle_win32.h"
+#include "base/holder.h"
 #include "base/str.h"
 #include "convert/conversion_monitor.h"
 #include "ui/file_list.h"
@@ -40,6 +41,11 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // worker's RowSettings, app_main_run_win32.cpp). The window's messages are
   // numbered here, all in one place, so that no two share a number.
   static constexpr UINT kRowSettingsMessage = WM_APP + 4;
+  // Sent by the worker when a row is done: wParam the row, lParam the text of
+  // its status column.
+  static constexpr UINT kRowStatusMessage = WM_APP + 5;
+  // The list view's columns: input, output, array name and status.
+  static constexpr int kListColumns = 4;
 
   CAppMain();
   ~CAppMain() override;
@@ -72,9 +78,24 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // what was left out.
   void AddSelectedFiles(const wchar_t* buffer);
   void RefreshFileList();
+  // Modify: the one selected row in the file information dialog.
   void ModifyFileEntry();
+  // Delete: every selected row, after one question naming the row or the
+  // count.
   void DeleteFileEntry();
   void DeleteAllFileEntries();
+  // Ctrl+A: every row selected.
+  void SelectAllRows();
+  // A click on a column's header: the rows ordered by it, a second click on
+  // the same column the other way round.
+  void SortByColumn(int column);
+  // The row menu's commands on the selected rows.
+  void OpenContainingFolder();
+  void CopySelectedPaths();
+  // Enables the list's buttons and menu items where they can act: none while
+  // a run holds the list; Modify with one selected row, Delete with any,
+  // All Delete and Execute with any row. The title follows too.
+  void UpdateCommandStates();
   void ClearFileList();
   // The direction box changed: rows whose output name still has the other
   // direction's default extension take this one's.
@@ -89,6 +110,15 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Writes to path, which becomes the current list file, or with null to the
   // current list file. Returns 1 when the file was written whole.
   int WriteFileList(const wchar_t* path);
+  // Loads the list file at name in place of the current list; false when it
+  // did not load (after saying why).
+  bool LoadFileListFrom(const wchar_t* name);
+  // File menu: the recent list at index (0 the latest). One that is gone is
+  // taken off the menu, with a word.
+  void OpenRecentList(int index);
+
+  // The title: "[*]name - Brelvix" for the current list file.
+  void UpdateTitle();
 
   // Execute: the conversion run over every row.
   void ExecuteConversion();
@@ -143,8 +173,30 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   void TellSkippedFiles(const SkippedFiles& skipped);
   // The first selected row of the list view, -1 when none.
   int32_t FirstSelectedRow();
-  // The delete question; true for Yes.
-  bool ConfirmDelete();
+  // The selected rows, in list order, into rows; their count (0 when none,
+  // or when memory ran out).
+  int32_t SelectedRows(CBuffer<int32_t>* rows);
+  int32_t SelectedRowCount();
+  // The remove question for count rows, naming row when count is 1; all:
+  // the whole list. True for Yes.
+  bool ConfirmRemove(int32_t count, int32_t row, bool all);
+  // The header's arrow on the column the rows are sorted by, none on others.
+  void ShowSortArrow();
+  // The right-click menu of the rows at screen point at ({-1, -1}: the keyboard's
+  // menu key, shown at the focused row).
+  void ShowRowMenu(POINT at);
+  // The keys of the accelerator table, ahead of the dialog's own handling;
+  // true when message became a command.
+  bool TranslateKeys(MSG* message);
+  static LRESULT CALLBACK KeyFilter(int code, WPARAM wParam, LPARAM lParam);
+  void InstallKeys();
+  void RemoveKeys();
+  // The recent lists into the File menu, before Exit.
+  void FillRecentMenu();
+  // path first among the recent lists, stored and shown.
+  void RememberRecentList(const wchar_t* path);
+  // What a close would ask about: rows changed since loaded or saved.
+  bool HasUnsavedChanges() const { return fileList.entryCount > 0 && fileList.IsModified(); }
   void ReadSettingsRecord(FileListSettings* settings);
   void ApplySettingsRecord(const FileListSettings& settings);
   // Says a list file did not load: a quote left open on quoteLine, or (0)
@@ -198,6 +250,11 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   ULONGLONG fileProgressShownAt_ = 0;  // and when
   bool settingsSaveReported_ = false;  // the failed settings save was shown
   bool asking_ = false;                // a close question is up
+  bool listLocked_ = false;            // a run holds the list
+  int sortColumn_ = -1;                // the column last sorted by, -1 none
+  bool sortDescending_ = false;
+  HACCEL keys_ = nullptr;  // the accelerator table while the window exists
+  HHOOK keyHook_ = nullptr;
 
   // Where a control sits at the template's size and which edges it follows.
   struct ControlPlace {

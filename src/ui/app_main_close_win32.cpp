@@ -18,7 +18,7 @@ constexpr const wchar_t* kCaption = L"Brelvix";
 
 // The list columns' default widths at 96 DPI, and the widths a stored value
 // may have; one outside them is not the user's.
-constexpr int kDefaultColumnWidths[] = {250, 200, 200};
+constexpr int kDefaultColumnWidths[] = {250, 200, 200, 200};
 constexpr int kMaxColumnWidth = 4000;
 
 // Text of a save question: the question, and the list file on a line of its
@@ -148,6 +148,8 @@ bool CAppMain::PlaceAsSaved() {
 }
 
 int CAppMain::ColumnWidth96(int column) const {
+  // The status column's width is not kept.
+  if (column >= 3) return kDefaultColumnWidths[column < kListColumns ? column : 3];
   const int stored = theAppParameter != nullptr ? theAppParameter->column_widths[column] : 0;
   return stored > 0 && stored <= kMaxColumnWidth ? stored : kDefaultColumnWidths[column];
 }

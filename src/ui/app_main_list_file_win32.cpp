@@ -102,6 +102,8 @@ int CAppMain::WriteFileList(const wchar_t* path) {
       target != nullptr ? WriteCsvFileList(target, record, fileList) : kCsvWriteCannotCreate;
   if (result == kCsvWriteOk) {
     fileList.MarkUnmodified();
+    RememberRecentList(target);
+    UpdateTitle();
     return 1;
   }
 
@@ -131,25 +133,32 @@ void CAppMain::LoadFileList() {
   dialog.lpstrDefExt = L"csv";
   // The changed list first, before anything replaces it.
   if (!ConfirmDropList()) return;
-  if (GetOpenFileNameW(&dialog) && name[0] != 0) {
-    // Read into a list of its own: a file that fails to load leaves the
-    // current list and settings exactly as they were.
-    CFileList loaded;
-    FileListSettings record;
-    int32_t quoteLine = 0;
-    const int result = LoadListFile(name, &record, &loaded, &quoteLine);
-    if (result == kCsvOk || result == kListFileEmpty) {
-      // An empty file is an empty list, without settings to take.
-      fileList.Swap(loaded);
-      fileList.MarkUnmodified();
-      if (result == kCsvOk) {
-        ApplySettingsRecord(record);
-        listFilePath.AssignWide(name);
-      }
-      RefreshFileList();
-    } else {
-      ShowLoadFailure(name, result == kCsvUnterminatedQuote ? quoteLine : 0);
-    }
-  }
+  if (GetOpenFileNameW(&dialog) && name[0] != 0) LoadFileListFrom(name);
   ResetProgressBars();
+}
+
+bool CAppMain::LoadFileListFrom(const wchar_t* name) {
+  // Read into a list of its own: a file that fails to load leaves the
+  // current list and settings exactly as they were.
+  CFileList loaded;
+  FileListSettings record;
+  int32_t quoteLine = 0;
+  const int result = LoadListFile(name, &record, &loaded, &quoteLine);
+  if (result != kCsvOk && result != kListFileEmpty) {
+    ShowLoadFailure(name, result == kCsvUnterminatedQuote ? quoteLine : 0);
+    return false;
+  }
+  // An empty file is an empty list, without settings to take.
+  fileList.Swap(loaded);
+  fileList.MarkUnmodified();
+  if (result == kCsvOk) {
+    ApplySettingsRecord(record);
+    listFilePath.AssignWide(name);
+    RememberRecentList(name);
+  }
+  // A new list has no order of the old one's.
+  sortColumn_ = -1;
+  ShowSortArrow();
+  RefreshFileList();
+  return true;
 }

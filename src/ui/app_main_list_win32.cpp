@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cwchar>
+#include <iterator>
 #include <new>
 
 #include "app/controls.h"
@@ -22,6 +23,8 @@ namespace {
 // The open-file dialog's result buffer: 4 MiB, so that a selection of
 // thousands of files fits.
 constexpr DWORD kSelectionBufferUnits = 2097152;
+// Room for one path in a question or a command line.
+constexpr size_t kNameUnits = 1040;
 
 // The skipped-files message: the count, then one line per reason that
 // occurred. %d is a count.
@@ -201,9 +204,11 @@ void CAppMain::RefreshFileList() {
     list.InsertRow(i, CWideText(entry->inputName.path).OrEmpty());
     list.SetCell(i, 1, CWideText(entry->outputName.name).OrEmpty());
     list.SetCell(i, 2, CWideText(entry->arrayName).OrEmpty());
+    list.SetCell(i, 3, entry->Status());
   }
   list.SetRedraw(true);
   InvalidateRect(list.Handle(), nullptr, TRUE);
+  UpdateCommandStates();
 }
 
 int32_t CAppMain::FirstSelectedRow() {
@@ -214,8 +219,26 @@ int32_t CAppMain::FirstSelectedRow() {
   return static_cast<int32_t>(row);
 }
 
+int32_t CAppMain::SelectedRowCount() {
+  return static_cast<int32_t>(ctl::CListView(Control(IDC_FILE_LIST)).Send(LVM_GETSELECTEDCOUNT));
+}
+
+int32_t CAppMain::SelectedRows(CBuffer<int32_t>* rows) {
+  const ctl::CListView list(Control(IDC_FILE_LIST));
+  const int32_t wanted = SelectedRowCount();
+  if (wanted <= 0 || !rows->Allocate(static_cast<size_t>(wanted))) return 0;
+  int32_t count = 0;
+  for (LRESULT row = list.FirstSelected(); row >= 0 && count < wanted;
+       row = list.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)) {
+    if (row < fileList.entryCount) (*rows)[count++] = static_cast<int32_t>(row);
+  }
+  return count;
+}
+
 void CAppMain::ModifyFileEntry() {
   if (RunActive()) return;
+  // One row at a time: with several selected it is unclear which is meant.
+  if (SelectedRowCount() != 1) return;
   const int32_t row = FirstSelectedRow();
   if (row < 0) return;
   FileListEntry* entry = fileList.entries[row];
@@ -231,34 +254,183 @@ void CAppMain::ModifyFileEntry() {
 
   fileList.ModifyFileEntry(row, dialog.inputFileName.GetWide(), dialog.outputFileName.GetWide(),
                            dialog.arrayName.GetWide());
+  // What the last run made of the row no longer describes it.
+  entry->SetStatus(nullptr);
   RefreshFileList();
   ResetProgressBars();
 }
 
-bool CAppMain::ConfirmDelete() {
+bool CAppMain::ConfirmRemove(int32_t count, int32_t row, bool all) {
   const int language = UseJapanese() ? 1 : 0;
-  return MessageBoxW(mainWindow, uitext::kDeleteQuestion.In(language),
-                     uitext::kDeleteCaption.In(language),
+  wchar_t question[kNameUnits + 160] = {};
+  if (count == 1 && row >= 0 && row < fileList.entryCount) {
+    const CWideText name(fileList.entries[row]->inputName.name);
+    std::swprintf(question, std::size(question), uitext::kRemoveOneQuestion.In(language),
+                  name.OrEmpty());
+  } else {
+    std::swprintf(question, std::size(question),
+                  (all ? uitext::kRemoveAllQuestion : uitext::kRemoveSomeQuestion).In(language),
+                  static_cast<int>(count));
+  }
+  return MessageBoxW(mainWindow, question, uitext::kRemoveCaption.In(language),
                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 void CAppMain::DeleteFileEntry() {
   if (RunActive()) return;
-  const int32_t row = FirstSelectedRow();
-  if (row < 0) return;
-  if (!ConfirmDelete()) return;
+  CBuffer<int32_t> rows;
+  const int32_t count = SelectedRows(&rows);
+  if (count <= 0) return;
+  if (!ConfirmRemove(count, rows[0], false)) return;
   ResetProgressBars();
-  fileList.DeleteFileEntry(row);
+  fileList.DeleteFileEntries(rows.Get(), count);
   RefreshFileList();
 }
 
 void CAppMain::DeleteAllFileEntries() {
   if (RunActive()) return;
   if (fileList.entryCount == 0) return;
-  if (!ConfirmDelete()) return;
+  if (!ConfirmRemove(fileList.entryCount, 0, true)) return;
   ResetProgressBars();
   ctl::CListView(Control(IDC_FILE_LIST)).DeleteAll();
   ClearFileList();
+  UpdateCommandStates();
+}
+
+void CAppMain::SelectAllRows() {
+  LVITEMW state = {};
+  state.stateMask = LVIS_SELECTED;
+  state.state = LVIS_SELECTED;
+  ctl::CListView(Control(IDC_FILE_LIST))
+      .Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+}
+
+void CAppMain::SortByColumn(int column) {
+  // The worker reads the rows in their order.
+  if (RunActive() || listLocked_) return;
+  sortDescending_ = column == sortColumn_ ? !sortDescending_ : false;
+  sortColumn_ = column;
+  if (!fileList.SortFileEntries(column, sortDescending_)) return;
+  ShowSortArrow();
+  RefreshFileList();
+}
+
+void CAppMain::ShowSortArrow() {
+  HWND header = reinterpret_cast<HWND>(ctl::CListView(Control(IDC_FILE_LIST)).Send(LVM_GETHEADER));
+  for (int i = 0; i < kListColumns; ++i) {
+    HDITEMW item = {};
+    item.mask = HDI_FORMAT;
+    SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (i == sortColumn_) item.fmt |= sortDescending_ ? HDF_SORTDOWN : HDF_SORTUP;
+    SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+void CAppMain::OpenContainingFolder() {
+  const int32_t row = FirstSelectedRow();
+  if (row < 0) return;
+  // Explorer opens the folder with the file selected in it.
+  const CWideText path(fileList.entries[row]->inputName.path);
+  wchar_t arguments[kNameUnits + 16] = {};
+  std::swprintf(arguments, std::size(arguments), L"/select,\"%ls\"", path.OrEmpty());
+  ShellExecuteW(mainWindow, nullptr, L"explorer.exe", arguments, nullptr, SW_SHOWNORMAL);
+}
+
+void CAppMain::CopySelectedPaths() {
+  CBuffer<int32_t> rows;
+  const int32_t count = SelectedRows(&rows);
+  if (count <= 0) return;
+  // The paths one a line, as a text editor or a command line takes them.
+  size_t units = 1;
+  for (int32_t i = 0; i < count; ++i)
+    units += static_cast<size_t>(
+                 WideLength(CWideText(fileList.entries[rows[i]]->inputName.path).OrEmpty())) +
+             2;
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, units * sizeof(wchar_t));
+  if (memory == nullptr) return;
+  auto* text = static_cast<wchar_t*>(GlobalLock(memory));
+  if (text == nullptr) {
+    GlobalFree(memory);
+    return;
+  }
+  text[0] = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    if (i > 0) std::wcscat(text, L"\r\n");
+    std::wcscat(text, CWideText(fileList.entries[rows[i]]->inputName.path).OrEmpty());
+  }
+  GlobalUnlock(memory);
+  if (!OpenClipboard(mainWindow)) {
+    GlobalFree(memory);
+    return;
+  }
+  EmptyClipboard();
+  // The clipboard owns the memory once it took it.
+  if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+  CloseClipboard();
+}
+
+void CAppMain::ShowRowMenu(POINT at) {
+  const ctl::CListView list(Control(IDC_FILE_LIST));
+  if (at.x == -1 && at.y == -1) {
+    // From the keyboard: at the focused row, else the list's corner.
+    RECT rect = {LVIR_BOUNDS, 0, 0, 0};
+    const LRESULT row = list.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+    if (row < 0 ||
+        !list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect))) {
+      rect = {};
+    }
+    at = {rect.left + 8, rect.bottom};
+    ClientToScreen(list.Handle(), &at);
+  }
+  HMENU menu = LoadMenuW(
+      instance, MAKEINTRESOURCEW(UseJapanese() ? IDR_ROW_MENU_JAPANESE : IDR_ROW_MENU_ENGLISH));
+  if (menu == nullptr) return;
+  HMENU popup = GetSubMenu(menu, 0);
+  const int32_t selected = SelectedRowCount();
+  const bool free = !RunActive() && !listLocked_;
+  const struct {
+    UINT id;
+    bool enabled;
+  } items[] = {{IDC_MODIFY, free && selected == 1},
+               {IDC_DELETE, free && selected > 0},
+               {ID_LIST_OPEN_FOLDER, selected == 1},
+               {ID_LIST_COPY_PATH, selected > 0},
+               {ID_LIST_SELECT_ALL, fileList.entryCount > 0}};
+  for (const auto& item : items)
+    EnableMenuItem(popup, item.id, MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+  SetMenuDefaultItem(popup, IDC_MODIFY, FALSE);
+  // The choice comes back as WM_COMMAND, as the buttons send it.
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, mainWindow,
+                 nullptr);
+  DestroyMenu(menu);
+}
+
+void CAppMain::UpdateCommandStates() {
+  if (mainWindow == nullptr) return;
+  const bool free = !listLocked_;
+  const int32_t selected = SelectedRowCount();
+  const int32_t rows = fileList.entryCount;
+  const struct {
+    int id;
+    bool enabled;
+  } states[] = {{IDC_ADD, free},
+                {IDC_MODIFY, free && selected == 1},
+                {IDC_DELETE, free && selected > 0},
+                {IDC_ALL_DELETE, free && rows > 0},
+                // During a run the worker sets Execute and Cancel itself.
+                {IDC_EXECUTE, rows > 0}};
+  for (const auto& state : states) {
+    if (state.id == IDC_EXECUTE && !free) continue;
+    HWND control = Control(state.id);
+    if (!state.enabled) MoveFocusOff(state.id, rows > 0 ? IDC_FILE_LIST : IDC_ADD);
+    if ((IsWindowEnabled(control) != FALSE) != state.enabled)
+      EnableWindow(control, state.enabled ? TRUE : FALSE);
+  }
+  EnableMenu(ID_FILE_OPEN, free ? 1 : 0);
+  for (int i = 0; i < ID_FILE_RECENT_COUNT; ++i)
+    EnableMenu(ID_FILE_RECENT_FIRST + i, free ? 1 : 0);
+  UpdateTitle();
 }
 
 void CAppMain::ClearFileList() {

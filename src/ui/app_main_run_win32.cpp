@@ -53,9 +53,6 @@ constexpr int32_t kNamedRows = 5;
 // Room for the end message: the line of figures and the names.
 constexpr int kEndMessageUnits = 4 * kSettingTextUnits;
 
-// The commands that change the list; the run reads the rows unlocked.
-constexpr int kListButtons[] = {IDC_ADD, IDC_MODIFY, IDC_DELETE, IDC_ALL_DELETE};
-
 // The worker asks the window for the settings of its next row with one
 // message (kRowSettingsMessage); the window's thread reads the controls
 // itself, where each read from the worker would be a round trip of its own.
@@ -85,6 +82,15 @@ void AppendText(wchar_t* message, const wchar_t* text, int units = kEndMessageUn
   const size_t used = std::wcslen(message);
   if (used + 1 >= static_cast<size_t>(units)) return;
   std::wcsncat(message, text, static_cast<size_t>(units) - used - 1);
+}
+
+// The file name at the end of path.
+const wchar_t* FileNameOf(const wchar_t* path) {
+  const wchar_t* name = path;
+  for (const wchar_t* at = path; *at != 0; ++at) {
+    if (*at == L'\\' || *at == L'/') name = at + 1;
+  }
+  return name;
 }
 
 // True when the converters can use the value format the box holds.
@@ -157,24 +163,33 @@ class RunTally {
   explicit RunTally(int language) : language_(language) {}
 
   // Counts the row that ended with status and names it when there is
-  // something to say.
+  // something to say; line gets the row's status column (kSettingTextUnits).
   void Note(const CString& inputName, FileConversionStatus status,
-            const FileConversionResult& result, const RowReport& report) {
+            const FileConversionResult& result, const RowReport& report, wchar_t* line) {
     wchar_t reason[kSettingTextUnits] = {};
+    line[0] = 0;
     if (status == FileConversionStatus::Converted) {
       ++converted_;
+      const CWideText output(result.outputPath);
+      std::swprintf(line, kSettingTextUnits, uitext::kRowConverted.In(language_),
+                    FileNameOf(output.OrEmpty()));
       if (report.warning == RowWarning::None) return;
       ++warned_;
       Describe(report, reason);
+      AppendText(line, L"; ", kSettingTextUnits);
+      AppendText(line, reason, kSettingTextUnits);
     } else if (status == FileConversionStatus::Cancelled) {
       stoppedName_.Assign(inputName);
+      AppendText(line, uitext::kRowStopped.In(language_), kSettingTextUnits);
       return;
     } else if (IsSkippedRow(status)) {
       ++skipped_;
       Describe(status, result, reason);
+      AppendText(line, reason, kSettingTextUnits);
     } else {
       ++failed_;
       Describe(status, result, reason);
+      AppendText(line, reason, kSettingTextUnits);
     }
     if (++named_ > kNamedRows) {
       if (named_ == kNamedRows + 1) AppendLine(uitext::kMoreFailedRows, nullptr);
@@ -344,6 +359,13 @@ void CAppMain::ExecuteConversion() {
   // (the folder browser, or Execute reached again), and the rows already
   // started belong in the folder that was chosen for them.
   runOutputFolder_.Assign(outputFolder);
+  // The status column tells this run's findings only.
+  const ctl::CListView list(Control(IDC_FILE_LIST));
+  for (int32_t row = 0; row < fileList.entryCount; ++row) {
+    if (fileList.entries[row]->status.Get() == nullptr) continue;
+    fileList.entries[row]->SetStatus(nullptr);
+    list.SetCell(row, 3, L"");
+  }
   EnableListCommands(false);
   HANDLE thread = CreateThread(nullptr, 0, &ConversionThreadStart, this, 0, nullptr);
   if (thread == nullptr) {
@@ -399,7 +421,10 @@ void CAppMain::ConversionThread() {
       FileConversionResult result;
       RowReport report;
       const FileConversionStatus status = ConvertEntry(row, &result, &report);
-      tally.Note(fileList.entries[row]->inputName.name, status, result, report);
+      wchar_t line[kSettingTextUnits] = {};
+      tally.Note(fileList.entries[row]->inputName.name, status, result, report, line);
+      SendMessageW(mainWindow, kRowStatusMessage, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(line));
     }
     if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
       totalBar.SetPos(row + 1);
@@ -475,11 +500,8 @@ void CAppMain::SetFileProgress(int32_t percent) {
 }
 
 void CAppMain::EnableListCommands(bool enabled) {
-  for (const int id : kListButtons) {
-    if (!enabled) MoveFocusOff(id, IDC_FILE_LIST);
-    EnableWindow(Control(id), enabled ? TRUE : FALSE);
-  }
-  EnableMenu(ID_FILE_OPEN, enabled ? 1 : 0);
+  listLocked_ = !enabled;
+  UpdateCommandStates();
   DragAcceptFiles(mainWindow, enabled ? TRUE : FALSE);
 }
 
@@ -527,6 +549,15 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     // Execute has joined it already.
     if (workerHandle_.IsValid() && GetThreadId(workerHandle_.Get()) == static_cast<DWORD>(wParam)) {
       JoinWorker();
+    }
+    return TRUE;
+  }
+  if (message == kRowStatusMessage) {
+    const auto row = static_cast<int32_t>(wParam);
+    if (row >= 0 && row < fileList.entryCount) {
+      const auto* text = reinterpret_cast<const wchar_t*>(lParam);
+      fileList.entries[row]->SetStatus(text);
+      ctl::CListView(Control(IDC_FILE_LIST)).SetCell(row, 3, text);
     }
     return TRUE;
   }

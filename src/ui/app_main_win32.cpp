@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <windowsx.h>
 
 #include "app/controls.h"
 #include "convert/app_parameter.h"
@@ -105,8 +106,13 @@ void CAppMain::OnInitDialog(HWND dialog) {
   list.InsertColumn(0, ColumnWidth96(0), uitext::kColumnInput.In(language));
   list.InsertColumn(1, ColumnWidth96(1), uitext::kColumnOutput.In(language));
   list.InsertColumn(2, ColumnWidth96(2), uitext::kColumnArray.In(language));
+  list.InsertColumn(3, ColumnWidth96(3), uitext::kColumnStatus.In(language));
   ApplyDpi();
   list.AddExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+  // Several rows at a time (Shift and Ctrl clicks, Ctrl+A), whatever the
+  // template says.
+  SetWindowLongPtrW(list.Handle(), GWL_STYLE,
+                    GetWindowLongPtrW(list.Handle(), GWL_STYLE) & ~LONG_PTR{LVS_SINGLESEL});
 
   const ctl::ComboItem directions[] = {{uitext::kBinaryToText.In(language), 0},
                                        {uitext::kTextToBinary.In(language), 1}};
@@ -134,13 +140,16 @@ void CAppMain::OnInitDialog(HWND dialog) {
   DragAcceptFiles(dialog, TRUE);
   EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
   InitLayout();
+  InstallKeys();
+  FillRecentMenu();
+  UpdateCommandStates();
 }
 
 void CAppMain::ApplyDpi() {
   dpi_ = WindowDpi(mainWindow);
   SetWindowIcons(mainWindow, instance, theAppParameter->GetResourceId(IDI_APPLICATION_ICON));
   const ctl::CListView list(Control(IDC_FILE_LIST));
-  for (int column = 0; column < 3; ++column) {
+  for (int column = 0; column < kListColumns; ++column) {
     list.SetColumnWidth(column, ScaleToWindow(mainWindow, ColumnWidth96(column)));
   }
 }
@@ -260,6 +269,13 @@ bool CAppMain::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMoveFocusMessage:
       MoveFocusOff(static_cast<int>(wParam), static_cast<int>(lParam));
       return true;
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wParam) != Control(IDC_FILE_LIST)) return false;
+      ShowRowMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return true;
+    case WM_DESTROY:
+      RemoveKeys();
+      return false;
     case WM_ACTIVATE:
       // The dialog gives the focus back to the control that had it, which a
       // run may have disabled meanwhile; seen once the activation is done.
@@ -280,7 +296,7 @@ void CAppMain::OnDpiChanged(UINT oldDpi) {
   SetWindowIcons(mainWindow, instance, theAppParameter->GetResourceId(IDI_APPLICATION_ICON));
   // The columns keep the widths the user gave them, at the new scale.
   const ctl::CListView list(Control(IDC_FILE_LIST));
-  for (int column = 0; column < 3; ++column) {
+  for (int column = 0; column < kListColumns; ++column) {
     list.SetColumnWidth(
         column, MulDiv(list.ColumnWidth(column), static_cast<int>(dpi), static_cast<int>(oldDpi)));
   }
@@ -311,8 +327,19 @@ void CAppMain::RescueFocus() {
 }
 
 void CAppMain::OnNotify(int /*controlId*/, NMHDR* header) {
-  if (header != nullptr && header->idFrom == IDC_FILE_LIST && header->code == NM_DBLCLK) {
-    ModifyFileEntry();
+  if (header == nullptr || header->idFrom != IDC_FILE_LIST) return;
+  switch (header->code) {
+    case NM_DBLCLK:
+      ModifyFileEntry();
+      break;
+    case LVN_ITEMCHANGED:
+      if (reinterpret_cast<NMLISTVIEW*>(header)->uChanged & LVIF_STATE) UpdateCommandStates();
+      break;
+    case LVN_COLUMNCLICK:
+      SortByColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+      break;
+    default:
+      break;
   }
 }
 
@@ -337,6 +364,9 @@ void CAppMain::OnCommand(int commandId, int notifyCode) {
       if (fileList.entryCount > 0 && workerThread != nullptr) cancelRequested = 1;
       break;
     case IDC_EXECUTE:
+      // A key (notify code 1) reaches Execute also while its button is off:
+      // an empty list, or a run under way.
+      if (notifyCode == 1 && !IsWindowEnabled(Control(IDC_EXECUTE))) break;
       ExecuteConversion();
       break;
     case IDC_CONVERT:
@@ -352,7 +382,21 @@ void CAppMain::OnCommand(int commandId, int notifyCode) {
     case ID_FILE_SAVE_AS:
       SaveFileListAs();
       break;
+    case ID_LIST_SELECT_ALL:
+      SelectAllRows();
+      break;
+    case ID_LIST_OPEN_FOLDER:
+      OpenContainingFolder();
+      break;
+    case ID_LIST_COPY_PATH:
+      CopySelectedPaths();
+      break;
     default:
+      if (commandId >= ID_FILE_RECENT_FIRST &&
+          commandId < ID_FILE_RECENT_FIRST + ID_FILE_RECENT_COUNT) {
+        OpenRecentList(commandId - ID_FILE_RECENT_FIRST);
+        break;
+      }
       CAppBase::OnCommand(commandId, notifyCode);
       break;
   }

@@ -1,5 +1,6 @@
 #include "ui/file_list.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -171,6 +172,125 @@ bool CFileList::DeleteFileEntry(int32_t index) {
   entries[--entryCount] = nullptr;
   delete removed;
   modified_ = true;
+  return true;
+}
+
+int32_t CFileList::DeleteFileEntries(const int32_t* rows, int32_t count) {
+  // Marked first, then compacted in one pass: removing one index at a time
+  // would shift the indexes still to come.
+  int32_t removed = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t row = rows[i];
+    if (row < 0 || row >= entryCount || entries[row] == nullptr) continue;
+    delete entries[row];
+    entries[row] = nullptr;
+    ++removed;
+  }
+  if (removed == 0) return 0;
+  int32_t kept = 0;
+  for (int32_t i = 0; i < entryCount; ++i) {
+    if (entries[i] != nullptr) entries[kept++] = entries[i];
+  }
+  for (int32_t i = kept; i < entryCount; ++i)
+    entries[i] = nullptr;
+  entryCount = kept;
+  modified_ = true;
+  return removed;
+}
+
+namespace {
+
+const CString& SortKey(const FileListEntry& entry, int32_t column) {
+  switch (column) {
+    case kSortOutput:
+      return entry.outputName.path;
+    case kSortArray:
+      return entry.arrayName;
+    default:
+      return entry.inputName.path;
+  }
+}
+
+template <typename Char>
+bool IsDigit(Char c) {
+  return c >= '0' && c <= '9';
+}
+
+template <typename Char>
+Char FoldCase(Char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+
+template <typename Char, typename Unit>
+int CompareText(const Char* a, const Char* b) {
+  while (*a != 0 && *b != 0) {
+    if (IsDigit(*a) && IsDigit(*b)) {
+      // By value: leading zeros skipped, then the longer run is the larger,
+      // then the first differing digit decides.
+      while (*a == '0')
+        ++a;
+      while (*b == '0')
+        ++b;
+      const Char* endA = a;
+      const Char* endB = b;
+      while (IsDigit(*endA))
+        ++endA;
+      while (IsDigit(*endB))
+        ++endB;
+      if (endA - a != endB - b) return endA - a < endB - b ? -1 : 1;
+      for (; a < endA; ++a, ++b) {
+        if (*a != *b) return *a < *b ? -1 : 1;
+      }
+      continue;
+    }
+    const auto ca = static_cast<Unit>(FoldCase(*a));
+    const auto cb = static_cast<Unit>(FoldCase(*b));
+    if (ca != cb) return ca < cb ? -1 : 1;
+    ++a;
+    ++b;
+  }
+  if (*a == 0 && *b == 0) return 0;
+  return *a == 0 ? -1 : 1;
+}
+
+}  // namespace
+
+int CompareListText(const char* a, const char* b) {
+  return CompareText<char, unsigned char>(a, b);
+}
+
+int CompareListText(const WideChar* a, const WideChar* b) {
+  return CompareText<WideChar, uint16_t>(a, b);
+}
+
+bool FileListEntry::SetStatus(const WideChar* text) {
+  if (text == nullptr) {
+    status.Reset();
+    return true;
+  }
+  const int32_t length = WideLength(text);
+  if (!status.AllocateUninitialised(static_cast<size_t>(length) + 1)) return false;
+  std::copy(text, text + length + 1, status.Get());
+  return true;
+}
+
+bool CFileList::SortFileEntries(int32_t column, bool descending) {
+  if (column < kSortInput || column > kSortStatus) return false;
+  if (entryCount < 2) return true;
+  CBuffer<FileListEntry*> before;
+  const bool compare = before.Allocate(static_cast<size_t>(entryCount));
+  if (compare) std::copy(entries, entries + entryCount, before.Get());
+  // Stable, so that a second sort by another column keeps the first within
+  // equal keys; without a spare buffer it sorts in place, more slowly.
+  std::stable_sort(entries, entries + entryCount,
+                   [column, descending](const FileListEntry* x, const FileListEntry* y) {
+                     const int order = column == kSortStatus
+                                           ? CompareListText(x->Status(), y->Status())
+                                           : CompareListText(SortKey(*x, column).Text(),
+                                                             SortKey(*y, column).Text());
+                     return descending ? order > 0 : order < 0;
+                   });
+  if (!compare || !std::equal(entries, entries + entryCount, before.Get())) modified_ = true;
   return true;
 }
 

@@ -6,19 +6,28 @@
 #include <cstdint>
 
 #include "base/file_name.h"
+#include "base/holder.h"
 #include "base/str.h"
 #include "base/wide.h"
 
 // One row: the input file, the output file name and the array name, all as
 // 8-bit text in the ANSI code page. Members are destroyed in reverse order:
-// the array name, then the output name, then the input name.
+// the status, the array name, then the output name, then the input name.
 class FileListEntry {
  public:
   CFileName inputName;   // the input's full path
   CFileName outputName;  // as derived, a bare file name; the run adds the folder
   CString arrayName;
+  // What the last run made of the row, as the window shows it: UTF-16, as a
+  // message in either language must survive any code page. Never saved with
+  // the list; null until a run reached the row.
+  CBuffer<WideChar> status;
 
   FileListEntry() = default;
+  // A copy of text (null clears); false when memory runs out, the status
+  // then cleared.
+  bool SetStatus(const WideChar* text);
+  const WideChar* Status() const { return status.Get() != nullptr ? status.Get() : WSTR(""); }
   FileListEntry(const FileListEntry&) = delete;
   FileListEntry& operator=(const FileListEntry&) = delete;
 };
@@ -76,8 +85,19 @@ class CFileList {
   // index (-1 is what the window passes when no row is selected).
   bool DeleteFileEntry(int32_t index);
 
+  // Removes the rows whose indexes are in rows (count of them, any order,
+  // repeats and bad indexes ignored); the others keep their order. Returns
+  // the number removed.
+  int32_t DeleteFileEntries(const int32_t* rows, int32_t count);
+
   // Destroys every row and releases the slots.
   void ClearFileList();
+
+  // Orders the rows by a column (kSortInput and on), ascending or not; rows
+  // that compare equal keep their order. The order is the list's, so the
+  // list counts as changed when any row moved. False when the column is
+  // unknown.
+  bool SortFileEntries(int32_t column, bool descending);
 
   // True when a row was added, changed or removed since the list was made,
   // loaded or saved: what closing the window would lose.
@@ -93,6 +113,20 @@ class CFileList {
  private:
   bool modified_ = false;
 };
+
+// The columns the rows sort by, in the list view's order.
+enum : int32_t {
+  kSortInput = 0,   // the input's full path
+  kSortOutput = 1,  // the output file name
+  kSortArray = 2,   // the array name
+  kSortStatus = 3,  // what the last run made of the row
+};
+
+// How two texts of a column compare for sorting: letters without regard to
+// ASCII case, runs of digits by their value ("file2" before "file10"), other
+// units as they are. Negative, zero or positive.
+int CompareListText(const char* a, const char* b);
+int CompareListText(const WideChar* a, const WideChar* b);
 
 // Why a typed output file name cannot be used for a row; kOutputNameOk when
 // it can. The run writes the name into the output folder as it stands, so it

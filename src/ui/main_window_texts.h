@@ -13,10 +13,11 @@ struct UiText {
 
 namespace uitext {
 
-// Titles of the list view's three columns.
+// Titles of the list view's columns; the status column is filled by a run.
 inline constexpr UiText kColumnInput{WSTR("入力ファイル名"), WSTR("Input File")};
 inline constexpr UiText kColumnOutput{WSTR("出力ファイル名"), WSTR("Output File")};
 inline constexpr UiText kColumnArray{WSTR("配列名"), WSTR("Array Name")};
+inline constexpr UiText kColumnStatus{WSTR("状態"), WSTR("Status")};
 
 // Items of the direction and byte-order boxes; the unit sizes read the same in
 // both languages.
@@ -36,11 +37,31 @@ inline constexpr UiText kAddFilter{WSTR("すべてのファイル(*.*)\0*.*\0"),
                                    WSTR("All files(*.*)\0*.*\0")};
 inline constexpr UiText kAddTitle{WSTR("ファイルを選択"), WSTR("Selected Files")};
 
-// The question of Delete and All Delete.
-inline constexpr UiText kDeleteQuestion{
-    WSTR("ファイル名をリストから削除しますか？"),
-    WSTR("Do you want to remove the file name from the list ?")};
-inline constexpr UiText kDeleteCaption{WSTR("ファイル名の削除"), WSTR("Delete file name")};
+// The question of Delete and All Delete: one row is named (%ls, its file
+// name), several are counted (%d). Each says the files stay on the disk.
+inline constexpr UiText kRemoveOneQuestion{
+    WSTR("「%ls」をリストから削除しますか？\r\nディスク上のファイルは削除されません。"),
+    WSTR("Remove \"%ls\" from the list?\r\nThe file on disk is not touched.")};
+inline constexpr UiText kRemoveSomeQuestion{
+    WSTR("%d 個のファイルをリストから削除しますか？\r\nディスク上のファイルは削除されません。"),
+    WSTR("Remove %d files from the list?\r\nThe files on disk are not touched.")};
+inline constexpr UiText kRemoveAllQuestion{
+    WSTR("リストのすべてのファイル（%d 個）を削除しますか？\r\n"
+         "ディスク上のファイルは削除されません。"),
+    WSTR("Remove all %d files from the list?\r\nThe files on disk are not touched.")};
+inline constexpr UiText kRemoveCaption{WSTR("リストから削除"), WSTR("Remove from List")};
+
+// The window's title: "[*]name - Brelvix", the star while the list has
+// changes a close would ask about; the name of a list never saved.
+inline constexpr UiText kUntitledList{WSTR("無題"), WSTR("Untitled")};
+// A recent list chosen in the File menu that is no longer there; the path
+// follows on a line of its own.
+inline constexpr UiText kRecentListMissing{
+    WSTR("ファイルリストが見つからないため、最近使ったリストから削除しました。"),
+    WSTR("The file list is no longer there, so it was removed from the recent lists.")};
+// The status column after a run: the output made (%ls, its file name), and
+// after it a warning when there was one.
+inline constexpr UiText kRowConverted{WSTR("変換済み: %ls"), WSTR("converted: %ls")};
 
 // The list file dialogs. Loading names its first filter in the singular.
 inline constexpr UiText kSaveListFilter{

@@ -417,19 +417,35 @@ const std::vector<MenuPopup>& MenuDesign() {
   static const std::vector<MenuPopup> popups = {
       {L"ファイル(&F)",
        L"&File",
-       {{ID_FILE_OPEN, L"開く", L"Open"},
+       {{ID_FILE_OPEN, L"開く(&O)...\tCtrl+O", L"&Open...\tCtrl+O"},
         {0, nullptr, nullptr},
-        {ID_FILE_SAVE, L"上書き保存", L"Save"},
-        {ID_FILE_SAVE_AS, L"名前を付けて保存", L"Save As"},
+        {ID_FILE_SAVE, L"上書き保存(&S)\tCtrl+S", L"&Save\tCtrl+S"},
+        {ID_FILE_SAVE_AS, L"名前を付けて保存(&A)...", L"Save &As..."},
         {0, nullptr, nullptr},
-        {ID_FILE_EXIT, L"アプリケーションの終了", L"Exit"}}},
+        {ID_FILE_EXIT, L"アプリケーションの終了(&X)", L"E&xit"}}},
       {L"ヘルプ(&H)",
        L"&Help",
-       {{ID_HELP_TOPICS, L"ヘルプの表示", L"Help Topics"},
+       {{ID_HELP_TOPICS, L"ヘルプの表示(&H)\tF1", L"&Help Topics\tF1"},
         {0, nullptr, nullptr},
-        {ID_HELP_CHOOSE_LANGUAGE, L"言語設定", L"Choosse Language"},
+        {ID_HELP_CHOOSE_LANGUAGE, L"言語設定(&L)...", L"Choose &Language..."},
         {0, nullptr, nullptr},
-        {ID_HELP_ABOUT, L"バージョン情報", L"About Application ..."}}},
+        {ID_HELP_ABOUT, L"バージョン情報(&A)", L"&About Brelvix"}}},
+  };
+  return popups;
+}
+
+// The right-click menu of the list's rows: one popup without a title.
+const std::vector<MenuPopup>& RowMenuDesign() {
+  static const std::vector<MenuPopup> popups = {
+      {L"",
+       L"",
+       {{IDC_MODIFY, L"変更(&M)...", L"&Modify..."},
+        {IDC_DELETE, L"リストから削除(&R)\tDel", L"&Remove from List\tDel"},
+        {0, nullptr, nullptr},
+        {ID_LIST_OPEN_FOLDER, L"フォルダーを開く(&F)", L"Open Containing &Folder"},
+        {ID_LIST_COPY_PATH, L"パスをコピー(&C)", L"&Copy Path"},
+        {0, nullptr, nullptr},
+        {ID_LIST_SELECT_ALL, L"すべて選択(&A)\tCtrl+A", L"Select &All\tCtrl+A"}}},
   };
   return popups;
 }
@@ -448,34 +464,42 @@ bool IsSeparator(HMENU menu, UINT position) {
 }
 
 TEST(TemplateTest, BothMenusHoldTheSameEntriesWithTheirTexts) {
-  for (bool japanese : {true, false}) {
-    SCOPED_TRACE(japanese ? "menu 10013" : "menu 10014");
-    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr),
-                           MAKEINTRESOURCEW(japanese ? IDR_MENU_JAPANESE : IDR_MENU_ENGLISH));
-    ASSERT_NE(menu, nullptr);
-    const auto& design = MenuDesign();
-    ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(design.size()));
-    for (size_t p = 0; p < design.size(); ++p) {
-      SCOPED_TRACE("popup " + std::to_string(p));
-      EXPECT_EQ(MenuItemText(menu, static_cast<UINT>(p)),
-                japanese ? design[p].japanese : design[p].english);
-      HMENU popup = GetSubMenu(menu, static_cast<int>(p));
-      ASSERT_NE(popup, nullptr);
-      ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(design[p].entries.size()));
-      for (size_t i = 0; i < design[p].entries.size(); ++i) {
-        SCOPED_TRACE("entry " + std::to_string(i));
-        const MenuEntry& entry = design[p].entries[i];
-        const UINT position = static_cast<UINT>(i);
-        if (entry.id == 0) {
-          EXPECT_TRUE(IsSeparator(popup, position));
-          continue;
+  const struct {
+    int japaneseId;
+    int englishId;
+    const std::vector<MenuPopup>& design;
+  } pairs[] = {{IDR_MENU_JAPANESE, IDR_MENU_ENGLISH, MenuDesign()},
+               {IDR_ROW_MENU_JAPANESE, IDR_ROW_MENU_ENGLISH, RowMenuDesign()}};
+  for (const auto& pair : pairs) {
+    for (bool japanese : {true, false}) {
+      const int id = japanese ? pair.japaneseId : pair.englishId;
+      SCOPED_TRACE("menu " + std::to_string(id));
+      HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+      ASSERT_NE(menu, nullptr);
+      const auto& design = pair.design;
+      ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(design.size()));
+      for (size_t p = 0; p < design.size(); ++p) {
+        SCOPED_TRACE("popup " + std::to_string(p));
+        EXPECT_EQ(MenuItemText(menu, static_cast<UINT>(p)),
+                  japanese ? design[p].japanese : design[p].english);
+        HMENU popup = GetSubMenu(menu, static_cast<int>(p));
+        ASSERT_NE(popup, nullptr);
+        ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(design[p].entries.size()));
+        for (size_t i = 0; i < design[p].entries.size(); ++i) {
+          SCOPED_TRACE("entry " + std::to_string(i));
+          const MenuEntry& entry = design[p].entries[i];
+          const UINT position = static_cast<UINT>(i);
+          if (entry.id == 0) {
+            EXPECT_TRUE(IsSeparator(popup, position));
+            continue;
+          }
+          EXPECT_FALSE(IsSeparator(popup, position));
+          EXPECT_EQ(GetMenuItemID(popup, static_cast<int>(i)), entry.id);
+          EXPECT_EQ(MenuItemText(popup, position), japanese ? entry.japanese : entry.english);
         }
-        EXPECT_FALSE(IsSeparator(popup, position));
-        EXPECT_EQ(GetMenuItemID(popup, static_cast<int>(i)), entry.id);
-        EXPECT_EQ(MenuItemText(popup, position), japanese ? entry.japanese : entry.english);
       }
+      DestroyMenu(menu);
     }
-    DestroyMenu(menu);
   }
 }
 

@@ -427,6 +427,8 @@ TEST_F(AppParameterTest, SaveThenLoadGivesBackEveryValue) {
   saved.column_widths[0] = 310;
   saved.column_widths[1] = 120;
   saved.column_widths[2] = 95;
+  saved.AddRecentList(WSTR("C:\\lists\\old.csv"));
+  saved.AddRecentList(WSTR("C:\\lists\\new.csv"));
   ASSERT_EQ(saved.Save(), 1);
   EXPECT_NE(SavedText().find("<output_path>C:\\" + sample + "</output_path>"), std::string::npos);
   EXPECT_NE(SavedText().find("</array_format>\r\n<number_syntax>1</number_syntax>\r\n"),
@@ -452,6 +454,37 @@ TEST_F(AppParameterTest, SaveThenLoadGivesBackEveryValue) {
   EXPECT_EQ(loaded.column_widths[0], 310);
   EXPECT_EQ(loaded.column_widths[1], 120);
   EXPECT_EQ(loaded.column_widths[2], 95);
+  EXPECT_EQ(Bytes(&loaded.recent_lists[0]), "C:\\lists\\new.csv");
+  EXPECT_EQ(Bytes(&loaded.recent_lists[1]), "C:\\lists\\old.csv");
+  EXPECT_TRUE(loaded.recent_lists[2].IsEmpty());
+}
+
+// The recent lists keep the latest first, move a path met again up and hold
+// eight at most.
+TEST_F(AppParameterTest, RecentListsKeepTheLatestEight) {
+  const struct {
+    const char* steps;  // a digit adds that list, "-N" removes entry N
+    const char* order;
+  } cases[] = {
+      {"123", "321"},    {"1231", "132"},   {"123456789", "98765432"},
+      {"1234-0", "321"}, {"1234-2", "431"}, {"12-9", "21"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.steps);
+    CAppParameter parameter;
+    for (const char* step = c.steps; *step != 0; ++step) {
+      if (*step == '-') {
+        parameter.RemoveRecentList(*++step - '0');
+        continue;
+      }
+      const WideChar path[] = {static_cast<WideChar>(*step), 0};
+      parameter.AddRecentList(path);
+    }
+    std::string order;
+    for (CString& path : parameter.recent_lists)
+      order += Bytes(&path);
+    EXPECT_EQ(order, c.order);
+  }
 }
 
 int CountLineEnds(const std::string& text) {

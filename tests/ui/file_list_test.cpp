@@ -164,6 +164,72 @@ TEST_F(FileListTest, DeletesTheGivenRowOnly) {
   }
 }
 
+// Rows whose array names are the given texts, in order.
+void FillArrayNames(CFileList& rows, const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    auto* entry = new FileListEntry;
+    entry->arrayName.AssignText(name.c_str());
+    rows.AppendFileEntry(entry);
+  }
+  rows.MarkUnmodified();
+}
+
+std::string ArrayNames(const CFileList& rows) {
+  std::string names;
+  for (int32_t i = 0; i < rows.entryCount; ++i)
+    names += (i > 0 ? " " : "") + Text(rows.entries[i]->arrayName);
+  return names;
+}
+
+TEST_F(FileListTest, DeletesEverySelectedRowAtOnce) {
+  const struct {
+    std::vector<int32_t> rows;
+    int32_t removed;
+    const char* left;
+  } cases[] = {
+      {{1, 3}, 2, "0 2 4"},
+      {{4, 0, 4}, 2, "1 2 3"},  // any order, a repeat counted once
+      {{-1, 5}, 0, "0 1 2 3 4"},
+      {{0, 1, 2, 3, 4}, 5, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.rows));
+    CFileList rows;
+    FillArrayNames(rows, {"0", "1", "2", "3", "4"});
+    EXPECT_EQ(c.removed,
+              rows.DeleteFileEntries(c.rows.data(), static_cast<int32_t>(c.rows.size())));
+    EXPECT_EQ(c.left, ArrayNames(rows));
+    EXPECT_EQ(nullptr, rows.entries[rows.entryCount]);
+    EXPECT_EQ(c.removed > 0, rows.IsModified());
+  }
+}
+
+TEST_F(FileListTest, SortsByAColumnStablyWithNumbersByValue) {
+  EXPECT_LT(CompareListText("file2", "file10"), 0);
+  EXPECT_LT(CompareListText("File002", "file3"), 0);
+  EXPECT_EQ(CompareListText("ABC", "abc"), 0);
+  EXPECT_LT(CompareListText("ab", "abc"), 0);
+  EXPECT_GT(CompareListText("b", "A"), 0);
+  const struct {
+    bool descending;
+    const char* order;
+  } cases[] = {{false, "a1 A1 a2 b10 \xe3\x81\x82"}, {true, "\xe3\x81\x82 b10 a2 a1 A1"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.descending);
+    CFileList rows;
+    FillArrayNames(rows, {"b10", "a1", "\xe3\x81\x82", "a2", "A1"});
+    EXPECT_TRUE(rows.SortFileEntries(kSortArray, c.descending));
+    EXPECT_EQ(c.order, ArrayNames(rows));
+    EXPECT_TRUE(rows.IsModified());
+    // Sorted again the same way nothing moves, and the list stays as saved.
+    rows.MarkUnmodified();
+    EXPECT_TRUE(rows.SortFileEntries(kSortArray, c.descending));
+    EXPECT_FALSE(rows.IsModified());
+  }
+  CFileList rows;
+  EXPECT_FALSE(rows.SortFileEntries(7, false));
+}
+
 TEST_F(FileListTest, ModifyKeepsNamesForEmptyTextsAndTakesNewPathsWhole) {
   ASSERT_EQ(0, list.AddFileEntry(folderWide.c_str(), Touch("fw.hex").c_str(), 0));
   FileListEntry& entry = *list.entries[0];

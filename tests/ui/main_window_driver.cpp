@@ -197,6 +197,13 @@ INT_PTR TestAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     SetEvent(reinterpret_cast<HANDLE>(lParam));
     return TRUE;
   }
+  if (message == kControlKeyMessage) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = wParam != 0 ? 0x80 : 0;
+    SetKeyboardState(keys);
+    return TRUE;
+  }
   const INT_PTR result = CAppMain::DlgProc(window, message, wParam, lParam);
   if (message == WM_INITDIALOG) session_->SetWindow(window);
   // The worker cannot reach its message box before this thread has handled
@@ -473,24 +480,41 @@ void MainWindowSession::SelectCombo(int id, int index) {
   SendTo(id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
+std::wstring MainWindowSession::Cell(int row, int column) {
+  wchar_t buffer[1024] = {};
+  LVITEMW item = {};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = 1024;
+  SendTo(IDC_FILE_LIST, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+         reinterpret_cast<LPARAM>(&item));
+  return buffer;
+}
+
 Rows MainWindowSession::ListRows() {
   Rows rows;
   const LRESULT count = SendTo(IDC_FILE_LIST, LVM_GETITEMCOUNT, 0, 0);
   for (LRESULT row = 0; row < count; ++row) {
     std::vector<std::wstring> cells;
-    for (int column = 0; column < 3; ++column) {
-      wchar_t buffer[1024] = {};
-      LVITEMW item = {};
-      item.iSubItem = column;
-      item.pszText = buffer;
-      item.cchTextMax = 1024;
-      SendTo(IDC_FILE_LIST, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-             reinterpret_cast<LPARAM>(&item));
-      cells.push_back(buffer);
-    }
+    for (int column = 0; column < 3; ++column)
+      cells.push_back(Cell(static_cast<int>(row), column));
     rows.push_back(cells);
   }
   return rows;
+}
+
+std::wstring MainWindowSession::Title() {
+  wchar_t buffer[1024] = {};
+  GetWindowTextW(window_, buffer, 1024);
+  return buffer;
+}
+
+void MainWindowSession::PressKey(HWND target, UINT key, bool control) {
+  // A posted key carries no keyboard state; the window's thread holds Ctrl
+  // down around it, as the accelerators read it.
+  PostMessageW(window_, TestAppMain::kControlKeyMessage, control ? 1 : 0, 0);
+  PostMessageW(target, WM_KEYDOWN, key, 1 | (MapVirtualKeyW(key, MAPVK_VK_TO_VSC) << 16));
+  PostMessageW(window_, TestAppMain::kControlKeyMessage, 0, 0);
 }
 
 std::vector<std::wstring> MainWindowSession::ColumnTitles() {

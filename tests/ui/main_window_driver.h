@@ -64,6 +64,8 @@ class MainWindowSession;
 class TestAppMain : public CAppMain {
  public:
   static constexpr UINT kFlushMessage = WM_APP + 0x51;
+  // Sets (wParam 1) or clears the Ctrl key in the window thread's key state.
+  static constexpr UINT kControlKeyMessage = WM_APP + 0x52;
   explicit TestAppMain(MainWindowSession* session) : session_(session) {}
   INT_PTR DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
   // Hands every progress report of the worker to the session's observer too.
@@ -158,6 +160,10 @@ class MainWindowSession {
   std::wstring ComboSelectedText(int id);  // empty when nothing is selected
   void SelectCombo(int id, int index);
   Rows ListRows();
+  std::wstring Cell(int row, int column);
+  std::wstring Title();
+  // Posts a key press to target, with Ctrl held when control; returns at once.
+  void PressKey(HWND target, UINT key, bool control = false);
   std::vector<std::wstring> ColumnTitles();
   int SelectedRowCount();
   void SelectRows(const std::vector<int>& rows);

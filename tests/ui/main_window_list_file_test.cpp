@@ -72,6 +72,22 @@ Shown ReadShown(MainWindowSession& session) {
           session.Text(IDC_ARRAY_FORMAT)};
 }
 
+// The recent lists the File menu shows, in order, without their "&N ".
+std::vector<std::wstring> RecentMenu(MainWindowSession& session) {
+  std::vector<std::wstring> shown;
+  HMENU file = GetSubMenu(GetMenu(session.window()), 0);
+  for (int i = 0; i < GetMenuItemCount(file); ++i) {
+    const UINT id = GetMenuItemID(file, i);
+    if (id < ID_FILE_RECENT_FIRST || id >= ID_FILE_RECENT_FIRST + ID_FILE_RECENT_COUNT) continue;
+    wchar_t text[512] = {};
+    GetMenuStringW(file, static_cast<UINT>(i), text, 512, MF_BYPOSITION);
+    const std::wstring number = L"&" + std::to_wstring(shown.size() + 1) + L" ";
+    EXPECT_EQ(std::wstring(text).rfind(number, 0), 0u) << text;
+    shown.push_back(std::wstring(text).substr(number.size()));
+  }
+  return shown;
+}
+
 class MainWindowListFileTest : public testing::TestWithParam<int32_t> {
  protected:
   bool Japanese() const { return GetParam() == 1; }
@@ -92,9 +108,13 @@ TEST_P(MainWindowListFileTest, SaveAsSaveAndOpenRoundTrip) {
   const std::filesystem::path& folder = session.folder().path();
   test::WriteAll(folder / "a.bin", "a");
   test::WriteAll(folder / "b.txt", "b");
+  const std::wstring untitled = Text("無題", L"Untitled");
+  EXPECT_EQ(session.Title(), untitled + L" - Brelvix");
   session.DropFiles({Path(folder / "a.bin"), Path(folder / "b.txt")});
   const Rows rows = {{Path(folder / "a.bin"), L"a.txt", L"a"},
                      {Path(folder / "b.txt"), L"b.txt", L"b"}};
+  EXPECT_EQ(session.Title(), L"*" + untitled + L" - Brelvix");
+  EXPECT_TRUE(RecentMenu(session).empty());
 
   // The settings as the controls show them, not as stored.
   session.SetText(IDC_OUTPUT_FOLDER, L"C:\\lists out");
@@ -115,6 +135,7 @@ TEST_P(MainWindowListFileTest, SaveAsSaveAndOpenRoundTrip) {
   EXPECT_EQ(seen[0].caption, Text("ファイルリストの保存", L"Save File List"));
   const std::filesystem::path list = folder / "list.csv";
   EXPECT_EQ(ListFilePath(session), Path(list));
+  EXPECT_EQ(session.Title(), L"list.csv - Brelvix");
   const std::string rowLines = Narrow(Path(folder / "a.bin")) + ",a.txt,a\r\n" +
                                Narrow(Path(folder / "b.txt")) + ",b.txt,b\r\n";
   // The template's line break is quoted so that it reads back as written.
@@ -143,9 +164,12 @@ TEST_P(MainWindowListFileTest, SaveAsSaveAndOpenRoundTrip) {
   EXPECT_TRUE(session.ListRows().empty());
   session.TakeDialogs();
 
+  // Ctrl+O opens it.
   session.SendTo(IDC_FILE_PROGRESS, PBM_SETPOS, 70, 0);
   session.Answer(uitest::ChooseFile(Path(list)));
-  session.Command(ID_FILE_OPEN);
+  session.PressKey(session.Control(IDC_FILE_LIST), 'O', true);
+  ASSERT_TRUE(session.WaitForDialogs(1));
+  ASSERT_TRUE(session.Flush());
   seen = session.TakeDialogs();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, Text("ファイルリストの読み込み", L"Load File List"));
@@ -153,7 +177,12 @@ TEST_P(MainWindowListFileTest, SaveAsSaveAndOpenRoundTrip) {
   EXPECT_EQ(session.ListRows(), rows);
   EXPECT_EQ(session.ModelRows(), rows);
   EXPECT_EQ(ListFilePath(session), Path(list));
+  EXPECT_EQ(session.Title(), L"list.csv - Brelvix");
   EXPECT_EQ(session.ProgressPosition(IDC_FILE_PROGRESS), 0);
+  ASSERT_EQ(RecentMenu(session).size(), 1u);
+  EXPECT_TRUE(RecentMenu(session)[0].ends_with(L"\\list.csv")) << RecentMenu(session)[0];
+  EXPECT_NE(FileText(session.settingsFile()).find("<recent_list_1>" + Narrow(Path(list)) + "<"),
+            std::string::npos);
   // Only the controls: the window's own output folder waits for Execute.
   EXPECT_TRUE(session.app().outputFolder.IsEmpty());
 
@@ -184,6 +213,38 @@ TEST_P(MainWindowListFileTest, SaveAsSaveAndOpenRoundTrip) {
   EXPECT_EQ(FileText(folder / "other.CSV"), FileText(folder / "list.txt.csv"));
   EXPECT_EQ(session.TakeDialogs().size(), 2u);
   EXPECT_EQ(session.PendingAnswers(), 0u);
+
+  // The lists saved come first in the menu; a changed list is marked.
+  EXPECT_EQ(RecentMenu(session).size(), 3u);
+  EXPECT_EQ(std::string(session.parameter().recent_lists[1].Text()),
+            Narrow(Path(folder / "list.txt.csv")));
+  session.DropFiles({Path(folder / "list.csv")});
+  EXPECT_EQ(session.Title(), L"*other.CSV - Brelvix");
+  session.Answer(uitest::PressButton(IDYES));
+  session.SelectRows({2});
+  session.Command(IDC_DELETE);
+  EXPECT_EQ(session.TakeDialogs().size(), 1u);
+  EXPECT_EQ(session.Title(), L"*other.CSV - Brelvix") << "removed, still not saved";
+  session.Command(ID_FILE_SAVE);
+  EXPECT_EQ(session.Title(), L"other.CSV - Brelvix");
+
+  // A recent list that is gone leaves the menu with a word; one that is
+  // there opens.
+  std::filesystem::remove(folder / "list.txt.csv");
+  session.Command(ID_FILE_RECENT_FIRST + 1);
+  seen = session.TakeDialogs();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text.rfind(
+                Text("ファイルリストが見つからないため", L"The file list is no longer there"), 0),
+            0u);
+  EXPECT_NE(seen[0].text.find(Path(folder / "list.txt.csv")), std::wstring::npos);
+  EXPECT_EQ(RecentMenu(session).size(), 2u);
+  EXPECT_EQ(ListFilePath(session), Path(folder / "other.CSV"));
+  session.Command(ID_FILE_RECENT_FIRST + 1);
+  EXPECT_TRUE(session.TakeDialogs().empty());
+  EXPECT_EQ(ListFilePath(session), Path(list));
+  EXPECT_EQ(session.Title(), L"list.csv - Brelvix");
+  EXPECT_TRUE(RecentMenu(session)[0].ends_with(L"\\list.csv"));
 
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);

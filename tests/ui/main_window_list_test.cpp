@@ -308,11 +308,17 @@ TEST_P(MainWindowListTest, ModifyEditsTheFirstSelectedRow) {
   session.Command(IDC_MODIFY);
   EXPECT_TRUE(session.TakeDialogs().empty());
 
-  // One row at a time: a second selection replaces the first. Row 1 is
-  // edited; an emptied array name stays empty.
-  InfoDialogShown shown;
+  // One row at a time: with two selected Modify is off and asks nothing.
   session.SelectRows({2, 1});
-  EXPECT_EQ(session.SelectedRowCount(), 1);
+  EXPECT_EQ(session.SelectedRowCount(), 2);
+  EXPECT_FALSE(IsWindowEnabled(session.Control(IDC_MODIFY)));
+  session.Command(IDC_MODIFY);
+  EXPECT_TRUE(session.TakeDialogs().empty());
+
+  // Row 1 is edited; an emptied array name stays empty.
+  InfoDialogShown shown;
+  session.SelectRows({1});
+  EXPECT_TRUE(IsWindowEnabled(session.Control(IDC_MODIFY)));
   SetProgress(session, 30);
   // An array name that is no C identifier is kept only when the user says so.
   session.Answer(EditFileInfo(&shown, L"renamed.out", L"", IDOK));
@@ -424,72 +430,166 @@ TEST_P(MainWindowListTest, DeleteAndAllDeleteAskFirst) {
   MakeInputs(session);
   ASSERT_TRUE(session.Start());
   const std::filesystem::path& folder = session.folder().path();
-  session.DropFiles({Path(folder / "a.bin"), Path(folder / "b.txt"), Path(folder / "c.dat")});
+  session.DropFiles({Path(folder / "a.bin"), Path(folder / "b.txt"), Path(folder / "c.dat"),
+                     Path(folder / "README")});
   Rows expected = {{Path(folder / "a.bin"), L"a.txt", L"a"},
                    {Path(folder / "b.txt"), L"b.txt", L"b"},
-                   {Path(folder / "c.dat"), L"c.txt", L"c"}};
+                   {Path(folder / "c.dat"), L"c.txt", L"c"},
+                   {Path(folder / "README"), L"README.txt", L"README"}};
 
-  const std::wstring question = Japanese() ? U("ファイル名をリストから削除しますか？")
-                                           : L"Do you want to remove the file name from the list ?";
-  const std::wstring caption = Japanese() ? U("ファイル名の削除") : L"Delete file name";
-  auto expectQuestion = [&](const char* what) {
+  // The question names the one row, or counts the rows, and says the files
+  // stay on the disk.
+  const std::wstring onDisk = Japanese() ? U("\r\nディスク上のファイルは削除されません。")
+                                         : L"\r\nThe file on disk is not touched.";
+  const std::wstring filesOnDisk = Japanese() ? onDisk : L"\r\nThe files on disk are not touched.";
+  auto named = [&](const char* name) {
+    return (Japanese() ? U("「") + U(name) + U("」をリストから削除しますか？")
+                       : L"Remove \"" + U(name) + L"\" from the list?") +
+           onDisk;
+  };
+  auto counted = [&](int count, bool all) {
+    const std::wstring n = std::to_wstring(count);
+    if (Japanese()) {
+      return (all ? U("リストのすべてのファイル（") + n + U(" 個）を削除しますか？")
+                  : n + U(" 個のファイルをリストから削除しますか？")) +
+             filesOnDisk;
+    }
+    return (all ? L"Remove all " : L"Remove ") + n + L" files from the list?" + filesOnDisk;
+  };
+  auto expectQuestion = [&](const char* what, const std::wstring& question) {
     SCOPED_TRACE(what);
     const std::vector<SeenDialog> seen = session.TakeDialogs();
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].caption, caption);
+    EXPECT_EQ(seen[0].caption, Japanese() ? U("リストから削除") : L"Remove from List");
     EXPECT_EQ(seen[0].text, question);
     EXPECT_TRUE(seen[0].hasYes);
     EXPECT_TRUE(seen[0].hasNo);
     EXPECT_EQ(seen[0].defaultId, IDNO);
   };
 
-  // Nothing selected: no question, no change.
+  // Nothing selected: Delete is off, and neither it nor its key asks.
+  EXPECT_FALSE(IsWindowEnabled(session.Control(IDC_DELETE)));
   session.Command(IDC_DELETE);
+  session.PressKey(session.Control(IDC_FILE_LIST), VK_DELETE);
+  ASSERT_TRUE(session.Flush());
   EXPECT_TRUE(session.TakeDialogs().empty());
   ExpectViewMirrorsList(session, expected);
 
-  // No keeps the rows. The selected row still shows with the focus on Delete.
+  // No keeps the rows. Both selected rows show with the focus on Delete.
   session.SelectRows({2, 1});
+  EXPECT_TRUE(IsWindowEnabled(session.Control(IDC_DELETE)));
   session.Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(session.Control(IDC_DELETE)), TRUE);
-  EXPECT_EQ(session.SelectedRowCount(), 1);
+  EXPECT_EQ(session.SelectedRowCount(), 2);
   EXPECT_NE(RowColour(session, 1), RowColour(session, 0));
-  EXPECT_EQ(RowColour(session, 0), RowColour(session, 2));
+  EXPECT_EQ(RowColour(session, 1), RowColour(session, 2));
   SetProgress(session, 20);
   session.Answer(uitest::PressButton(IDNO));
   session.Command(IDC_DELETE);
-  expectQuestion("Delete, No");
+  expectQuestion("Delete, No", counted(2, false));
   EXPECT_EQ(session.ModelRows(), expected);
   EXPECT_EQ(session.ListRows(), expected);
   ExpectProgress(session, 20);
 
-  // Yes removes the first selected row only.
+  // The Delete key in the list, Yes: both rows go after the one question.
+  // (Before, only the first selected row went.)
   session.Answer(uitest::PressButton(IDYES));
-  session.Command(IDC_DELETE);
-  expectQuestion("Delete, Yes");
-  expected.erase(expected.begin() + 1);
+  session.PressKey(session.Control(IDC_FILE_LIST), VK_DELETE);
+  ASSERT_TRUE(session.WaitForDialogs(1));
+  ASSERT_TRUE(session.Flush());
+  expectQuestion("Delete key, Yes", counted(2, false));
+  expected.erase(expected.begin() + 1, expected.begin() + 3);
   ExpectViewMirrorsList(session, expected);
   ExpectProgress(session, 0);
+  EXPECT_FALSE(IsWindowEnabled(session.Control(IDC_DELETE)));
 
-  // All Delete: No keeps everything, Yes empties the list.
+  // In a text box the key is the box's own.
+  session.SelectRows({0});
+  session.PressKey(session.Control(IDC_DATA_FORMAT), VK_DELETE);
+  ASSERT_TRUE(session.Flush());
+  EXPECT_TRUE(session.TakeDialogs().empty());
+
+  // All Delete counts the rows; No keeps everything.
   SetProgress(session, 20);
   session.Answer(uitest::PressButton(IDNO));
   session.Command(IDC_ALL_DELETE);
-  expectQuestion("All Delete, No");
-  ExpectViewMirrorsList(session, expected);
+  expectQuestion("All Delete, No", counted(2, true));
+  EXPECT_EQ(session.ListRows(), expected);
   ExpectProgress(session, 20);
+
+  // One row is named.
+  session.SelectRows({1});
+  session.Answer(uitest::PressButton(IDYES));
+  session.Command(IDC_DELETE);
+  expectQuestion("Delete one, Yes", named("README"));
+  expected.pop_back();
+  ExpectViewMirrorsList(session, expected);
 
   session.Answer(uitest::PressButton(IDYES));
   session.Command(IDC_ALL_DELETE);
-  expectQuestion("All Delete, Yes");
+  expectQuestion("All Delete, Yes", named("a.bin"));
   ExpectViewMirrorsList(session, {});
   ExpectProgress(session, 0);
   EXPECT_EQ(session.app().fileList.entries, nullptr);
+  for (const int id : {IDC_MODIFY, IDC_DELETE, IDC_ALL_DELETE, IDC_EXECUTE})
+    EXPECT_FALSE(IsWindowEnabled(session.Control(id))) << id;
 
   // An empty list is not asked about.
   session.Command(IDC_ALL_DELETE);
   EXPECT_TRUE(session.TakeDialogs().empty());
   EXPECT_EQ(session.PendingAnswers(), 0u);
 
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+// Ctrl+A selects every row, a header click sorts by its column (again: the
+// other way), and Copy Path puts the selected paths on the clipboard.
+TEST_P(MainWindowListTest, SelectAllSortAndCopyPath) {
+  MainWindowSession session(GetParam());
+  MakeInputs(session);
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path& folder = session.folder().path();
+  session.DropFiles({Path(folder / "b.txt"), Path(folder / "c.dat"), Path(folder / "a.bin")});
+  const Rows dropped = {{Path(folder / "b.txt"), L"b.txt", L"b"},
+                        {Path(folder / "c.dat"), L"c.txt", L"c"},
+                        {Path(folder / "a.bin"), L"a.txt", L"a"}};
+  ExpectViewMirrorsList(session, dropped);
+
+  session.PressKey(session.Control(IDC_FILE_LIST), 'A', true);
+  ASSERT_TRUE(session.Flush());
+  EXPECT_EQ(session.SelectedRowCount(), 3);
+
+  session.Command(ID_LIST_COPY_PATH);
+  std::wstring copied;
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    copied = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  EXPECT_EQ(copied, dropped[0][0] + L"\r\n" + dropped[1][0] + L"\r\n" + dropped[2][0]);
+
+  NMLISTVIEW click = {};
+  click.hdr.hwndFrom = session.Control(IDC_FILE_LIST);
+  click.hdr.idFrom = IDC_FILE_LIST;
+  click.hdr.code = LVN_COLUMNCLICK;
+  click.iItem = -1;
+  click.iSubItem = 2;  // the array name
+  const struct {
+    const char* what;
+    std::vector<int> order;  // of dropped
+  } clicks[] = {{"first click", {2, 0, 1}}, {"second click", {1, 0, 2}}};
+  for (const auto& c : clicks) {
+    SCOPED_TRACE(c.what);
+    session.Send(WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&click));
+    Rows sorted;
+    for (const int i : c.order)
+      sorted.push_back(dropped[i]);
+    ExpectViewMirrorsList(session, sorted);
+  }
+  EXPECT_TRUE(session.app().fileList.IsModified());
+
+  session.app().fileList.MarkUnmodified();
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);
 }

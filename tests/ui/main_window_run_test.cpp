@@ -181,10 +181,20 @@ void ExpectFocusUsable(MainWindowSession& session) {
 // No run: Execute and the list commands usable, Cancel not.
 void ExpectIdle(MainWindowSession& session) {
   EXPECT_FALSE(IsWindowEnabled(session.Control(IDC_CANCEL_RUN)));
-  EXPECT_TRUE(IsWindowEnabled(session.Control(IDC_EXECUTE)));
-  for (const int id : kListButtons) {
-    SCOPED_TRACE(id);
-    EXPECT_TRUE(IsWindowEnabled(session.Control(id)));
+  // Each command where it can act: on the rows there are and those selected.
+  const bool rows = session.app().fileList.entryCount > 0;
+  const int selected = session.SelectedRowCount();
+  const struct {
+    int id;
+    bool enabled;
+  } states[] = {{IDC_EXECUTE, rows},
+                {IDC_ADD, true},
+                {IDC_MODIFY, selected == 1},
+                {IDC_DELETE, selected > 0},
+                {IDC_ALL_DELETE, rows}};
+  for (const auto& state : states) {
+    SCOPED_TRACE(state.id);
+    EXPECT_EQ(IsWindowEnabled(session.Control(state.id)) != FALSE, state.enabled);
   }
   EXPECT_FALSE(MenuItemGrayed(session, ID_FILE_OPEN));
   EXPECT_TRUE(AcceptsFiles(session));
@@ -445,6 +455,11 @@ TEST_P(MainWindowRunTest, AnInvalidFormatStartsNothingAndFailedRowsAreNamed) {
   EXPECT_EQ(seen[1].icon, LoadIconW(nullptr, IDI_WARNING));
   EXPECT_EQ(FileNames(folder / "out" / "sub"),
             (std::vector<std::string>{"a.txt", "c.txt", "d.txt"}));
+  // The status column says the same of each row.
+  EXPECT_EQ(session.Cell(0, 3), Japanese() ? U("変換済み: a.txt") : L"converted: a.txt");
+  const std::wstring rowFailed = Japanese() ? U("失敗: 出力ファイルを作成できません: ")
+                                            : L"failed: cannot create the output file: ";
+  EXPECT_EQ(session.Cell(1, 3).rfind(rowFailed, 0), 0u);
   ExpectIdle(session);
 
   session.Command(IDCANCEL);

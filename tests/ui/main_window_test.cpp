@@ -108,8 +108,9 @@ TEST(MainWindowTest, ControlsShowTheStoredSettings) {
     EXPECT_EQ(session.ComboItems(IDC_ENDIAN), orders);
     EXPECT_EQ(session.ComboData(IDC_ENDIAN), (std::vector<LPARAM>{0, 1}));
 
-    const Texts titles = japanese ? Texts{U("入力ファイル名"), U("出力ファイル名"), U("配列名")}
-                                  : Texts{L"Input File", L"Output File", L"Array Name"};
+    const Texts titles =
+        japanese ? Texts{U("入力ファイル名"), U("出力ファイル名"), U("配列名"), U("状態")}
+                 : Texts{L"Input File", L"Output File", L"Array Name", L"Status"};
     EXPECT_EQ(session.ColumnTitles(), titles);
     EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0), 250);
     EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 1, 0), 200);
@@ -118,13 +119,21 @@ TEST(MainWindowTest, ControlsShowTheStoredSettings) {
     EXPECT_EQ(styles & LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
     EXPECT_EQ(styles & LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     EXPECT_TRUE(session.ListRows().empty());
+    EXPECT_EQ(GetWindowLongW(session.Control(IDC_FILE_LIST), GWL_STYLE) & LVS_SINGLESEL, 0)
+        << "several rows can be selected";
 
     for (const int bar : {IDC_FILE_PROGRESS, IDC_TOTAL_PROGRESS}) {
       EXPECT_EQ(session.ProgressRange(bar), std::make_pair(0, 100));
       EXPECT_EQ(session.ProgressPosition(bar), 0);
     }
     EXPECT_FALSE(IsWindowEnabled(session.Control(IDC_CANCEL_RUN)));
-    EXPECT_TRUE(IsWindowEnabled(session.Control(IDC_EXECUTE)));
+    // On an empty list only Add can act.
+    EXPECT_TRUE(IsWindowEnabled(session.Control(IDC_ADD)));
+    for (const int id : {IDC_MODIFY, IDC_DELETE, IDC_ALL_DELETE, IDC_EXECUTE})
+      EXPECT_FALSE(IsWindowEnabled(session.Control(id))) << id;
+    wchar_t title[64] = {};
+    GetWindowTextW(session.window(), title, 64);
+    EXPECT_EQ(title, japanese ? U("無題 - Brelvix") : L"Untitled - Brelvix");
     EXPECT_NE(session.Send(WM_GETICON, ICON_SMALL, 0), 0) << "the application icon is shown";
     EXPECT_NE(GetWindowLongW(session.window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0)
         << "dropped files are accepted";
