@@ -18,22 +18,23 @@ inline constexpr UiText kColumnInput{WSTR("入力ファイル名"), WSTR("Input 
 inline constexpr UiText kColumnOutput{WSTR("出力ファイル名"), WSTR("Output File")};
 inline constexpr UiText kColumnArray{WSTR("配列名"), WSTR("Array Name")};
 
-// Items of the direction and byte-order boxes; the unit sizes read the same in
-// both languages.
+// Items of the direction, size and byte-order boxes.
 inline constexpr UiText kBinaryToText{WSTR("バイナリ→テキスト"), WSTR("Binary -> Text")};
 inline constexpr UiText kTextToBinary{WSTR("テキスト→バイナリ"), WSTR("Text -> Binary")};
 inline constexpr UiText kBigEndian{WSTR("ビッグエンディアン"), WSTR("Big Endian")};
 inline constexpr UiText kLittleEndian{WSTR("リトルエンディアン"), WSTR("Little Endian")};
-inline constexpr const WideChar* kUnitSizeTexts[] = {WSTR("1 Byte"), WSTR("2 Byte"), WSTR("4 Byte"),
-                                                     WSTR("8 Byte")};
+inline constexpr UiText kUnitSizeTexts[] = {{WSTR("1 バイト"), WSTR("1 Byte")},
+                                            {WSTR("2 バイト"), WSTR("2 Byte")},
+                                            {WSTR("4 バイト"), WSTR("4 Byte")},
+                                            {WSTR("8 バイト"), WSTR("8 Byte")}};
 
 inline constexpr UiText kSelectOutputFolder{WSTR("出力先フォルダを選択してください"),
                                             WSTR("Select output folder")};
 
 // The open-file dialog of Add. Filters are pairs of NUL-terminated strings
 // ending with an empty one.
-inline constexpr UiText kAddFilter{WSTR("すべてのファイル(*.*)\0*.*\0"),
-                                   WSTR("All files(*.*)\0*.*\0")};
+inline constexpr UiText kAddFilter{WSTR("すべてのファイル (*.*)\0*.*\0"),
+                                   WSTR("All files (*.*)\0*.*\0")};
 inline constexpr UiText kAddTitle{WSTR("ファイルを選択"), WSTR("Selected Files")};
 
 // The question of Delete and All Delete.
@@ -42,14 +43,14 @@ inline constexpr UiText kDeleteQuestion{
     WSTR("Do you want to remove the file name from the list ?")};
 inline constexpr UiText kDeleteCaption{WSTR("ファイル名の削除"), WSTR("Delete file name")};
 
-// The list file dialogs. Loading names its first filter in the singular.
+// The list file dialogs.
 inline constexpr UiText kSaveListFilter{
-    WSTR("ファイルリスト(*.csv)\0*.csv\0全てのファイル(*.*)\0*.*\0"),
-    WSTR("File lists(*.csv)\0*.csv\0All files(*.*)\0*.*\0")};
+    WSTR("ファイルリスト (*.csv)\0*.csv\0すべてのファイル (*.*)\0*.*\0"),
+    WSTR("File lists (*.csv)\0*.csv\0All files (*.*)\0*.*\0")};
 inline constexpr UiText kSaveListTitle{WSTR("ファイルリストの保存"), WSTR("Save File List")};
 inline constexpr UiText kLoadListFilter{
-    WSTR("ファイルリスト(*.csv)\0*.csv\0全てのファイル(*.*)\0*.*\0"),
-    WSTR("File list(*.csv)\0*.csv\0All files(*.*)\0*.*\0")};
+    WSTR("ファイルリスト (*.csv)\0*.csv\0すべてのファイル (*.*)\0*.*\0"),
+    WSTR("File lists (*.csv)\0*.csv\0All files (*.*)\0*.*\0")};
 inline constexpr UiText kLoadListTitle{WSTR("ファイルリストの読み込み"), WSTR("Load File List")};
 
 // Saving a list file that cannot be created, or whose writing fell short.
