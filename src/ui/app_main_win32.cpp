@@ -349,11 +349,12 @@ void CAppMain::FitColumnsToList() {
 void CAppMain::SetTemplateFont() {
   // A fixed-width face lines the template's text up as the output will be;
   // the font mapper picks the nearest fixed-width face where the name is
-  // missing. The same face in Japanese: the Japanese fixed-width faces draw
-  // an underscore below their cell, where the box cuts it off.
+  // missing. Latin in Japanese too: the Japanese fixed-width faces draw an
+  // underscore below their cell, where the box cuts it off, and a template
+  // is C text.
   HFONT font =
       CreateFontW(-MulDiv(kTemplateFontPoints, static_cast<int>(WindowDpi(mainWindow)), 72), 0, 0,
-                  0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                  0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas");
   if (font == nullptr) return;
   SendMessageW(Control(IDC_ARRAY_FORMAT), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);

@@ -93,7 +93,8 @@ void FormatRunProgress(const RunProgress& progress, int language, WideChar* text
   FormatByteSize(progress.bytesDone, language, done, 32);
   FormatByteSize(progress.bytesTotal, language, total, 32);
   out << kDash << done << texts.bytesOf << total;
-  if (progress.secondsLeft < 0) return;
+  // Nothing is left to wait for once every byte is done.
+  if (progress.secondsLeft < 0 || progress.bytesDone >= progress.bytesTotal) return;
   const auto seconds = static_cast<uint64_t>(progress.secondsLeft);
   out << kDash << texts.before;
   if (seconds < 60) {

@@ -315,6 +315,7 @@ TEST(ProgressTextTest, LineNamesFileBytesAndTimeLeft) {
        {2, 9, FileNamePart(name), 180ull << 20, 1ull << 30, 12},
        0,
        "File 2 of 9: name.bin \u2014 180 MB of 1.0 GB \u2014 about 12 s left"},
+      {"all done", {3, 3, WSTR("a"), 10, 10, 0}, 0, "File 3 of 3: a \u2014 10 bytes of 10 bytes"},
       {"too early",
        {1, 1, WSTR("a"), 0, 1000, -1},
        0,
