@@ -65,20 +65,22 @@
 #define IDC_CANCEL_RUN 4198       // Cancel (stops a conversion run)
 #define IDC_EXECUTE 4199          // Execute
 #define IDC_FILE_PROGRESS 10113   // progress within the current file
-#define IDC_TOTAL_PROGRESS 10114  // files done in the run
+#define IDC_TOTAL_PROGRESS 10114  // bytes of every row done in the run
+#define IDC_PROGRESS_TEXT 10115   // the run's line: file, bytes, time left
 
 // ---- Choose Language dialog ----
 #define IDD_CHOOSE_LANGUAGE_JAPANESE 1001
 #define IDD_CHOOSE_LANGUAGE_ENGLISH 1101
 
-#define IDC_LANGUAGE 10102  // drop-down list: English / Japanese
+#define IDC_LANGUAGE 10102       // drop-down list: English / Japanese
+#define IDC_LANGUAGE_NOTE 10103  // a change applies from the next start
 
 // ---- About dialog ----
 #define IDD_ABOUT_JAPANESE 1004
 #define IDD_ABOUT_ENGLISH 1104
 
 #define IDC_ABOUT_VERSION 10101  // "Version %s"
-#define IDC_ABOUT_EDITION 10130  // "64bit edition"
+#define IDC_ABOUT_EDITION 10130  // "64-bit edition"
 
 // ---- File information dialog ----
 #define IDD_FILE_INFO_JAPANESE 2001

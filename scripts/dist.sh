@@ -39,8 +39,10 @@ win=$stage/brelvix-$version-win64
 mkdir -p "$win/help"
 x86_64-w64-mingw32-strip -o "$win/brelvix.exe" build/mingw/src/app/brelvix.exe
 x86_64-w64-mingw32-strip -o "$win/brelvix-cli.exe" build/mingw/src/cli/brelvix-cli.exe
-# Notepad opens .txt; CR LF so that old ones show the lines.
-sed 's/$/\r/' README.md >"$win/README.txt"
+# Notepad opens .txt; CR LF so that old ones show the lines, and a UTF-8
+# byte-order mark so that they read the Japanese half as UTF-8. The user's
+# README, not the developers' Markdown.
+{ printf '\357\273\277'; sed 's/$/\r/' docs/user/README.txt; } >"$win/README.txt"
 sed 's/$/\r/' LICENSE >"$win/LICENSE.txt"
 # The pages refer to the pictures in docs/images; in the release they sit
 # beside the pages.

@@ -76,6 +76,13 @@ check "find_package finds the deb's package by the tool on PATH, and it embeds" 
     cmake --build '$work/sample' >>'$work/sample.log' 2>&1 &&
     '$work/sample/embed_sample' | grep -qx 'hello $hello_hex 0'"
 unzip -q "$zip_file" -d "$work/zip"
+# The user's README in both languages, not the developers' Markdown.
+user_readme() {
+  grep -q 'First steps' "$1" && grep -q 'はじめに' "$1" && ! grep -q '^## ' "$1" &&
+    grep -q $'\r$' "$1"
+}
+check "zip's README.txt is the user's, in English and Japanese" \
+  user_readme "$work/zip/brelvix-$version-win64/README.txt"
 mkdir -p "$work/find"
 # shellcheck disable=SC2016 # CMake's own ${}
 echo 'cmake_minimum_required(VERSION 3.20)
@@ -141,6 +148,7 @@ for file in brelvix.exe brelvix-cli.exe README.txt LICENSE.txt help/en.html help
   check "installed: Program Files/Brelvix/$file" test -f "$program_dir/$file"
 done
 check "installed: the Start-menu entry" shortcut_there
+check "installed: README.txt is the user's" user_readme "$program_dir/README.txt"
 # Every picture a help page shows is installed beside it.
 pictures_there() {
   local page picture

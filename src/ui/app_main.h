@@ -145,8 +145,27 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Remembers where each control sits at the template's size, fixes the least
   // size of the window and fits the window into its monitor's work area.
   void InitLayout();
-  // Records where each control sits now, at the present client size.
-  void RecordPlaces();
+  // Records where each control sits now, for a client area of reference.
+  void RecordPlaces(SIZE reference);
+  void RecordPlacesAtClientSize();
+  // The list's height with its header and a few rows.
+  int LeastListHeight();
+  // Moves and shrinks the window into its monitor's work area.
+  void KeepInsideWorkArea();
+  int ListClientWidth();
+  // The list's change in width since the last call, shared by the columns.
+  void ShareColumnWidths();
+  // The columns as wide as the list, in the proportions they have.
+  void FitColumnsToList();
+  // The template box's fixed-width font at the window's DPI.
+  void SetTemplateFont();
+  // Disables the format boxes that do not apply to the direction and size.
+  void UpdateFormatBoxes();
+  // The folder dialog, opened at the folder the box names; true with the
+  // chosen folder in path (kFolderUnits units).
+  bool PickFolder(wchar_t* path);
+  // The run's line under the bars (app_main_run_win32.cpp).
+  void ShowRunProgress(int32_t percent);
   // Moves and sizes the controls for a client area of width x height.
   void ArrangeControls(int width, int height);
   // The list's column widths and the window's icons for its DPI.
@@ -262,10 +281,19 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
     RECT rect;
     unsigned anchors;
   };
-  static constexpr int kPlacedControls = 23;
+  static constexpr int kPlacedControls = 28;
   ControlPlace places_[kPlacedControls] = {};
   int placeCount_ = 0;
   SIZE templateClient_ = {};  // the client size the template gives
   POINT leastWindow_ = {};    // the least window size; 0 until known
   UINT dpi_ = 0;              // the DPI the icons and columns are for
+  int fittedListWidth_ = 0;   // the list's width the columns were last shared for
+  HFONT templateFont_ = nullptr;
+
+  // The run's progress by bytes: the sizes of all rows and of those done.
+  uint64_t runBytesTotal_ = 0;
+  uint64_t runBytesBefore_ = 0;  // of the rows before the current one
+  uint64_t rowBytes_ = 0;        // the current row's size
+  int32_t runRow_ = 0;
+  ULONGLONG runStartedAt_ = 0;
 };

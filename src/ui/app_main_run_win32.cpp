@@ -21,6 +21,7 @@
 #include "resource.h"
 #include "ui/list_batch.h"
 #include "ui/main_window_texts.h"
+#include "ui/progress_text.h"
 
 namespace {
 
@@ -38,6 +39,23 @@ constexpr ULONGLONG kProgressIntervalMs = 30;
 // redraw, which under Wine takes longer than converting a small file, and
 // the worker's next message waits for it.
 constexpr ULONGLONG kRowBarsIntervalMs = 250;
+
+// The whole-run bar's range: thousandths of the bytes of all rows.
+constexpr int32_t kTotalBarRange = 1000;
+
+// Room for the progress line.
+constexpr int kProgressLineUnits = 400;
+
+// The size of a row's input; 0 when it cannot be told (the row will say why).
+uint64_t InputSize(const FileListEntry& entry) {
+  const CWideText path(entry.inputName.path);
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (path.Get() == nullptr || !GetFileAttributesExW(reinterpret_cast<const wchar_t*>(path.Get()),
+                                                     GetFileExInfoStandard, &data)) {
+    return 0;
+  }
+  return uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+}
 
 // Text buffers in UTF-16 units, terminator included: Execute takes up to 519
 // units of each box, each file up to 255 of the value format and template.
@@ -403,8 +421,15 @@ void CAppMain::ConversionThread() {
 
   const ctl::CProgressBar fileBar(Control(IDC_FILE_PROGRESS));
   const ctl::CProgressBar totalBar(Control(IDC_TOTAL_PROGRESS));
-  // The 32-bit range: the 16-bit one would wrap beyond 65535 rows.
-  totalBar.SetRange(0, fileList.entryCount);
+  // The whole-run bar measures bytes, so that it moves through a large file
+  // as the file's own bar does.
+  runBytesTotal_ = 0;
+  for (int32_t row = 0; row < fileList.entryCount; ++row) {
+    if (fileList.entries[row] != nullptr) runBytesTotal_ += InputSize(*fileList.entries[row]);
+  }
+  runBytesBefore_ = 0;
+  runStartedAt_ = GetTickCount64();
+  totalBar.SetRange(0, kTotalBarRange);
   totalBar.SetPos(0);
   RunTally tally(UseJapanese() ? 1 : 0);
   // Between rows the bars move at most once per interval, and at the end
@@ -414,27 +439,33 @@ void CAppMain::ConversionThread() {
   int32_t row = 0;
   for (; row < fileList.entryCount && !IsCancelled(); ++row) {
     shownFilePercent_ = 0;
+    runRow_ = row;
+    rowBytes_ = fileList.entries[row] != nullptr ? InputSize(*fileList.entries[row]) : 0;
     if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
       fileBar.SetPos(0);
+      ShowRunProgress(0);
     }
+    FileConversionStatus status = FileConversionStatus::Converted;
     if (fileList.entries[row] != nullptr) {
       FileConversionResult result;
       RowReport report;
-      const FileConversionStatus status = ConvertEntry(row, &result, &report);
+      status = ConvertEntry(row, &result, &report);
       wchar_t line[kSettingTextUnits] = {};
       tally.Note(fileList.entries[row]->inputName.name, status, result, report, line);
       SendMessageW(mainWindow, kRowStatusMessage, static_cast<WPARAM>(row),
                    reinterpret_cast<LPARAM>(line));
     }
+    if (status != FileConversionStatus::Cancelled) runBytesBefore_ += rowBytes_;
+    rowBytes_ = 0;
     if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
-      totalBar.SetPos(row + 1);
+      ShowRunProgress(0);
       fileBar.SetPos(100);
       barsShownAt = GetTickCount64();
       rowsShown = row + 1;
     }
   }
   if (row > rowsShown) {
-    totalBar.SetPos(row);
+    ShowRunProgress(0);
     fileBar.SetPos(100);
   }
   const bool stopped = IsCancelled();
@@ -496,7 +527,32 @@ void CAppMain::SetFileProgress(int32_t percent) {
   fileProgressShownAt_ = now;
   if (mainWindow != nullptr) {
     ctl::CProgressBar(Control(IDC_FILE_PROGRESS)).SetPos(percent);
+    ShowRunProgress(percent);
   }
+}
+
+void CAppMain::ShowRunProgress(int32_t percent) {
+  const uint64_t done = runBytesBefore_ + rowBytes_ * static_cast<uint64_t>(percent) / 100;
+  const uint64_t total = runBytesTotal_ > done ? runBytesTotal_ : done;
+  // An empty run of empty files is all done once its rows are.
+  const int32_t position =
+      total > 0 ? static_cast<int32_t>(done * kTotalBarRange / total)
+                : (runRow_ + (percent > 0 ? 1 : 0)) * kTotalBarRange / fileList.entryCount;
+  ctl::CProgressBar(Control(IDC_TOTAL_PROGRESS)).SetPos(position);
+
+  const FileListEntry* entry = fileList.entries[runRow_];
+  if (entry == nullptr) return;
+  const CWideText path(entry->inputName.name);
+  RunProgress progress;
+  progress.fileNumber = runRow_ + 1;
+  progress.fileCount = fileList.entryCount;
+  progress.fileName = path.Get() != nullptr ? FileNamePart(path.Get()) : WSTR("");
+  progress.bytesDone = done;
+  progress.bytesTotal = total;
+  progress.secondsLeft = EstimateSecondsLeft(done, total, GetTickCount64() - runStartedAt_);
+  WideChar line[kProgressLineUnits] = {};
+  FormatRunProgress(progress, UseJapanese() ? 1 : 0, line, kProgressLineUnits);
+  ctl::CControl(Control(IDC_PROGRESS_TEXT)).SetText(reinterpret_cast<const wchar_t*>(line));
 }
 
 void CAppMain::EnableListCommands(bool enabled) {

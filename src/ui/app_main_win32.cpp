@@ -5,7 +5,10 @@
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 #include <windowsx.h>
+
+#include <iterator>
 
 #include "app/controls.h"
 #include "convert/app_parameter.h"
@@ -33,13 +36,15 @@ struct Placement {
 // space, the buttons and bars below it keep their distance from the bottom,
 // Cancel and Execute from the bottom right corner.
 constexpr Placement kPlacements[] = {
-    {IDC_STATIC, kStretchX},  // the output group box
+    {IDC_STATIC, kStretchX},  // the settings group box
+    {IDC_STATIC, 0},
     {IDC_OUTPUT_FOLDER, kStretchX},
     {IDC_BROWSE_OUTPUT, kFollowRight},
     {IDC_STATIC, 0},
     {IDC_CONVERT, 0},
     {IDC_STATIC, 0},
     {IDC_DATA_SIZE, 0},
+    {IDC_STATIC, 0},
     {IDC_ENDIAN, 0},
     {IDC_STATIC, 0},
     {IDC_DATA_FORMAT, 0},
@@ -52,15 +57,32 @@ constexpr Placement kPlacements[] = {
     {IDC_DELETE, kFollowBottom},
     {IDC_ALL_DELETE, kFollowBottom},
     {IDC_STATIC, kStretchX | kFollowBottom},  // the group box around the bars
+    {IDC_STATIC, kFollowBottom},
     {IDC_FILE_PROGRESS, kStretchX | kFollowBottom},
+    {IDC_STATIC, kFollowBottom},
     {IDC_TOTAL_PROGRESS, kStretchX | kFollowBottom},
+    {IDC_PROGRESS_TEXT, kStretchX | kFollowBottom},
     {IDC_CANCEL_RUN, kFollowRight | kFollowBottom},
     {IDC_EXECUTE, kFollowRight | kFollowBottom},
 };
 
-// The list keeps at least this height in dialog units (about three rows)
-// when the window is made small.
-constexpr int kLeastListHeight = 40;
+// The main template's client size in dialog units.
+constexpr int kTemplateWidth = 400;
+constexpr int kTemplateHeight = 300;
+
+// The list keeps at least this many rows visible when the window is made
+// small.
+constexpr int kLeastListRows = 3;
+
+// A column that gives up width for the others keeps at least this much (at
+// 96 DPI).
+constexpr int kLeastColumnWidth96 = 40;
+
+// The template box's fixed-width font, in points.
+constexpr int kTemplateFontPoints = 9;
+
+// The folder box and the folder dialog's answer, in UTF-16 units.
+constexpr int kFolderUnits = 520;
 
 }  // namespace
 
@@ -72,6 +94,7 @@ CAppMain::CAppMain() {
 CAppMain::~CAppMain() {
   // The list first, then the two strings (their members go in reverse order).
   fileList.ClearFileList();
+  if (templateFont_ != nullptr) DeleteObject(templateFont_);
 }
 
 int CAppMain::Run(HINSTANCE moduleInstance, HINSTANCE previousInstance, LPWSTR commandLine,
@@ -119,10 +142,10 @@ void CAppMain::OnInitDialog(HWND dialog) {
   ctl::CComboBox(Control(IDC_CONVERT)).Fill(directions, 2);
   SelectItemData(IDC_CONVERT, ClampDirection(parameter->convert));
 
-  const ctl::ComboItem sizes[] = {{uitext::kUnitSizeTexts[0], 1},
-                                  {uitext::kUnitSizeTexts[1], 2},
-                                  {uitext::kUnitSizeTexts[2], 4},
-                                  {uitext::kUnitSizeTexts[3], 8}};
+  const ctl::ComboItem sizes[] = {{uitext::kUnitSizeTexts[0].In(language), 1},
+                                  {uitext::kUnitSizeTexts[1].In(language), 2},
+                                  {uitext::kUnitSizeTexts[2].In(language), 4},
+                                  {uitext::kUnitSizeTexts[3].In(language), 8}};
   ctl::CComboBox(Control(IDC_DATA_SIZE)).Fill(sizes, 4);
   // A size no item has (0, 3, 5, 6, 7) leaves the box without a selection.
   SelectItemData(IDC_DATA_SIZE, ClampUnitSize(parameter->data_size));
@@ -139,10 +162,19 @@ void CAppMain::OnInitDialog(HWND dialog) {
   ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(outputFolder);
   DragAcceptFiles(dialog, TRUE);
   EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
+  SetTemplateFont();
+  UpdateFormatBoxes();
+  // Stored widths are for the stored size of the window: they are shared
+  // out from there on.
+  fittedListWidth_ = 0;
   InitLayout();
   InstallKeys();
   FillRecentMenu();
   UpdateCommandStates();
+  // Widths the user never set fill the list, so that an empty list has no
+  // scroll bar.
+  const int32_t* stored = parameter->column_widths;
+  if (stored[0] <= 0 && stored[1] <= 0 && stored[2] <= 0) FitColumnsToList();
 }
 
 void CAppMain::ApplyDpi() {
@@ -154,10 +186,9 @@ void CAppMain::ApplyDpi() {
   }
 }
 
-void CAppMain::RecordPlaces() {
-  RECT client = {};
-  GetClientRect(mainWindow, &client);
-  templateClient_ = {client.right, client.bottom};
+void CAppMain::RecordPlaces(SIZE reference) {
+  static_assert(std::size(kPlacements) == kPlacedControls);
+  templateClient_ = reference;
   placeCount_ = 0;
   int index = 0;
   for (HWND child = GetWindow(mainWindow, GW_CHILD); child != nullptr && index < kPlacedControls;
@@ -171,27 +202,97 @@ void CAppMain::RecordPlaces() {
   }
 }
 
+void CAppMain::RecordPlacesAtClientSize() {
+  RECT client = {};
+  GetClientRect(mainWindow, &client);
+  RecordPlaces({client.right, client.bottom});
+}
+
+int CAppMain::LeastListHeight() {
+  HWND list = Control(IDC_FILE_LIST);
+  RECT header = {};
+  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
+  TEXTMETRICW metrics = {};
+  HDC dc = GetDC(list);
+  if (dc != nullptr) {
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+  }
+  // A row is the text's height and a little room; the frame takes the rest.
+  RECT window = {};
+  RECT client = {};
+  GetWindowRect(list, &window);
+  GetClientRect(list, &client);
+  const int frame = (window.bottom - window.top) - client.bottom;
+  return (header.bottom - header.top) + kLeastListRows * (metrics.tmHeight + 4) + frame +
+         ScaleToWindow(mainWindow, 4);
+}
+
 void CAppMain::InitLayout() {
-  RecordPlaces();
+  // The places the template gives, at the template's client size: the
+  // system limits a window to the screen as it creates it, so the client
+  // area may already be smaller than the controls need.
+  RECT design = {0, 0, kTemplateWidth, kTemplateHeight};
+  MapDialogRect(mainWindow, &design);
+  RecordPlaces({design.right, design.bottom});
 
   // The least size: the template's, with the list down to a few rows.
   RECT window = {};
+  RECT client = {};
   GetWindowRect(mainWindow, &window);
-  RECT least = {0, 0, 0, kLeastListHeight};
-  MapDialogRect(mainWindow, &least);
+  GetClientRect(mainWindow, &client);
+  const LONG frameX = (window.right - window.left) - client.right;
+  const LONG frameY = (window.bottom - window.top) - client.bottom;
   RECT listRect = {};
   GetWindowRect(Control(IDC_FILE_LIST), &listRect);
-  const LONG spare = (listRect.bottom - listRect.top) - least.bottom;
-  leastWindow_ = {window.right - window.left, window.bottom - window.top - (spare > 0 ? spare : 0)};
+  const LONG spare = (listRect.bottom - listRect.top) - LeastListHeight();
+  leastWindow_ = {design.right + frameX, design.bottom + frameY - (spare > 0 ? spare : 0)};
 
-  // Where the user last had it, else where the template puts it.
+  // Where the user last had it, else where the template puts it, at the
+  // template's size.
   const bool placed = PlaceAsSaved();
-  if (placed) GetWindowRect(mainWindow, &window);
+  GetWindowRect(mainWindow, &window);
+  LONG width = window.right - window.left;
+  LONG height = window.bottom - window.top;
+  if (!placed) {
+    width = design.right + frameX;
+    height = design.bottom + frameY;
+  }
 
   // At a high scaling the template may be taller than the screen: the window
-  // then opens as large as the work area, inside it.
+  // then opens as large as the work area, inside it, with a shorter list.
   RECT work = {};
-  if (!WorkArea(&work)) return;
+  if (WorkArea(&work)) {
+    if (width > work.right - work.left) width = work.right - work.left;
+    if (height > work.bottom - work.top) height = work.bottom - work.top;
+    if (width < leastWindow_.x) width = leastWindow_.x;
+    if (height < leastWindow_.y) height = leastWindow_.y;
+    LONG x = window.left;
+    LONG y = window.top;
+    if (x + width > work.right) x = work.right - width;
+    if (y + height > work.bottom) y = work.bottom - height;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+    window = {x, y, x + width, y + height};
+  } else {
+    window.right = window.left + width;
+    window.bottom = window.top + height;
+  }
+  SetWindowPos(mainWindow, nullptr, window.left, window.top, window.right - window.left,
+               window.bottom - window.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The size may not have changed, and the controls still stand where the
+  // template put them.
+  GetClientRect(mainWindow, &client);
+  ArrangeControls(client.right, client.bottom);
+  if (placed && theAppParameter->window_maximized == 1) ShowWindow(mainWindow, SW_MAXIMIZE);
+}
+
+void CAppMain::KeepInsideWorkArea() {
+  RECT work = {};
+  RECT window = {};
+  if (!WorkArea(&work) || !GetWindowRect(mainWindow, &window) || IsZoomed(mainWindow)) return;
   LONG width = window.right - window.left;
   LONG height = window.bottom - window.top;
   if (width > work.right - work.left) width = work.right - work.left;
@@ -202,11 +303,81 @@ void CAppMain::InitLayout() {
   if (y + height > work.bottom) y = work.bottom - height;
   if (x < work.left) x = work.left;
   if (y < work.top) y = work.top;
-  if (x != window.left || y != window.top || width != window.right - window.left ||
-      height != window.bottom - window.top) {
-    SetWindowPos(mainWindow, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (x == window.left && y == window.top && width == window.right - window.left &&
+      height == window.bottom - window.top) {
+    return;
   }
-  if (placed && theAppParameter->window_maximized == 1) ShowWindow(mainWindow, SW_MAXIMIZE);
+  SetWindowPos(mainWindow, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int CAppMain::ListClientWidth() {
+  RECT client = {};
+  GetClientRect(Control(IDC_FILE_LIST), &client);
+  return client.right;
+}
+
+void CAppMain::ShareColumnWidths() {
+  const int width = ListClientWidth();
+  const int change = width - fittedListWidth_;
+  if (fittedListWidth_ <= 0 || change == 0) {
+    fittedListWidth_ = width;
+    return;
+  }
+  fittedListWidth_ = width;
+  const ctl::CListView list(Control(IDC_FILE_LIST));
+  HWND header = reinterpret_cast<HWND>(SendMessageW(Control(IDC_FILE_LIST), LVM_GETHEADER, 0, 0));
+  const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  int total = 0;
+  for (int column = 0; column < count; ++column)
+    total += list.ColumnWidth(column);
+  if (total <= 0) return;
+  // Each column takes its share of the change by its width, so the
+  // proportions the user gave them stay.
+  const int least = ScaleToWindow(mainWindow, kLeastColumnWidth96);
+  int given = 0;
+  for (int column = 0; column < count; ++column) {
+    const int old = list.ColumnWidth(column);
+    const int share = column + 1 < count ? MulDiv(change, old, total) : change - given;
+    given += share;
+    list.SetColumnWidth(column, old + share > least ? old + share : least);
+  }
+}
+
+void CAppMain::FitColumnsToList() {
+  // Fitting from a width of the columns' total gives the list's width to them.
+  const ctl::CListView list(Control(IDC_FILE_LIST));
+  HWND header = reinterpret_cast<HWND>(SendMessageW(Control(IDC_FILE_LIST), LVM_GETHEADER, 0, 0));
+  const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+  int total = 0;
+  for (int column = 0; column < count; ++column)
+    total += list.ColumnWidth(column);
+  fittedListWidth_ = total;
+  ShareColumnWidths();
+}
+
+void CAppMain::SetTemplateFont() {
+  // A fixed-width face lines the template's text up as the output will be;
+  // the font mapper picks the nearest fixed-width face where the name is
+  // missing. Latin in Japanese too: the Japanese fixed-width faces draw an
+  // underscore below their cell, where the box cuts it off, and a template
+  // is C text.
+  HFONT font =
+      CreateFontW(-MulDiv(kTemplateFontPoints, static_cast<int>(WindowDpi(mainWindow)), 72), 0, 0,
+                  0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas");
+  if (font == nullptr) return;
+  SendMessageW(Control(IDC_ARRAY_FORMAT), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (templateFont_ != nullptr) DeleteObject(templateFont_);
+  templateFont_ = font;
+}
+
+void CAppMain::UpdateFormatBoxes() {
+  // The value format and the template shape text output only; the byte order
+  // means nothing for single bytes.
+  const bool toText = SelectedItemData(IDC_CONVERT) == 0;
+  EnableWindow(Control(IDC_DATA_FORMAT), toText ? TRUE : FALSE);
+  EnableWindow(Control(IDC_ARRAY_FORMAT), toText ? TRUE : FALSE);
+  EnableWindow(Control(IDC_ENDIAN), SelectedItemData(IDC_DATA_SIZE) > 1 ? TRUE : FALSE);
 }
 
 bool CAppMain::WorkArea(RECT* area) {
@@ -242,6 +413,7 @@ void CAppMain::ArrangeControls(int width, int height) {
     }
   }
   if (batch != nullptr) EndDeferWindowPos(batch);
+  ShareColumnWidths();
   // The group boxes' frames are drawn over the area they leave.
   InvalidateRect(mainWindow, nullptr, TRUE);
 }
@@ -289,7 +461,8 @@ bool CAppMain::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void CAppMain::OnDpiChanged(UINT oldDpi) {
   const UINT dpi = WindowDpi(mainWindow);
   if (oldDpi == 0 || dpi == oldDpi) {
-    RecordPlaces();
+    RecordPlacesAtClientSize();
+    fittedListWidth_ = ListClientWidth();
     return;
   }
   dpi_ = dpi;
@@ -302,7 +475,10 @@ void CAppMain::OnDpiChanged(UINT oldDpi) {
   }
   leastWindow_ = {MulDiv(leastWindow_.x, static_cast<int>(dpi), static_cast<int>(oldDpi)),
                   MulDiv(leastWindow_.y, static_cast<int>(dpi), static_cast<int>(oldDpi))};
-  RecordPlaces();
+  SetTemplateFont();
+  RecordPlacesAtClientSize();
+  fittedListWidth_ = ListClientWidth();
+  KeepInsideWorkArea();
 }
 
 void CAppMain::MoveFocusOff(int fromId, int toId) {
@@ -370,7 +546,14 @@ void CAppMain::OnCommand(int commandId, int notifyCode) {
       ExecuteConversion();
       break;
     case IDC_CONVERT:
-      if (notifyCode == CBN_SELCHANGE) OnDirectionChanged();
+      if (notifyCode == CBN_SELCHANGE) {
+        OnDirectionChanged();
+        UpdateFormatBoxes();
+      }
+      CAppBase::OnCommand(commandId, notifyCode);
+      break;
+    case IDC_DATA_SIZE:
+      if (notifyCode == CBN_SELCHANGE) UpdateFormatBoxes();
       CAppBase::OnCommand(commandId, notifyCode);
       break;
     case ID_FILE_OPEN:
@@ -408,31 +591,55 @@ void CAppMain::ResetProgressBars() {
     bar.SetRange(0, 100);
     bar.SetPos(0);
   }
+  ctl::CControl(Control(IDC_PROGRESS_TEXT)).SetText(L"");
 }
 
 void CAppMain::OnBrowseOutputFolder() {
-  // The folder browser is a shell object and wants COM on this thread; an
+  // The folder dialog is a shell object and wants COM on this thread; an
   // earlier initialisation by someone else is counted, not replaced.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-
-  wchar_t displayName[MAX_PATH] = {};
-  BROWSEINFOW browse = {};
-  browse.hwndOwner = mainWindow;
-  browse.pszDisplayName = displayName;
-  browse.lpszTitle = uitext::kSelectOutputFolder.In(UseJapanese() ? 1 : 0);
-  browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
-  if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&browse)) {
-    wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(item, path)) {
-      outputFolder.AssignWide(path);
-      theAppParameter->output_path.AssignWide(path);
-      theAppParameter->Save();
-      ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(path);
-    }
-    CoTaskMemFree(item);
+  wchar_t path[kFolderUnits] = {};
+  if (PickFolder(path)) {
+    outputFolder.AssignWide(path);
+    theAppParameter->output_path.AssignWide(path);
+    theAppParameter->Save();
+    ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(path);
   }
-
   if (SUCCEEDED(com)) CoUninitialize();
+}
+
+bool CAppMain::PickFolder(wchar_t* path) {
+  IFileOpenDialog* dialog = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_PPV_ARGS(&dialog)))) {
+    return false;
+  }
+  DWORD options = 0;
+  dialog->GetOptions(&options);
+  dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+  dialog->SetTitle(uitext::kSelectOutputFolder.In(UseJapanese() ? 1 : 0));
+  // Opens at the folder the box names, when it is there.
+  wchar_t current[kFolderUnits] = {};
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadText(current, kFolderUnits);
+  IShellItem* start = nullptr;
+  if (current[0] != 0 &&
+      SUCCEEDED(SHCreateItemFromParsingName(current, nullptr, IID_PPV_ARGS(&start)))) {
+    dialog->SetFolder(start);
+    start->Release();
+  }
+  bool picked = false;
+  IShellItem* item = nullptr;
+  if (SUCCEEDED(dialog->Show(mainWindow)) && SUCCEEDED(dialog->GetResult(&item))) {
+    wchar_t* name = nullptr;
+    if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) {
+      picked = WideLength(name) < kFolderUnits;
+      if (picked) lstrcpynW(path, name, kFolderUnits);
+      CoTaskMemFree(name);
+    }
+    item->Release();
+  }
+  dialog->Release();
+  return picked;
 }
 
 int32_t CAppMain::SelectedItemData(int controlId) {

@@ -19,22 +19,23 @@ inline constexpr UiText kColumnOutput{WSTR("出力ファイル名"), WSTR("Outpu
 inline constexpr UiText kColumnArray{WSTR("配列名"), WSTR("Array Name")};
 inline constexpr UiText kColumnStatus{WSTR("状態"), WSTR("Status")};
 
-// Items of the direction and byte-order boxes; the unit sizes read the same in
-// both languages.
+// Items of the direction, size and byte-order boxes.
 inline constexpr UiText kBinaryToText{WSTR("バイナリ→テキスト"), WSTR("Binary -> Text")};
 inline constexpr UiText kTextToBinary{WSTR("テキスト→バイナリ"), WSTR("Text -> Binary")};
 inline constexpr UiText kBigEndian{WSTR("ビッグエンディアン"), WSTR("Big Endian")};
 inline constexpr UiText kLittleEndian{WSTR("リトルエンディアン"), WSTR("Little Endian")};
-inline constexpr const WideChar* kUnitSizeTexts[] = {WSTR("1 Byte"), WSTR("2 Byte"), WSTR("4 Byte"),
-                                                     WSTR("8 Byte")};
+inline constexpr UiText kUnitSizeTexts[] = {{WSTR("1 バイト"), WSTR("1 Byte")},
+                                            {WSTR("2 バイト"), WSTR("2 Byte")},
+                                            {WSTR("4 バイト"), WSTR("4 Byte")},
+                                            {WSTR("8 バイト"), WSTR("8 Byte")}};
 
 inline constexpr UiText kSelectOutputFolder{WSTR("出力先フォルダを選択してください"),
                                             WSTR("Select output folder")};
 
 // The open-file dialog of Add. Filters are pairs of NUL-terminated strings
 // ending with an empty one.
-inline constexpr UiText kAddFilter{WSTR("すべてのファイル(*.*)\0*.*\0"),
-                                   WSTR("All files(*.*)\0*.*\0")};
+inline constexpr UiText kAddFilter{WSTR("すべてのファイル (*.*)\0*.*\0"),
+                                   WSTR("All files (*.*)\0*.*\0")};
 inline constexpr UiText kAddTitle{WSTR("ファイルを選択"), WSTR("Selected Files")};
 
 // The question of Delete and All Delete: one row is named (%ls, its file
@@ -63,14 +64,14 @@ inline constexpr UiText kRecentListMissing{
 // after it a warning when there was one.
 inline constexpr UiText kRowConverted{WSTR("変換済み: %ls"), WSTR("converted: %ls")};
 
-// The list file dialogs. Loading names its first filter in the singular.
+// The list file dialogs.
 inline constexpr UiText kSaveListFilter{
-    WSTR("ファイルリスト(*.csv)\0*.csv\0全てのファイル(*.*)\0*.*\0"),
-    WSTR("File lists(*.csv)\0*.csv\0All files(*.*)\0*.*\0")};
+    WSTR("ファイルリスト (*.csv)\0*.csv\0すべてのファイル (*.*)\0*.*\0"),
+    WSTR("File lists (*.csv)\0*.csv\0All files (*.*)\0*.*\0")};
 inline constexpr UiText kSaveListTitle{WSTR("ファイルリストの保存"), WSTR("Save File List")};
 inline constexpr UiText kLoadListFilter{
-    WSTR("ファイルリスト(*.csv)\0*.csv\0全てのファイル(*.*)\0*.*\0"),
-    WSTR("File list(*.csv)\0*.csv\0All files(*.*)\0*.*\0")};
+    WSTR("ファイルリスト (*.csv)\0*.csv\0すべてのファイル (*.*)\0*.*\0"),
+    WSTR("File lists (*.csv)\0*.csv\0All files (*.*)\0*.*\0")};
 inline constexpr UiText kLoadListTitle{WSTR("ファイルリストの読み込み"), WSTR("Load File List")};
 
 // Saving a list file that cannot be created, or whose writing fell short.

@@ -36,8 +36,8 @@ MainLook LookAt(HWND main) {
   return {ItemText(main, IDC_STATIC), MenuText(GetMenu(main), 0, MF_BYPOSITION)};
 }
 
-const MainLook kEnglishMain = {L"Output", L"&File"};
-const MainLook kJapaneseMain = {L"出力先", L"ファイル(&F)"};
+const MainLook kEnglishMain = {L"Settings", L"&File"};
+const MainLook kJapaneseMain = {L"変換の設定", L"ファイル(&F)"};
 
 void ExpectLook(const MainLook& seen, const MainLook& expected) {
   EXPECT_EQ(seen.group, expected.group);
@@ -296,8 +296,10 @@ TEST_P(AboutTest, ShowsVersionAndEdition) {
   }
   EXPECT_EQ(result, 1);
   EXPECT_EQ(caption, row.caption);
-  EXPECT_EQ(version, L"Version " WSTR(BX_VERSION_TEXT));
-  EXPECT_EQ(edition, L"64bit edition");
+  const bool japanese = row.language == 1;
+  EXPECT_EQ(version,
+            (japanese ? L"バージョン " : L"Version ") + std::wstring(WSTR(BX_VERSION_TEXT)));
+  EXPECT_EQ(edition, japanese ? L"64 ビット版" : L"64-bit edition");
   EXPECT_EQ(title, L"Brelvix");
   EXPECT_TRUE(ownedByMain);
   // Closing About, either way, leaves the main window running.

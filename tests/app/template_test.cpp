@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -210,7 +211,7 @@ struct ExpectedDialog {
   std::vector<ExpectedItem> items;
 };
 
-constexpr DWORD kSmallDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+constexpr DWORD kSmallDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SHELLFONT;
 // The main window can be resized and maximised, so that it fits a small or
 // highly scaled screen.
 constexpr DWORD kMainDialog =
@@ -226,37 +227,42 @@ const std::vector<ExpectedDialog>& Dialogs() {
        L"Brelvix",
        100,
        100,
-       420,
        400,
+       300,
        kMainDialog,
        IDR_MENU_JAPANESE,
        IDR_MENU_ENGLISH,
        {
-           {IDC_STATIC, Kind::GroupBox, L"出力先", L"Output", 5, 5, 410, 135, 0},
-           {IDC_OUTPUT_FOLDER, Kind::Edit, L"", L"", 10, 20, 350, 16, kScrolledBox},
-           {IDC_BROWSE_OUTPUT, Kind::Button, L"参照", L"...", 362, 20, 45, 14, 0},
-           {IDC_STATIC, Kind::Label, L"変換方法", L"Convert", 10, 40, 40, 8, 0},
-           {IDC_CONVERT, Kind::DropList, L"", L"", 10, 52, 100, 80, 0},
-           {IDC_STATIC, Kind::Label, L"サイズ", L"Size", 10, 70, 40, 8, 0},
-           {IDC_DATA_SIZE, Kind::DropList, L"", L"", 10, 84, 100, 80, 0},
-           {IDC_ENDIAN, Kind::DropList, L"", L"", 10, 102, 100, 80, 0},
-           {IDC_STATIC, Kind::Label, L"16進数の書式", L"HEX Format", 115, 40, 65, 8, 0},
-           {IDC_DATA_FORMAT, Kind::Edit, L"", L"", 115, 52, 70, 18, kScrolledBox},
-           {IDC_STATIC, Kind::Label, L"配列の書式", L"Array Format", 190, 40, 65, 8, 0},
-           {IDC_ARRAY_FORMAT, Kind::Edit, L"", L"", 190, 52, 215, 70,
-            kScrolledBox | ES_MULTILINE | ES_WANTRETURN},
-           {IDC_STATIC, Kind::GroupBox, L"", L"", 5, 145, 410, 152, 0},
-           {IDC_FILE_LIST, Kind::ListView, L"", L"", 10, 160, 400, 110,
+           {IDC_STATIC, Kind::GroupBox, L"変換の設定", L"Settings", 5, 3, 390, 105, 0},
+           {IDC_STATIC, Kind::Label, L"出力先(&U):", L"O&utput folder:", 11, 17, 58, 8, 0},
+           {IDC_OUTPUT_FOLDER, Kind::Edit, L"", L"", 70, 15, 262, 14, kScrolledBox},
+           {IDC_BROWSE_OUTPUT, Kind::Button, L"参照(&B)...", L"&Browse...", 336, 15, 52, 14, 0},
+           {IDC_STATIC, Kind::Label, L"変換方法(&C):", L"&Convert:", 11, 37, 58, 8, 0},
+           {IDC_CONVERT, Kind::DropList, L"", L"", 70, 35, 92, 80, 0},
+           {IDC_STATIC, Kind::Label, L"サイズ(&S):", L"&Size:", 11, 55, 58, 8, 0},
+           {IDC_DATA_SIZE, Kind::DropList, L"", L"", 70, 53, 92, 80, 0},
+           {IDC_STATIC, Kind::Label, L"バイト順(&Y):", L"B&yte order:", 11, 73, 58, 8, 0},
+           {IDC_ENDIAN, Kind::DropList, L"", L"", 70, 71, 92, 80, 0},
+           {IDC_STATIC, Kind::Label, L"値の書式(&V):", L"&Value format:", 172, 37, 58, 8, 0},
+           {IDC_DATA_FORMAT, Kind::Edit, L"", L"", 232, 35, 70, 14, kScrolledBox},
+           {IDC_STATIC, Kind::Label, L"配列の書式(&T):", L"Array &template:", 172, 55, 100, 8, 0},
+           {IDC_ARRAY_FORMAT, Kind::Edit, L"", L"", 172, 65, 216, 38,
+            kScrolledBox | ES_MULTILINE | ES_WANTRETURN | WS_HSCROLL | WS_VSCROLL},
+           {IDC_STATIC, Kind::GroupBox, L"ファイル一覧", L"Files", 5, 111, 390, 113, 0},
+           {IDC_FILE_LIST, Kind::ListView, L"", L"", 11, 123, 378, 78,
             LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_BORDER},
-           {IDC_ADD, Kind::Button, L"追加", L"Add", 20, 275, 50, 14, 0},
-           {IDC_MODIFY, Kind::Button, L"変更", L"Modify", 80, 275, 50, 14, 0},
-           {IDC_DELETE, Kind::Button, L"削除", L"Delete", 140, 275, 50, 14, 0},
-           {IDC_ALL_DELETE, Kind::Button, L"全削除", L"All Delete", 200, 275, 50, 14, 0},
-           {IDC_STATIC, Kind::GroupBox, L"", L"", 5, 300, 410, 60, 0},
-           {IDC_FILE_PROGRESS, Kind::Progress, L"", L"", 10, 315, 380, 15, WS_BORDER},
-           {IDC_TOTAL_PROGRESS, Kind::Progress, L"", L"", 10, 335, 380, 15, WS_BORDER},
-           {IDC_CANCEL_RUN, Kind::Button, L"中断", L"Cancel", 305, 375, 50, 14, 0},
-           {IDC_EXECUTE, Kind::Button, L"実行", L"Execute", 360, 375, 50, 14, 0},
+           {IDC_ADD, Kind::Button, L"追加(&A)...", L"&Add...", 11, 205, 52, 14, 0},
+           {IDC_MODIFY, Kind::Button, L"変更(&M)...", L"&Modify...", 67, 205, 52, 14, 0},
+           {IDC_DELETE, Kind::Button, L"削除(&D)", L"&Delete", 123, 205, 52, 14, 0},
+           {IDC_ALL_DELETE, Kind::Button, L"全削除(&L)", L"A&ll Delete", 179, 205, 52, 14, 0},
+           {IDC_STATIC, Kind::GroupBox, L"進行状況", L"Progress", 5, 227, 390, 51, 0},
+           {IDC_STATIC, Kind::Label, L"ファイル:", L"File:", 11, 239, 44, 8, 0},
+           {IDC_FILE_PROGRESS, Kind::Progress, L"", L"", 56, 238, 332, 10, WS_BORDER},
+           {IDC_STATIC, Kind::Label, L"全体:", L"All files:", 11, 252, 44, 8, 0},
+           {IDC_TOTAL_PROGRESS, Kind::Progress, L"", L"", 56, 251, 332, 10, WS_BORDER},
+           {IDC_PROGRESS_TEXT, Kind::Label, L"", L"", 11, 264, 377, 10, SS_NOPREFIX},
+           {IDC_CANCEL_RUN, Kind::Button, L"中断(&N)", L"Ca&ncel", 289, 282, 50, 14, 0},
+           {IDC_EXECUTE, Kind::Button, L"実行(&X)", L"E&xecute", 345, 282, 50, 14, 0},
        }},
       {"Choose Language",
        IDD_CHOOSE_LANGUAGE_JAPANESE,
@@ -265,16 +271,18 @@ const std::vector<ExpectedDialog>& Dialogs() {
        L"Choose Language",
        150,
        100,
-       130,
-       70,
+       170,
+       76,
        kSmallDialog,
        0,
        0,
        {
-           {IDC_STATIC, Kind::GroupBox, L"", L"", 5, 5, 120, 40, 0},
-           {IDC_LANGUAGE, Kind::DropList, L"", L"", 10, 20, 110, 80, 0},
-           {IDOK, Kind::DefaultButton, L"OK", L"OK", 20, 50, 50, 14, 0},
-           {IDCANCEL, Kind::Button, L"キャンセル", L"Cancel", 75, 50, 50, 14, 0},
+           {IDC_STATIC, Kind::Label, L"言語(&L):", L"&Language:", 7, 9, 40, 8, 0},
+           {IDC_LANGUAGE, Kind::DropList, L"", L"", 50, 7, 113, 80, 0},
+           {IDC_LANGUAGE_NOTE, Kind::Label, L"変更は次回の起動から有効になります。",
+            L"A change applies from the next start.", 7, 28, 156, 18, 0},
+           {IDOK, Kind::DefaultButton, L"OK", L"OK", 59, 55, 50, 14, 0},
+           {IDCANCEL, Kind::Button, L"キャンセル", L"Cancel", 113, 55, 50, 14, 0},
        }},
       {"About",
        IDD_ABOUT_JAPANESE,
@@ -283,19 +291,18 @@ const std::vector<ExpectedDialog>& Dialogs() {
        L"About Brelvix",
        100,
        100,
-       300,
-       100,
+       260,
+       80,
        kSmallDialog,
        0,
        0,
        {
-           {IDC_STATIC, Kind::GroupBox, L"", L"", 5, 5, 290, 90, 0},
-           {IDC_STATIC, Kind::Icon, L"#10011", L"#10011", 11, 17, 20, 20, 0},
-           {IDC_STATIC, Kind::Label, L"Brelvix", L"Brelvix", 40, 15, 129, 8, 0},
-           {IDC_ABOUT_EDITION, Kind::Label, L"", L"", 40, 28, 129, 8, 0},
-           {IDC_ABOUT_VERSION, Kind::Label, L"", L"", 40, 41, 129, 8, 0},
-           {IDC_STATIC, Kind::Label, nullptr, nullptr, 40, 54, 170, 8, 0},
-           {IDOK, Kind::DefaultButton, L"OK", L"OK", 238, 15, 50, 14, 0},
+           {IDC_STATIC, Kind::Icon, L"#10011", L"#10011", 9, 9, 20, 20, 0},
+           {IDC_STATIC, Kind::Label, L"Brelvix", L"Brelvix", 40, 9, 150, 9, 0},
+           {IDC_ABOUT_EDITION, Kind::Label, L"", L"", 40, 21, 150, 9, 0},
+           {IDC_ABOUT_VERSION, Kind::Label, L"", L"", 40, 33, 150, 9, 0},
+           {IDC_STATIC, Kind::Label, nullptr, nullptr, 40, 45, 213, 9, 0},
+           {IDOK, Kind::DefaultButton, L"OK", L"OK", 203, 59, 50, 14, 0},
        }},
       {"file information",
        IDD_FILE_INFO_JAPANESE,
@@ -305,20 +312,20 @@ const std::vector<ExpectedDialog>& Dialogs() {
        100,
        100,
        300,
-       160,
+       126,
        kSmallDialog,
        0,
        0,
        {
-           {IDC_STATIC, Kind::GroupBox, L"", L"", 5, 5, 290, 120, 0},
-           {IDC_STATIC, Kind::Label, L"入力ファイル名", L"Input File Name", 10, 15, 100, 8, 0},
-           {IDC_INPUT_FILE_NAME, Kind::Edit, L"", L"", 10, 25, 280, 18, kScrolledBox | ES_READONLY},
-           {IDC_STATIC, Kind::Label, L"出力ファイル名", L"Output File Name", 10, 50, 100, 8, 0},
-           {IDC_OUTPUT_FILE_NAME, Kind::Edit, L"", L"", 10, 60, 280, 18, kScrolledBox},
-           {IDC_STATIC, Kind::Label, L"配列名", L"Array Name", 10, 85, 100, 8, 0},
-           {IDC_ARRAY_NAME, Kind::Edit, L"", L"", 10, 95, 280, 18, kScrolledBox},
-           {IDOK, Kind::DefaultButton, L"OK", L"OK", 193, 135, 50, 14, 0},
-           {IDCANCEL, Kind::Button, L"キャンセル", L"Cancel", 245, 135, 50, 14, 0},
+           {IDC_STATIC, Kind::Label, L"入力ファイル名(&I):", L"&Input file name:", 7, 7, 286, 8, 0},
+           {IDC_INPUT_FILE_NAME, Kind::Edit, L"", L"", 7, 17, 286, 14, kScrolledBox | ES_READONLY},
+           {IDC_STATIC, Kind::Label, L"出力ファイル名(&O):", L"&Output file name:", 7, 37, 286, 8,
+            0},
+           {IDC_OUTPUT_FILE_NAME, Kind::Edit, L"", L"", 7, 47, 286, 14, kScrolledBox},
+           {IDC_STATIC, Kind::Label, L"配列名(&A):", L"&Array name:", 7, 67, 286, 8, 0},
+           {IDC_ARRAY_NAME, Kind::Edit, L"", L"", 7, 77, 286, 14, kScrolledBox},
+           {IDOK, Kind::DefaultButton, L"OK", L"OK", 189, 105, 50, 14, 0},
+           {IDCANCEL, Kind::Button, L"キャンセル", L"Cancel", 243, 105, 50, 14, 0},
        }},
   };
   return dialogs;
@@ -332,8 +339,10 @@ void CheckAgainstDesign(const Template& dialog, const ExpectedDialog& design, bo
   EXPECT_EQ(dialog.y, design.y);
   EXPECT_EQ(dialog.cx, design.cx);
   EXPECT_EQ(dialog.cy, design.cy);
-  EXPECT_EQ(dialog.pointSize, 9);
-  EXPECT_EQ(dialog.font, japanese ? L"ＭＳ Ｐゴシック" : L"MS Shell Dlg");
+  // The shell's dialog font: the system maps it to a face with the user's
+  // characters, where a named Japanese face may be missing.
+  EXPECT_EQ(dialog.pointSize, 8);
+  EXPECT_EQ(dialog.font, L"MS Shell Dlg");
   const int menu = japanese ? design.japaneseMenu : design.englishMenu;
   EXPECT_EQ(dialog.menu, menu != 0 ? L"#" + std::to_wstring(menu) : L"");
 
@@ -395,6 +404,44 @@ TEST(TemplateTest, NoButtonOfTheMainWindowIsTheDefault) {
     ASSERT_TRUE(LoadTemplate(id, dialog));
     for (const Item& item : dialog.items) {
       EXPECT_NE(KindOf(item), Kind::DefaultButton) << "control " << item.id;
+    }
+  }
+}
+
+// Every label and button a user reaches by keyboard has its own Alt letter,
+// none of them the menu's; OK and Cancel answer Enter and Esc instead.
+TEST(TemplateTest, EveryLabelAndButtonHasItsOwnAltLetter) {
+  const int dialogs[] = {
+      IDD_MAIN_JAPANESE,           IDD_MAIN_ENGLISH,       IDD_CHOOSE_LANGUAGE_JAPANESE,
+      IDD_CHOOSE_LANGUAGE_ENGLISH, IDD_FILE_INFO_JAPANESE, IDD_FILE_INFO_ENGLISH};
+  for (const int id : dialogs) {
+    SCOPED_TRACE(id);
+    Template dialog;
+    ASSERT_TRUE(LoadTemplate(id, dialog));
+    std::wstring letters = dialog.menu.empty() ? L"" : L"FH";
+    for (size_t i = 0; i < dialog.items.size(); ++i) {
+      const Item& item = dialog.items[i];
+      const Kind kind = KindOf(item);
+      if (kind != Kind::Label && kind != Kind::Button && kind != Kind::DefaultButton) continue;
+      if (item.id == IDOK || item.id == IDCANCEL || item.text.empty() ||
+          (item.style & SS_NOPREFIX) == SS_NOPREFIX || item.id == IDC_LANGUAGE_NOTE) {
+        continue;
+      }
+      // A bar's label names nothing that takes the focus.
+      if (i + 1 < dialog.items.size() && KindOf(dialog.items[i + 1]) == Kind::Progress) continue;
+      SCOPED_TRACE(testing::PrintToString(item.text));
+      const size_t amp = item.text.find(L'&');
+      ASSERT_NE(amp, std::wstring::npos);
+      ASSERT_LT(amp + 1, item.text.size());
+      const wchar_t letter = static_cast<wchar_t>(towupper(item.text[amp + 1]));
+      EXPECT_EQ(letters.find(letter), std::wstring::npos) << "taken twice";
+      letters.push_back(letter);
+      // A label's letter reaches the box after it in the Tab order.
+      if (kind == Kind::Label) {
+        ASSERT_LT(i + 1, dialog.items.size());
+        const Kind next = KindOf(dialog.items[i + 1]);
+        EXPECT_TRUE(next == Kind::Edit || next == Kind::DropList) << KindName(next);
+      }
     }
   }
 }

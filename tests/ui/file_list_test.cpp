@@ -10,6 +10,7 @@
 #include "base/debug_print.h"
 #include "base/file.h"
 #include "support/test_support.h"
+#include "ui/progress_text.h"
 #include "ui/ui_test_util.h"
 
 namespace {
@@ -363,6 +364,63 @@ TEST(OutputFileNameTest, RefusesWhatWindowsWouldNotKeepAsTyped) {
     EXPECT_EQ(row.expected, CheckOutputFileName(row.name, &offending));
     EXPECT_EQ(row.offending, offending);
   }
+}
+
+// The line under the run's bars, in both languages.
+struct ProgressLineCase {
+  const char* name;
+  RunProgress progress;
+  int language;
+  const char* expected;  // UTF-8
+};
+
+TEST(ProgressTextTest, LineNamesFileBytesAndTimeLeft) {
+  const WideChar* name = WSTR("C:\\data\\name.bin");
+  const ProgressLineCase cases[] = {
+      {"seconds",
+       {2, 9, FileNamePart(name), 180ull << 20, 1ull << 30, 12},
+       0,
+       "File 2 of 9: name.bin \u2014 180 MB of 1.0 GB \u2014 about 12 s left"},
+      {"all done", {3, 3, WSTR("a"), 10, 10, 0}, 0, "File 3 of 3: a \u2014 10 bytes of 10 bytes"},
+      {"too early",
+       {1, 1, WSTR("a"), 0, 1000, -1},
+       0,
+       "File 1 of 1: a \u2014 0 bytes of 1000 bytes"},
+      {"minutes rounded up",
+       {1, 3, WSTR("a"), 9728, 10240, 61},
+       0,
+       "File 1 of 3: a \u2014 9.5 KB of 10 KB \u2014 about 2 min left"},
+      {"hours",
+       {1, 1, WSTR("a"), 1023, 1ull << 40, 7260},
+       0,
+       "File 1 of 1: a \u2014 1023 bytes of 1.0 TB \u2014 about 2 h 1 min left"},
+      {"japanese",
+       {2, 9, WSTR("名前.bin"), 180ull << 20, 1ull << 30, 12},
+       1,
+       "ファイル 2 / 9: 名前.bin \u2014 180 MB / 1.0 GB \u2014 残り約 12 秒"},
+      {"japanese bytes",
+       {1, 1, WSTR("a"), 5, 10, -1},
+       1,
+       "ファイル 1 / 1: a \u2014 5 バイト / 10 バイト"},
+  };
+  for (const ProgressLineCase& row : cases) {
+    SCOPED_TRACE(row.name);
+    WideChar text[128] = {};
+    FormatRunProgress(row.progress, row.language, text, 128);
+    EXPECT_EQ(Wide(text), test::Utf16(row.expected));
+  }
+  // A short buffer holds a cut, terminated line.
+  WideChar cut[6] = {1, 1, 1, 1, 1, 1};
+  FormatRunProgress(cases[0].progress, 0, cut, 6);
+  EXPECT_EQ(Wide(cut), Wide(WSTR("File ")));
+}
+
+TEST(ProgressTextTest, TimeLeftFollowsTheRateSoFar) {
+  EXPECT_EQ(EstimateSecondsLeft(0, 100, 5000), -1);
+  EXPECT_EQ(EstimateSecondsLeft(50, 100, 999), -1) << "too early";
+  EXPECT_EQ(EstimateSecondsLeft(50, 100, 2000), 2);
+  EXPECT_EQ(EstimateSecondsLeft(30, 100, 1000), 3) << "2.33 s rounds up";
+  EXPECT_EQ(EstimateSecondsLeft(100, 100, 4000), 0);
 }
 
 }  // namespace

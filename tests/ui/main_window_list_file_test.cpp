@@ -125,7 +125,7 @@ TEST_P(MainWindowListFileTest, SaveAsSaveAndOpenRoundTrip) {
   session.SetText(IDC_ARRAY_FORMAT, L"int ($ARRAY_NAME)[] = {\r\n($ARRAY_DATA)};");
   const Shown saved = ReadShown(session);
   EXPECT_EQ(saved.direction, Text("テキスト→バイナリ", L"Text -> Binary"));
-  EXPECT_EQ(saved.size, L"4 Byte");
+  EXPECT_EQ(saved.size, Text("4 バイト", L"4 Byte"));
 
   // Save without a current list file asks for a name; ".csv" is added.
   session.Answer(uitest::ChooseFile(Path(folder / "list")));
@@ -379,6 +379,8 @@ TEST_P(MainWindowListFileTest, OpenPutsTheSettingsRecordIntoTheControls) {
           expected.direction == L"Text -> Binary" ? U("テキスト→バイナリ") : U("バイナリ→テキスト");
       expected.order =
           expected.order == L"Little Endian" ? U("リトルエンディアン") : U("ビッグエンディアン");
+      const size_t unit = expected.size.find(L" Byte");
+      if (unit != std::wstring::npos) expected.size.replace(unit, 5, U(" バイト"));
     }
     EXPECT_EQ(ReadShown(session), expected);
     // A file that loads replaces the list; one that fails keeps it as it was.

@@ -289,9 +289,15 @@ TEST_P(MainWindowRunTest, RunConvertsEveryRowAndTheSecondRunNumbersTheNames) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].text, endMessage);
   EXPECT_EQ(seen[0].icon, LoadIconW(nullptr, IDI_WARNING));
-  EXPECT_EQ(session.ProgressRange(IDC_TOTAL_PROGRESS), std::make_pair(0, 4));
-  EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 4);
+  // The whole-run bar counts bytes, in thousandths; the line names the last
+  // row.
+  EXPECT_EQ(session.ProgressRange(IDC_TOTAL_PROGRESS), std::make_pair(0, 1000));
+  EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 1000);
   EXPECT_EQ(session.ProgressPosition(IDC_FILE_PROGRESS), 100);
+  EXPECT_EQ(session.Text(IDC_PROGRESS_TEXT)
+                .rfind(Japanese() ? U("ファイル 4 / 4: ") : L"File 4 of 4: ", 0),
+            0u)
+      << testing::PrintToString(session.Text(IDC_PROGRESS_TEXT));
   ExpectIdle(session);
   EXPECT_EQ(session.WorkersStarted(), 1);
 
@@ -307,7 +313,7 @@ TEST_P(MainWindowRunTest, RunConvertsEveryRowAndTheSecondRunNumbersTheNames) {
   seen = ExecuteAndWait(session);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].text, endMessage);
-  EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 4);
+  EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 1000);
   EXPECT_EQ(FileNames(out), (std::vector<std::string>{"alpha(1).txt", "alpha.txt", "beta(1).txt",
                                                       "beta.txt", "empty(1).txt", "empty.txt"}));
   EXPECT_EQ(test::ReadAll(out / "alpha(1).txt"), alpha);
@@ -680,9 +686,11 @@ TEST(MainWindowRunCancelTest, CancelStopsTheRunAndLeavesNoFileOfTheRowCut) {
     // it: the focus on the button, then its click through the window's
     // thread. Sent, so the worker goes on only once the cancel has been taken.
     std::atomic<int32_t> movedAt{-1};
+    wchar_t lineDuringRun[256] = {};
     session.ObserveProgress([&](int32_t percent) {
       if (percent <= 0 || movedAt >= 0) return;
       movedAt = percent;
+      GetWindowTextW(session.Control(IDC_PROGRESS_TEXT), lineDuringRun, 256);
       SendMessageW(session.window(), WM_NEXTDLGCTL,
                    reinterpret_cast<WPARAM>(session.Control(IDC_CANCEL_RUN)), TRUE);
       SendMessageW(session.window(), WM_COMMAND, MAKEWPARAM(IDC_CANCEL_RUN, BN_CLICKED),
@@ -706,9 +714,16 @@ TEST(MainWindowRunCancelTest, CancelStopsTheRunAndLeavesNoFileOfTheRowCut) {
     EXPECT_EQ(seen[0].icon, LoadIconW(nullptr, IDI_WARNING));
     EXPECT_GT(movedAt.load(), 0);
     EXPECT_LT(movedAt.load(), 100);
-    // The cancel ended the run after the first row; its bar shows that row.
-    EXPECT_EQ(session.ProgressRange(IDC_TOTAL_PROGRESS), std::make_pair(0, 2));
-    EXPECT_EQ(session.ProgressPosition(IDC_TOTAL_PROGRESS), 1);
+    // During the run the line named the file and its bytes; the cancelled
+    // row's bytes are not counted done.
+    const std::wstring line = lineDuringRun;
+    EXPECT_EQ(line.rfind((item.language == 1 ? U("ファイル 1 / 2: ") : L"File 1 of 2: ") +
+                             test::Utf16(input) + L" \u2014 ",
+                         0),
+              0u)
+        << testing::PrintToString(line);
+    EXPECT_EQ(session.ProgressRange(IDC_TOTAL_PROGRESS), std::make_pair(0, 1000));
+    EXPECT_LT(session.ProgressPosition(IDC_TOTAL_PROGRESS), 1000);
     ExpectIdle(session);
 
     // The row cut short would pass for a whole one: nothing of it is left.

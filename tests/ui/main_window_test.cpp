@@ -13,6 +13,7 @@
 #include "resource.h"
 #include "support/test_support.h"
 #include "ui/main_window_driver.h"
+#include "ui/window_dpi_win32.h"
 
 namespace {
 
@@ -70,8 +71,8 @@ const InitCase kInitCases[] = {
     {"english size 2", 0, 1, 2, 0, "0x%04X", "t", L"", "Text -> Binary", "2 Byte", "Big Endian",
      "0x%04X", "t"},
     {"japanese convert 5 size 16", 1, 5, 16, 7, "0x%02X", kDefaultTemplate, L"C:\\out",
-     "テキスト→バイナリ", "8 Byte", "リトルエンディアン", "0x%02X", kDefaultTemplate},
-    {"japanese size 4", 1, 0, 4, 0, "0x%08X", "t", L"", "バイナリ→テキスト", "4 Byte",
+     "テキスト→バイナリ", "8 バイト", "リトルエンディアン", "0x%02X", kDefaultTemplate},
+    {"japanese size 4", 1, 0, 4, 0, "0x%08X", "t", L"", "バイナリ→テキスト", "4 バイト",
      "ビッグエンディアン", "0x%08X", "t"},
     {"japanese size 0 shows no size", 1, 1, 0, 1, "0x%02X", "t", L"", "テキスト→バイナリ", "",
      "リトルエンディアン", "0x%02X", "t"},
@@ -100,8 +101,9 @@ TEST(MainWindowTest, ControlsShowTheStoredSettings) {
                                       : Texts{L"Binary -> Text", L"Text -> Binary"};
     EXPECT_EQ(session.ComboItems(IDC_CONVERT), directions);
     EXPECT_EQ(session.ComboData(IDC_CONVERT), (std::vector<LPARAM>{0, 1}));
-    EXPECT_EQ(session.ComboItems(IDC_DATA_SIZE),
-              (std::vector<std::wstring>{L"1 Byte", L"2 Byte", L"4 Byte", L"8 Byte"}));
+    const Texts sizes = japanese ? Texts{U("1 バイト"), U("2 バイト"), U("4 バイト"), U("8 バイト")}
+                                 : Texts{L"1 Byte", L"2 Byte", L"4 Byte", L"8 Byte"};
+    EXPECT_EQ(session.ComboItems(IDC_DATA_SIZE), sizes);
     EXPECT_EQ(session.ComboData(IDC_DATA_SIZE), (std::vector<LPARAM>{1, 2, 4, 8}));
     const Texts orders = japanese ? Texts{U("ビッグエンディアン"), U("リトルエンディアン")}
                                   : Texts{L"Big Endian", L"Little Endian"};
@@ -112,9 +114,37 @@ TEST(MainWindowTest, ControlsShowTheStoredSettings) {
         japanese ? Texts{U("入力ファイル名"), U("出力ファイル名"), U("配列名"), U("状態")}
                  : Texts{L"Input File", L"Output File", L"Array Name", L"Status"};
     EXPECT_EQ(session.ColumnTitles(), titles);
-    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0), 250);
-    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 1, 0), 200);
-    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 2, 0), 200);
+    // Widths never set fill the list in the default proportions: no scroll
+    // bar on an empty list.
+    RECT listClient = {};
+    GetClientRect(session.Control(IDC_FILE_LIST), &listClient);
+    const LRESULT widths[] = {session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0),
+                              session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 1, 0),
+                              session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 2, 0)};
+    EXPECT_EQ(widths[0] + widths[1] + widths[2], listClient.right);
+    EXPECT_NEAR(static_cast<double>(widths[0]) / static_cast<double>(widths[1]), 1.25, 0.02);
+    EXPECT_EQ(GetWindowLongW(session.Control(IDC_FILE_LIST), GWL_STYLE) & WS_HSCROLL, 0);
+    // The boxes that do not apply are disabled.
+    const bool toText =
+        U(row.directionShown) == (japanese ? U("バイナリ→テキスト") : L"Binary -> Text");
+    EXPECT_EQ(IsWindowEnabled(session.Control(IDC_DATA_FORMAT)) != FALSE, toText);
+    EXPECT_EQ(IsWindowEnabled(session.Control(IDC_ARRAY_FORMAT)) != FALSE, toText);
+    const std::string size = row.sizeShown;
+    EXPECT_EQ(IsWindowEnabled(session.Control(IDC_ENDIAN)) != FALSE,
+              !size.empty() && size[0] != '1');
+    // Nothing of the window is left in English in Japanese.
+    if (japanese) {
+      for (HWND child = GetWindow(session.window(), GW_CHILD); child != nullptr;
+           child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[256] = {};
+        GetWindowTextW(child, text, 256);
+        EXPECT_EQ(std::wstring(text).find(L"Byte"), std::wstring::npos) << GetDlgCtrlID(child);
+      }
+      for (const int box : {IDC_CONVERT, IDC_DATA_SIZE, IDC_ENDIAN}) {
+        for (const std::wstring& item : session.ComboItems(box))
+          EXPECT_EQ(item.find(L"Byte"), std::wstring::npos) << testing::PrintToString(item);
+      }
+    }
     const LRESULT styles = session.SendTo(IDC_FILE_LIST, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     EXPECT_EQ(styles & LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
     EXPECT_EQ(styles & LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
@@ -155,7 +185,7 @@ TEST(MainWindowTest, MainDialogTemplateFollowsTheLanguage) {
               MAKEINTRESOURCEW(language == 1 ? IDD_MAIN_JAPANESE : IDD_MAIN_ENGLISH));
     wchar_t text[64] = {};
     GetWindowTextW(session.Control(IDC_ADD), text, 64);
-    EXPECT_EQ(std::wstring(text), language == 1 ? U("追加") : L"Add");
+    EXPECT_EQ(std::wstring(text), language == 1 ? U("追加(&A)...") : L"&Add...");
     session.Command(IDCANCEL);
     EXPECT_EQ(session.WaitForExit(), 1);
   }
@@ -277,29 +307,6 @@ TEST(MainWindowTest, EnterDoesNothingButBreaksTheLineInTheTemplate) {
   EXPECT_EQ(session.WaitForExit(), 1);
 }
 
-// Selects folder in the folder browser and presses OK.
-uitest::DialogAction BrowseTo(const std::filesystem::path& folder) {
-  return [folder](HWND dialog) {
-    const std::wstring path = test::WidePath(folder);
-    const std::wstring name = test::WidePath(folder.filename());
-    HWND tree = FindWindowExW(dialog, nullptr, WC_TREEVIEWW, nullptr);
-    // Wine's browser may miss a folder made moments ago on the first try,
-    // while it expands the parent; a second try finds it.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
-      wchar_t text[MAX_PATH] = {};
-      TVITEMW item = {};
-      item.mask = TVIF_TEXT;
-      item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-      item.pszText = text;
-      item.cchTextMax = MAX_PATH;
-      SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-      if (tree == nullptr || _wcsicmp(text, name.c_str()) == 0) break;
-    }
-    uitest::ClickButton(dialog, IDOK);
-  };
-}
-
 TEST(MainWindowTest, BrowsedFolderIsShownAndStoredAtOnce) {
   for (const int32_t language : {0, 1}) {
     SCOPED_TRACE(language);
@@ -318,12 +325,10 @@ TEST(MainWindowTest, BrowsedFolderIsShownAndStoredAtOnce) {
     EXPECT_FALSE(std::filesystem::exists(session.settingsFile()));
     std::vector<SeenDialog> seen = session.TakeDialogs();
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_NE(seen[0].text.find(language == 1 ? U("出力先フォルダを選択してください")
-                                              : L"Select output folder"),
-              std::wstring::npos)
-        << "the browser's title line";
+    EXPECT_EQ(seen[0].caption,
+              language == 1 ? U("出力先フォルダを選択してください") : L"Select output folder");
 
-    session.Answer(BrowseTo(chosen));
+    session.Answer(uitest::ChooseFile(chosenPath));
     session.Command(IDC_BROWSE_OUTPUT);
     EXPECT_EQ(session.TakeDialogs().size(), 1u);
     EXPECT_EQ(_wcsicmp(session.Text(IDC_OUTPUT_FOLDER).c_str(), chosenPath.c_str()), 0)
@@ -384,6 +389,7 @@ TEST(MainWindowTest, SettingsAndPlaceSurviveARestartWithoutExecute) {
   ASSERT_GT(size.cx, 0);
   const RECT moved = {37, 45, 37 + size.cx + 60, 45 + size.cy + 40};
   std::vector<uint8_t> stored;
+  LRESULT firstColumn = 0;
   {
     MainWindowSession session(1);
     ASSERT_TRUE(session.Start());
@@ -394,6 +400,7 @@ TEST(MainWindowTest, SettingsAndPlaceSurviveARestartWithoutExecute) {
     SetWindowPos(session.window(), nullptr, moved.left, moved.top, moved.right - moved.left,
                  moved.bottom - moved.top, SWP_NOZORDER | SWP_NOACTIVATE);
     session.SendTo(IDC_FILE_LIST, LVM_SETCOLUMNWIDTH, 1, 321);
+    firstColumn = session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0);
     ASSERT_TRUE(session.Flush());
     EXPECT_FALSE(std::filesystem::exists(session.settingsFile()));
     session.Command(IDCANCEL);
@@ -416,10 +423,10 @@ TEST(MainWindowTest, SettingsAndPlaceSurviveARestartWithoutExecute) {
     });
     ASSERT_TRUE(session.Start());
     EXPECT_EQ(session.Text(IDC_OUTPUT_FOLDER), L"C:\\kept out");
-    EXPECT_EQ(session.ComboSelectedText(IDC_DATA_SIZE), L"4 Byte");
+    EXPECT_EQ(session.ComboSelectedText(IDC_DATA_SIZE), U("4 バイト"));
     EXPECT_EQ(session.ComboSelectedText(IDC_ENDIAN), U("リトルエンディアン"));
     EXPECT_EQ(session.Text(IDC_DATA_FORMAT), L"%u,");
-    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0), 250);
+    EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0), firstColumn);
     EXPECT_EQ(session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 1, 0), 321);
     const RECT shown = WindowRect(session);
     EXPECT_EQ(Width(shown), Width(moved));
@@ -476,7 +483,7 @@ TEST(MainWindowTest, WindowFitsTheWorkAreaAndTheListTakesTheSpace) {
 
   // A work area lower than the template, as 1080 pixels are at 150 %: the
   // window opens inside it, with the list shorter by what was missing.
-  const LONG missing = 80;
+  const LONG missing = 20;
   const RECT work = {300, 40, 300 + Width(full) + 200, 40 + Height(full) - missing};
   MainWindowSession session(1);
   session.SetWorkArea(work);
@@ -524,6 +531,114 @@ TEST(MainWindowTest, WindowFitsTheWorkAreaAndTheListTakesTheSpace) {
   EXPECT_GE(Height(list), Height(fullList) / 3);
   ExpectEveryControlUsable(session);
 
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
+// ---- The window at every scale ----------------------------------------------
+// A scale takes a process of its own: the system reads the prefix's DPI as a
+// process starts. The test sets it, runs this binary's child test with the
+// case named in the environment, and puts the DPI back.
+
+struct ScaleCase {
+  const char* name;
+  DWORD dpi;
+  LONG screenWidth;
+  LONG screenHeight;
+  int32_t language;
+};
+
+const ScaleCase kScaleCases[] = {
+    {"150 % on 1920x1080", 144, 1920, 1080, 0},
+    {"150 % on 1920x1080, Japanese", 144, 1920, 1080, 1},
+    {"175 % on 1920x1080", 168, 1920, 1080, 0},
+    {"200 % on 1920x1080, Japanese", 192, 1920, 1080, 1},
+    {"100 % on 1366x768", 96, 1366, 768, 0},
+};
+
+// The screen less a taskbar of 72 pixels at its bottom.
+constexpr LONG kTaskbarHeight = 72;
+
+const wchar_t kScaleCaseVariable[] = L"BX_SCALE_CASE";
+const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+
+bool SetLogPixels(DWORD dpi, DWORD* old) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  DWORD size = sizeof *old;
+  if (old != nullptr && RegQueryValueExW(key, L"LogPixels", nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(old), &size) != ERROR_SUCCESS) {
+    *old = 0;
+  }
+  const bool set =
+      dpi == 0 ? RegDeleteValueW(key, L"LogPixels") == ERROR_SUCCESS
+               : RegSetValueExW(key, L"LogPixels", 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return set;
+}
+
+TEST(MainWindowTest, WindowOpensInsideTheWorkAreaAtEveryScale) {
+  if (GetEnvironmentVariableW(kScaleCaseVariable, nullptr, 0) != 0) GTEST_SKIP() << "the child";
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  for (size_t i = 0; i < std::size(kScaleCases); ++i) {
+    SCOPED_TRACE(kScaleCases[i].name);
+    DWORD old = 0;
+    ASSERT_TRUE(SetLogPixels(kScaleCases[i].dpi, &old));
+    SetEnvironmentVariableW(kScaleCaseVariable, std::to_wstring(i).c_str());
+    std::wstring command = L"\"" + std::wstring(program) +
+                           L"\" --gtest_filter=MainWindowTest.ScaledWindowFits --gtest_brief=1";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &process) != FALSE;
+    DWORD code = 1;
+    if (started) {
+      WaitForSingleObject(process.hProcess, 120000);
+      GetExitCodeProcess(process.hProcess, &code);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+    }
+    SetEnvironmentVariableW(kScaleCaseVariable, nullptr);
+    SetLogPixels(old, nullptr);
+    EXPECT_TRUE(started);
+    EXPECT_EQ(code, 0u) << "the child's failures are above";
+  }
+}
+
+TEST(MainWindowTest, ScaledWindowFits) {
+  wchar_t value[8] = {};
+  if (GetEnvironmentVariableW(kScaleCaseVariable, value, 8) == 0) {
+    GTEST_SKIP() << "runs as the child of WindowOpensInsideTheWorkAreaAtEveryScale";
+  }
+  const ScaleCase& scale = kScaleCases[std::stoul(value)];
+  SCOPED_TRACE(scale.name);
+  const RECT work = {0, 0, scale.screenWidth, scale.screenHeight - kTaskbarHeight};
+  MainWindowSession session(scale.language);
+  session.SetWorkArea(work);
+  ASSERT_TRUE(session.Start());
+  ASSERT_EQ(WindowDpi(session.window()), scale.dpi) << "the prefix's DPI took effect";
+  const RECT shown = WindowRect(session);
+  EXPECT_GE(shown.left, work.left);
+  EXPECT_GE(shown.top, work.top);
+  EXPECT_LE(shown.right, work.right);
+  EXPECT_LE(shown.bottom, work.bottom);
+  RECT execute = {};
+  GetWindowRect(session.Control(IDC_EXECUTE), &execute);
+  EXPECT_LE(execute.bottom, work.bottom);
+  EXPECT_LE(execute.right, work.right);
+  ExpectEveryControlUsable(session);
+  EXPECT_GE(session.SendTo(IDC_FILE_LIST, LVM_GETCOUNTPERPAGE, 0, 0), 3) << "list rows shown";
+
+  // As small as it goes, at least three rows of the list stay.
+  Resize(session, 50, 50);
+  EXPECT_GE(session.SendTo(IDC_FILE_LIST, LVM_GETCOUNTPERPAGE, 0, 0), 3);
+  ExpectEveryControlUsable(session);
   session.Command(IDCANCEL);
   EXPECT_EQ(session.WaitForExit(), 1);
 }
