@@ -1,6 +1,5 @@
 #include "convert/binary_to_text.h"
 
-#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <type_traits>
@@ -9,21 +8,25 @@
 #include "base/debug_print.h"
 #include "base/holder.h"
 #include "convert/convert_types.h"
+#include "convert/units.h"
 
 namespace {
 
 enum class MarkerKind { Name, Size, Count, FileName, Data, String };
 
 struct Marker {
+  template <size_t kSize>
+  constexpr Marker(const char (&markerText)[kSize], MarkerKind markerKind)
+      : text(markerText), length(kSize - 1), kind(markerKind) {}
   const char* text;
   size_t length;
   MarkerKind kind;
 };
 
 constexpr Marker kMarkers[] = {
-    {"($ARRAY_NAME)", 13, MarkerKind::Name},    {"($ARRAY_DATA)", 13, MarkerKind::Data},
-    {"($ARRAY_SIZE)", 13, MarkerKind::Size},    {"($ARRAY_COUNT)", 14, MarkerKind::Count},
-    {"($FILE_NAME)", 12, MarkerKind::FileName}, {"($ARRAY_STRING)", 15, MarkerKind::String},
+    {"($ARRAY_NAME)", MarkerKind::Name},    {"($ARRAY_DATA)", MarkerKind::Data},
+    {"($ARRAY_SIZE)", MarkerKind::Size},    {"($ARRAY_COUNT)", MarkerKind::Count},
+    {"($FILE_NAME)", MarkerKind::FileName}, {"($ARRAY_STRING)", MarkerKind::String},
 };
 
 // The marker at text[i], or null.
@@ -37,36 +40,18 @@ const Marker* MarkerAt(const char* text, size_t length, size_t i) {
   return nullptr;
 }
 
-// The separators and the row break never need more than this of the 100
-// bytes kept free.
-constexpr int32_t kReserve = 100;
+// What stands before a value: a comma, or at the start of a row the row
+// break (the first row only its indent).
+constexpr char kRowBreak[] = ",\r\n\t\t";
+constexpr size_t kRowBreakLength = sizeof kRowBreak - 1;
+constexpr size_t kIndentLength = 2;
+// A step writes at most the row break and one value before the next check
+// of the room left.
+static_assert(kMaxValueText + kRowBreakLength <= kReserve,
+              "a value and its separators fit the room kept free");
 // From this input size on, 2-byte units are formatted from a table of all
 // 65536 texts; filling it costs about as much as formatting this many.
 constexpr uint64_t kWideTableMinimum = uint64_t{256} << 10;
-
-constexpr bool kBigEndianMachine = std::endian::native == std::endian::big;
-
-template <int kUnit, bool kSwap>
-inline uint64_t LoadUnit(const uint8_t* p) {
-  if constexpr (kUnit == 1) {
-    return p[0];
-  } else if constexpr (kUnit == 2) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    if constexpr (kSwap) v = __builtin_bswap16(v);
-    return v;
-  } else if constexpr (kUnit == 4) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    if constexpr (kSwap) v = __builtin_bswap32(v);
-    return v;
-  } else {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    if constexpr (kSwap) v = __builtin_bswap64(v);
-    return v;
-  }
-}
 
 // Tells the debug output that a value format was replaced.
 void ReportInvalidFormat(const char* format) {
@@ -78,11 +63,6 @@ void ReportInvalidFormat(const char* format) {
 
 BinaryToTextStream::BinaryToTextStream(ConversionMonitor& monitor, CFile& output)
     : monitor_(monitor), output_(output) {}
-
-BinaryToTextStream::~BinaryToTextStream() {
-  FreeArray(buffer_);
-  FreeArray(table_);
-}
 
 bool BinaryToTextStream::WriteText(const char* text, size_t length) {
   if (output_.Write(text, static_cast<uint32_t>(length)) == length) return true;
@@ -174,13 +154,11 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
   stage_ = Stage::Rows;
   rowsEnded_ = true;
   if (totalSize_ == 0) return true;
-  CBuffer<char> rows;
-  if (!rows.AllocateUninitialised(kRowBufferSize + kValueTextCapacity)) {
+  if (!buffer_.AllocateUninitialised(kRowBufferSize + kValueTextCapacity)) {
     outOfMemory_ = true;
     return true;
   }
-  buffer_ = rows.Release();
-  out_ = buffer_;
+  out_ = buffer_.Get();
   rowsEnded_ = false;
   if (stringRows_) return true;
   if (unitSize_ == 1) {
@@ -197,14 +175,13 @@ void BinaryToTextStream::BuildTable(size_t entries) {
   const int32_t stride = longest <= 8 ? 8 : longest <= 16 ? 16 : longest <= 32 ? 32 : 0;
   if (stride == 0) return;
   // Without the table the values are formatted one by one, to the same text.
-  CBuffer<char> table;
-  if (!table.AllocateUninitialised(entries * (static_cast<size_t>(stride) + 1))) return;
-  table_ = table.Release();
-  auto* lengths = reinterpret_cast<uint8_t*>(table_ + entries * static_cast<size_t>(stride));
+  if (!table_.AllocateUninitialised(entries * (static_cast<size_t>(stride) + 1))) return;
+  auto* lengths = reinterpret_cast<uint8_t*>(table_.Get() + entries * static_cast<size_t>(stride));
   char text[kValueTextCapacity] = {};
   for (size_t value = 0; value < entries; ++value) {
     const int32_t n = format_.Format(value, text);
-    std::memcpy(table_ + value * static_cast<size_t>(stride), text, static_cast<size_t>(stride));
+    std::memcpy(table_.Get() + value * static_cast<size_t>(stride), text,
+                static_cast<size_t>(stride));
     lengths[value] = static_cast<uint8_t>(n);
   }
   tableLength_ = lengths;
@@ -212,9 +189,9 @@ void BinaryToTextStream::BuildTable(size_t entries) {
 }
 
 bool BinaryToTextStream::FlushRows() {
-  const auto count = static_cast<uint32_t>(out_ - buffer_);
-  out_ = buffer_;
-  if (output_.Write(buffer_, count) != count) {
+  const auto count = static_cast<uint32_t>(out_ - buffer_.Get());
+  out_ = buffer_.Get();
+  if (output_.Write(buffer_.Get(), count) != count) {
     // The rest of the values are dropped; the tail is still written.
     writeShort_ = true;
     rowsEnded_ = true;
@@ -232,7 +209,7 @@ size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units, const Put&
   // reload the members, or what put holds, on every value.
   const Put put = putValue;
   const std::atomic<int32_t>& cancel = monitor_.cancelRequested;
-  char* const full = buffer_ + (kRowBufferSize - kReserve);
+  char* const full = buffer_.Get() + (kRowBufferSize - kReserve);
   char* out = out_;
   uint64_t consumed = consumed_;
   size_t done = 0;
@@ -251,11 +228,11 @@ size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units, const Put&
     }
     if ((consumed & 15) == 0) {
       if (consumed != 0) {
-        std::memcpy(out, ",\r\n\t\t", 5);
-        out += 5;
+        std::memcpy(out, kRowBreak, kRowBreakLength);
+        out += kRowBreakLength;
       } else {
-        std::memcpy(out, "\t\t", 2);
-        out += 2;
+        std::memcpy(out, kRowBreak + kRowBreakLength - kIndentLength, kIndentLength);
+        out += kIndentLength;
       }
     } else {
       *out++ = ',';
@@ -278,7 +255,7 @@ size_t BinaryToTextStream::EmitUnitsOf(const uint8_t* data, size_t units) {
       return out + f.length;
     });
   }
-  const char* const table = table_;
+  const char* const table = table_.Get();
   const uint8_t* const lengths = tableLength_;
   auto fromTable = [&](auto stride) {
     return EmitRun<kUnit, kSwap>(data, units, [table, lengths](uint64_t value, char* out) {
@@ -301,16 +278,10 @@ size_t BinaryToTextStream::EmitUnitsOf(const uint8_t* data, size_t units) {
 }
 
 size_t BinaryToTextStream::EmitUnits(const uint8_t* data, size_t units) {
-  switch (unitSize_) {
-    case 2:
-      return swap_ ? EmitUnitsOf<2, true>(data, units) : EmitUnitsOf<2, false>(data, units);
-    case 4:
-      return swap_ ? EmitUnitsOf<4, true>(data, units) : EmitUnitsOf<4, false>(data, units);
-    case 8:
-      return swap_ ? EmitUnitsOf<8, true>(data, units) : EmitUnitsOf<8, false>(data, units);
-    default:
-      return EmitUnitsOf<1, false>(data, units);
-  }
+  return WithUnitKind(unitSize_, swap_, [&](auto kind) {
+    using Kind = decltype(kind);
+    return EmitUnitsOf<Kind::kUnit, Kind::kSwap>(data, units);
+  });
 }
 
 bool BinaryToTextStream::FeedString(const uint8_t* data, size_t count) {
@@ -321,13 +292,13 @@ bool BinaryToTextStream::FeedString(const uint8_t* data, size_t count) {
       return false;
     }
     size_t written = 0;
-    const size_t room = static_cast<size_t>(buffer_ + kRowBufferSize - out_);
+    const size_t room = static_cast<size_t>(buffer_.Get() + kRowBufferSize - out_);
     const size_t taken = literal_.Encode(data, count, out_, room, &written);
     out_ += written;
     consumed_ += taken;
     data += taken;
     count -= taken;
-    if (out_ + kReserve >= buffer_ + kRowBufferSize && !FlushRows()) return false;
+    if (out_ + kReserve >= buffer_.Get() + kRowBufferSize && !FlushRows()) return false;
   }
   return true;
 }
@@ -364,17 +335,17 @@ uint64_t BinaryToTextStream::EndRows() {
     carryLength_ = 0;
     EmitUnits(carry_, 1);
   }
-  if (buffer_ != nullptr && out_ > buffer_) {
-    WriteText(buffer_, static_cast<size_t>(out_ - buffer_));
+  if (buffer_ && out_ > buffer_.Get()) {
+    WriteText(buffer_.Get(), static_cast<size_t>(out_ - buffer_.Get()));
   }
   if (stringRows_) {
     // The literal is closed even after a cancel, so that the text compiles.
     char end[kStringTextPerByte];
     WriteText(end, literal_.End(end));
   }
-  FreeArray(buffer_);
+  buffer_.Reset();
   out_ = nullptr;
-  FreeArray(table_);
+  table_.Reset();
   tableLength_ = nullptr;
   tableStride_ = 0;
   rowsEnded_ = true;

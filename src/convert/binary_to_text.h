@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "base/file.h"
+#include "base/holder.h"
 #include "convert/conversion_monitor.h"
 #include "convert/string_literal.h"
 #include "convert/value_format.h"
@@ -22,7 +23,6 @@ inline constexpr int32_t kRowBufferSize = 1 << 20;
 class BinaryToTextStream {
  public:
   BinaryToTextStream(ConversionMonitor& monitor, CFile& output);
-  ~BinaryToTextStream();
   BinaryToTextStream(const BinaryToTextStream&) = delete;
   BinaryToTextStream& operator=(const BinaryToTextStream&) = delete;
 
@@ -92,16 +92,16 @@ class BinaryToTextStream {
   bool cancelled_ = false;
   bool rowsEnded_ = false;
 
-  char* buffer_ = nullptr;  // kRowBufferSize bytes plus room for one value
-  char* out_ = nullptr;     // the write position in buffer_
-  uint64_t consumed_ = 0;   // c: input bytes formatted so far
+  CBuffer<char> buffer_;   // kRowBufferSize bytes plus room for one value
+  char* out_ = nullptr;    // the write position in buffer_
+  uint64_t consumed_ = 0;  // c: input bytes formatted so far
   uint64_t totalSize_ = 0;
   uint8_t carry_[8] = {};  // a unit split between two blocks
   int32_t carryLength_ = 0;
 
   // For 1-byte units, and 2-byte units of large inputs: the text of every
   // unit value at a fixed stride, then the length of each text.
-  char* table_ = nullptr;
+  CBuffer<char> table_;
   const uint8_t* tableLength_ = nullptr;
   int32_t tableStride_ = 0;
   // For 2-, 4- and 8-byte units whose format allows it: the text composed

@@ -1,5 +1,7 @@
 #include "convert/text_scan.h"
 
+#include "convert/units.h"
+
 #if defined(__x86_64__)
 #include <emmintrin.h>
 

@@ -2,6 +2,8 @@
 // and called only where the processor has it.
 #include "convert/text_scan.h"
 
+#include "convert/units.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 

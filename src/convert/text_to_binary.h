@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "base/file.h"
+#include "base/holder.h"
 #include "convert/conversion_monitor.h"
 #include "convert/text_scan.h"
 
@@ -21,7 +22,6 @@ inline constexpr int32_t kUnitBufferSize = 1 << 20;
 class TextToBinaryStream {
  public:
   TextToBinaryStream(ConversionMonitor& monitor, CFile& output);
-  ~TextToBinaryStream();
   TextToBinaryStream(const TextToBinaryStream&) = delete;
   TextToBinaryStream& operator=(const TextToBinaryStream&) = delete;
 
@@ -58,10 +58,19 @@ class TextToBinaryStream {
                 // only when that byte is the last of the text
   };
 
+  struct ScanRun;
+
   bool FlushUnits();
   void Append(uint64_t value);
-  template <NumberSyntax kSyntax>
-  void ScanIn(const char* text, size_t count);
+  bool CancelSeen(const ScanRun& run);
+  bool FlushIfFull(ScanRun& run);
+  // The loops of Scan; each returns false when a write fell short.
+  template <int kUnit, bool kSwap, NumberSyntax kSyntax>
+  bool ScanWindowRun(ScanRun& run);
+  template <int kUnit, bool kSwap, NumberSyntax kSyntax>
+  bool ScanBetweenNumbers(ScanRun& run, const uint8_t* stop);
+  template <int kUnit, bool kSwap, NumberSyntax kSyntax>
+  bool ScanStep(ScanRun& run);
   template <int kUnit, bool kSwap, NumberSyntax kSyntax>
   void Scan(const char* text, size_t count);
 
@@ -77,7 +86,7 @@ class TextToBinaryStream {
   bool outOfMemory_ = false;
   bool writeShort_ = false;
 
-  uint8_t* buffer_ = nullptr;
+  CBuffer<uint8_t> buffer_;  // kUnitBufferSize bytes while the scan runs
   int32_t offset_ = 0;
   uint64_t position_ = 0;  // i: the index of the next byte in the whole text
   uint64_t totalSize_ = 0;
