@@ -6,6 +6,7 @@
 
 #include "base/codepage.h"
 #include "base/debug_print.h"
+#include "base/expects.h"
 #include "base/holder.h"
 #include "convert/convert_types.h"
 #include "convert/units.h"
@@ -45,6 +46,8 @@ const Marker* MarkerAt(const char* text, size_t length, size_t i) {
 constexpr char kRowBreak[] = ",\r\n\t\t";
 constexpr size_t kRowBreakLength = sizeof kRowBreak - 1;
 constexpr size_t kIndentLength = 2;
+// Input bytes a row's values come from.
+constexpr uint64_t kRowBytes = 16;
 // A step writes at most the row break and one value before the next check
 // of the room left.
 static_assert(kMaxValueText + kRowBreakLength <= kReserve,
@@ -171,15 +174,16 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
 }
 
 void BinaryToTextStream::BuildTable(size_t entries) {
-  const int32_t longest = format_.MaxLength();
+  // Each entry is a value's text with the comma before it.
+  const int32_t longest = 1 + format_.MaxLength();
   const int32_t stride = longest <= 8 ? 8 : longest <= 16 ? 16 : longest <= 32 ? 32 : 0;
   if (stride == 0) return;
   // Without the table the values are formatted one by one, to the same text.
   if (!table_.AllocateUninitialised(entries * (static_cast<size_t>(stride) + 1))) return;
   auto* lengths = reinterpret_cast<uint8_t*>(table_.Get() + entries * static_cast<size_t>(stride));
-  char text[kValueTextCapacity] = {};
+  char text[1 + kValueTextCapacity] = {','};
   for (size_t value = 0; value < entries; ++value) {
-    const int32_t n = format_.Format(value, text);
+    const int32_t n = 1 + format_.Format(value, text + 1);
     std::memcpy(table_.Get() + value * static_cast<size_t>(stride), text,
                 static_cast<size_t>(stride));
     lengths[value] = static_cast<uint8_t>(n);
@@ -203,17 +207,25 @@ bool BinaryToTextStream::FlushRows() {
   return true;
 }
 
+// put(value, out) writes a comma and the value's text at out and returns
+// the end. A row's first value has the row break before it instead: its
+// comma lands on the break's last byte, which is then put back.
 template <int kUnit, bool kSwap, typename Put>
 size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units, const Put& putValue) {
   // Locals, so that the stores into the buffer do not force the compiler to
   // reload the members, or what put holds, on every value.
   const Put put = putValue;
   const std::atomic<int32_t>& cancel = monitor_.cancelRequested;
+  constexpr size_t kRowUnits = kRowBytes / kUnit;
+  // With this much room a whole row goes in without a check of the room
+  // before each value, as none of those checks could find the buffer full.
+  constexpr ptrdiff_t kRowRoom = kRowBreakLength + kRowUnits * (1 + kMaxValueText);
   char* const full = buffer_.Get() + (kRowBufferSize - kReserve);
+  BX_EXPECTS(out_ >= buffer_.Get() && out_ <= buffer_.Get() + kRowBufferSize);
   char* out = out_;
   uint64_t consumed = consumed_;
   size_t done = 0;
-  for (; done < units; ++done) {
+  while (done < units) {
     if (cancel.load(std::memory_order_relaxed) != 0) {
       cancelled_ = true;
       rowsEnded_ = true;
@@ -226,19 +238,34 @@ size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units, const Put&
       out = out_;
       if (!flushed) break;
     }
-    if ((consumed & 15) == 0) {
-      if (consumed != 0) {
-        std::memcpy(out, kRowBreak, kRowBreakLength);
-        out += kRowBreakLength;
-      } else {
-        std::memcpy(out, kRowBreak + kRowBreakLength - kIndentLength, kIndentLength);
-        out += kIndentLength;
-      }
-    } else {
-      *out++ = ',';
+    const uint8_t* const unit = data + done * kUnit;
+    if (consumed % kRowBytes != 0) {
+      out = put(LoadUnit<kUnit, kSwap>(unit), out);
+      consumed += kUnit;
+      ++done;
+      continue;
     }
-    out = put(LoadUnit<kUnit, kSwap>(data + done * kUnit), out);
+    if (consumed != 0) {
+      std::memcpy(out, kRowBreak, kRowBreakLength);
+      out += kRowBreakLength;
+    } else {
+      std::memcpy(out, kRowBreak + kRowBreakLength - kIndentLength, kIndentLength);
+      out += kIndentLength;
+    }
+    char* const indent = out - 1;
+    out = put(LoadUnit<kUnit, kSwap>(unit), indent);
+    *indent = '\t';
     consumed += kUnit;
+    ++done;
+    if (units - done >= kRowUnits - 1 && full - out > kRowRoom) {
+      // The rest of the row at once. A cancel is seen before the next row,
+      // as a flush that reports progress could only come there.
+#pragma GCC unroll 16
+      for (size_t k = 0; k < kRowUnits - 1; ++k)
+        out = put(LoadUnit<kUnit, kSwap>(unit + (k + 1) * kUnit), out);
+      consumed += kRowBytes - kUnit;
+      done += kRowUnits - 1;
+    }
   }
   out_ = out;
   consumed_ = consumed;
@@ -249,6 +276,7 @@ template <int kUnit, bool kSwap>
 size_t BinaryToTextStream::EmitUnitsOf(const uint8_t* data, size_t units) {
   if (useFixed_) {
     return EmitRun<kUnit, kSwap>(data, units, [f = fixed_](uint64_t value, char* out) {
+      *out++ = ',';
       std::memcpy(out, f.lead, sizeof f.lead);
       PutHexDigits(value, f.digits, f.upper, out + f.leadLength);
       std::memcpy(out + f.leadLength + f.digits, f.trail, sizeof f.trail);
@@ -272,6 +300,7 @@ size_t BinaryToTextStream::EmitUnitsOf(const uint8_t* data, size_t units) {
       return fromTable(std::integral_constant<size_t, 32>());
     default:
       return EmitRun<kUnit, kSwap>(data, units, [this](uint64_t value, char* out) {
+        *out++ = ',';
         return out + format_.Format(value, out);
       });
   }
@@ -304,6 +333,7 @@ bool BinaryToTextStream::FeedString(const uint8_t* data, size_t count) {
 }
 
 bool BinaryToTextStream::Feed(const uint8_t* data, size_t count) {
+  BX_EXPECTS(data != nullptr || count == 0);
   if (stage_ != Stage::Rows || rowsEnded_) return false;
   if (stringRows_) return FeedString(data, count);
   const auto unit = static_cast<size_t>(unitSize_);

@@ -2,6 +2,7 @@
 // and called only where the processor has it.
 #include "convert/text_scan.h"
 
+#include "base/expects.h"
 #include "convert/units.h"
 
 #if defined(__x86_64__)

@@ -278,6 +278,7 @@ void TextToBinaryStream::Scan(const char* text, size_t count) {
 }
 
 bool TextToBinaryStream::Feed(const char* text, size_t count) {
+  BX_EXPECTS(text != nullptr || count == 0);
   if (!begun_ || finished_ || stopped_) return false;
   if (count == 0) return true;
   switch (pending_) {

@@ -7,8 +7,6 @@
 #include <cstring>
 #include <type_traits>
 
-#include "base/expects.h"
-
 inline constexpr bool kBigEndianMachine = std::endian::native == std::endian::big;
 
 // An output buffer is written out once fewer than this many bytes are free,

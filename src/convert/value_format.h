@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/expects.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -102,6 +104,7 @@ class ValueFormat {
 // significant first; stores 16 bytes from out, the ones after the digits
 // being scrap for a later store to overwrite.
 inline void PutHexDigits(uint64_t value, int32_t digits, bool upper, char* out) {
+  BX_EXPECTS(digits >= 1 && digits <= 16);
   const uint64_t top = value << (64 - 4 * digits);
 #if defined(__SSE2__) && defined(__x86_64__)
   // Each byte splits into its two nibbles side by side; the nibbles above 9
