@@ -64,15 +64,6 @@ void ReportInvalidFormat(const char* format) {
 
 }  // namespace
 
-BinaryToTextStream::BinaryToTextStream(ConversionMonitor& monitor, CFile& output)
-    : monitor_(monitor), output_(output) {}
-
-bool BinaryToTextStream::WriteText(const char* text, size_t length) {
-  if (output_.Write(text, static_cast<uint32_t>(length)) == length) return true;
-  writeShort_ = true;
-  return false;
-}
-
 // Writes text[0, length) with the name, file-name, size and count markers
 // replaced, size being the input's size in bytes. In the head, the first
 // data marker ends what is written and the text after it is kept as the
@@ -85,7 +76,7 @@ bool BinaryToTextStream::WriteWithMarkers(const char* text, size_t length, uint6
     if (marker == nullptr) continue;
     const bool data = marker->kind == MarkerKind::Data || marker->kind == MarkerKind::String;
     if (data && !head) continue;
-    if (i > last && !WriteText(text + last, i - last)) return false;
+    if (i > last && !WriteOut(text + last, i - last)) return false;
     last = i + marker->length;
     char number[24];
     const char* value = nullptr;
@@ -116,10 +107,10 @@ bool BinaryToTextStream::WriteWithMarkers(const char* text, size_t length, uint6
         return true;
     }
     const size_t valueLength = value != nullptr ? std::strlen(value) : 0;
-    if (valueLength > 0 && !WriteText(value, valueLength)) return false;
+    if (valueLength > 0 && !WriteOut(value, valueLength)) return false;
     i = last - 1;
   }
-  return length <= last || WriteText(text + last, length - last);
+  return length <= last || WriteOut(text + last, length - last);
 }
 
 bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* valueFormat,
@@ -147,12 +138,12 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
   // A C compiler takes no directive inside the declaration: the lines stand
   // around the whole text.
   stringPragma_ = totalSize_ >= kOverlengthStringBytes && stringCount_;
-  if (stringPragma_ && !WriteText(kStringPragmaOpening, sizeof kStringPragmaOpening - 1)) {
+  if (stringPragma_ && !WriteOut(kStringPragmaOpening, sizeof kStringPragmaOpening - 1)) {
     return false;
   }
   if (!WriteWithMarkers(text, std::strlen(text), totalSize_, true)) return false;
   if (stringRows_) unitSize_ = 1;
-  if (!WriteText("\r\n", 2)) return false;
+  if (!WriteOut("\r\n", 2)) return false;
 
   stage_ = Stage::Rows;
   rowsEnded_ = true;
@@ -195,15 +186,12 @@ void BinaryToTextStream::BuildTable(size_t entries) {
 bool BinaryToTextStream::FlushRows() {
   const auto count = static_cast<uint32_t>(out_ - buffer_.Get());
   out_ = buffer_.Get();
-  if (output_.Write(buffer_.Get(), count) != count) {
+  if (!WriteOut(buffer_.Get(), count)) {
     // The rest of the values are dropped; the tail is still written.
-    writeShort_ = true;
     rowsEnded_ = true;
     return false;
   }
-  uint64_t percent = consumed_ * 100 / totalSize_;
-  if (percent > 100) percent = 100;
-  monitor_.SetFileProgress(static_cast<int32_t>(percent));
+  ReportProgress(consumed_);
   return true;
 }
 
@@ -366,12 +354,12 @@ uint64_t BinaryToTextStream::EndRows() {
     EmitUnits(carry_, 1);
   }
   if (buffer_ && out_ > buffer_.Get()) {
-    WriteText(buffer_.Get(), static_cast<size_t>(out_ - buffer_.Get()));
+    WriteOut(buffer_.Get(), static_cast<size_t>(out_ - buffer_.Get()));
   }
   if (stringRows_) {
     // The literal is closed even after a cancel, so that the text compiles.
     char end[kStringTextPerByte];
-    WriteText(end, literal_.End(end));
+    WriteOut(end, literal_.End(end));
   }
   buffer_.Reset();
   out_ = nullptr;
@@ -390,14 +378,14 @@ bool BinaryToTextStream::Finish() {
   stage_ = Stage::Finished;
   const uint64_t dataBytes = EndRows();
   if (dataMarkerFound_) {
-    if (!WriteText("\r\n", 2)) return false;
+    if (!WriteOut("\r\n", 2)) return false;
     // The size the tail states is that of the data written: the input's
     // whole size unless the conversion stopped early, and known by now also
     // for an input of unknown size.
     if (!WriteWithMarkers(tail_, tailLength_, dataBytes, false)) return false;
   }
-  if (!WriteText("\r\n", 2)) return false;
-  if (stringPragma_ && !WriteText(kStringPragmaClosing, sizeof kStringPragmaClosing - 1)) {
+  if (!WriteOut("\r\n", 2)) return false;
+  if (stringPragma_ && !WriteOut(kStringPragmaClosing, sizeof kStringPragmaClosing - 1)) {
     return false;
   }
   monitor_.SetFileProgress(totalSize_ > 0 ? 100 : 0);

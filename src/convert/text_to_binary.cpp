@@ -42,9 +42,6 @@ struct TextToBinaryStream::ScanRun {
   bool stop;
 };
 
-TextToBinaryStream::TextToBinaryStream(ConversionMonitor& monitor, CFile& output)
-    : monitor_(monitor), output_(output) {}
-
 bool TextToBinaryStream::Begin(int32_t byteOrder, int32_t unitSize, uint64_t totalSize,
                                NumberSyntax syntax) {
   if (begun_) return false;
@@ -63,17 +60,13 @@ bool TextToBinaryStream::Begin(int32_t byteOrder, int32_t unitSize, uint64_t tot
 
 bool TextToBinaryStream::FlushUnits() {
   const auto count = static_cast<uint32_t>(offset_);
-  if (output_.Write(buffer_.Get(), count) != count) {
+  offset_ = 0;
+  if (!WriteOut(buffer_.Get(), count)) {
     // The scan stops at once and nothing more is written.
-    writeShort_ = true;
     stopped_ = true;
-    offset_ = 0;
     return false;
   }
-  offset_ = 0;
-  uint64_t percent = totalSize_ > 0 ? position_ * 100 / totalSize_ : 100;
-  if (percent > 100) percent = 100;
-  monitor_.SetFileProgress(static_cast<int32_t>(percent));
+  ReportProgress(position_);
   return true;
 }
 
@@ -85,10 +78,12 @@ void TextToBinaryStream::Append(uint64_t value) {
   });
 }
 
-inline bool TextToBinaryStream::CancelSeen(const ScanRun& run) {
+// True, and the scan stopped, when a cancel is asked for.
+inline bool TextToBinaryStream::StopOnCancel(ScanRun& run) {
   if (run.cancel.load(std::memory_order_relaxed) == 0) return false;
   cancelled_ = true;
   stopped_ = true;
+  run.stop = true;
   return true;
 }
 
@@ -108,15 +103,9 @@ inline bool TextToBinaryStream::FlushIfFull(ScanRun& run) {
 // report of that flush takes no further number.
 template <int kUnit, bool kSwap, NumberSyntax kSyntax>
 inline bool TextToBinaryStream::ScanWindowRun(ScanRun& run) {
-  if (CancelSeen(run)) {
-    run.stop = true;
-    return true;
-  }
+  if (StopOnCancel(run)) return true;
   if (!FlushIfFull(run)) return false;
-  if (CancelSeen(run)) {
-    run.stop = true;
-    return true;
-  }
+  if (StopOnCancel(run)) return true;
   const uint8_t* const limit = run.end - run.p > kWindowRun ? run.p + kWindowRun : run.end;
   uint8_t* out = run.buffer + run.offset;
   bool decline = false;
@@ -137,10 +126,7 @@ inline bool TextToBinaryStream::ScanBetweenNumbers(ScanRun& run, const uint8_t* 
   const uint8_t* p = run.p;
   while (p < stop) {
     run.p = p;
-    if (CancelSeen(run)) {
-      run.stop = true;
-      return true;
-    }
+    if (StopOnCancel(run)) return true;
     if (!FlushIfFull(run)) return false;
     if (!IsNumberPrefix(BytePair(p[0], p[1]), kSyntax)) {
       ++p;
@@ -151,13 +137,12 @@ inline bool TextToBinaryStream::ScanBetweenNumbers(ScanRun& run, const uint8_t* 
     // progress report just before is seen; the reads for the steps that
     // follow would only repeat it, and a relaxed read may be merged with
     // those anyway.
-    if (CancelSeen(run)) {
+    if (StopOnCancel(run)) {
       // The number being read is lost.
       run.p = p;
       run.inNumber = true;
       run.hasDigit = false;
       run.value = 0;
-      run.stop = true;
       return true;
     }
     uint64_t digits = 0;
@@ -189,10 +174,7 @@ inline bool TextToBinaryStream::ScanBetweenNumbers(ScanRun& run, const uint8_t* 
 // One byte, near the end of the block or inside a long number.
 template <int kUnit, bool kSwap, NumberSyntax kSyntax>
 inline bool TextToBinaryStream::ScanStep(ScanRun& run) {
-  if (CancelSeen(run)) {
-    run.stop = true;
-    return true;
-  }
+  if (StopOnCancel(run)) return true;
   const uint8_t* const p = run.p;
   if (!run.inNumber) {
     if (!FlushIfFull(run)) return false;
@@ -331,7 +313,7 @@ bool TextToBinaryStream::Finish() {
     }
     if (offset_ > 0) {
       const auto count = static_cast<uint32_t>(offset_);
-      if (output_.Write(buffer_.Get(), count) != count) writeShort_ = true;
+      WriteOut(buffer_.Get(), count);
     }
   }
   pending_ = Pending::None;

@@ -9,9 +9,13 @@
 
 inline constexpr bool kBigEndianMachine = std::endian::native == std::endian::big;
 
-// An output buffer is written out once fewer than this many bytes are free,
-// so that one step (a unit, or a value with the separators before it)
-// always fits without a check of its own.
+// The size of the buffers the converters gather their output in. Pieces of
+// about 1 MiB keep the kernel's cost per write small; larger ones gain
+// nothing.
+inline constexpr int32_t kOutputBufferSize = 1 << 20;
+// A buffer is written out once fewer than this many bytes are free, so that
+// one step (a unit, or a value with the separators before it) always fits
+// without a check of its own.
 inline constexpr int32_t kReserve = 100;
 
 template <int kUnit>

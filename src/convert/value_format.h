@@ -9,6 +9,12 @@
 // gives for that format with the value passed as a 64-bit unsigned integer:
 // the conversion reads the low bits its length modifier names (32 without
 // one) and sign-extends them for d and i.
+//
+// Three spellings follow the platform's C library, as the README states:
+// 'l' reads sizeof(long) bytes (32 bits on Windows), ' ' puts a blank before
+// an unsigned decimal on Windows only, and "%#.0o" writes "0" for zero on
+// Linux and nothing on Windows. Every other format writes the same text in
+// both 64-bit builds.
 #pragma once
 
 #include <cstdint>
