@@ -3,8 +3,9 @@
 // xxd -r -p (text to binary); prints throughput and the ratios to the goals.
 // Then it sets each direction against two yardsticks: cat of the same
 // output (the copy limit) and a minimal table-driven converter of its own
-// (the practical limit), to /dev/null and to disk; it prints the median of
-// paired runs and the ratio to that minimum.
+// (the practical limit; for 1-byte units it writes each value's whole text
+// from a table of the 256 values), to /dev/null and to disk; it prints the
+// median of paired runs and the ratio to that minimum.
 //
 //   brelvix-bench [--size MIB] [--repeat N] [--dir DIR] [--memory] [--limits]
 //
