@@ -173,12 +173,15 @@ void BinaryToTextStream::BuildTable(size_t entries) {
   if (!table_.AllocateUninitialised(entries * (static_cast<size_t>(stride) + 1))) return;
   auto* lengths = reinterpret_cast<uint8_t*>(table_.Get() + entries * static_cast<size_t>(stride));
   char text[1 + kValueTextCapacity] = {','};
+  bool sameLengths = true;
   for (size_t value = 0; value < entries; ++value) {
     const int32_t n = 1 + format_.Format(value, text + 1);
     std::memcpy(table_.Get() + value * static_cast<size_t>(stride), text,
                 static_cast<size_t>(stride));
     lengths[value] = static_cast<uint8_t>(n);
+    if (lengths[value] != lengths[0]) sameLengths = false;
   }
+  tableSameLength_ = sameLengths ? lengths[0] : 0;
   tableLength_ = lengths;
   tableStride_ = stride;
 }
@@ -279,6 +282,14 @@ size_t BinaryToTextStream::EmitUnitsOf(const uint8_t* data, size_t units) {
       return out + lengths[value];
     });
   };
+  if (tableStride_ == 8 && tableSameLength_ > 0) {
+    // Every text as long, as with the default formats: no length to look up.
+    const size_t length = tableSameLength_;
+    return EmitRun<kUnit, kSwap>(data, units, [table, length](uint64_t value, char* out) {
+      std::memcpy(out, table + value * 8, 8);
+      return out + length;
+    });
+  }
   switch (tableStride_) {
     case 8:
       return fromTable(std::integral_constant<size_t, 8>());
@@ -365,6 +376,7 @@ uint64_t BinaryToTextStream::EndRows() {
   out_ = nullptr;
   table_.Reset();
   tableLength_ = nullptr;
+  tableSameLength_ = 0;
   tableStride_ = 0;
   rowsEnded_ = true;
   return dataBytes;

@@ -95,6 +95,7 @@ class BinaryToTextStream : ConversionOutput {
   CBuffer<char> table_;
   const uint8_t* tableLength_ = nullptr;
   int32_t tableStride_ = 0;
+  size_t tableSameLength_ = 0;  // the length of every text, or 0 when they differ
   // For 2-, 4- and 8-byte units whose format allows it: the text composed
   // from its fixed parts and the digits.
   FixedHexLayout fixed_;
