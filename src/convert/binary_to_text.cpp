@@ -1,29 +1,33 @@
 #include "convert/binary_to_text.h"
 
-#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <type_traits>
 
 #include "base/codepage.h"
 #include "base/debug_print.h"
+#include "base/expects.h"
 #include "base/holder.h"
 #include "convert/convert_types.h"
+#include "convert/units.h"
 
 namespace {
 
 enum class MarkerKind { Name, Size, Count, FileName, Data, String };
 
 struct Marker {
+  template <size_t kSize>
+  constexpr Marker(const char (&markerText)[kSize], MarkerKind markerKind)
+      : text(markerText), length(kSize - 1), kind(markerKind) {}
   const char* text;
   size_t length;
   MarkerKind kind;
 };
 
 constexpr Marker kMarkers[] = {
-    {"($ARRAY_NAME)", 13, MarkerKind::Name},    {"($ARRAY_DATA)", 13, MarkerKind::Data},
-    {"($ARRAY_SIZE)", 13, MarkerKind::Size},    {"($ARRAY_COUNT)", 14, MarkerKind::Count},
-    {"($FILE_NAME)", 12, MarkerKind::FileName}, {"($ARRAY_STRING)", 15, MarkerKind::String},
+    {"($ARRAY_NAME)", MarkerKind::Name},    {"($ARRAY_DATA)", MarkerKind::Data},
+    {"($ARRAY_SIZE)", MarkerKind::Size},    {"($ARRAY_COUNT)", MarkerKind::Count},
+    {"($FILE_NAME)", MarkerKind::FileName}, {"($ARRAY_STRING)", MarkerKind::String},
 };
 
 // The marker at text[i], or null.
@@ -37,36 +41,20 @@ const Marker* MarkerAt(const char* text, size_t length, size_t i) {
   return nullptr;
 }
 
-// The separators and the row break never need more than this of the 100
-// bytes kept free.
-constexpr int32_t kReserve = 100;
+// What stands before a value: a comma, or at the start of a row the row
+// break (the first row only its indent).
+constexpr char kRowBreak[] = ",\r\n\t\t";
+constexpr size_t kRowBreakLength = sizeof kRowBreak - 1;
+constexpr size_t kIndentLength = 2;
+// Input bytes a row's values come from.
+constexpr uint64_t kRowBytes = 16;
+// A step writes at most the row break and one value before the next check
+// of the room left.
+static_assert(kMaxValueText + kRowBreakLength <= kReserve,
+              "a value and its separators fit the room kept free");
 // From this input size on, 2-byte units are formatted from a table of all
 // 65536 texts; filling it costs about as much as formatting this many.
 constexpr uint64_t kWideTableMinimum = uint64_t{256} << 10;
-
-constexpr bool kBigEndianMachine = std::endian::native == std::endian::big;
-
-template <int kUnit, bool kSwap>
-inline uint64_t LoadUnit(const uint8_t* p) {
-  if constexpr (kUnit == 1) {
-    return p[0];
-  } else if constexpr (kUnit == 2) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    if constexpr (kSwap) v = __builtin_bswap16(v);
-    return v;
-  } else if constexpr (kUnit == 4) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    if constexpr (kSwap) v = __builtin_bswap32(v);
-    return v;
-  } else {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    if constexpr (kSwap) v = __builtin_bswap64(v);
-    return v;
-  }
-}
 
 // Tells the debug output that a value format was replaced.
 void ReportInvalidFormat(const char* format) {
@@ -75,20 +63,6 @@ void ReportInvalidFormat(const char* format) {
 }
 
 }  // namespace
-
-BinaryToTextStream::BinaryToTextStream(ConversionMonitor& monitor, CFile& output)
-    : monitor_(monitor), output_(output) {}
-
-BinaryToTextStream::~BinaryToTextStream() {
-  FreeArray(buffer_);
-  FreeArray(table_);
-}
-
-bool BinaryToTextStream::WriteText(const char* text, size_t length) {
-  if (output_.Write(text, static_cast<uint32_t>(length)) == length) return true;
-  writeShort_ = true;
-  return false;
-}
 
 // Writes text[0, length) with the name, file-name, size and count markers
 // replaced, size being the input's size in bytes. In the head, the first
@@ -102,7 +76,7 @@ bool BinaryToTextStream::WriteWithMarkers(const char* text, size_t length, uint6
     if (marker == nullptr) continue;
     const bool data = marker->kind == MarkerKind::Data || marker->kind == MarkerKind::String;
     if (data && !head) continue;
-    if (i > last && !WriteText(text + last, i - last)) return false;
+    if (i > last && !WriteOut(text + last, i - last)) return false;
     last = i + marker->length;
     char number[24];
     const char* value = nullptr;
@@ -133,10 +107,10 @@ bool BinaryToTextStream::WriteWithMarkers(const char* text, size_t length, uint6
         return true;
     }
     const size_t valueLength = value != nullptr ? std::strlen(value) : 0;
-    if (valueLength > 0 && !WriteText(value, valueLength)) return false;
+    if (valueLength > 0 && !WriteOut(value, valueLength)) return false;
     i = last - 1;
   }
-  return length <= last || WriteText(text + last, length - last);
+  return length <= last || WriteOut(text + last, length - last);
 }
 
 bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* valueFormat,
@@ -164,23 +138,21 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
   // A C compiler takes no directive inside the declaration: the lines stand
   // around the whole text.
   stringPragma_ = totalSize_ >= kOverlengthStringBytes && stringCount_;
-  if (stringPragma_ && !WriteText(kStringPragmaOpening, sizeof kStringPragmaOpening - 1)) {
+  if (stringPragma_ && !WriteOut(kStringPragmaOpening, sizeof kStringPragmaOpening - 1)) {
     return false;
   }
   if (!WriteWithMarkers(text, std::strlen(text), totalSize_, true)) return false;
   if (stringRows_) unitSize_ = 1;
-  if (!WriteText("\r\n", 2)) return false;
+  if (!WriteOut("\r\n", 2)) return false;
 
   stage_ = Stage::Rows;
   rowsEnded_ = true;
   if (totalSize_ == 0) return true;
-  CBuffer<char> rows;
-  if (!rows.AllocateUninitialised(kRowBufferSize + kValueTextCapacity)) {
+  if (!buffer_.AllocateUninitialised(kRowBufferSize + kValueTextCapacity)) {
     outOfMemory_ = true;
     return true;
   }
-  buffer_ = rows.Release();
-  out_ = buffer_;
+  out_ = buffer_.Get();
   rowsEnded_ = false;
   if (stringRows_) return true;
   if (unitSize_ == 1) {
@@ -193,50 +165,58 @@ bool BinaryToTextStream::Begin(int32_t byteOrder, int32_t unitSize, const char* 
 }
 
 void BinaryToTextStream::BuildTable(size_t entries) {
-  const int32_t longest = format_.MaxLength();
+  // Each entry is a value's text with the comma before it.
+  const int32_t longest = 1 + format_.MaxLength();
   const int32_t stride = longest <= 8 ? 8 : longest <= 16 ? 16 : longest <= 32 ? 32 : 0;
   if (stride == 0) return;
   // Without the table the values are formatted one by one, to the same text.
-  CBuffer<char> table;
-  if (!table.AllocateUninitialised(entries * (static_cast<size_t>(stride) + 1))) return;
-  table_ = table.Release();
-  auto* lengths = reinterpret_cast<uint8_t*>(table_ + entries * static_cast<size_t>(stride));
-  char text[kValueTextCapacity] = {};
+  if (!table_.AllocateUninitialised(entries * (static_cast<size_t>(stride) + 1))) return;
+  auto* lengths = reinterpret_cast<uint8_t*>(table_.Get() + entries * static_cast<size_t>(stride));
+  char text[1 + kValueTextCapacity] = {','};
+  bool sameLengths = true;
   for (size_t value = 0; value < entries; ++value) {
-    const int32_t n = format_.Format(value, text);
-    std::memcpy(table_ + value * static_cast<size_t>(stride), text, static_cast<size_t>(stride));
+    const int32_t n = 1 + format_.Format(value, text + 1);
+    std::memcpy(table_.Get() + value * static_cast<size_t>(stride), text,
+                static_cast<size_t>(stride));
     lengths[value] = static_cast<uint8_t>(n);
+    if (lengths[value] != lengths[0]) sameLengths = false;
   }
+  tableSameLength_ = sameLengths ? lengths[0] : 0;
   tableLength_ = lengths;
   tableStride_ = stride;
 }
 
 bool BinaryToTextStream::FlushRows() {
-  const auto count = static_cast<uint32_t>(out_ - buffer_);
-  out_ = buffer_;
-  if (output_.Write(buffer_, count) != count) {
+  const auto count = static_cast<uint32_t>(out_ - buffer_.Get());
+  out_ = buffer_.Get();
+  if (!WriteOut(buffer_.Get(), count)) {
     // The rest of the values are dropped; the tail is still written.
-    writeShort_ = true;
     rowsEnded_ = true;
     return false;
   }
-  uint64_t percent = consumed_ * 100 / totalSize_;
-  if (percent > 100) percent = 100;
-  monitor_.SetFileProgress(static_cast<int32_t>(percent));
+  ReportProgress(consumed_);
   return true;
 }
 
+// put(value, out) writes a comma and the value's text at out and returns
+// the end. A row's first value has the row break before it instead: its
+// comma lands on the break's last byte, which is then put back.
 template <int kUnit, bool kSwap, typename Put>
 size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units, const Put& putValue) {
   // Locals, so that the stores into the buffer do not force the compiler to
   // reload the members, or what put holds, on every value.
   const Put put = putValue;
   const std::atomic<int32_t>& cancel = monitor_.cancelRequested;
-  char* const full = buffer_ + (kRowBufferSize - kReserve);
+  constexpr size_t kRowUnits = kRowBytes / kUnit;
+  // With this much room a whole row goes in without a check of the room
+  // before each value, as none of those checks could find the buffer full.
+  constexpr ptrdiff_t kRowRoom = kRowBreakLength + kRowUnits * (1 + kMaxValueText);
+  char* const full = buffer_.Get() + (kRowBufferSize - kReserve);
+  BX_EXPECTS(out_ >= buffer_.Get() && out_ <= buffer_.Get() + kRowBufferSize);
   char* out = out_;
   uint64_t consumed = consumed_;
   size_t done = 0;
-  for (; done < units; ++done) {
+  while (done < units) {
     if (cancel.load(std::memory_order_relaxed) != 0) {
       cancelled_ = true;
       rowsEnded_ = true;
@@ -249,19 +229,34 @@ size_t BinaryToTextStream::EmitRun(const uint8_t* data, size_t units, const Put&
       out = out_;
       if (!flushed) break;
     }
-    if ((consumed & 15) == 0) {
-      if (consumed != 0) {
-        std::memcpy(out, ",\r\n\t\t", 5);
-        out += 5;
-      } else {
-        std::memcpy(out, "\t\t", 2);
-        out += 2;
-      }
-    } else {
-      *out++ = ',';
+    const uint8_t* const unit = data + done * kUnit;
+    if (consumed % kRowBytes != 0) {
+      out = put(LoadUnit<kUnit, kSwap>(unit), out);
+      consumed += kUnit;
+      ++done;
+      continue;
     }
-    out = put(LoadUnit<kUnit, kSwap>(data + done * kUnit), out);
+    if (consumed != 0) {
+      std::memcpy(out, kRowBreak, kRowBreakLength);
+      out += kRowBreakLength;
+    } else {
+      std::memcpy(out, kRowBreak + kRowBreakLength - kIndentLength, kIndentLength);
+      out += kIndentLength;
+    }
+    char* const indent = out - 1;
+    out = put(LoadUnit<kUnit, kSwap>(unit), indent);
+    *indent = '\t';
     consumed += kUnit;
+    ++done;
+    if (units - done >= kRowUnits - 1 && full - out > kRowRoom) {
+      // The rest of the row at once. A cancel is seen before the next row,
+      // as a flush that reports progress could only come there.
+#pragma GCC unroll 16
+      for (size_t k = 0; k < kRowUnits - 1; ++k)
+        out = put(LoadUnit<kUnit, kSwap>(unit + (k + 1) * kUnit), out);
+      consumed += kRowBytes - kUnit;
+      done += kRowUnits - 1;
+    }
   }
   out_ = out;
   consumed_ = consumed;
@@ -272,13 +267,14 @@ template <int kUnit, bool kSwap>
 size_t BinaryToTextStream::EmitUnitsOf(const uint8_t* data, size_t units) {
   if (useFixed_) {
     return EmitRun<kUnit, kSwap>(data, units, [f = fixed_](uint64_t value, char* out) {
+      *out++ = ',';
       std::memcpy(out, f.lead, sizeof f.lead);
       PutHexDigits(value, f.digits, f.upper, out + f.leadLength);
       std::memcpy(out + f.leadLength + f.digits, f.trail, sizeof f.trail);
       return out + f.length;
     });
   }
-  const char* const table = table_;
+  const char* const table = table_.Get();
   const uint8_t* const lengths = tableLength_;
   auto fromTable = [&](auto stride) {
     return EmitRun<kUnit, kSwap>(data, units, [table, lengths](uint64_t value, char* out) {
@@ -286,6 +282,14 @@ size_t BinaryToTextStream::EmitUnitsOf(const uint8_t* data, size_t units) {
       return out + lengths[value];
     });
   };
+  if (tableStride_ == 8 && tableSameLength_ > 0) {
+    // Every text as long, as with the default formats: no length to look up.
+    const size_t length = tableSameLength_;
+    return EmitRun<kUnit, kSwap>(data, units, [table, length](uint64_t value, char* out) {
+      std::memcpy(out, table + value * 8, 8);
+      return out + length;
+    });
+  }
   switch (tableStride_) {
     case 8:
       return fromTable(std::integral_constant<size_t, 8>());
@@ -295,22 +299,17 @@ size_t BinaryToTextStream::EmitUnitsOf(const uint8_t* data, size_t units) {
       return fromTable(std::integral_constant<size_t, 32>());
     default:
       return EmitRun<kUnit, kSwap>(data, units, [this](uint64_t value, char* out) {
+        *out++ = ',';
         return out + format_.Format(value, out);
       });
   }
 }
 
 size_t BinaryToTextStream::EmitUnits(const uint8_t* data, size_t units) {
-  switch (unitSize_) {
-    case 2:
-      return swap_ ? EmitUnitsOf<2, true>(data, units) : EmitUnitsOf<2, false>(data, units);
-    case 4:
-      return swap_ ? EmitUnitsOf<4, true>(data, units) : EmitUnitsOf<4, false>(data, units);
-    case 8:
-      return swap_ ? EmitUnitsOf<8, true>(data, units) : EmitUnitsOf<8, false>(data, units);
-    default:
-      return EmitUnitsOf<1, false>(data, units);
-  }
+  return WithUnitKind(unitSize_, swap_, [&](auto kind) {
+    using Kind = decltype(kind);
+    return EmitUnitsOf<Kind::kUnit, Kind::kSwap>(data, units);
+  });
 }
 
 bool BinaryToTextStream::FeedString(const uint8_t* data, size_t count) {
@@ -321,18 +320,19 @@ bool BinaryToTextStream::FeedString(const uint8_t* data, size_t count) {
       return false;
     }
     size_t written = 0;
-    const size_t room = static_cast<size_t>(buffer_ + kRowBufferSize - out_);
+    const size_t room = static_cast<size_t>(buffer_.Get() + kRowBufferSize - out_);
     const size_t taken = literal_.Encode(data, count, out_, room, &written);
     out_ += written;
     consumed_ += taken;
     data += taken;
     count -= taken;
-    if (out_ + kReserve >= buffer_ + kRowBufferSize && !FlushRows()) return false;
+    if (out_ + kReserve >= buffer_.Get() + kRowBufferSize && !FlushRows()) return false;
   }
   return true;
 }
 
 bool BinaryToTextStream::Feed(const uint8_t* data, size_t count) {
+  BX_EXPECTS(data != nullptr || count == 0);
   if (stage_ != Stage::Rows || rowsEnded_) return false;
   if (stringRows_) return FeedString(data, count);
   const auto unit = static_cast<size_t>(unitSize_);
@@ -364,18 +364,19 @@ uint64_t BinaryToTextStream::EndRows() {
     carryLength_ = 0;
     EmitUnits(carry_, 1);
   }
-  if (buffer_ != nullptr && out_ > buffer_) {
-    WriteText(buffer_, static_cast<size_t>(out_ - buffer_));
+  if (buffer_ && out_ > buffer_.Get()) {
+    WriteOut(buffer_.Get(), static_cast<size_t>(out_ - buffer_.Get()));
   }
   if (stringRows_) {
     // The literal is closed even after a cancel, so that the text compiles.
     char end[kStringTextPerByte];
-    WriteText(end, literal_.End(end));
+    WriteOut(end, literal_.End(end));
   }
-  FreeArray(buffer_);
+  buffer_.Reset();
   out_ = nullptr;
-  FreeArray(table_);
+  table_.Reset();
   tableLength_ = nullptr;
+  tableSameLength_ = 0;
   tableStride_ = 0;
   rowsEnded_ = true;
   return dataBytes;
@@ -389,14 +390,14 @@ bool BinaryToTextStream::Finish() {
   stage_ = Stage::Finished;
   const uint64_t dataBytes = EndRows();
   if (dataMarkerFound_) {
-    if (!WriteText("\r\n", 2)) return false;
+    if (!WriteOut("\r\n", 2)) return false;
     // The size the tail states is that of the data written: the input's
     // whole size unless the conversion stopped early, and known by now also
     // for an input of unknown size.
     if (!WriteWithMarkers(tail_, tailLength_, dataBytes, false)) return false;
   }
-  if (!WriteText("\r\n", 2)) return false;
-  if (stringPragma_ && !WriteText(kStringPragmaClosing, sizeof kStringPragmaClosing - 1)) {
+  if (!WriteOut("\r\n", 2)) return false;
+  if (stringPragma_ && !WriteOut(kStringPragmaClosing, sizeof kStringPragmaClosing - 1)) {
     return false;
   }
   monitor_.SetFileProgress(totalSize_ > 0 ? 100 : 0);

@@ -7,24 +7,20 @@
 #include <cstdint>
 
 #include "base/file.h"
-#include "convert/conversion_monitor.h"
+#include "base/holder.h"
+#include "convert/conversion_output.h"
 #include "convert/string_literal.h"
+#include "convert/units.h"
 #include "convert/value_format.h"
 
-// Size of the buffer the value rows are gathered in; it is written out
-// whenever fewer than 100 bytes are free. Pieces of about 1 MiB keep the
-// kernel's cost per write small; larger ones gain nothing.
-inline constexpr int32_t kRowBufferSize = 1 << 20;
+inline constexpr int32_t kRowBufferSize = kOutputBufferSize;
 
 // The streaming form: the input arrives in blocks of any size, and the text
 // written is the same however the input is split. The texts handed to Begin
 // must stay valid until Finish.
-class BinaryToTextStream {
+class BinaryToTextStream : ConversionOutput {
  public:
-  BinaryToTextStream(ConversionMonitor& monitor, CFile& output);
-  ~BinaryToTextStream();
-  BinaryToTextStream(const BinaryToTextStream&) = delete;
-  BinaryToTextStream& operator=(const BinaryToTextStream&) = delete;
+  using ConversionOutput::ConversionOutput;
 
   // Writes the template up to the data marker and the line break after it.
   // totalSize is the input's full length, the base of the progress figures
@@ -58,7 +54,6 @@ class BinaryToTextStream {
  private:
   enum class Stage { Idle, Rows, Finished };
 
-  bool WriteText(const char* text, size_t length);
   bool WriteWithMarkers(const char* text, size_t length, uint64_t size, bool head);
   bool FeedString(const uint8_t* data, size_t count);
   bool FlushRows();
@@ -71,8 +66,6 @@ class BinaryToTextStream {
   size_t EmitUnitsOf(const uint8_t* data, size_t units);
   size_t EmitUnits(const uint8_t* data, size_t units);
 
-  ConversionMonitor& monitor_;
-  CFile& output_;
   Stage stage_ = Stage::Idle;
   ValueFormat format_;
   int32_t unitSize_ = 1;
@@ -87,23 +80,22 @@ class BinaryToTextStream {
   const char* arrayName_ = nullptr;
   const char* fileName_ = nullptr;
   StringLiteralEncoder literal_;
-  bool writeShort_ = false;
   bool outOfMemory_ = false;
   bool cancelled_ = false;
   bool rowsEnded_ = false;
 
-  char* buffer_ = nullptr;  // kRowBufferSize bytes plus room for one value
-  char* out_ = nullptr;     // the write position in buffer_
-  uint64_t consumed_ = 0;   // c: input bytes formatted so far
-  uint64_t totalSize_ = 0;
+  CBuffer<char> buffer_;   // kRowBufferSize bytes plus room for one value
+  char* out_ = nullptr;    // the write position in buffer_
+  uint64_t consumed_ = 0;  // c: input bytes formatted so far
   uint8_t carry_[8] = {};  // a unit split between two blocks
   int32_t carryLength_ = 0;
 
   // For 1-byte units, and 2-byte units of large inputs: the text of every
   // unit value at a fixed stride, then the length of each text.
-  char* table_ = nullptr;
+  CBuffer<char> table_;
   const uint8_t* tableLength_ = nullptr;
   int32_t tableStride_ = 0;
+  size_t tableSameLength_ = 0;  // the length of every text, or 0 when they differ
   // For 2-, 4- and 8-byte units whose format allows it: the text composed
   // from its fixed parts and the digits.
   FixedHexLayout fixed_;

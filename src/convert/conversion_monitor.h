@@ -11,8 +11,9 @@ class ConversionMonitor {
   ConversionMonitor& operator=(const ConversionMonitor&) = delete;
   virtual ~ConversionMonitor() = default;
 
-  // Has the user asked to stop? The converters ask before every value and
-  // every byte, so this is a plain read of the flag and not a virtual call.
+  // Has the user asked to stop? The converters ask before every row of
+  // values and every number or byte they scan, so this is a plain read of
+  // the flag and not a virtual call.
   bool IsCancelled() const { return cancelRequested.load(std::memory_order_relaxed) != 0; }
 
   // Sets the current file's progress, 0 to 100. Called only when a converter

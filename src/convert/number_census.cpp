@@ -19,26 +19,23 @@ constexpr uint16_t kDigit = 128;  // a digit of the number
 constexpr uint16_t kBare = 256;   // the number kept has no digits
 constexpr uint16_t kEvents = kKeeps | kStarts | kDrops | kPrefix;
 
-constexpr bool IsHexDigit(unsigned c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-// What byte c does in a state other than the two ends.
-constexpr uint16_t Step(unsigned state, unsigned c, NumberSyntax syntax) {
+// What byte c, of the class kind (NumberBytes), does in a state other than
+// the two ends.
+constexpr uint16_t Step(unsigned state, unsigned c, uint8_t kind, NumberSyntax syntax) {
   const uint16_t start = c == '0' ? kZero : c == '&' ? kAmpersand : kBetween;
   const uint16_t starting =
       start != kBetween ? static_cast<uint16_t>(start | kStarts) : uint16_t{kBetween};
   switch (state) {
     case kZero:
     case kAmpersand:
-      if (IsNumberPrefix(state == kZero ? '0' : '&', static_cast<uint8_t>(c), syntax)) {
+      if (IsNumberPrefix(BytePair(state == kZero ? '0' : '&', static_cast<uint8_t>(c)), syntax)) {
         return uint16_t{kPrefixed} | kPrefix;
       }
       return starting;  // not a prefix: this byte may begin one
     case kPrefixed:
     case kDigits:
-      if (IsHexDigit(c)) return uint16_t{kDigits} | kDigit;
-      if (IsNumberSeparator(static_cast<uint8_t>(c), syntax)) {
+      if (kind < 16) return uint16_t{kDigits} | kDigit;
+      if (kind == kSeparatorByte) {
         return state == kDigits ? kKeeps : kKeeps | kBare;
       }
       return state == kDigits ? uint16_t{kForeignEnd} : uint16_t{kBareEnd};
@@ -50,11 +47,13 @@ constexpr uint16_t Step(unsigned state, unsigned c, NumberSyntax syntax) {
 struct Table {
   uint16_t of[8][256];
   constexpr explicit Table(NumberSyntax syntax) : of() {
+    const NumberBytes bytes(syntax);
     for (unsigned c = 0; c < 256; ++c) {
+      const uint8_t kind = bytes.of[c];
       for (unsigned state = kBetween; state <= kDigits; ++state)
-        of[state][c] = Step(state, c, syntax);
-      of[kForeignEnd][c] = static_cast<uint16_t>(Step(kBetween, c, syntax) | kDrops);
-      of[kBareEnd][c] = Step(kBetween, c, syntax);
+        of[state][c] = Step(state, c, kind, syntax);
+      of[kForeignEnd][c] = static_cast<uint16_t>(Step(kBetween, c, kind, syntax) | kDrops);
+      of[kBareEnd][c] = Step(kBetween, c, kind, syntax);
     }
   }
 };

@@ -1,5 +1,8 @@
 #include "convert/text_scan.h"
 
+#include "base/expects.h"
+#include "convert/units.h"
+
 #if defined(__x86_64__)
 #include <emmintrin.h>
 

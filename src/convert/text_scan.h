@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 // How numbers are read. The plain rule takes only numbers that a separator
 // ends, so "0x1F;" and "[0x10]" write nothing; the C rule reads a C source as
@@ -40,11 +39,41 @@ constexpr bool IsNumberSeparator(uint8_t byte, NumberSyntax syntax) {
   }
 }
 
-// True when the bytes first and second begin a number.
-constexpr bool IsNumberPrefix(uint8_t first, uint8_t second, NumberSyntax syntax) {
-  if (first == '&') return second == 'H' || second == 'h';
-  return first == '0' && (second == 'x' || (second == 'X' && syntax == NumberSyntax::C));
+// Two bytes as one number, the first one low, as the scans read a prefix.
+constexpr unsigned BytePair(uint8_t first, uint8_t second) {
+  return first | (unsigned{second} << 8);
 }
+
+// True when the pair of bytes (BytePair) begins a number. The bit that tells
+// 'h' from 'H' (and 'x' from 'X' where "0X" is a prefix) is set before the
+// compare, so each prefix is one compare.
+constexpr bool IsNumberPrefix(unsigned pair, NumberSyntax syntax) {
+  constexpr unsigned kLowerSecond = 0x2000u;
+  const unsigned foldX = syntax == NumberSyntax::C ? kLowerSecond : 0;
+  return (pair | foldX) == BytePair('0', 'x') || (pair | kLowerSecond) == BytePair('&', 'h');
+}
+
+// What a byte is to a number: 0 to 15 a hex digit's value, or one of these.
+inline constexpr uint8_t kSeparatorByte = 16;  // ends a number and makes it count
+inline constexpr uint8_t kForeignByte = 17;    // ends a number and drops it
+
+// The class of every byte, for one syntax; the byte-at-a-time and the
+// window scans read the same table.
+struct NumberBytes {
+  uint8_t of[256];
+  explicit constexpr NumberBytes(NumberSyntax syntax) : of() {
+    for (int b = 0; b < 256; ++b)
+      of[b] = IsNumberSeparator(static_cast<uint8_t>(b), syntax) ? kSeparatorByte : kForeignByte;
+    for (int d = 0; d < 10; ++d)
+      of['0' + d] = static_cast<uint8_t>(d);
+    for (int d = 0; d < 6; ++d) {
+      of['A' + d] = static_cast<uint8_t>(10 + d);
+      of['a' + d] = static_cast<uint8_t>(10 + d);
+    }
+  }
+};
+template <NumberSyntax kSyntax>
+inline constexpr NumberBytes kNumberBytes{kSyntax};
 
 enum class TextScanner {
   Scalar,  // one byte at a time
@@ -84,25 +113,3 @@ const uint8_t* ScanWindowsSse2(const uint8_t* p, const uint8_t* limit, int32_t u
 const uint8_t* ScanWindowsAvx2(const uint8_t* p, const uint8_t* limit, int32_t unitSize, bool swap,
                                NumberSyntax syntax, uint8_t** out, const uint8_t* full,
                                bool* decline);
-
-// Stores the low kUnit bytes of value at out, swapped when kSwap is set;
-// returns kUnit.
-template <int kUnit, bool kSwap>
-inline int32_t StoreUnit(uint8_t* out, uint64_t value) {
-  if constexpr (kUnit == 1) {
-    out[0] = static_cast<uint8_t>(value);
-  } else if constexpr (kUnit == 2) {
-    auto v = static_cast<uint16_t>(value);
-    if constexpr (kSwap) v = __builtin_bswap16(v);
-    std::memcpy(out, &v, 2);
-  } else if constexpr (kUnit == 4) {
-    auto v = static_cast<uint32_t>(value);
-    if constexpr (kSwap) v = __builtin_bswap32(v);
-    std::memcpy(out, &v, 4);
-  } else {
-    uint64_t v = value;
-    if constexpr (kSwap) v = __builtin_bswap64(v);
-    std::memcpy(out, &v, 8);
-  }
-  return kUnit;
-}

@@ -2,6 +2,9 @@
 // and called only where the processor has it.
 #include "convert/text_scan.h"
 
+#include "base/expects.h"
+#include "convert/units.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 

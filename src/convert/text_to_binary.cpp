@@ -1,56 +1,46 @@
 #include "convert/text_to_binary.h"
 
-#include <bit>
 #include <cstddef>
 #include <cstring>
 
+#include "base/expects.h"
 #include "base/holder.h"
 #include "convert/convert_types.h"
+#include "convert/units.h"
 
 namespace {
 
-constexpr int32_t kReserve = 100;
-constexpr bool kBigEndianMachine = std::endian::native == std::endian::big;
-
-// Byte classes inside a number: 0 to 15 a hex digit's value, then these.
-constexpr uint8_t kSeparator = 16;
-constexpr uint8_t kForeign = 17;
 // The fast loop keeps this far from the end of a block: a prefix, 16 digits,
 // the byte after them, and one more, so that this byte is never the last.
 constexpr size_t kFastMargin = 20;
-// Two bytes as one number, the first one low: "0x", and "&h" with the bit
-// that tells 'H' from 'h' set (and 'X' from 'x' where "0X" is a prefix).
-constexpr unsigned kZeroX = '0' | ('x' << 8);
-constexpr unsigned kAmpersandH = '&' | ('h' << 8);
-constexpr unsigned kLowerSecond = 0x2000u;
 // The most text one call of the window scan takes, so that a cancel is seen
 // soon.
 constexpr ptrdiff_t kWindowRun = 16 << 10;
-
-struct ByteClasses {
-  uint8_t of[256];
-  explicit constexpr ByteClasses(NumberSyntax syntax) : of() {
-    for (int b = 0; b < 256; ++b)
-      of[b] = IsNumberSeparator(static_cast<uint8_t>(b), syntax) ? kSeparator : kForeign;
-    for (int d = 0; d < 10; ++d)
-      of['0' + d] = static_cast<uint8_t>(d);
-    for (int d = 0; d < 6; ++d) {
-      of['A' + d] = static_cast<uint8_t>(10 + d);
-      of['a' + d] = static_cast<uint8_t>(10 + d);
-    }
-  }
-};
-template <NumberSyntax kSyntax>
-constexpr ByteClasses kClasses{kSyntax};
+// The window scan stops right after a unit that reaches the full mark.
+static_assert(8 <= kReserve, "a unit stored at the full mark fits the buffer");
 
 }  // namespace
 
-TextToBinaryStream::TextToBinaryStream(ConversionMonitor& monitor, CFile& output)
-    : monitor_(monitor), output_(output) {}
-
-TextToBinaryStream::~TextToBinaryStream() {
-  FreeArray(buffer_);
-}
+// One block's scan, in locals: the stores into the buffer would otherwise
+// make the compiler reload the members at every byte.
+struct TextToBinaryStream::ScanRun {
+  const uint8_t* p;
+  const uint8_t* const start;
+  const uint8_t* const end;
+  // Far enough from the end for the fast loop (kFastMargin).
+  const uint8_t* const fastEnd;
+  // Up to here the byte-at-a-time scan goes on after a window the window
+  // scan declined.
+  const uint8_t* scalarUntil;
+  const uint64_t base;  // position_ at start
+  const std::atomic<int32_t>& cancel;
+  uint8_t* const buffer;
+  int32_t offset;
+  bool inNumber;
+  bool hasDigit;
+  uint64_t value;
+  bool stop;
+};
 
 bool TextToBinaryStream::Begin(int32_t byteOrder, int32_t unitSize, uint64_t totalSize,
                                NumberSyntax syntax) {
@@ -60,9 +50,7 @@ bool TextToBinaryStream::Begin(int32_t byteOrder, int32_t unitSize, uint64_t tot
   unitSize_ = EffectiveUnitSize(unitSize);
   swap_ = (byteOrder == BigEndian) != kBigEndianMachine;
   totalSize_ = totalSize;
-  CBuffer<uint8_t> units;
-  if (units.AllocateUninitialised(kUnitBufferSize)) buffer_ = units.Release();
-  if (buffer_ == nullptr) {
+  if (!buffer_.AllocateUninitialised(kUnitBufferSize)) {
     outOfMemory_ = true;
     stopped_ = true;
     return false;
@@ -72,201 +60,207 @@ bool TextToBinaryStream::Begin(int32_t byteOrder, int32_t unitSize, uint64_t tot
 
 bool TextToBinaryStream::FlushUnits() {
   const auto count = static_cast<uint32_t>(offset_);
-  if (output_.Write(buffer_, count) != count) {
+  offset_ = 0;
+  if (!WriteOut(buffer_.Get(), count)) {
     // The scan stops at once and nothing more is written.
-    writeShort_ = true;
     stopped_ = true;
-    offset_ = 0;
     return false;
   }
-  offset_ = 0;
-  uint64_t percent = totalSize_ > 0 ? position_ * 100 / totalSize_ : 100;
-  if (percent > 100) percent = 100;
-  monitor_.SetFileProgress(static_cast<int32_t>(percent));
+  ReportProgress(position_);
   return true;
 }
 
 void TextToBinaryStream::Append(uint64_t value) {
-  uint8_t* out = buffer_ + offset_;
-  switch (unitSize_) {
-    case 2:
-      offset_ += swap_ ? StoreUnit<2, true>(out, value) : StoreUnit<2, false>(out, value);
-      break;
-    case 4:
-      offset_ += swap_ ? StoreUnit<4, true>(out, value) : StoreUnit<4, false>(out, value);
-      break;
-    case 8:
-      offset_ += swap_ ? StoreUnit<8, true>(out, value) : StoreUnit<8, false>(out, value);
-      break;
-    default:
-      offset_ += StoreUnit<1, false>(out, value);
-      break;
-  }
+  BX_EXPECTS(offset_ + kReserve <= kUnitBufferSize);
+  offset_ += WithUnitKind(unitSize_, swap_, [&](auto kind) {
+    using Kind = decltype(kind);
+    return StoreUnit<Kind::kUnit, Kind::kSwap>(buffer_.Get() + offset_, value);
+  });
 }
 
+// True, and the scan stopped, when a cancel is asked for.
+inline bool TextToBinaryStream::StopOnCancel(ScanRun& run) {
+  if (run.cancel.load(std::memory_order_relaxed) == 0) return false;
+  cancelled_ = true;
+  stopped_ = true;
+  run.stop = true;
+  return true;
+}
+
+// Only units make the buffer fill, so only a step between numbers right
+// after a unit can find it full. False when the write fell short.
+inline bool TextToBinaryStream::FlushIfFull(ScanRun& run) {
+  if (run.offset + kReserve < kUnitBufferSize) return true;
+  offset_ = run.offset;
+  position_ = run.base + static_cast<uint64_t>(run.p - run.start);
+  if (!FlushUnits()) return false;
+  run.offset = 0;
+  return true;
+}
+
+// Whole windows between numbers, with the same cancel check and flush as a
+// step of the scan before each run of them; a cancel made by the progress
+// report of that flush takes no further number.
 template <int kUnit, bool kSwap, NumberSyntax kSyntax>
-void TextToBinaryStream::Scan(const char* text, size_t count) {
-  constexpr const ByteClasses& classes = kClasses<kSyntax>;
-  // The bit that folds the second byte of a pair to lower case, where both
-  // cases begin a number.
-  constexpr unsigned foldX = kSyntax == NumberSyntax::C ? kLowerSecond : 0;
-  // The scanner state lives in locals for the loop; the stores into the
-  // buffer would otherwise make the compiler reload the members per byte.
-  // Every byte is one step that first looks at the cancel flag and then at
-  // the buffer; a prefix takes its second byte along in the same step.
-  const std::atomic<int32_t>& cancel = monitor_.cancelRequested;
-  const auto* p = reinterpret_cast<const uint8_t*>(text);
-  const uint8_t* const end = p + count;
-  const uint8_t* const start = p;
-  // Far enough from the end for the fast loop: a prefix, 16 digits, the
-  // byte after them, and one more so that it is never the last byte.
-  const uint8_t* const fastEnd = count > kFastMargin ? end - kFastMargin : start;
-  const uint64_t base = position_;
-  uint8_t* const buffer = buffer_;
-  int32_t offset = offset_;
-  bool inNumber = inNumber_;
-  bool hasDigit = hasDigit_;
-  uint64_t value = accumulator_;
-  bool stop = false;
-  const WindowScanFunction windowScan = windowScan_;
-  // Up to here the byte-at-a-time scan goes on after a window the window
-  // scan declined.
-  const uint8_t* scalarUntil = start;
+inline bool TextToBinaryStream::ScanWindowRun(ScanRun& run) {
+  if (StopOnCancel(run)) return true;
+  if (!FlushIfFull(run)) return false;
+  if (StopOnCancel(run)) return true;
+  const uint8_t* const limit = run.end - run.p > kWindowRun ? run.p + kWindowRun : run.end;
+  uint8_t* out = run.buffer + run.offset;
+  bool decline = false;
+  run.p = windowScan_(run.p, limit, kUnit, kSwap, kSyntax, &out,
+                      run.buffer + kUnitBufferSize - kReserve, &decline);
+  run.offset = static_cast<int32_t>(out - run.buffer);
+  if (decline) run.scalarUntil = run.p + 64;
+  return true;
+}
 
-  auto cancelled = [&] {
-    if (cancel.load(std::memory_order_relaxed) == 0) return false;
-    cancelled_ = true;
-    stopped_ = true;
-    return true;
-  };
-  // Only units make the buffer fill, so only a step between numbers right
-  // after a unit can find it full.
-  auto flush = [&] {
-    if (offset + kReserve < kUnitBufferSize) return true;
-    offset_ = offset;
-    position_ = base + static_cast<uint64_t>(p - start);
-    if (!FlushUnits()) return false;
-    offset = 0;
-    return true;
-  };
-
-  while (p < end && !stop) {
-    if (!inNumber && windowScan != nullptr && p >= scalarUntil && end - p >= kWindowReach) {
-      // Whole windows between numbers, with the same cancel check and flush
-      // as a step of the scan below before each run of them; a cancel made
-      // by the progress report of that flush takes no further number.
-      if (cancelled()) break;
-      if (!flush()) return;
-      if (cancelled()) break;
-      const uint8_t* const limit = end - p > kWindowRun ? p + kWindowRun : end;
-      uint8_t* out = buffer + offset;
-      bool decline = false;
-      p = windowScan(p, limit, kUnit, kSwap, kSyntax, &out, buffer + kUnitBufferSize - kReserve,
-                     &decline);
-      offset = static_cast<int32_t>(out - buffer);
-      if (decline) scalarUntil = p + 64;
-      continue;
-    }
-    if (!inNumber && p < fastEnd) {
-      // Between numbers, far from the end of the block: the usual case.
-      const uint8_t* const fastStop =
-          windowScan != nullptr && p < scalarUntil && scalarUntil < fastEnd ? scalarUntil : fastEnd;
-      while (p < fastStop) {
-        if (cancelled()) {
-          stop = true;
-          break;
-        }
-        if (!flush()) return;
-        const unsigned pair = p[0] | (unsigned{p[1]} << 8);
-        if ((pair | foldX) != kZeroX && (pair | kLowerSecond) != kAmpersandH) {
-          ++p;
-          continue;
-        }
-        p += 2;
-        // A number of up to 16 digits is taken whole. The flag is read for
-        // its first step, so a cancel made by the progress report just
-        // before is seen; the reads for the steps that follow would only
-        // repeat it, and a relaxed read may be merged with those anyway.
-        if (cancelled()) {
-          // The number being read is lost.
-          inNumber = true;
-          hasDigit = false;
-          value = 0;
-          stop = true;
-          break;
-        }
-        uint64_t digits = 0;
-        int32_t k = 0;
-        uint8_t kind;
-        while ((kind = classes.of[p[k]]) < 16) {
-          digits = (digits << 4) | kind;
-          if (++k == 16) {
-            kind = classes.of[p[16]];
-            break;
-          }
-        }
-        if (kind < 16) {
-          // More than 16 digits: on one byte at a time.
-          inNumber = true;
-          hasDigit = true;
-          value = digits;
-          p += 16;
-          break;
-        }
-        if (kind == kSeparator) offset += StoreUnit<kUnit, kSwap>(buffer + offset, digits);
-        p += k + 1;
-      }
-      continue;
-    }
-
-    // One step at a time near the end of the block.
-    if (cancelled()) break;
-    if (!inNumber) {
-      if (!flush()) return;
-      const uint8_t b = *p;
-      if (b == '0' || b == '&') {
-        if (p + 1 == end) {
-          // Whether this begins a prefix depends on the next block.
-          pending_ = b == '0' ? Pending::Zero : Pending::Ampersand;
-          ++p;
-          break;
-        }
-        if (IsNumberPrefix(b, p[1], kSyntax)) {
-          inNumber = true;
-          hasDigit = false;
-          value = 0;
-          p += 2;
-          continue;
-        }
-      }
+// Between numbers, far from the end of the block: the usual case. Every
+// byte is one step that first looks at the cancel flag and then at the
+// buffer; a prefix takes its second byte along in the same step, and a
+// number of up to 16 digits is taken whole.
+template <int kUnit, bool kSwap, NumberSyntax kSyntax>
+inline bool TextToBinaryStream::ScanBetweenNumbers(ScanRun& run, const uint8_t* stop) {
+  constexpr const NumberBytes& bytes = kNumberBytes<kSyntax>;
+  const uint8_t* p = run.p;
+  while (p < stop) {
+    run.p = p;
+    if (StopOnCancel(run)) return true;
+    if (!FlushIfFull(run)) return false;
+    if (!IsNumberPrefix(BytePair(p[0], p[1]), kSyntax)) {
       ++p;
       continue;
     }
-    const uint8_t kind = classes.of[*p];
-    if (kind < 16) {
-      value = (value << 4) | kind;
-      hasDigit = true;
-    } else {
-      inNumber = false;
-      if (kind == kSeparator) {
-        offset += StoreUnit<kUnit, kSwap>(buffer + offset, value);
-      } else if (p + 1 == end) {
-        // Written only if this turns out to be the last byte of the text.
-        pending_ = Pending::Foreign;
-        inNumber = true;
-        stop = true;
+    p += 2;
+    // The flag is read for the number's first step, so a cancel made by the
+    // progress report just before is seen; the reads for the steps that
+    // follow would only repeat it, and a relaxed read may be merged with
+    // those anyway.
+    if (StopOnCancel(run)) {
+      // The number being read is lost.
+      run.p = p;
+      run.inNumber = true;
+      run.hasDigit = false;
+      run.value = 0;
+      return true;
+    }
+    uint64_t digits = 0;
+    int32_t k = 0;
+    uint8_t kind;
+    while ((kind = bytes.of[p[k]]) < 16) {
+      digits = (digits << 4) | kind;
+      if (++k == 16) {
+        kind = bytes.of[p[16]];
+        break;
       }
     }
-    ++p;
+    if (kind < 16) {
+      // More than 16 digits: on one byte at a time.
+      run.p = p + 16;
+      run.inNumber = true;
+      run.hasDigit = true;
+      run.value = digits;
+      return true;
+    }
+    if (kind == kSeparatorByte)
+      run.offset += StoreUnit<kUnit, kSwap>(run.buffer + run.offset, digits);
+    p += k + 1;
   }
-  offset_ = offset;
-  inNumber_ = inNumber;
-  hasDigit_ = hasDigit;
-  accumulator_ = value;
-  position_ = base + static_cast<uint64_t>(p - start);
+  run.p = p;
+  return true;
+}
+
+// One byte, near the end of the block or inside a long number.
+template <int kUnit, bool kSwap, NumberSyntax kSyntax>
+inline bool TextToBinaryStream::ScanStep(ScanRun& run) {
+  if (StopOnCancel(run)) return true;
+  const uint8_t* const p = run.p;
+  if (!run.inNumber) {
+    if (!FlushIfFull(run)) return false;
+    const uint8_t b = *p;
+    if (b == '0' || b == '&') {
+      if (p + 1 == run.end) {
+        // Whether this begins a prefix depends on the next block.
+        pending_ = b == '0' ? Pending::Zero : Pending::Ampersand;
+        run.p = p + 1;
+        run.stop = true;
+        return true;
+      }
+      if (IsNumberPrefix(BytePair(b, p[1]), kSyntax)) {
+        run.inNumber = true;
+        run.hasDigit = false;
+        run.value = 0;
+        run.p = p + 2;
+        return true;
+      }
+    }
+    run.p = p + 1;
+    return true;
+  }
+  const uint8_t kind = kNumberBytes<kSyntax>.of[*p];
+  if (kind < 16) {
+    run.value = (run.value << 4) | kind;
+    run.hasDigit = true;
+  } else {
+    run.inNumber = false;
+    if (kind == kSeparatorByte) {
+      run.offset += StoreUnit<kUnit, kSwap>(run.buffer + run.offset, run.value);
+    } else if (p + 1 == run.end) {
+      // Written only if this turns out to be the last byte of the text.
+      pending_ = Pending::Foreign;
+      run.inNumber = true;
+      run.stop = true;
+    }
+  }
+  run.p = p + 1;
+  return true;
+}
+
+// Every step of the scan is one of three loops: whole windows between
+// numbers (when a window scan is chosen), the fast loop between numbers
+// away from the end of the block, and single steps for the rest.
+template <int kUnit, bool kSwap, NumberSyntax kSyntax>
+void TextToBinaryStream::Scan(const char* text, size_t count) {
+  const auto* const start = reinterpret_cast<const uint8_t*>(text);
+  const uint8_t* const end = start + count;
+  ScanRun run{start,
+              start,
+              end,
+              count > kFastMargin ? end - kFastMargin : start,
+              start,
+              position_,
+              monitor_.cancelRequested,
+              buffer_.Get(),
+              offset_,
+              inNumber_,
+              hasDigit_,
+              accumulator_,
+              false};
+  const bool windows = windowScan_ != nullptr;
+  while (run.p < run.end && !run.stop) {
+    bool whole;
+    if (!run.inNumber && windows && run.p >= run.scalarUntil && run.end - run.p >= kWindowReach) {
+      whole = ScanWindowRun<kUnit, kSwap, kSyntax>(run);
+    } else if (!run.inNumber && run.p < run.fastEnd) {
+      const bool declined = windows && run.p < run.scalarUntil && run.scalarUntil < run.fastEnd;
+      whole =
+          ScanBetweenNumbers<kUnit, kSwap, kSyntax>(run, declined ? run.scalarUntil : run.fastEnd);
+    } else {
+      whole = ScanStep<kUnit, kSwap, kSyntax>(run);
+    }
+    // A write fell short: the scan has stopped and nothing more is written.
+    if (!whole) return;
+  }
+  offset_ = run.offset;
+  inNumber_ = run.inNumber;
+  hasDigit_ = run.hasDigit;
+  accumulator_ = run.value;
+  position_ = run.base + static_cast<uint64_t>(run.p - run.start);
 }
 
 bool TextToBinaryStream::Feed(const char* text, size_t count) {
+  BX_EXPECTS(text != nullptr || count == 0);
   if (!begun_ || finished_ || stopped_) return false;
   if (count == 0) return true;
   switch (pending_) {
@@ -279,8 +273,9 @@ bool TextToBinaryStream::Feed(const char* text, size_t count) {
     case Pending::Ampersand:
       // The second byte of the prefix belongs to the step that examined the
       // first one, so it is taken without a cancel check of its own.
-      if (IsNumberPrefix(pending_ == Pending::Zero ? '0' : '&', static_cast<uint8_t>(text[0]),
-                         syntax_)) {
+      if (IsNumberPrefix(
+              BytePair(pending_ == Pending::Zero ? '0' : '&', static_cast<uint8_t>(text[0])),
+              syntax_)) {
         inNumber_ = true;
         hasDigit_ = false;
         accumulator_ = 0;
@@ -293,30 +288,15 @@ bool TextToBinaryStream::Feed(const char* text, size_t count) {
       break;
   }
   pending_ = Pending::None;
-  if (syntax_ == NumberSyntax::C) {
-    ScanIn<NumberSyntax::C>(text, count);
-  } else {
-    ScanIn<NumberSyntax::Plain>(text, count);
-  }
+  WithUnitKind(unitSize_, swap_, [&](auto kind) {
+    using Kind = decltype(kind);
+    if (syntax_ == NumberSyntax::C) {
+      Scan<Kind::kUnit, Kind::kSwap, NumberSyntax::C>(text, count);
+    } else {
+      Scan<Kind::kUnit, Kind::kSwap, NumberSyntax::Plain>(text, count);
+    }
+  });
   return !stopped_;
-}
-
-template <NumberSyntax kSyntax>
-void TextToBinaryStream::ScanIn(const char* text, size_t count) {
-  switch (unitSize_) {
-    case 2:
-      swap_ ? Scan<2, true, kSyntax>(text, count) : Scan<2, false, kSyntax>(text, count);
-      break;
-    case 4:
-      swap_ ? Scan<4, true, kSyntax>(text, count) : Scan<4, false, kSyntax>(text, count);
-      break;
-    case 8:
-      swap_ ? Scan<8, true, kSyntax>(text, count) : Scan<8, false, kSyntax>(text, count);
-      break;
-    default:
-      Scan<1, false, kSyntax>(text, count);
-      break;
-  }
 }
 
 bool TextToBinaryStream::Finish() {
@@ -324,7 +304,7 @@ bool TextToBinaryStream::Finish() {
   finished_ = true;
   // After a short write nothing more is written; after a cancel the buffered
   // units still are, but a number being read is lost.
-  if (buffer_ != nullptr && !writeShort_) {
+  if (buffer_ && !writeShort_) {
     // The text ends here. A number ended by a foreign last byte counts, and
     // so does one whose last digit is the last byte; a bare prefix does not.
     if (!cancelled_ &&
@@ -333,13 +313,13 @@ bool TextToBinaryStream::Finish() {
     }
     if (offset_ > 0) {
       const auto count = static_cast<uint32_t>(offset_);
-      if (output_.Write(buffer_, count) != count) writeShort_ = true;
+      WriteOut(buffer_.Get(), count);
     }
   }
   pending_ = Pending::None;
   inNumber_ = false;
   offset_ = 0;
-  FreeArray(buffer_);
+  buffer_.Reset();
   return !writeShort_ && !outOfMemory_;
 }
 

@@ -8,22 +8,18 @@
 #include <cstdint>
 
 #include "base/file.h"
-#include "convert/conversion_monitor.h"
+#include "base/holder.h"
+#include "convert/conversion_output.h"
 #include "convert/text_scan.h"
+#include "convert/units.h"
 
-// Size of the buffer the units are gathered in; it is written out whenever
-// fewer than 100 bytes are free. Pieces of about 1 MiB keep the kernel's
-// cost per write small; larger ones gain nothing.
-inline constexpr int32_t kUnitBufferSize = 1 << 20;
+inline constexpr int32_t kUnitBufferSize = kOutputBufferSize;
 
 // The streaming form: the text arrives in blocks of any size, and the bytes
 // written are the same however the text is split.
-class TextToBinaryStream {
+class TextToBinaryStream : ConversionOutput {
  public:
-  TextToBinaryStream(ConversionMonitor& monitor, CFile& output);
-  ~TextToBinaryStream();
-  TextToBinaryStream(const TextToBinaryStream&) = delete;
-  TextToBinaryStream& operator=(const TextToBinaryStream&) = delete;
+  using ConversionOutput::ConversionOutput;
 
   // totalSize is the text's full length, the base of the progress figures.
   // Returns false when the buffer cannot be allocated: nothing is written.
@@ -58,15 +54,22 @@ class TextToBinaryStream {
                 // only when that byte is the last of the text
   };
 
+  struct ScanRun;
+
   bool FlushUnits();
   void Append(uint64_t value);
-  template <NumberSyntax kSyntax>
-  void ScanIn(const char* text, size_t count);
+  bool StopOnCancel(ScanRun& run);
+  bool FlushIfFull(ScanRun& run);
+  // The loops of Scan; each returns false when a write fell short.
+  template <int kUnit, bool kSwap, NumberSyntax kSyntax>
+  bool ScanWindowRun(ScanRun& run);
+  template <int kUnit, bool kSwap, NumberSyntax kSyntax>
+  bool ScanBetweenNumbers(ScanRun& run, const uint8_t* stop);
+  template <int kUnit, bool kSwap, NumberSyntax kSyntax>
+  bool ScanStep(ScanRun& run);
   template <int kUnit, bool kSwap, NumberSyntax kSyntax>
   void Scan(const char* text, size_t count);
 
-  ConversionMonitor& monitor_;
-  CFile& output_;
   bool begun_ = false;
   bool finished_ = false;
   int32_t unitSize_ = 1;
@@ -75,12 +78,10 @@ class TextToBinaryStream {
   bool stopped_ = false;
   bool cancelled_ = false;
   bool outOfMemory_ = false;
-  bool writeShort_ = false;
 
-  uint8_t* buffer_ = nullptr;
+  CBuffer<uint8_t> buffer_;  // kUnitBufferSize bytes while the scan runs
   int32_t offset_ = 0;
   uint64_t position_ = 0;  // i: the index of the next byte in the whole text
-  uint64_t totalSize_ = 0;
   bool inNumber_ = false;
   bool hasDigit_ = false;
   uint64_t accumulator_ = 0;

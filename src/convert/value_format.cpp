@@ -69,6 +69,7 @@ int32_t OctalCount(uint64_t value) {
 // significant first in memory. Each nibble is spread into a byte of its own
 // and all are turned into digits or letters at once.
 uint64_t HexChars(uint32_t x, int32_t count, uint64_t letterOffset) {
+  BX_EXPECTS(count >= 1 && count <= 8);
   uint64_t v = x;
   v = (v | (v << 16)) & 0x0000FFFF0000FFFFull;
   v = (v | (v << 8)) & 0x00FF00FF00FF00FFull;
@@ -85,6 +86,7 @@ uint64_t HexChars(uint32_t x, int32_t count, uint64_t letterOffset) {
 // Writes count hex digits of value (count <= 16) at out; may store up to 16
 // bytes from out. The characters are stored straight from registers.
 void WriteHex(uint64_t value, int32_t count, bool upper, char* out) {
+  BX_EXPECTS(count >= 1 && count <= 16);
   const uint64_t letterOffset = upper ? 'A' - '0' - 10 : 'a' - '0' - 10;
   if (count > 8) {
     const uint64_t high = HexChars(static_cast<uint32_t>(value >> 32), count - 8, letterOffset);
@@ -363,6 +365,7 @@ ValueFormatStatus ValueFormat::CheckMaxLength() {
 }
 
 int32_t ValueFormat::Format(uint64_t value, char* out) const {
+  BX_EXPECTS(out != nullptr && maxLength_ > 0);
   bool negative = false;
   if (bits_ < 64) {
     const uint64_t mask = (uint64_t{1} << bits_) - 1;

@@ -9,10 +9,18 @@
 // gives for that format with the value passed as a 64-bit unsigned integer:
 // the conversion reads the low bits its length modifier names (32 without
 // one) and sign-extends them for d and i.
+//
+// Three spellings follow the platform's C library, as the README states:
+// 'l' reads sizeof(long) bytes (32 bits on Windows), ' ' puts a blank before
+// an unsigned decimal on Windows only, and "%#.0o" writes "0" for zero on
+// Linux and nothing on Windows. Every other format writes the same text in
+// both 64-bit builds.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+
+#include "base/expects.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -102,6 +110,7 @@ class ValueFormat {
 // significant first; stores 16 bytes from out, the ones after the digits
 // being scrap for a later store to overwrite.
 inline void PutHexDigits(uint64_t value, int32_t digits, bool upper, char* out) {
+  BX_EXPECTS(digits >= 1 && digits <= 16);
   const uint64_t top = value << (64 - 4 * digits);
 #if defined(__SSE2__) && defined(__x86_64__)
   // Each byte splits into its two nibbles side by side; the nibbles above 9
