@@ -9,7 +9,7 @@
 # Prints the findings, then one line per gate:
 #   "lint format: N files, F failed" / "lint tidy: N files, F failed".
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 jobs=${LINT_JOBS:-$(nproc 2>/dev/null || echo 2)}
 gates=("$@")
