@@ -1,5 +1,5 @@
 # Set-up and test entry points; the builds themselves are CMake presets.
-.PHONY: all deps build test run install dist clean
+.PHONY: all deps build test lint run install dist clean
 
 PREFIX ?= /usr/local
 
@@ -14,6 +14,11 @@ build: deps
 
 test: deps
 	@scripts/test.sh
+
+# The clang-format and clang-tidy gates alone (make test runs them too);
+# clang-tidy reads the native preset's compile_commands.json.
+lint: deps
+	@scripts/lint.sh
 
 # Builds the Windows program and starts it (under Wine on Linux; without a
 # display it saves build/screenshot.png of the main window instead).

@@ -365,8 +365,8 @@ int main(int argc, char** argv) {
     {
       std::vector<fs::path> files;
       for (int i = 0; i < tiny; ++i) {
-        files.push_back(work /
-                       ("tiny" + std::to_string(i) + (direction.direction == 0 ? ".bin" : ".txt")));
+        files.push_back(
+            work / ("tiny" + std::to_string(i) + (direction.direction == 0 ? ".bin" : ".txt")));
         if (!(direction.direction == 0 ? MakeRandomFile : MakeHexFile)(files.back(), 16)) return 1;
       }
       const std::string what = std::to_string(tiny) + " files of 16 bytes";

@@ -40,8 +40,10 @@ macro(bx_setup_gtest)
     set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
     add_subdirectory(${BX_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
     if(NOT MSVC)
-      target_compile_options(gtest PRIVATE -w)
-      target_compile_options(gtest_main PRIVATE -w)
+      # No debug information: nobody steps through the framework, and it
+      # makes every static link of a test binary slower.
+      target_compile_options(gtest PRIVATE -w -g0)
+      target_compile_options(gtest_main PRIVATE -w -g0)
     endif()
   elseif(BX_TESTS_REQUIRED)
     find_package(GTest REQUIRED)
@@ -59,6 +61,37 @@ macro(bx_setup_gtest)
   endif()
 endmacro()
 
+# The test sources are compiled unoptimised and, in the optimised build types,
+# without debug information: the code under test keeps its build type's flags,
+# while GoogleTest's macros cost more to optimise than the cases take to run.
+# Debug builds (the sanitizer run) keep line tables for their reports.
+if(MSVC)
+  set(BX_TEST_CODE_OPTIONS "")
+else()
+  set(BX_TEST_CODE_OPTIONS -O0 $<IF:$<CONFIG:Debug>,-g1,-g0>)
+endif()
+
+# GoogleTest's header, precompiled once with the test code's options and used
+# by every test binary.
+function(bx_add_test_pch)
+  if(TARGET bx_test_pch OR MSVC)
+    return()
+  endif()
+  file(WRITE ${CMAKE_BINARY_DIR}/bx_test_pch.cpp "// Only carries the precompiled header.\n")
+  add_library(bx_test_pch OBJECT ${CMAKE_BINARY_DIR}/bx_test_pch.cpp)
+  target_link_libraries(bx_test_pch PRIVATE GTest::gtest_main)
+  target_compile_options(bx_test_pch PRIVATE ${BX_TEST_CODE_OPTIONS})
+  target_precompile_headers(bx_test_pch PRIVATE <gtest/gtest.h>)
+endfunction()
+
+# Test code's compile options, and the shared precompiled header.
+function(bx_test_code target)
+  target_compile_options(${target} PRIVATE ${BX_TEST_CODE_OPTIONS})
+  if(TARGET bx_test_pch)
+    target_precompile_headers(${target} REUSE_FROM bx_test_pch)
+  endif()
+endfunction()
+
 # bx_add_test(NAME SOURCES src... LIBS lib... [ENVIRONMENT VAR=value...] [TIMEOUT s])
 # One executable. Natively every GoogleTest case becomes a ctest test; the
 # Windows build runs the whole binary as one test under Wine, since starting a
@@ -71,6 +104,8 @@ function(bx_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} bx_test_support GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  bx_add_test_pch()
+  bx_test_code(${name})
   if(WIN32)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${ARG_ENVIRONMENT}")

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ googletest libgtest-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
   xxd locales

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds every preset and runs every test: native, native under ASan/UBSan,
 # the Windows binaries under Wine on a private Xvfb display, make dist with
-# its packages installed and checked, and each fuzzer for a bounded time. Ends with one summary line per run and a total.
+# its packages installed and checked, each fuzzer for a bounded time, and the
+# lint gates (scripts/lint.sh). Ends with one summary line per run and a total.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -103,19 +104,35 @@ run_dist() {
 }
 
 run_fuzzers() {
-  note "fuzz ($fuzz_seconds s each)"
-  local count=0 bad=0
+  note "fuzz ($fuzz_seconds s each, $jobs at a time)"
+  local count=0 bad=0 fuzzer name pids=()
+  rm -f "$logs"/fuzz-*.status
   for fuzzer in build/fuzz/fuzz/*_fuzzer; do
     [ -x "$fuzzer" ] || continue
-    local name
     name=$(basename "$fuzzer" _fuzzer)
     # Work on a copy: libFuzzer adds what it finds to the corpus folder.
     local corpus="build/fuzz/corpus/$name"
     rm -rf "$corpus" && mkdir -p "$corpus"
     [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$corpus/"
     count=$((count + 1))
-    if "$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix="$logs/$name-" "$corpus" >"$logs/fuzz-$name.log" 2>&1; then
+    # One fuzzer a core: each is a single process for the same time, so
+    # the oldest is the next to end.
+    if [ ${#pids[@]} -ge "$jobs" ]; then
+      wait "${pids[0]}"
+      pids=("${pids[@]:1}")
+    fi
+    (
+      "$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=1 \
+        -artifact_prefix="$logs/$name-" "$corpus" >"$logs/fuzz-$name.log" 2>&1
+      echo $? >"$logs/fuzz-$name.status"
+    ) &
+    pids+=($!)
+  done
+  [ ${#pids[@]} -eq 0 ] || wait "${pids[@]}"
+  for fuzzer in build/fuzz/fuzz/*_fuzzer; do
+    [ -x "$fuzzer" ] || continue
+    name=$(basename "$fuzzer" _fuzzer)
+    if [ "$(cat "$logs/fuzz-$name.status" 2>/dev/null)" = 0 ]; then
       echo "$name: $(grep -E 'stat::number_of_executed_units' "$logs/fuzz-$name.log" | awk '{print $2}') runs, clean"
     else
       bad=$((bad + 1))
@@ -129,6 +146,29 @@ run_fuzzers() {
   [ "$bad" -eq 0 ] || failed_runs=$((failed_runs + 1))
 }
 
+# A lint gate of scripts/lint.sh: its "lint GATE: N files, F failed" line.
+count_lint() {
+  local gate=$1 log=$2 line files bad
+  line=$(grep -E "^lint $gate: [0-9]+ files, [0-9]+ failed" "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    cat "$log"
+    summary+=("$(printf '%-12s did not run' "$gate:")")
+    failed_runs=$((failed_runs + 1))
+    return
+  fi
+  files=$(sed -E 's/.*: ([0-9]+) files.*/\1/' <<<"$line")
+  bad=$(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")
+  [ "$bad" -eq 0 ] || grep -v -E "^lint $gate:" "$log" | head -n 100
+  summary+=("$(printf '%-12s %d files, %d failed' "$gate:" "$files" "$bad")")
+  total_passed=$((total_passed + files - bad))
+  total_failed=$((total_failed + bad))
+  [ "$bad" -eq 0 ] || failed_runs=$((failed_runs + 1))
+}
+
+note "clang-format"
+scripts/lint.sh format >"$logs/lint-format.log" 2>&1
+count_lint format "$logs/lint-format.log"
+
 for preset in native native-asan mingw fuzz; do
   if ! build "$preset"; then
     summary+=("$(printf '%-12s build failed' "$preset:")")
@@ -139,12 +179,28 @@ for preset in native native-asan mingw fuzz; do
   fi
 done
 
+# clang-tidy on one core beside the test runs, which wait on processes and
+# windows much of the time; its result is counted at the end.
+tidy_pid=
+if [ "$built_native" = 1 ]; then
+  LINT_JOBS=1 scripts/lint.sh tidy >"$logs/lint-tidy.log" 2>&1 &
+  tidy_pid=$!
+fi
+
 [ "$built_native" = 1 ] && run_ctest native build/native -j"$jobs"
 [ "$built_native_asan" = 1 ] && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_ctest native-asan build/native-asan -j"$jobs"
 [ "$built_mingw" = 1 ] && run_wine
 [ "$built_native" = 1 ] && [ "$built_mingw" = 1 ] && run_dist
 [ "$built_fuzz" = 1 ] && run_fuzzers
+if [ -n "$tidy_pid" ]; then
+  note "clang-tidy"
+  wait "$tidy_pid"
+  count_lint tidy "$logs/lint-tidy.log"
+else
+  summary+=("$(printf '%-12s no native build' "tidy:")")
+  failed_runs=$((failed_runs + 1))
+fi
 
 note "summary"
 printf '%s\n' "${summary[@]}"

@@ -20,7 +20,7 @@ int CArray::Add(CObject* item) {
     CBuffer<CObject*> slots;
     if (!slots.Allocate(static_cast<size_t>(newCapacity))) return 0;
     for (int32_t i = 0; i < count; ++i)
-      slots[i] = items[i];
+      slots[i] = items[i];  // NOLINT(clang-analyzer-core.NullDereference): count is 0 without items
     FreeArray(items);
     items = slots.Release();
     capacity = static_cast<int32_t>(newCapacity);

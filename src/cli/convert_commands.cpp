@@ -723,7 +723,7 @@ void WarnAfterConversion(const char* input, const FileConversionRequest& request
     PrintWarning(
         "%s: the string literal holds %llu bytes with its terminating zero; MSVC refuses more "
         "than 65,535",
-        Printable(input).Text(), static_cast<unsigned long long>(result.bytesRead + 1));
+        Printable(input).Text(), static_cast<unsigned long long>(result.bytesRead) + 1);
   }
 }
 

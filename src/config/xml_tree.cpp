@@ -73,6 +73,8 @@ void AppendChild(XmlNode* parent, XmlNode* child) {
 }
 
 void AddTextChild(XmlNode* parent, const WideChar* name, const WideChar* text) {
+  // Without a parent the new node would belong to nobody.
+  if (parent == nullptr) return;
   XmlNode* child = CreateNode(name, text);
   if (child != nullptr) AppendChild(parent, child);
 }
