@@ -146,7 +146,7 @@ void CAppParameter::ReadSettings(CXml& xml, XmlNode* first) {
   CCommConfig::ReadSettings(xml, first);
   XmlNode* config = FindTopLevel(first, WSTR("config"));
   if (config == nullptr) return;
-  ReadStringKey(config, WSTR("output_path"), output_path, nullptr);
+  ReadNameKey(config, WSTR("output_path"), output_path, nullptr);
   ReadStringKey(config, WSTR("data_format"), data_format, kDefaultDataFormat);
   ReadStringKey(config, WSTR("array_format"), array_format, kDefaultArrayFormat);
   // Kept as read; only the window clamps them.
@@ -184,7 +184,8 @@ void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
 int CAppParameter::UpdateFromControls(const ConversionControls& controls, CString& outputFolder) {
   bool changed = false;
 
-  CString folder(controls.outputFolder);
+  CString folder;
+  folder.AssignName(controls.outputFolder);
   if (folder.length != outputFolder.length ||
       std::memcmp(folder.Text(), outputFolder.Text(), static_cast<size_t>(folder.length)) != 0) {
     outputFolder.Assign(folder);

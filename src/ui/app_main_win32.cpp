@@ -87,7 +87,7 @@ int CAppMain::InitInstance(HINSTANCE moduleInstance) {
   if (!CAppBase::InitInstance(moduleInstance)) return 0;
   if (const wchar_t* stored = theAppParameter->output_path.GetWide()) {
     const int32_t length = WideLength(stored);
-    if (length > 0) outputFolder.AssignWide(stored, length < 519 ? length : 519);
+    if (length > 0) outputFolder.AssignName(stored, length < 519 ? length : 519);
   }
   return 1;
 }
@@ -380,8 +380,8 @@ void CAppMain::OnBrowseOutputFolder() {
   if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&browse)) {
     wchar_t path[MAX_PATH] = {};
     if (SHGetPathFromIDListW(item, path)) {
-      outputFolder.AssignWide(path);
-      theAppParameter->output_path.AssignWide(path);
+      outputFolder.AssignName(path);
+      theAppParameter->output_path.AssignName(path);
       theAppParameter->Save();
       ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(path);
     }
