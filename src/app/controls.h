@@ -35,6 +35,12 @@ class CControl {
     GetWindowTextW(window_, buffer, units < kTextUnits ? units : kTextUnits);
     text.AssignWide(buffer);
   }
+  // The same for a file name, kept exactly (CString::AssignName).
+  void ReadName(CString& name, int units = kTextUnits) const {
+    wchar_t buffer[kTextUnits] = {};
+    GetWindowTextW(window_, buffer, units < kTextUnits ? units : kTextUnits);
+    name.AssignName(buffer);
+  }
   // Off while many changes are made, so that the control is drawn once after.
   void SetRedraw(bool on) const { Send(WM_SETREDRAW, on ? TRUE : FALSE); }
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {

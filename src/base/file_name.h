@@ -1,4 +1,8 @@
 // CFileName: one path kept split into folder, name, stem and extension.
+// A path is a CString holding any name the system holds: the characters the
+// ANSI code page lacks stand in it as foreign units (base/str.h explains
+// them); the file layer (base/file.h) gives them back to the system, and a
+// path too long for the classic limit goes to it in the "\\?\" form.
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,7 @@
 #include "base/file.h"
 #include "base/file_save.h"
 #include "base/handle_win32.h"
+#include "base/system_path_win32.h"
 
 namespace {
 
@@ -26,10 +27,90 @@ intptr_t Keep(HANDLE h) {
   return h == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<intptr_t>(h);
 }
 
+// Paths this long go in the "\\?\" form: CreateDirectoryW stops 12 units
+// short of MAX_PATH, the other functions at it.
+constexpr int32_t kClassicPathUnits = MAX_PATH - 12;
+
+// The final path of an open file, following every link to the end: under
+// Wine a Unix symbolic link is no reparse point, yet the handle reaches its
+// target all the same. False when the system cannot tell.
+bool FinalPathOf(HANDLE file, CString* path) {
+  DWORD room = MAX_PATH + 8;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    CBuffer<wchar_t> units;
+    if (!units.Allocate(room + 1)) return false;
+    const DWORD length = GetFinalPathNameByHandleW(file, units.Get(), room, FILE_NAME_NORMALIZED);
+    if (length == 0) return false;
+    if (length < room) {
+      AssignSystemPath(units.Get(), path);
+      return path->length > 0;
+    }
+    room = length + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
-bool CFile::SystemOpen(const CString& path, bool regularOnly) {
+CSystemPath::CSystemPath(const CString& path) {
+  Take(path);
+}
+
+CSystemPath::CSystemPath(const char* path) {
+  CString text;
+  if (text.AssignText(path)) Take(text);
+}
+
+void CSystemPath::Take(const CString& path) {
   const CWideText wide(path);
+  const wchar_t* units = wide.Get();
+  if (units == nullptr) return;
+  const int32_t length = WideLength(units);
+  const bool prefixed = length >= 4 && units[0] == L'\\' && units[1] == L'\\' &&
+                        (units[2] == L'?' || units[2] == L'.') && units[3] == L'\\';
+  if (length < kClassicPathUnits || prefixed) {
+    if (units_.Allocate(static_cast<size_t>(length) + 1)) {
+      std::wmemcpy(units_.Get(), units, static_cast<size_t>(length));
+    }
+    return;
+  }
+  // The prefix turns off the system's own clean-up of the path, so the full
+  // path (relative parts resolved, '/' made '\\') goes after it.
+  const DWORD needed = GetFullPathNameW(units, 0, nullptr, nullptr);
+  CBuffer<wchar_t> full;
+  if (needed == 0 || !full.Allocate(needed + 1)) return;
+  const DWORD made = GetFullPathNameW(units, needed + 1, full.Get(), nullptr);
+  if (made == 0 || made > needed) return;
+  const wchar_t* rest = full.Get();
+  const bool share = made >= 2 && rest[0] == L'\\' && rest[1] == L'\\';
+  const wchar_t* prefix = share ? L"\\\\?\\UNC\\" : L"\\\\?\\";
+  if (share) rest += 2;
+  const size_t prefixLength = std::wcslen(prefix);
+  const size_t restLength = std::wcslen(rest);
+  if (!units_.Allocate(prefixLength + restLength + 1)) return;
+  std::wmemcpy(units_.Get(), prefix, prefixLength);
+  std::wmemcpy(units_.Get() + prefixLength, rest, restLength);
+}
+
+void AssignSystemPath(const wchar_t* units, CString* path) {
+  if (std::wcsncmp(units, L"\\\\?\\UNC\\", 8) == 0) {
+    CBuffer<wchar_t> share;
+    const size_t length = std::wcslen(units + 8);
+    if (!share.Allocate(length + 3)) {
+      path->Clear();
+      return;
+    }
+    share.Get()[0] = L'\\';
+    share.Get()[1] = L'\\';
+    std::wmemcpy(share.Get() + 2, units + 8, length);
+    path->AssignName(share.Get());
+    return;
+  }
+  path->AssignName(std::wcsncmp(units, L"\\\\?\\", 4) == 0 ? units + 4 : units);
+}
+
+bool CFile::SystemOpen(const CString& path, bool regularOnly) {
+  const CSystemPath wide(path);
   handle = Keep(CreateFileW(wide.Get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (handle == 0) {
@@ -45,7 +126,7 @@ bool CFile::SystemOpen(const CString& path, bool regularOnly) {
 }
 
 bool CFile::SystemCreate(const CString& path, CreateRule rule) {
-  const CWideText wide(path);
+  const CSystemPath wide(path);
   const DWORD disposition = rule == CreateRule::NewOnly    ? CREATE_NEW
                             : rule == CreateRule::Existing ? OPEN_EXISTING
                                                            : CREATE_ALWAYS;
@@ -142,42 +223,25 @@ bool CFile::SystemTruncate() {
 }
 
 bool CFileSave::SystemResolve(const CString& path, CString* target) {
-  const CWideText widePath(path);
-  const wchar_t* wide = widePath.Get();
-  if (wide == nullptr) return false;
-  const DWORD attributes = GetFileAttributesW(wide);
-  // Only a link is resolved: a plain path stays as the user gave it.
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    return target->Assign(path) != nullptr;
-  }
-  CHandle linked(CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!linked.IsValid()) return target->Assign(path) != nullptr;
-  wchar_t resolved[MAX_PATH + 8] = {};
-  const DWORD length =
-      GetFinalPathNameByHandleW(linked.Get(), resolved, MAX_PATH + 8, FILE_NAME_NORMALIZED);
-  linked.Reset();
-  if (length == 0 || length >= MAX_PATH + 8) return target->Assign(path) != nullptr;
-  // The result carries the \\?\ prefix; a share comes as \\?\UNC\server.
-  const wchar_t* start = resolved;
-  if (wcsncmp(start, L"\\\\?\\UNC\\", 8) == 0) {
-    start += 6;
-    resolved[6] = L'\\';
-  } else if (wcsncmp(start, L"\\\\?\\", 4) == 0) {
-    start += 4;
-  }
-  target->AssignWide(start);
-  return target->length > 0;
+  const CSystemPath wide(path);
+  if (wide.Get() == nullptr) return false;
+  // Opening follows every link, also a Unix one under Wine, which shows no
+  // reparse point; the handle then names the file finally reached. A path
+  // that does not open (nothing there yet) stays as the user gave it.
+  CHandle file(CreateFileW(wide.Get(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (file.IsValid() && FinalPathOf(file.Get(), target)) return true;
+  return target->Assign(path) != nullptr;
 }
 
 bool CFileSave::SystemExists(const CString& path) {
-  const CWideText widePath(path);
+  const CSystemPath widePath(path);
   const wchar_t* wide = widePath.Get();
   return wide != nullptr && GetFileAttributesW(wide) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CFileSave::SystemWritable(const CString& path) {
-  const CWideText widePath(path);
+  const CSystemPath widePath(path);
   const wchar_t* wide = widePath.Get();
   if (wide == nullptr) return false;
   // Opening for writing refuses a folder, a read-only file and one the user
@@ -190,8 +254,8 @@ bool CFileSave::SystemWritable(const CString& path) {
 
 PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
-  const CWideText source(from);
-  const CWideText target(to);
+  const CSystemPath source(from);
+  const CSystemPath target(to);
   // No MOVEFILE_REPLACE_EXISTING: a file at target stays as it is.
   if (MoveFileExW(source.Get(), target.Get(), 0)) {
     UnlistTemporaryFile(from);
@@ -205,8 +269,8 @@ PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error
 
 bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error) {
   *error = 0;
-  const CWideText source(from);
-  const CWideText target(to);
+  const CSystemPath source(from);
+  const CSystemPath target(to);
   const wchar_t* fromWide = source.Get();
   const wchar_t* toWide = target.Get();
   if (fromWide == nullptr || toWide == nullptr) {
@@ -238,20 +302,23 @@ bool ReplaceWithFile(const CString& from, const CString& to, int32_t* error) {
 }
 
 bool RemoveTemporaryFile(const CString& path) {
-  const CWideText wide(path);
+  const CSystemPath wide(path);
   const bool removed = wide.Get() != nullptr && DeleteFileW(wide.Get()) != 0;
   if (removed || GetLastError() == ERROR_FILE_NOT_FOUND) UnlistTemporaryFile(path);
   return removed;
 }
 
 void RemoveFileNow(const char* path) {
-  // The table holds the paths as the program keeps them: ANSI code page.
-  DeleteFileA(path);
+  // The table holds the paths as the program keeps them (base/str.h); a
+  // console control handler runs on a thread of its own, where allocating
+  // is safe.
+  const CSystemPath wide(path);
+  if (wide.Get() != nullptr) DeleteFileW(wide.Get());
 }
 
 ReplaceTarget InspectReplaceTarget(const CString& path, CString* target, int32_t* error) {
   *error = 0;
-  const CWideText widePath(path);
+  const CSystemPath widePath(path);
   if (widePath.Get() == nullptr || target->Assign(path) == nullptr) {
     *error = ERROR_NOT_ENOUGH_MEMORY;
     return ReplaceTarget::Failed;
@@ -279,7 +346,7 @@ ReplaceTarget InspectReplaceTarget(const CString& path, CString* target, int32_t
       *error = ERROR_NOT_ENOUGH_MEMORY;
       return ReplaceTarget::Failed;
     }
-    const CWideText resolved(*target);
+    const CSystemPath resolved(*target);
     attributes =
         resolved.Get() != nullptr ? GetFileAttributesW(resolved.Get()) : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -288,7 +355,7 @@ ReplaceTarget InspectReplaceTarget(const CString& path, CString* target, int32_t
     }
   }
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ReplaceTarget::Folder;
-  const CWideText wide(*target);
+  const CSystemPath wide(*target);
   // Opening a device or pipe for no access never waits and changes nothing.
   const CHandle probe(CreateFileW(wide.Get(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr));
@@ -308,8 +375,8 @@ ReplaceTarget InspectReplaceTarget(const CString& path, CString* target, int32_t
 }
 
 bool IsSameFile(const CString& first, const CString& second) {
-  const CWideText a(first);
-  const CWideText b(second);
+  const CSystemPath a(first);
+  const CSystemPath b(second);
   if (a.Get() == nullptr || b.Get() == nullptr) return false;
   const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   const CHandle one(
@@ -331,7 +398,7 @@ bool SystemTemporaryFolder(CString* folder) {
   DWORD end = length;
   while (end > 3 && (path[end - 1] == L'\\' || path[end - 1] == L'/'))
     path[--end] = 0;
-  folder->AssignWide(reinterpret_cast<const WideChar*>(path));
+  folder->AssignName(reinterpret_cast<const WideChar*>(path));
   return folder->length > 0;
 }
 
@@ -366,7 +433,7 @@ bool IsNotFoundError(int32_t error) {
 }
 
 int32_t ProbeFolder(const CString& folder) {
-  const CWideText wide(folder);
+  const CSystemPath wide(folder);
   if (wide.Get() == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
   const DWORD attributes = GetFileAttributesW(wide.Get());
   if (attributes == INVALID_FILE_ATTRIBUTES) return static_cast<int32_t>(GetLastError());
@@ -381,10 +448,10 @@ int32_t CreateFolderPath(const CString& folder) {
   for (int32_t i = 1; i < folder.length; ++i) {
     if ((text[i] != '\\' && text[i] != '/') || text[i - 1] == '\\' || text[i - 1] == '/') continue;
     if (!prefix.AssignBytes(text, i)) return ERROR_NOT_ENOUGH_MEMORY;
-    const CWideText wide(prefix);
+    const CSystemPath wide(prefix);
     if (wide.Get() != nullptr) CreateDirectoryW(wide.Get(), nullptr);
   }
-  const CWideText wide(folder);
+  const CSystemPath wide(folder);
   if (wide.Get() == nullptr) return ERROR_NOT_ENOUGH_MEMORY;
   if (CreateDirectoryW(wide.Get(), nullptr)) return 0;
   const auto error = static_cast<int32_t>(GetLastError());

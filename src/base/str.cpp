@@ -11,7 +11,148 @@ bool IsTrimmedByte(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\0';
 }
 
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// The unit of the foreign unit at text, or -1 when text starts with none.
+int32_t ForeignUnitAt(const char* text) {
+  if (text[0] != kForeignMark) return -1;
+  int32_t unit = 0;
+  for (int32_t i = 1; i < kForeignUnitBytes; ++i) {
+    const char c = text[i];
+    const int32_t digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    if (digit < 0) return -1;
+    unit = unit * 16 + digit;
+  }
+  return unit;
+}
+
+bool IsHighSurrogate(uint32_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(uint32_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// True when the count units come back from the ANSI code page as they went.
+// The mark itself never fits, so that every mark byte in a name starts a
+// foreign unit.
+bool FitsCodePage(const WideChar* text, int32_t count, CBuffer<char>* narrow) {
+  for (int32_t i = 0; i < count; ++i) {
+    if (text[i] == static_cast<WideChar>(kForeignMark)) return false;
+  }
+  narrow->Reset(WideToMultiByte(text, count, kCodePageAnsi));
+  if (!*narrow) return false;
+  const CBuffer<WideChar> back(MultiByteToWide(narrow->Get(), -1, kCodePageAnsi));
+  if (!back || WideLength(back.Get()) != count) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    if (back.Get()[i] != text[i]) return false;
+  }
+  return true;
+}
+
+// Appends the count units (no NUL among them) to out exactly. False when
+// memory runs out.
+bool AppendExact(const WideChar* text, int32_t count, CString* out) {
+  CBuffer<char> narrow;
+  if (FitsCodePage(text, count, &narrow)) return out->AppendText(narrow.Get()) != 0;
+  // Character by character: what fits keeps its code page bytes.
+  for (int32_t i = 0; i < count;) {
+    const int32_t size =
+        i + 1 < count && IsHighSurrogate(text[i]) && IsLowSurrogate(text[i + 1]) ? 2 : 1;
+    if (FitsCodePage(text + i, size, &narrow)) {
+      if (!out->AppendText(narrow.Get())) return false;
+    } else {
+      for (int32_t k = 0; k < size; ++k) {
+        const auto unit = static_cast<uint32_t>(text[i + k]);
+        const char escaped[kForeignUnitBytes] = {
+            kForeignMark, kHexDigits[(unit >> 12) & 15], kHexDigits[(unit >> 8) & 15],
+            kHexDigits[(unit >> 4) & 15], kHexDigits[unit & 15]};
+        if (!out->AppendBytes(escaped, kForeignUnitBytes)) return false;
+      }
+    }
+    i += size;
+  }
+  return true;
+}
+
+// The UTF-16 text of count bytes with foreign units: a new buffer the caller
+// owns, or null when memory runs out.
+WideChar* DecodeForeign(const char* text, int32_t count) {
+  if (!HasForeignUnits(text, count)) return MultiByteToWide(text, count, kCodePageAnsi);
+  // No code page gives more units than bytes; a foreign unit takes five.
+  CBuffer<WideChar> units;
+  if (!units.Allocate(static_cast<size_t>(count) + 1)) return nullptr;
+  int32_t made = 0;
+  int32_t run = 0;
+  auto flush = [&](int32_t end) {
+    if (end == run) return true;
+    const CBuffer<WideChar> piece(MultiByteToWide(text + run, end - run, kCodePageAnsi));
+    if (!piece) return false;
+    const int32_t length = WideLength(piece.Get());
+    for (int32_t k = 0; k < length && made < count; ++k)
+      units.Get()[made++] = piece.Get()[k];
+    return true;
+  };
+  for (int32_t i = 0; i < count;) {
+    const int32_t unit = count - i >= kForeignUnitBytes ? ForeignUnitAt(text + i) : -1;
+    if (unit < 0) {
+      ++i;
+      continue;
+    }
+    if (!flush(i)) return nullptr;
+    units.Get()[made++] = static_cast<WideChar>(unit);
+    i += kForeignUnitBytes;
+    run = i;
+  }
+  if (!flush(count)) return nullptr;
+  return units.Release();
+}
+
 }  // namespace
+
+int32_t ForeignCharacterAt(const char* text) {
+  const int32_t unit = ForeignUnitAt(text);
+  if (unit < 0) return 0;
+  if (IsHighSurrogate(static_cast<uint32_t>(unit)) &&
+      IsLowSurrogate(static_cast<uint32_t>(ForeignUnitAt(text + kForeignUnitBytes)))) {
+    return 2 * kForeignUnitBytes;
+  }
+  return kForeignUnitBytes;
+}
+
+bool HasForeignUnits(const char* text, int32_t count) {
+  if (text == nullptr) return false;
+  const void* mark =
+      count > 0 ? std::memchr(text, kForeignMark, static_cast<size_t>(count)) : nullptr;
+  // A stray mark byte alone is plain text; only a whole unit counts.
+  for (auto at = static_cast<const char*>(mark); at != nullptr;) {
+    const auto offset = static_cast<int32_t>(at - text);
+    if (count - offset >= kForeignUnitBytes && ForeignUnitAt(at) >= 0) return true;
+    at = offset + 1 < count ? static_cast<const char*>(std::memchr(
+                                  at + 1, kForeignMark, static_cast<size_t>(count - offset - 1)))
+                            : nullptr;
+  }
+  return false;
+}
+
+int32_t ReplaceForeign(const char* text, int32_t count, char replacement, CString* out) {
+  if (!out->AssignBytes("", 0)) return -1;
+  int32_t replaced = 0;
+  int32_t run = 0;
+  for (int32_t i = 0; i < count;) {
+    const int32_t size = count - i >= kForeignUnitBytes ? ForeignCharacterAt(text + i) : 0;
+    if (size == 0 || i + size > count) {
+      ++i;
+      continue;
+    }
+    if (!out->AppendBytes(text + run, i - run) || !out->AppendBytes(&replacement, 1)) return -1;
+    ++replaced;
+    i += size;
+    run = i;
+  }
+  return out->AppendBytes(text + run, count - run) ? replaced : -1;
+}
 
 CString::CString(const WideChar* text) {
   AssignWide(text);
@@ -80,6 +221,29 @@ void CString::AssignWide(const WideChar* text, int32_t count) {
   if (!AssignText(narrow.Get())) Clear();
 }
 
+void CString::AssignName(const WideChar* text, int32_t count) {
+  if (count < 0) count = WideLength(text);
+  if (text == nullptr || count == 0 || !AssignBytes("", 0) || !AppendExact(text, count, this)) {
+    Clear();
+  }
+}
+
+int CString::AppendName(const WideChar* text) {
+  const int32_t count = WideLength(text);
+  if (count == 0) return 1;
+  CString exact;
+  if (!AppendExact(text, count, &exact)) return 0;
+  return AppendBytes(exact.data, exact.length);
+}
+
+bool CString::DropForeignUnits() {
+  if (!HasForeignUnits(data, length)) return true;
+  const CBuffer<WideChar> units(DecodeForeign(data, length));
+  if (!units) return false;
+  CString text(units.Get());
+  return text.data != nullptr && Assign(text) != nullptr;
+}
+
 int CString::AssignText(const char* text) {
   return AssignBytes(text, text != nullptr ? static_cast<int32_t>(std::strlen(text)) : 0);
 }
@@ -108,7 +272,11 @@ int CString::EqualsWide(const WideChar* text) const {
   CString temporary(text);
   if (data == nullptr) return temporary.data == nullptr ? 1 : 0;
   if (temporary.data == nullptr) return 0;
-  return std::strcmp(data, temporary.data) == 0 ? 1 : 0;
+  if (std::strcmp(data, temporary.data) == 0) return 1;
+  // A name keeps what a text loses.
+  if (!HasForeignUnits(data, length)) return 0;
+  temporary.AssignName(text);
+  return temporary.data != nullptr && std::strcmp(data, temporary.data) == 0 ? 1 : 0;
 }
 
 void CString::Trim() {
@@ -147,7 +315,7 @@ void CString::Clear() {
 
 const WideChar* CString::GetWide() {
   FreeArray(wide);
-  if (data != nullptr && length != 0) wide = MultiByteToWide(data, length, kCodePageAnsi);
+  if (data != nullptr && length != 0) wide = DecodeForeign(data, length);
   return wide;
 }
 
@@ -158,7 +326,7 @@ const WideChar* CString::WideOrEmpty() {
 
 CWideText::CWideText(const CString& text) {
   if (text.data != nullptr && text.length != 0) {
-    units_.Reset(MultiByteToWide(text.data, text.length, kCodePageAnsi));
+    units_.Reset(DecodeForeign(text.data, text.length));
   }
 }
 

@@ -1,5 +1,19 @@
 // CString: the program's one string class. The text is kept once, as narrow
 // bytes in the ANSI code page; a UTF-16 copy is made on request.
+//
+// File names: any name the system holds is kept exactly. A name comes in as
+// UTF-16 (a dialog, a drop, the command line, a list) through AssignName:
+// what the ANSI code page can hold is stored in its bytes as ever, and only a
+// UTF-16 unit the code page has no exact form for (a Japanese name on a
+// Western system, an emoji or Hangul on a Japanese one) is stored as a
+// foreign unit, kForeignMark and the unit's four uppercase hex digits. The
+// mark is a control character no file name holds and never the second byte of
+// a double-byte character, so splitting a path at separators and dots works
+// on the bytes unchanged, and a name the code page holds keeps every byte it
+// had. GetWide and CWideText, the way to the system, give the units back.
+// Texts written into outputs, lists and messages stay in the code page:
+// ReplaceForeign puts one replacement byte for each such character.
+// On POSIX the code page is UTF-8, so only a lone surrogate is ever foreign.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +21,16 @@
 #include "base/holder.h"
 #include "base/object.h"
 #include "base/wide.h"
+
+// Starts a foreign unit: kForeignMark, then four uppercase hex digits.
+inline constexpr char kForeignMark = '\x01';
+inline constexpr int32_t kForeignUnitBytes = 5;
+
+// The bytes of the foreign character at text (NUL-terminated): 5 for one
+// unit, 10 for a surrogate pair; 0 when text starts with none.
+int32_t ForeignCharacterAt(const char* text);
+// True when the count bytes hold a foreign unit.
+bool HasForeignUnits(const char* text, int32_t count);
 
 class CString : public CObject {
  public:
@@ -26,6 +50,16 @@ class CString : public CObject {
   void AssignWide(const WideChar* text);
   // As above for exactly count units (-1: up to the terminator).
   void AssignWide(const WideChar* text, int32_t count);
+  // Stores the text exactly, as a file name must be kept: what the ANSI code
+  // page lacks as foreign units (see the top of this file). Null or empty
+  // text clears; so does running out of memory.
+  void AssignName(const WideChar* text, int32_t count = -1);
+  // Appends the text exactly; returns 1, or 0 when memory runs out.
+  int AppendName(const WideChar* text);
+  // Turns foreign units into what AssignWide makes of them, for a text that
+  // must stay in the code page as it always was (a template read from a
+  // list). False when memory runs out (the string is then left as it was).
+  bool DropForeignUnits();
   // Copies other; returns data, or null when other is unset or memory runs out.
   const char* Assign(const CString& other);
   // Stores count narrow bytes as they stand (already in the ANSI code page);
@@ -39,7 +73,8 @@ class CString : public CObject {
   int AppendBytes(const char* bytes, int32_t count);
   // The same for NUL-terminated text (null counts as empty).
   int AppendText(const char* text);
-  // 1 when the text, converted to ANSI, is byte for byte this string. An unset
+  // 1 when the text, converted to ANSI (or kept as AssignName keeps it), is
+  // byte for byte this string. An unset
   // string equals only null or empty text; an allocated empty one never does.
   int EqualsWide(const WideChar* text) const;
   // Removes leading and trailing space, TAB, CR, LF and NUL bytes.
@@ -61,6 +96,12 @@ class CString : public CObject {
   const char* Text() const { return data != nullptr ? data : ""; }
   bool IsEmpty() const { return length == 0; }
 };
+
+// Copies count bytes of text to out with each foreign character replaced by
+// replacement: the text as the code page writes it ('?' as the system puts
+// for what it cannot show, '_' in an identifier). Returns the number of
+// characters replaced, or -1 when memory runs out.
+int32_t ReplaceForeign(const char* text, int32_t count, char replacement, CString* out);
 
 // The UTF-16 text of a string, made once and owned here, without touching the
 // string: for a const string, or one that another thread may be reading.

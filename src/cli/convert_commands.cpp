@@ -19,6 +19,7 @@
 #include "convert/string_literal.h"
 #include "convert/text_scan.h"
 #include "convert/value_format.h"
+#include "ui/list_batch.h"
 
 namespace {
 
@@ -714,6 +715,10 @@ void WarnAfterConversion(const char* input, const FileConversionRequest& request
   if (census != nullptr) {
     census->End();
     WarnOfNumbers(input, NumberSyntaxOf(request.numberSyntax), request.unitSize, *census);
+  }
+  if (FileNameLosesCharacters(request)) {
+    PrintWarning("%s: ($FILE_NAME) is written with '?' for characters not in the code page",
+                 Printable(input).Text());
   }
   // A template that defines the groups macro compiles each group apart.
   const char* arrayTemplate = request.arrayTemplate != nullptr ? request.arrayTemplate : "";

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/holder.h"
+#include "base/str.h"
 #include "bx_version.h"
 #include "cli/cli.h"
 
@@ -15,7 +17,20 @@ namespace {
 
 void PrintMessage(const char* kind, const char* format, va_list args) {
   std::fprintf(stderr, "%s: %s", kProgramName, kind);
-  std::vfprintf(stderr, format, args);
+  // A file name outside the code page is shown as the system shows it.
+  va_list again;
+  va_copy(again, args);
+  const int length = std::vsnprintf(nullptr, 0, format, again);
+  va_end(again);
+  CBuffer<char> text;
+  CString shown;
+  if (length >= 0 && text.AllocateUninitialised(static_cast<size_t>(length) + 1) &&
+      std::vsnprintf(text.Get(), static_cast<size_t>(length) + 1, format, args) == length &&
+      ReplaceForeign(text.Get(), length, '?', &shown) >= 0) {
+    std::fputs(shown.Text(), stderr);
+  } else {
+    std::fputs(format, stderr);
+  }
   std::fputc('\n', stderr);
 }
 
@@ -43,6 +58,13 @@ Printable::Printable(const char* text) {
   char* out = text_.Get();
   for (size_t i = 0; i < length; ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
+    // A character of a file name that the code page lacks, as the system
+    // shows it.
+    if (const int32_t foreign = ForeignCharacterAt(text + i)) {
+      *out++ = '?';
+      i += static_cast<size_t>(foreign) - 1;
+      continue;
+    }
     const char* named = c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : nullptr;
     if (named != nullptr) {
       *out++ = named[0];

@@ -226,6 +226,8 @@ int CCommConfig::Load() {
   file.Close();
   if (read < size) return 0;
   CXml xml;
+  // Folders read back exactly; ReadStringKey takes texts into the code page.
+  xml.keepNames = true;
   XmlCursor cursor;
   cursor.bytes = buffer.Get();
   cursor.size = static_cast<int32_t>(size);
@@ -267,11 +269,18 @@ XmlNode* CCommConfig::FindTopLevel(XmlNode* first, const WideChar* name) {
 
 void CCommConfig::ReadStringKey(XmlNode* config, const WideChar* key, CString& target,
                                 const WideChar* fallback) {
+  ReadNameKey(config, key, target, fallback);
+  // A text stays in the code page, as the file has always given it.
+  target.DropForeignUnits();
+}
+
+void CCommConfig::ReadNameKey(XmlNode* config, const WideChar* key, CString& target,
+                              const WideChar* fallback) {
   XmlNode* child = FindChild(config, key);
   if (child != nullptr && child->text != nullptr) {
     target.Assign(*child->text);
   } else {
-    target.AssignWide(fallback);
+    target.AssignName(fallback);
   }
 }
 
@@ -287,9 +296,9 @@ void CCommConfig::ReadSettings(CXml& /*xml*/, XmlNode* first) {
   language = GetInt(FindChild(config, WSTR("language")), -1);
   ReadStringKey(config, WSTR("font_name"), fontName, nullptr);
   fontSize = GetInt(FindChild(config, WSTR("font_size")), 0);
-  ReadStringKey(config, WSTR("temp_path"), tempPath, currentPath.GetWide());
+  ReadNameKey(config, WSTR("temp_path"), tempPath, currentPath.GetWide());
   logEnabled = GetInt(FindChild(config, WSTR("log_enabled")), 0);
-  ReadStringKey(config, WSTR("log_path"), logPath, currentPath.GetWide());
+  ReadNameKey(config, WSTR("log_path"), logPath, currentPath.GetWide());
   viewToolbar = GetInt(FindChild(config, WSTR("view_toolbar")), 1);
   viewStatusbar = GetInt(FindChild(config, WSTR("view_statusbar")), 1);
 

@@ -115,6 +115,11 @@ class CCommConfig : public CObject {
   // fallback (null: empty).
   static void ReadStringKey(XmlNode* config, const WideChar* key, CString& target,
                             const WideChar* fallback);
+  // The same for a folder or file name, kept exactly (CString::AssignName):
+  // the file is UTF-8, so a name outside the ANSI code page reads back as
+  // it was written.
+  static void ReadNameKey(XmlNode* config, const WideChar* key, CString& target,
+                          const WideChar* fallback);
   static void AddIntChild(XmlNode* parent, const WideChar* name, int32_t value);
   // The first node of the chain named name, or null.
   static XmlNode* FindTopLevel(XmlNode* first, const WideChar* name);

@@ -1,5 +1,5 @@
 // Win32 backend of the folder calls: GetModuleFileNameW, GetCurrentDirectoryW,
-// SHGetFolderPathW, PathFileExistsW, CreateFileW, CreateDirectoryW and
+// SHGetFolderPathW, GetFileAttributesW, CreateFileW, CreateDirectoryW and
 // MoveFileExW.
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -11,6 +11,7 @@
 #include "base/codepage.h"
 #include "base/handle_win32.h"
 #include "base/holder.h"
+#include "base/system_path_win32.h"
 #include "config/folders.h"
 
 const char kPathSeparator[] = "\\";
@@ -28,7 +29,7 @@ bool QueryProgramFile(CString& path) {
   if (!buffer.Allocate(kLongPath)) return false;
   const DWORD n = GetModuleFileNameW(nullptr, buffer.Get(), kLongPath);
   const bool ok = n > 0 && n < kLongPath;
-  if (ok) path.AssignWide(buffer.Get());
+  if (ok) path.AssignName(buffer.Get());
   return ok;
 }
 
@@ -37,7 +38,7 @@ bool QueryCurrentFolder(CString& path) {
   if (!buffer.Allocate(kLongPath)) return false;
   const DWORD n = GetCurrentDirectoryW(kLongPath, buffer.Get());
   const bool ok = n > 0 && n < kLongPath;
-  if (ok) path.AssignWide(buffer.Get());
+  if (ok) path.AssignName(buffer.Get());
   return ok;
 }
 
@@ -47,14 +48,14 @@ bool QueryUserDataFolder(CString& path) {
                               SHGFP_TYPE_CURRENT, buffer))) {
     return false;
   }
-  path.AssignWide(buffer);
+  path.AssignName(buffer);
   return true;
 }
 
 bool PathExists(const CString& path) {
   if (path.length == 0) return false;
-  const CWideText wide(path);
-  return wide.Get() != nullptr && PathFileExistsW(wide.Get()) != FALSE;
+  const CSystemPath wide(path);
+  return wide.Get() != nullptr && GetFileAttributesW(wide.Get()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool FolderIsWritable(const CString& folder) {
@@ -65,7 +66,7 @@ bool FolderIsWritable(const CString& folder) {
   std::snprintf(name, sizeof name, "\\brelvix-write-probe-%lu.tmp",
                 static_cast<unsigned long>(GetCurrentProcessId()));
   if (!probe.AppendText(name)) return false;
-  const CWideText wide(probe);
+  const CSystemPath wide(probe);
   if (wide.Get() == nullptr) return false;
   // CREATE_NEW never touches a file someone else made; the handle's close
   // removes the probe.
@@ -76,6 +77,6 @@ bool FolderIsWritable(const CString& folder) {
 
 bool MakeFolder(const CString& path) {
   if (path.length == 0) return false;
-  const CWideText wide(path);
+  const CSystemPath wide(path);
   return wide.Get() != nullptr && CreateDirectoryW(wide.Get(), nullptr) != FALSE;
 }

@@ -71,6 +71,10 @@ class CXml : public CObject {
   // Code page of the document bytes: 65001 (UTF-8) unless the declaration
   // names Shift_JIS (932).
   int32_t codePage = 65001;
+  // Texts are kept as file names are (CString::AssignName) rather than in the
+  // ANSI code page alone: the settings store sets it for its folders and
+  // takes its other texts back into the code page key by key.
+  bool keepNames = false;
 
   CXml() = default;
   ~CXml() override = default;

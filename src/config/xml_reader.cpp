@@ -79,13 +79,15 @@ void ReportStall(int32_t position) {
 }
 
 // A new string holding count document bytes converted from the document's code
-// page to ANSI; unset when the conversion yields no text; null when memory
-// runs out.
-CString* ConvertToString(const char* bytes, int32_t count, int32_t codePage) {
+// page to ANSI, or kept exactly (CString::AssignName) for keepNames; unset
+// when the conversion yields no text; null when memory runs out.
+CString* ConvertToString(const char* bytes, int32_t count, int32_t codePage,
+                         bool keepNames = false) {
   const CBuffer<WideChar> wide(MultiByteToWide(bytes, count, static_cast<uint32_t>(codePage)));
   if (!wide) return nullptr;
   CString* result = new (std::nothrow) CString();
-  if (result != nullptr) result->AssignWide(wide.Get());
+  if (result != nullptr && keepNames) result->AssignName(wide.Get());
+  if (result != nullptr && !keepNames) result->AssignWide(wide.Get());
   return result;
 }
 
@@ -325,12 +327,13 @@ CString* CXml::ReadText(XmlCursor& c, char terminator) {
   out[written] = 0;
   CString* result = nullptr;
   if (!anyReference) {
-    result = ConvertToString(out, written + 1, codePage);
+    result = ConvertToString(out, written + 1, codePage, keepNames);
   } else {
     referenced.AppendBytes(out + converted, written - converted, codePage);
     if (!referenced.Failed()) {
       result = new (std::nothrow) CString();
-      if (result != nullptr) result->AssignWide(referenced.Units());
+      if (result != nullptr && keepNames) result->AssignName(referenced.Units());
+      if (result != nullptr && !keepNames) result->AssignWide(referenced.Units());
     }
   }
   return result;

@@ -14,7 +14,9 @@ XmlNode* CreateNode(const WideChar* name, const WideChar* text) {
     }
   }
   if (text != nullptr) {
-    node->text = new (std::nothrow) CString(text);
+    // Kept exactly: a folder outside the ANSI code page is written as it is.
+    node->text = new (std::nothrow) CString();
+    if (node->text != nullptr) node->text->AssignName(text);
     if (node->text == nullptr) {
       FreeNodes(node);
       return nullptr;

@@ -151,7 +151,7 @@ void CAppParameter::ReadSettings(CXml& xml, XmlNode* first) {
   CCommConfig::ReadSettings(xml, first);
   XmlNode* config = FindTopLevel(first, WSTR("config"));
   if (config == nullptr) return;
-  ReadStringKey(config, WSTR("output_path"), output_path, nullptr);
+  ReadNameKey(config, WSTR("output_path"), output_path, nullptr);
   ReadStringKey(config, WSTR("data_format"), data_format, kDefaultDataFormat);
   ReadStringKey(config, WSTR("array_format"), array_format, kDefaultArrayFormat);
   // Kept as read; only the window clamps them.
@@ -165,7 +165,7 @@ void CAppParameter::ReadSettings(CXml& xml, XmlNode* first) {
   int used = 0;
   for (const WideChar* key : kRecentListKeys) {
     CString path;
-    ReadStringKey(config, key, path, nullptr);
+    ReadNameKey(config, key, path, nullptr);
     if (!path.IsEmpty()) recent_lists[used++].Assign(path);
   }
   for (int i = used; i < kRecentListCount; ++i)
@@ -202,7 +202,8 @@ void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
 int CAppParameter::UpdateFromControls(const ConversionControls& controls, CString& outputFolder) {
   bool changed = false;
 
-  CString folder(controls.outputFolder);
+  CString folder;
+  folder.AssignName(controls.outputFolder);
   if (folder.length != outputFolder.length ||
       std::memcmp(folder.Text(), outputFolder.Text(), static_cast<size_t>(folder.length)) != 0) {
     outputFolder.Assign(folder);
@@ -239,7 +240,7 @@ void CAppParameter::AddRecentList(const WideChar* path) {
   }
   for (int i = from; i > 0; --i)
     recent_lists[i].Assign(recent_lists[i - 1]);
-  recent_lists[0].AssignWide(path);
+  recent_lists[0].AssignName(path);
 }
 
 void CAppParameter::RemoveRecentList(int index) {

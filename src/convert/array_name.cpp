@@ -35,8 +35,11 @@ bool MakeArrayName(const char* stem, CString* name) {
   if (IsDigit(static_cast<unsigned char>(text[0])) && !name->AppendBytes("_", 1)) return false;
   for (const char* at = text; *at != 0; ++at) {
     const auto byte = static_cast<unsigned char>(*at);
-    const int32_t count = IsAnsiLeadByte(byte) && at[1] != 0 ? 2 : 1;
-    if ((IsWordByte(byte) ? name->AppendBytes(at, count) : name->AppendBytes("_", 1)) == 0) {
+    // A character the code page lacks (base/str.h) would not compile either.
+    const int32_t foreign = ForeignCharacterAt(at);
+    const int32_t count = foreign > 0 ? foreign : IsAnsiLeadByte(byte) && at[1] != 0 ? 2 : 1;
+    if ((IsWordByte(byte) && foreign == 0 ? name->AppendBytes(at, count)
+                                          : name->AppendBytes("_", 1)) == 0) {
       name->Clear();
       return false;
     }

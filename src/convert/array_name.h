@@ -14,5 +14,6 @@ bool IsArrayIdentifier(const char* name);
 // The array name for a file's stem: every other ASCII byte becomes '_', a
 // leading digit gets a '_' before it, and an empty result becomes "data".
 // Bytes above 127 are kept, with the byte after a lead byte of the ANSI code
-// page. False, name empty, when memory runs out.
+// page; a character the code page lacks (a foreign unit) becomes one '_'. False, name empty, when
+// memory runs out.
 bool MakeArrayName(const char* stem, CString* name);

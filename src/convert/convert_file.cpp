@@ -217,7 +217,10 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
       }
     };
     CFileName inputName;
-    if (!inputName.SetPath(OrEmpty(request.inputPath))) {
+    // ($FILE_NAME) is text of the output, in the code page: '?' for what it lacks.
+    CString shownName;
+    if (!inputName.SetPath(OrEmpty(request.inputPath)) ||
+        ReplaceForeign(inputName.name.Text(), inputName.name.length, '?', &shownName) < 0) {
       return Finish(result, FileConversionStatus::OutOfMemory);
     }
     BinaryToTextStream stream(monitor, output);
@@ -225,7 +228,7 @@ FileConversionStatus ConvertOpenFile(const FileConversionRequest& request, CFile
                      Cut(request.valueFormat, kMaxValueFormatBytes, valueFormat),
                      Cut(request.arrayTemplate, kMaxTemplateBytes, arrayTemplate),
                      Cut(request.arrayName, kMaxArrayNameBytes, arrayName), size,
-                     inputName.name.Text())) {
+                     shownName.Text())) {
       Adapter adapter{stream};
       pump(adapter);
       written = stream.Finish();

@@ -181,8 +181,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   void RescueFocus();
   // What Add or a drop left out, told once per command.
   struct SkippedFiles {
-    int32_t unreadable = 0;       // missing, a folder, or not to be opened
-    int32_t outsideCodePage = 0;  // a name the ANSI code page cannot hold
+    int32_t unreadable = 0;  // missing, a folder, or not to be opened
   };
   // Adds folder + name, or the full path name when folder is null, and
   // counts it in skipped when it is left out (a duplicate is not counted:

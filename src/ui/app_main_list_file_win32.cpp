@@ -26,7 +26,7 @@ constexpr DWORD kNameBufferUnits = 520;
 }  // namespace
 
 void CAppMain::ReadSettingsRecord(FileListSettings* settings) {
-  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadText(settings->outputFolder, 520);
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadName(settings->outputFolder, 520);
   settings->direction = SelectedItemData(IDC_CONVERT);
   settings->unitSize = SelectedItemData(IDC_DATA_SIZE);
   settings->byteOrder = SelectedItemData(IDC_ENDIAN);
@@ -84,7 +84,7 @@ int CAppMain::SaveFileListAs() {
   if (!GetSaveFileNameW(&dialog) || name[0] == 0) return 0;
 
   CString chosen;
-  chosen.AssignWide(name);
+  chosen.AssignName(name);
   CFileName path;
   if (!path.SetPath(chosen.Text()) || !path.EnsureExtension("csv")) return 0;
   return WriteFileList(path.path.GetWide());
@@ -93,7 +93,7 @@ int CAppMain::SaveFileListAs() {
 int CAppMain::WriteFileList(const wchar_t* path) {
   // The path becomes the current list file before it is tried, so a Save
   // after a failure tries the same file again.
-  if (path != nullptr) listFilePath.AssignWide(path);
+  if (path != nullptr) listFilePath.AssignName(path);
 
   FileListSettings record;
   ReadSettingsRecord(&record);
@@ -153,7 +153,7 @@ bool CAppMain::LoadFileListFrom(const wchar_t* name) {
   fileList.MarkUnmodified();
   if (result == kCsvOk) {
     ApplySettingsRecord(record);
-    listFilePath.AssignWide(name);
+    listFilePath.AssignName(name);
     RememberRecentList(name);
   }
   // A new list has no order of the old one's.

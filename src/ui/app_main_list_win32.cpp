@@ -33,23 +33,7 @@ constexpr UiText kSkippedTotal{WSTR("%d 個のファイルを追加できませ�
 constexpr UiText kSkippedUnreadable{
     WSTR("読み込めないファイル（存在しない、フォルダー、アクセス不可）: %d"),
     WSTR("Not readable (missing, a folder, or no access): %d")};
-constexpr UiText kSkippedCodePage{
-    WSTR("システムのコードページで表せない名前: %d"),
-    WSTR("Name not in the system's code page (ANSI), which the list cannot keep: %d")};
 constexpr UiText kSkippedCaption{WSTR("ファイルの追加"), WSTR("Add files")};
-
-// True when the ANSI code page holds every character of text. A name it
-// cannot hold would turn into another name, of another file or of none.
-bool FitsAnsiCodePage(const wchar_t* text) {
-  BOOL usedDefault = FALSE;
-  // The UTF-8 code page holds everything and refuses the flag and the
-  // out-parameter; the call then fails, which means the name fits.
-  if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, nullptr, 0, nullptr,
-                          &usedDefault) == 0) {
-    return true;
-  }
-  return !usedDefault;
-}
 
 // The dropped paths, read from the block itself: DragQueryFileW walks the
 // list from its start for every index, which takes minutes for a drop of
@@ -126,17 +110,13 @@ void CAppMain::AddSelectedFiles(const wchar_t* buffer) {
 
 void CAppMain::AddOneFile(const wchar_t* folder, const wchar_t* name, int32_t direction,
                           SkippedFiles* skipped) {
-  if ((folder != nullptr && !FitsAnsiCodePage(folder)) || !FitsAnsiCodePage(name)) {
-    ++skipped->outsideCodePage;
-    return;
-  }
   const int32_t result = folder != nullptr ? fileList.AddFileEntry(folder, name, direction)
                                            : fileList.AddFilePath(name, direction);
   if (result < 0 && result != kFileListDuplicate) ++skipped->unreadable;
 }
 
 void CAppMain::TellSkippedFiles(const SkippedFiles& skipped) {
-  const int32_t total = skipped.unreadable + skipped.outsideCodePage;
+  const int32_t total = skipped.unreadable;
   if (total == 0) return;
   const int language = UseJapanese() ? 1 : 0;
   wchar_t text[512] = {};
@@ -145,8 +125,7 @@ void CAppMain::TellSkippedFiles(const SkippedFiles& skipped) {
   const struct {
     int32_t count;
     const UiText& format;
-  } reasons[] = {{skipped.unreadable, kSkippedUnreadable},
-                 {skipped.outsideCodePage, kSkippedCodePage}};
+  } reasons[] = {{skipped.unreadable, kSkippedUnreadable}};
   for (const auto& reason : reasons) {
     if (reason.count == 0) continue;
     std::swprintf(line, 160, reason.format.In(language), reason.count);

@@ -265,6 +265,9 @@ class RunTally {
         std::swprintf(reason, kSettingTextUnits, uitext::kRowNumbersDropped.In(language_),
                       static_cast<unsigned long long>(report.census.dropped.count));
         break;
+      case RowWarning::NameReplaced:
+        AppendText(reason, uitext::kRowNameReplaced.In(language_));
+        break;
       case RowWarning::None:
         break;
     }

@@ -111,7 +111,7 @@ int CAppMain::InitInstance(HINSTANCE moduleInstance) {
   if (!CAppBase::InitInstance(moduleInstance)) return 0;
   if (const wchar_t* stored = theAppParameter->output_path.GetWide()) {
     const int32_t length = WideLength(stored);
-    if (length > 0) outputFolder.AssignWide(stored, length < 519 ? length : 519);
+    if (length > 0) outputFolder.AssignName(stored, length < 519 ? length : 519);
   }
   return 1;
 }
@@ -600,8 +600,8 @@ void CAppMain::OnBrowseOutputFolder() {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   wchar_t path[kFolderUnits] = {};
   if (PickFolder(path)) {
-    outputFolder.AssignWide(path);
-    theAppParameter->output_path.AssignWide(path);
+    outputFolder.AssignName(path);
+    theAppParameter->output_path.AssignName(path);
     theAppParameter->Save();
     ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(path);
   }

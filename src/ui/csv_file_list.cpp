@@ -1,8 +1,10 @@
 #include "ui/csv_file_list.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
+#include "base/codepage.h"
 #include "base/file.h"
 #include "base/file_save.h"
 #include "base/holder.h"
@@ -59,12 +61,35 @@ int AppendLineEnd(CString* line) {
   return line->AppendBytes("\r\n", 2);
 }
 
-// Writes the whole line; false when the write fell short or memory ran out
-// while the line was built.
-bool WriteLine(CFile& file, const CString& line, bool built) {
+// Writes the whole line, in UTF-8 for a list that names a file outside the
+// ANSI code page; false when the write fell short or memory ran out while the
+// line was built.
+bool WriteLine(CFile& file, const CString& line, bool built, bool utf8) {
   if (!built) return false;
-  const auto length = static_cast<uint32_t>(line.length);
-  return file.Write(line.Text(), length) == length;
+  if (!utf8) {
+    const auto length = static_cast<uint32_t>(line.length);
+    return file.Write(line.Text(), length) == length;
+  }
+  const CWideText wide(line);
+  const CBuffer<char> bytes(wide.Get() != nullptr ? WideToMultiByte(wide.Get(), -1, kCodePageUtf8)
+                                                  : nullptr);
+  if (!bytes) return false;
+  const auto length = static_cast<uint32_t>(std::strlen(bytes.Get()));
+  return file.Write(bytes.Get(), length) == length;
+}
+
+bool HasForeignName(const CString& text) {
+  return HasForeignUnits(text.Text(), text.length);
+}
+
+// True when the list names a file that only UTF-8 can write.
+bool NeedsUtf8(const FileListSettings& settings, const CFileList& list) {
+  if (HasForeignName(settings.outputFolder)) return true;
+  for (int32_t i = 0; i < list.entryCount; ++i) {
+    const FileListEntry& entry = *list.entries[i];
+    if (HasForeignName(entry.inputName.path) || HasForeignName(entry.outputName.path)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -100,10 +125,14 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
 int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFileList& list,
                      CFile& file) {
   CString name;
-  name.AssignWide(path);
+  name.AssignName(path);
   CFileSave save(file);
   if (!save.Begin(name)) return kCsvWriteCannotCreate;
 
+  // A list that the ANSI code page can write keeps every byte it always had;
+  // one that names a file outside it is UTF-8, marked so that it reads so.
+  const bool utf8 = NeedsUtf8(settings, list);
+  if (utf8 && file.Write("\xEF\xBB\xBF", 3) != 3) return kCsvWriteFailed;
   CString line;
   bool built = AppendCellText(&line, settings.outputFolder) && AppendComma(&line) &&
                AppendNumber(&line, settings.direction) && AppendComma(&line) &&
@@ -114,14 +143,14 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
                (settings.numberSyntax == 0 ||
                 (AppendComma(&line) && AppendNumber(&line, settings.numberSyntax))) &&
                AppendLineEnd(&line);
-  if (!WriteLine(file, line, built)) return kCsvWriteFailed;  // the save is abandoned
+  if (!WriteLine(file, line, built, utf8)) return kCsvWriteFailed;  // the save is abandoned
 
   for (int32_t i = 0; i < list.entryCount; ++i) {
     const FileListEntry& entry = *list.entries[i];
     built = line.AssignBytes("", 0) && AppendCellText(&line, entry.inputName.path) &&
             AppendComma(&line) && AppendCellText(&line, entry.outputName.path) &&
             AppendComma(&line) && AppendCellText(&line, entry.arrayName) && AppendLineEnd(&line);
-    if (!WriteLine(file, line, built)) return kCsvWriteFailed;
+    if (!WriteLine(file, line, built, utf8)) return kCsvWriteFailed;
   }
   return save.Commit() ? kCsvWriteOk : kCsvWriteFailed;
 }
@@ -152,6 +181,9 @@ void ApplySettingsRecord(const CsvRow* row, FileListSettings* settings) {
   SelectItem(CellAt(row, 3), kByteOrderItems, &settings->byteOrder, &settings->byteOrderSet);
   AssignCell(&settings->valueFormat, CellAt(row, 4));
   AssignCell(&settings->arrayTemplate, CellAt(row, 5));
+  // Texts stay in the code page, as a list has always given them.
+  settings->valueFormat.DropForeignUnits();
+  settings->arrayTemplate.DropForeignUnits();
   SelectItem(CellAt(row, 6), kNumberSyntaxItems, &settings->numberSyntax,
              &settings->numberSyntaxSet);
 }
@@ -167,6 +199,7 @@ int32_t ApplyFileRecords(const CsvTable* table, CFileList* list) {
     const CString* output = CellAt(row, 1);
     if (output != nullptr && !entry->outputName.SetPath(output->Text())) return kCsvNoMemory;
     AssignCell(&entry->arrayName, CellAt(row, 2));
+    entry->arrayName.DropForeignUnits();
     if (list->AppendFileEntry(entry.Get()) < 0) return kCsvNoMemory;
     static_cast<void>(entry.Release());  // the list owns it now
     ++appended;

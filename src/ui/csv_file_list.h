@@ -1,6 +1,7 @@
 // The file list file: line 1 the settings record (output folder and the five
 // conversion settings), every further line one file record. Written in the
-// ANSI code page with CR LF line ends; read with ReadCsvTable (LoadListFile
+// ANSI code page with CR LF line ends, or as UTF-8 with a byte-order mark
+// when it names a file the code page cannot; read with ReadCsvTable (LoadListFile
 // of ui/list_batch.h loads one whole).
 #pragma once
 

@@ -176,10 +176,14 @@ CsvRow* AppendCsvCell(CsvRow* row, const char* bytes, int32_t count, uint32_t co
     return row;
   }
   if (count > 0) {
+    // Kept exactly: a cell may name a file outside the ANSI code page.
     const CBuffer<WideChar> wide(MultiByteToWide(bytes, count, codePage));
-    const CBuffer<char> narrow(wide ? WideToMultiByte(wide.Get(), -1, kCodePageAnsi) : nullptr);
-    const int32_t length = narrow ? static_cast<int32_t>(std::strlen(narrow.Get())) : 0;
-    if (!narrow || (length != 0 && !cell->AssignBytes(narrow.Get(), length))) {
+    if (!wide) {
+      *result = kCsvNoMemory;
+      return row;
+    }
+    cell->AssignName(wide.Get());
+    if (wide.Get()[0] != 0 && cell->IsEmpty()) {
       *result = kCsvNoMemory;
       return row;
     }
@@ -340,7 +344,7 @@ uint32_t CsvCodePageFor(bool fileIsValidUtf8) {
 CsvTable* ReadCsvTable(const WideChar* path, int* result, int32_t* quoteLine) {
   *result = kCsvOk;
   CString name;
-  name.AssignWide(path);
+  name.AssignName(path);
   CFile file;
   if (!file.OpenRegular(name)) {
     *result = kCsvCannotOpen;

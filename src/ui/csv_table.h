@@ -52,8 +52,8 @@ struct CsvStep {
 CsvStep CsvNextStep(CsvState state, unsigned char byte, bool cellEmpty);
 
 // Appends one cell to row (a new row when row is null) and returns the row.
-// The bytes are decoded from codePage and stored in the ANSI code page; bytes
-// that yield no text make an empty cell. When memory runs out, *result
+// The bytes are decoded from codePage and stored as a file name is
+// (CString::AssignName); bytes that yield no text make an empty cell. When memory runs out, *result
 // becomes kCsvNoMemory and the row is returned as it was (or a new empty one,
 // which the caller then owns).
 CsvRow* AppendCsvCell(CsvRow* row, const char* bytes, int32_t count, uint32_t codePage,

@@ -94,8 +94,8 @@ bool CFileInfoDialog::RefuseOutputName(HWND dialogWindow) {
 
 int CFileInfoDialog::OnOK(HWND dialogWindow) {
   if (RefuseOutputName(dialogWindow)) return 0;
-  Item(dialogWindow, IDC_INPUT_FILE_NAME).ReadText(inputFileName);
-  Item(dialogWindow, IDC_OUTPUT_FILE_NAME).ReadText(outputFileName);
+  Item(dialogWindow, IDC_INPUT_FILE_NAME).ReadName(inputFileName);
+  Item(dialogWindow, IDC_OUTPUT_FILE_NAME).ReadName(outputFileName);
   Item(dialogWindow, IDC_ARRAY_NAME).ReadText(arrayName);
   if (!KeepArrayName(dialogWindow)) return 0;
   return 1;

@@ -60,8 +60,8 @@ CFileList::~CFileList() {
 int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName,
                                 int32_t direction) {
   CString joined;
-  joined.AssignWide(folder);
-  if (!joined.AppendBytes(&kFileListSeparator, 1) || joined.AppendWide(fileName) == nullptr) {
+  joined.AssignName(folder);
+  if (!joined.AppendBytes(&kFileListSeparator, 1) || !joined.AppendName(fileName)) {
     return kFileListNoMemory;
   }
 
@@ -106,7 +106,7 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
 
 int32_t CFileList::AddFilePath(const WideChar* path, int32_t direction) {
   CString text;
-  text.AssignWide(path);
+  text.AssignName(path);
   CFileName split;
   if (!split.SetPath(text.Text())) return kFileListNoMemory;
   return AddFileEntry(split.folder.GetWide(), split.name.GetWide(), direction);
@@ -146,12 +146,12 @@ bool CFileList::ModifyFileEntry(int32_t index, const WideChar* input, const Wide
   if (index < 0 || index >= entryCount) return false;
   FileListEntry* entry = entries[index];
   CString text;
-  text.AssignWide(input);
+  text.AssignName(input);
   if (!text.IsEmpty() && !SameText(text, entry->inputName.path)) {
     modified_ = true;
     if (!ResetFileName(entry->inputName, text)) return false;
   }
-  text.AssignWide(output);
+  text.AssignName(output);
   if (!text.IsEmpty() && !SameText(text, entry->outputName.path)) {
     modified_ = true;
     if (!ResetFileName(entry->outputName, text)) return false;

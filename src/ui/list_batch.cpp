@@ -120,8 +120,20 @@ FileConversionStatus ConvertListRow(const FileConversionRequest& request,
     report->warning = RowWarning::NumbersDropped;
   } else if (input.census != nullptr && census.kept == 0) {
     report->warning = RowWarning::NoNumbers;
+  } else if (FileNameLosesCharacters(request)) {
+    report->warning = RowWarning::NameReplaced;
   }
   return status;
+}
+
+bool FileNameLosesCharacters(const FileConversionRequest& request) {
+  if (request.direction != BinaryToText || request.arrayTemplate == nullptr ||
+      std::strstr(request.arrayTemplate, "($FILE_NAME)") == nullptr) {
+    return false;
+  }
+  CFileName input;
+  return input.SetPath(request.inputPath != nullptr ? request.inputPath : "") &&
+         HasForeignUnits(input.name.Text(), input.name.length);
 }
 
 bool SwitchOutputExtension(CFileName* outputName, int32_t direction) {

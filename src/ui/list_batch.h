@@ -50,7 +50,12 @@ enum class RowWarning {
   EmptyInput,      // the input holds no byte
   NoNumbers,       // a text without one prefixed number: the output is empty
   NumbersDropped,  // numbers the scan dropped (see NumberCensus)
+  NameReplaced,    // ($FILE_NAME) wrote '?' for characters the code page lacks
 };
+
+// True when the request's template writes ($FILE_NAME) for an input whose
+// name holds characters the ANSI code page lacks, each written as '?'.
+bool FileNameLosesCharacters(const FileConversionRequest& request);
 
 struct RowReport {
   RowWarning warning = RowWarning::None;

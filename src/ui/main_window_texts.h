@@ -128,6 +128,9 @@ inline constexpr UiText kRowCannotRead{WSTR("スキップ: 入力ファイルを
                                        WSTR("skipped: cannot be read")};
 inline constexpr UiText kRowEmptyInput{WSTR("警告: 入力ファイルが空です"),
                                        WSTR("warning: empty input")};
+inline constexpr UiText kRowNameReplaced{
+    WSTR("警告: ($FILE_NAME) にシステムのコードページにない文字を ? で書きました"),
+    WSTR("warning: ($FILE_NAME) has '?' for characters not in the system's code page")};
 inline constexpr UiText kRowNoNumbers{WSTR("警告: 数値が見つかりません"),
                                       WSTR("warning: no numbers found")};
 // A printf format of the count.

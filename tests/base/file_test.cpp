@@ -152,24 +152,34 @@ TEST_F(CFileTest, SharingRules) {
   EXPECT_TRUE(reader.Open(path)) << "closing releases the file";
 }
 
-TEST_F(CFileTest, NonAsciiPath) {
-  const std::string name = "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF.bin";  // katakana "data"
-  const auto full = dir_.path() / std::filesystem::path(std::u8string(name.begin(), name.end()));
-  CString path;
-  test::AssignPath(path, full);
-  CFile file;
-  const uint32_t ansi = AnsiCodePage();
-  if (ansi != kCodePageUtf8 && ansi != kCodePageShiftJis) {
-    // The katakana become '?', which no Windows file name may hold.
-    EXPECT_EQ(file.Create(path, CreateRule::NewOnly), -2);
-    return;
+// Any name the system holds opens and is made, whatever the ANSI code page,
+// and so does a path longer than the classic limit of 260 units.
+TEST_F(CFileTest, AnyNameAndLongPaths) {
+  const std::string deep = std::string(120, 'd') + "/" + std::string(120, 'e') + "/";
+  const char* names[] = {"\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF.bin",  // katakana "data"
+                         "絵文字\xF0\x9F\x98\x80.bin", "한글.bin", "caf\xC3\xA9.bin"};
+  std::vector<std::string> cases(std::begin(names), std::end(names));
+  cases.push_back(deep + std::string(60, 'f') + "\xE6\x97\xA5.bin");
+  for (const std::string& name : cases) {
+    SCOPED_TRACE(name);
+    const auto full = dir_.path() / std::filesystem::path(std::u8string(name.begin(), name.end()));
+    CString path;
+    test::AssignPath(path, full);
+    CString folder;
+    test::AssignPath(folder, full.parent_path());
+    ASSERT_EQ(CreateFolderPath(folder), 0);
+    CFile file;
+    ASSERT_EQ(file.Create(path, CreateRule::NewOnly), 0);
+    EXPECT_EQ(file.Write("xy", 2), 2u);
+    file.Close();
+    EXPECT_TRUE(file.Open(path));
+    EXPECT_EQ(file.size, 2u);
+    file.Close();
+    // Seen under its own name from outside the program.
+    if (name.size() < 200) {
+      EXPECT_EQ(test::ReadAll(full), (std::vector<uint8_t>{'x', 'y'}));
+    }
   }
-  ASSERT_EQ(file.Create(path, CreateRule::NewOnly), 0);
-  EXPECT_EQ(file.Write("x", 1), 1u);
-  file.Close();
-  EXPECT_TRUE(std::filesystem::exists(full));
-  EXPECT_TRUE(file.Open(path));
-  EXPECT_EQ(file.size, 1u);
 }
 
 }  // namespace

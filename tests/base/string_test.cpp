@@ -198,4 +198,56 @@ TEST(CStringTest, AnsiCodePageRoundTrips) {
   }
 }
 
+// A file name is kept exactly whatever the code page: a name the code page
+// holds keeps the bytes a text gets, and each character it lacks is written
+// as one '?' where the name goes into text.
+TEST(CStringTest, NamesKeepEveryCharacter) {
+  const struct {
+    const char* name;
+    // The name with '?' for what the code page lacks: 1252, 932, UTF-8.
+    const char* western;
+    const char* japanese;
+    const char* utf8;
+  } cases[] = {
+      {"plain.bin", "plain.bin", "plain.bin", "plain.bin"},
+      {"caf\xC3\xA9.bin", "caf\xC3\xA9.bin", "caf?.bin", "caf\xC3\xA9.bin"},
+      {"日本語ファイル.bin", "???????.bin", "日本語ファイル.bin", "日本語ファイル.bin"},
+      // One '?' for the pair of units of an emoji.
+      {"絵文字\xF0\x9F\x98\x80と한글.bin", "???????.bin", "絵文字?と??.bin",
+       "絵文字\xF0\x9F\x98\x80と한글.bin"},
+      // A best fit ('a' for U+0101) would name another file.
+      {"\xC4\x81.bin", "?.bin", "?.bin", "\xC4\x81.bin"},
+      // The mark itself is never taken as it stands.
+      {"\x01"
+       "ABCD",
+       "?ABCD", "?ABCD", "?ABCD"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto wide = test::Utf16(c.name);
+    const char* shown = c.utf8;
+    if (AnsiCodePage() == 1252) shown = c.western;
+    if (AnsiCodePage() == kCodePageShiftJis) shown = c.japanese;
+    CString name;
+    name.AssignName(wide.c_str());
+    ASSERT_NE(name.GetWide(), nullptr);
+    EXPECT_EQ(std::basic_string<WideChar>(name.GetWide()), wide);
+    EXPECT_EQ(std::basic_string<WideChar>(CWideText(name).Get()), wide);
+    EXPECT_EQ(name.EqualsWide(wide.c_str()), 1);
+    CString written;
+    const int32_t replaced = ReplaceForeign(name.Text(), name.length, '?', &written);
+    const CString expected(test::Utf16(shown).c_str());
+    EXPECT_EQ(Bytes(written), Bytes(expected));
+    EXPECT_EQ(replaced > 0, HasForeignUnits(name.Text(), name.length));
+    if (replaced == 0) {
+      EXPECT_EQ(Bytes(name), Bytes(expected)) << "a name the code page holds keeps its bytes";
+    }
+    // A text keeps only what the code page holds, as ever.
+    CString text;
+    text.AssignName(wide.c_str());
+    ASSERT_TRUE(text.DropForeignUnits());
+    EXPECT_EQ(Bytes(text), Bytes(CString(wide.c_str())));
+  }
+}
+
 }  // namespace

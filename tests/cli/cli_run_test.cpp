@@ -39,6 +39,10 @@ class CliRunTest : public testing::Test {
       bytes += "0x1F,&H2e3d, &hABCDEF01\t0x123456789\r\n{0x7}0X8;" + std::string(1, char(i * 37));
     std::vector<std::string> names = {"a.bin", "README", "big.dat"};
     if (uitest::AnsiHolds("データ, \"1\".bin")) names.push_back("データ, \"1\".bin");
+    // Names outside the code page (Japanese on 1252, emoji and Hangul on 932)
+    // and a path longer than the classic 260 units.
+    names.insert(names.end(), {"日本語ファイル.bin", "絵文字\xF0\x9F\x98\x80と한글.bin",
+                               std::string(240, 'L') + ".bin"});
     for (size_t i = 0; i < names.size(); ++i) {
       const fs::path path = inputs / fs::path(std::u8string(names[i].begin(), names[i].end()));
       test::WriteAll(path, bytes.substr(0, i == 2 ? bytes.size() : 40 + i * 7));
@@ -114,6 +118,8 @@ TEST_F(CliRunTest, MakesTheFilesThePerFileConversionMakes) {
       {"text to binary, 4-byte little endian", 1, 4, 1, "", "", false},
       {"default format by size", 0, 8, 0, "", "($ARRAY_DATA)", true},
       {"text to binary in the C syntax", 1, 1, 0, "", "", false, 1},
+      {"binary to text naming each file", 0, 1, 0, "0x%02X", "// ($FILE_NAME)\r\n($ARRAY_DATA)",
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -206,6 +212,22 @@ TEST_F(CliRunTest, ExitStatusesMatchTheOtherCommands) {
   EXPECT_EQ(0u, made.count("f.txt"));
   EXPECT_EQ(0u, made.count("(1)"));
   EXPECT_TRUE(fs::exists(inputs / "a.txt")) << "an empty folder puts the output beside its input";
+}
+
+// ($FILE_NAME) is text of the output, in the code page: a character the code
+// page lacks is written as '?', and the run says so.
+TEST_F(CliRunTest, FileNameOutsideTheCodePageWarns) {
+  if (uitest::AnsiHolds("\xF0\x9F\x98\x80")) GTEST_SKIP() << "the code page holds every name";
+  const std::string name = "x\xF0\x9F\x98\x80y.bin";
+  test::WriteAll(folder.path() / fs::path(std::u8string(name.begin(), name.end())), "A");
+  test::WriteAll(folder / "fname.csv", "\xEF\xBB\xBFout,0,1,0,0x%02X,// ($FILE_NAME)\r\n" +
+                                           Utf8(folder / "x") +
+                                           "\xF0\x9F\x98\x80y.bin,x.txt,x\r\n");
+  fs::create_directory(folder / "out");
+  EXPECT_EQ(0, Run({"run", Utf8(folder / "fname.csv")}));
+  EXPECT_NE(std::string::npos, Log().find("($FILE_NAME) is written with '?'")) << Log();
+  const std::vector<uint8_t> made = test::ReadAll(folder / "out" / "x.txt");
+  EXPECT_EQ("// x?y.bin", std::string(made.begin(), made.end()).substr(0, 10));
 }
 
 }  // namespace

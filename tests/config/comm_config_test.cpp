@@ -8,6 +8,7 @@
 #endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -447,6 +448,23 @@ TEST_F(SettingsStoreTest, FailedSaveKeepsTheOldFile) {
                                              "~brelvix-000000000000.tmp"}));
   EXPECT_EQ(Text(test::ReadAll(dir_ / "brelvix.ini.tmp")), "mine");
 }
+
+#ifdef _WIN32
+// Under Wine a Unix symbolic link is no reparse point; the save still goes
+// through it to its target rather than putting a file in the link's place.
+// The link is made outside Wine by the test's fixture, one per code page.
+TEST_F(SettingsStoreTest, SaveGoesThroughAUnixLink) {
+  const char* made = std::getenv("BX_UNIX_LINK_DIR");
+  if (made == nullptr) GTEST_SKIP() << "no Unix link: made by the ctest fixture under Wine";
+  const fs::path folder = fs::path("Z:" + std::string(made)) / std::to_string(AnsiCodePage());
+  test::WriteAll(folder / "real.ini", std::string("old"));
+  CCommConfig config;
+  MakePredictable(config);
+  test::AssignPath(config.settingsPath, folder / "brelvix.ini");
+  ASSERT_EQ(config.Save(), 1);
+  EXPECT_NE(Text(test::ReadAll(folder / "real.ini")).find("</config>"), std::string::npos);
+}
+#endif
 
 #ifndef _WIN32
 // A link is saved through to its target, and the file keeps its mode.

@@ -497,6 +497,25 @@ int CountLineEnds(const std::string& text) {
 // Line breaks, TABs and spaces at the ends or in runs are the user's text, not
 // layout: a string comes back from the file byte for byte, and the file keeps
 // its line layout.
+// A folder the ANSI code page cannot name is written as its UTF-8 text, in
+// the element it always had, and reads back exactly; a template with such
+// characters stays in the code page as the window gives it.
+TEST_F(AppParameterTest, AFolderOfAnyNameReadsBackExactly) {
+  const std::string folder = "C:\\日本語\\絵文字\xF0\x9F\x98\x80と한글";
+  CAppParameter saved;
+  MakePredictable(saved);
+  saved.output_path.AssignName(test::Utf16(folder).c_str());
+  saved.array_format.AssignWide(test::Utf16("// 한 ($ARRAY_DATA)").c_str());
+  ASSERT_EQ(saved.Save(), 1);
+  EXPECT_NE(SavedText().find("<output_path>" + folder + "</output_path>"), std::string::npos);
+  CAppParameter loaded;
+  UseFile(loaded, "brelvix.ini");
+  ASSERT_EQ(loaded.Load(), 1);
+  ASSERT_NE(loaded.output_path.GetWide(), nullptr);
+  EXPECT_EQ(std::basic_string<WideChar>(loaded.output_path.GetWide()), test::Utf16(folder));
+  EXPECT_EQ(Bytes(&loaded.array_format), Bytes(&saved.array_format));
+}
+
 TEST_F(AppParameterTest, WhitespaceInStringsSurvivesSaveAndLoad) {
   enum Field { kArrayFormat, kDataFormat, kOutputPath, kTempPath };
   struct Row {

@@ -38,7 +38,7 @@ std::basic_string<WideChar> WidePath(const std::filesystem::path& path) {
 }
 
 void AssignPath(CString& target, const std::filesystem::path& path) {
-  target.AssignWide(WidePath(path).c_str());
+  target.AssignName(WidePath(path).c_str());
 }
 
 std::basic_string<WideChar> Utf16(const std::string& utf8) {

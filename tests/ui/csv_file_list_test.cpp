@@ -140,6 +140,39 @@ TEST_F(CsvFileListTest, SaveThenLoadGivesBackTheSameListAndSettings) {
   }
 }
 
+// A list naming a file that no code page of the system may hold is written
+// as UTF-8 with a byte-order mark and reads back with every name exact; its
+// texts stay what the code page made of them.
+TEST_F(CsvFileListTest, ListWithANameOutsideTheCodePageIsUtf8) {
+  const std::string folderName = "C:\\한글 출력";
+  const std::string input = "C:\\in\\絵文字\xF0\x9F\x98\x80.bin";
+  settings.outputFolder.AssignName(test::Utf16(folderName).c_str());
+  Set(settings.arrayTemplate, "// 한 ($ARRAY_DATA)");
+  CString path;
+  path.AssignName(test::Utf16(input).c_str());
+  auto* entry = new FileListEntry;
+  entry->inputName.SetPath(path.Text());
+  path.AssignName(test::Utf16("絵文字\xF0\x9F\x98\x80.txt").c_str());
+  entry->outputName.SetPath(path.Text());
+  Set(entry->arrayName, "a");
+  ASSERT_GE(list.AppendFileEntry(entry), 0);
+  ASSERT_EQ(kCsvWriteOk, WriteCsvFileList(Path("list.csv").c_str(), settings, list));
+  // Where the code page is UTF-8 (POSIX) every name fits, and the list is as ever.
+  const bool utf8 = AnsiCodePage() == kCodePageUtf8;
+  EXPECT_EQ(FileText("list.csv"), (utf8 ? "" : "\xEF\xBB\xBF") + folderName + ",0,1,0,,// " +
+                                      (utf8 ? "한" : "?") + " ($ARRAY_DATA)\r\n" + input +
+                                      ",絵文字\xF0\x9F\x98\x80.txt,a\r\n");
+
+  FileListSettings loaded;
+  CFileList loadedList;
+  ASSERT_EQ(kCsvOk, LoadListFile(Path("list.csv").c_str(), &loaded, &loadedList, nullptr));
+  EXPECT_EQ(test::Utf16(folderName), loaded.outputFolder.GetWide());
+  EXPECT_EQ(Text(settings.arrayTemplate), Text(loaded.arrayTemplate));
+  ASSERT_EQ(1, loadedList.entryCount);
+  EXPECT_EQ(test::Utf16(input), loadedList.entries[0]->inputName.path.GetWide());
+  EXPECT_EQ(Text(list.entries[0]->outputName.path), Text(loadedList.entries[0]->outputName.path));
+}
+
 TEST(CsvNumberCell, ReadsBlanksSignAndDigitsOnly) {
   constexpr int64_t kHuge = -999;  // read, and larger than any item
   const struct {

@@ -205,6 +205,7 @@ TEST(CsvReader, FileThatDoesNotOpenGivesMinusOne) {
   EXPECT_EQ(Rows{}, ReadFile(folder / "held.csv", kCsvCannotOpen));
 }
 
+// A cell is kept as a file name is: exactly, whatever the code page.
 TEST(CsvReader, AppendCsvCellMakesTheRowAndDecodesTheCodePage) {
   int result = kCsvOk;
   std::unique_ptr<CsvRow> row(AppendCsvCell(nullptr, "ab", 2, kCodePageAnsi, &result));
@@ -212,7 +213,7 @@ TEST(CsvReader, AppendCsvCellMakesTheRowAndDecodesTheCodePage) {
   EXPECT_EQ(row.get(), AppendCsvCell(row.get(), "", 0, kCodePageAnsi, &result));
   EXPECT_EQ(row.get(), AppendCsvCell(row.get(), "\x93\xfa\x96\x7b", 4, kCodePageShiftJis, &result));
   EXPECT_EQ(kCsvOk, result);
-  EXPECT_EQ((std::vector<std::string>{"ab", "", Ansi("日本")}), uitest::Cells(row.get()));
+  EXPECT_EQ((std::vector<std::string>{"ab", "", uitest::Name("日本")}), uitest::Cells(row.get()));
 }
 
 // The code page of the list files follows the writer's, the ANSI code page;

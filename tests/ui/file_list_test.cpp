@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/codepage.h"
 #include "base/debug_print.h"
 #include "base/file.h"
 #include "support/test_support.h"
@@ -81,6 +82,35 @@ TEST_F(FileListTest, DerivesOutputAndArrayNamesFromTheStem) {
     EXPECT_EQ(Ansi(row.output), Text(entry.outputName.path));
     EXPECT_EQ("", Text(entry.outputName.folder));
     EXPECT_EQ(Ansi(row.array), Text(entry.arrayName));
+  }
+}
+
+// Names outside the ANSI code page are taken whole; the array name has one
+// '_' for each character the code page lacks, so that it still compiles.
+TEST_F(FileListTest, NamesOutsideTheCodePageAreKeptWhole) {
+  const struct {
+    const char* file;
+    const char* western;  // the array name on code page 1252, 932, UTF-8
+    const char* japanese;
+    const char* utf8;
+  } rows[] = {
+      {"日本語ファイル.bin", "_______", "日本語ファイル", "日本語ファイル"},
+      {"絵文字\xF0\x9F\x98\x80と한글.bin", "_______", "絵文字_と__",
+       "絵文字\xF0\x9F\x98\x80と한글"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.file);
+    const char* array = row.utf8;
+    if (AnsiCodePage() == 1252) array = row.western;
+    if (AnsiCodePage() == kCodePageShiftJis) array = row.japanese;
+    CFileList fresh;
+    ASSERT_EQ(0, fresh.AddFileEntry(folderWide.c_str(), Touch(row.file).c_str(), 0));
+    FileListEntry& entry = *fresh.entries[0];
+    EXPECT_EQ(Joined(test::Utf16(row.file)), entry.inputName.path.GetWide());
+    const std::string file(row.file);
+    EXPECT_EQ(test::Utf16(file.substr(0, file.size() - 4) + ".txt"),
+              entry.outputName.path.GetWide());
+    EXPECT_EQ(Ansi(array), Text(entry.arrayName));
   }
 }
 

@@ -568,12 +568,10 @@ Rows MainWindowSession::ModelRows() {
     FileListEntry* entry = list.entries[i];
     // Converted here rather than through GetWide, which would rebuild the
     // strings' own UTF-16 copies behind the window's back.
+    // CWideText also gives back the characters the code page lacks.
     auto wide = [](const CString& text) {
-      std::wstring units(static_cast<size_t>(text.length) + 1, L'\0');
-      const int count = MultiByteToWideChar(CP_ACP, 0, text.Text(), text.length, units.data(),
-                                            static_cast<int>(units.size()));
-      units.resize(static_cast<size_t>(count > 0 ? count : 0));
-      return units;
+      const CWideText units(text);
+      return std::wstring(units.OrEmpty());
     };
     rows.push_back(
         {wide(entry->inputName.path), wide(entry->outputName.name), wide(entry->arrayName)});

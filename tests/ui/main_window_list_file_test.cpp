@@ -503,4 +503,49 @@ TEST_P(MainWindowListFileTest, JapaneseFileNamesRoundTripInCodePage932) {
   EXPECT_EQ(session.WaitForExit(), 1);
 }
 
+// Names no code page of the system may hold (Japanese on 1252, an emoji and
+// Hangul on 932) and a path past 260 units: added, shown, saved in a UTF-8
+// list and loaded again (ui_cli_run_test runs such a list).
+TEST_P(MainWindowListFileTest, AnyNameGoesThroughTheWindowAndTheCommandLine) {
+  MainWindowSession session(GetParam());
+  ASSERT_TRUE(session.Start());
+  const std::filesystem::path root = session.folder().path() / "any";
+  const std::filesystem::path deep = root / std::string(120, 'd') / std::string(120, 'e');
+  const std::filesystem::path out = root / std::filesystem::path(U("出力\xF0\x9F\x98\x80"));
+  std::filesystem::create_directories(deep);
+  std::filesystem::create_directories(out);
+  const std::wstring japanese = U("日本語ファイル"), mixed = U("絵文字\xF0\x9F\x98\x80と한글");
+  const std::filesystem::path inputs[] = {root / (japanese + L".bin"), root / (mixed + L".bin"),
+                                          deep / (mixed + L".bin")};
+  for (const auto& input : inputs)
+    test::WriteAll(input, std::string("\x01\x02 0x12"));
+  session.Answer(uitest::ChooseFiles(Path(root), {japanese + L".bin", mixed + L".bin"}));
+  session.Command(IDC_ADD);
+  session.DropFiles({Path(inputs[2])});
+  const bool western = GetACP() == 1252;
+  const std::wstring arrays[] = {western ? L"_______" : japanese,
+                                 western ? L"_______" : U("絵文字_と__")};
+  const Rows rows = {{Path(inputs[0]), japanese + L".txt", arrays[0]},
+                     {Path(inputs[1]), mixed + L".txt", arrays[1]},
+                     {Path(inputs[2]), mixed + L".txt", arrays[1]}};
+  EXPECT_EQ(session.ListRows(), rows);
+  ASSERT_GT(Path(inputs[2]).size(), 300u);
+
+  session.SetText(IDC_OUTPUT_FOLDER, Path(out).c_str());
+  const std::filesystem::path list = root / "any.csv";
+  session.Answer(uitest::ChooseFile(Path(list)));
+  session.Command(ID_FILE_SAVE_AS);
+  EXPECT_EQ(FileText(list).substr(0, 3), "\xEF\xBB\xBF");
+  session.Answer(uitest::PressButton(IDYES));
+  session.Command(IDC_ALL_DELETE);
+  session.Answer(uitest::ChooseFile(Path(list)));
+  session.Command(ID_FILE_OPEN);
+  EXPECT_EQ(session.ListRows(), rows);
+  EXPECT_EQ(session.Text(IDC_OUTPUT_FOLDER), Path(out));
+  session.TakeDialogs();
+
+  session.Command(IDCANCEL);
+  EXPECT_EQ(session.WaitForExit(), 1);
+}
+
 }  // namespace

@@ -22,6 +22,13 @@ inline std::string Ansi(const std::string& utf8) {
   return text.Text();
 }
 
+// The bytes a file name is kept as (CString::AssignName).
+inline std::string Name(const std::string& utf8) {
+  CString text;
+  text.AssignName(test::Utf16(utf8).c_str());
+  return text.Text();
+}
+
 // True when the ANSI code page holds the text without loss.
 inline bool AnsiHolds(const std::string& utf8) {
   CString text;
