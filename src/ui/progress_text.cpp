@@ -1,5 +1,7 @@
 #include "ui/progress_text.h"
 
+#include <cmath>
+
 namespace {
 
 // Appends to a terminated text of units units, cutting what does not fit.
@@ -75,10 +77,10 @@ void FormatByteSize(uint64_t bytes, int language, WideChar* text, int32_t units)
   }
   // One decimal below 10, where it says something; whole numbers above.
   if (value < 10) {
-    const auto tenths = static_cast<uint64_t>(value * 10 + 0.5);
+    const auto tenths = static_cast<uint64_t>(std::llround(value * 10));
     out << tenths / 10 << WSTR(".") << tenths % 10;
   } else {
-    out << static_cast<uint64_t>(value + 0.5);
+    out << static_cast<uint64_t>(std::llround(value));
   }
   out << kUnits[unit];
 }

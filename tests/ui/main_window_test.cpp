@@ -120,8 +120,9 @@ TEST(MainWindowTest, ControlsShowTheStoredSettings) {
     GetClientRect(session.Control(IDC_FILE_LIST), &listClient);
     const LRESULT widths[] = {session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 0, 0),
                               session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 1, 0),
-                              session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 2, 0)};
-    EXPECT_EQ(widths[0] + widths[1] + widths[2], listClient.right);
+                              session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 2, 0),
+                              session.SendTo(IDC_FILE_LIST, LVM_GETCOLUMNWIDTH, 3, 0)};
+    EXPECT_EQ(widths[0] + widths[1] + widths[2] + widths[3], listClient.right);
     EXPECT_NEAR(static_cast<double>(widths[0]) / static_cast<double>(widths[1]), 1.25, 0.02);
     EXPECT_EQ(GetWindowLongW(session.Control(IDC_FILE_LIST), GWL_STYLE) & WS_HSCROLL, 0);
     // The boxes that do not apply are disabled.
