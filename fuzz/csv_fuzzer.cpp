@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "base/codepage.h"
+#include "base/holder.h"
+#include "base/str.h"
 #include "ui/csv_file_list.h"
 #include "ui/csv_table.h"
 
@@ -77,7 +79,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (auto& row : expected) {
     for (size_t c = 0; c < row.size(); ++c) {
       if (c > 0) Check(text.AppendBytes(",", 1) == 1);
-      Check(AppendCsvText(&text, row[c].data(), static_cast<int32_t>(row[c].size())) == 1);
+      // A cell holds a name as the list keeps it; a list file holds its
+      // characters, so the cell goes back through its UTF-16 form.
+      CString cell;
+      Check(row[c].empty() || cell.AssignBytes(row[c].data(), static_cast<int32_t>(row[c].size())));
+      const CBuffer<char> plain(
+          row[c].empty() ? nullptr : WideToMultiByte(cell.GetWide(), -1, kCodePageAnsi));
+      const std::string written = plain ? std::string(plain.Get()) : row[c];
+      Check(AppendCsvText(&text, written.data(), static_cast<int32_t>(written.size())) == 1);
     }
     Check(text.AppendBytes("\r\n", 2) == 1);
     if (!row.empty() && row.back().empty()) row.pop_back();
