@@ -218,7 +218,29 @@ void CString::AssignWide(const WideChar* text, int32_t count) {
     Clear();
     return;
   }
-  if (!AssignText(narrow.Get())) Clear();
+  // A mark byte always starts a foreign unit, so a text's own U+0001 is
+  // stored as one too; otherwise it and the four characters after it would
+  // read back as another character.
+  const char* rest = narrow.Get();
+  if (std::strchr(rest, kForeignMark) == nullptr) {
+    if (!AssignText(rest)) Clear();
+    return;
+  }
+  if (!AssignBytes("", 0)) {
+    Clear();
+    return;
+  }
+  for (const char* mark = std::strchr(rest, kForeignMark); mark != nullptr;
+       mark = std::strchr(rest, kForeignMark)) {
+    static constexpr char kMarkUnit[] = {kForeignMark, '0', '0', '0', '1'};
+    if (!AppendBytes(rest, static_cast<int32_t>(mark - rest)) ||
+        !AppendBytes(kMarkUnit, kForeignUnitBytes)) {
+      Clear();
+      return;
+    }
+    rest = mark + 1;
+  }
+  if (!AppendText(rest)) Clear();
 }
 
 void CString::AssignName(const WideChar* text, int32_t count) {

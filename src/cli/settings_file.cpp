@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include "base/holder.h"
 
+#include "base/codepage.h"
 #include "base/file.h"
 #include "cli/options.h"
 #include "config/comm_config.h"
@@ -25,8 +26,20 @@ int32_t Length(const char* text) {
 // characters print as C escapes. Backslashes stay as they are, for paths.
 void PrintKey(FILE* out, const char* key, const CString& value) {
   std::fprintf(out, "%s = ", key);
-  for (int32_t i = 0; i < value.length; ++i) {
-    const auto c = static_cast<unsigned char>(value.data[i]);
+  // Characters kept as foreign units print as the characters they are.
+  CString copy;
+  CBuffer<char> plain;
+  const char* text = value.data;
+  int32_t length = value.length;
+  if (HasForeignUnits(value.data, value.length) && copy.Assign(value) != nullptr) {
+    plain.Reset(WideToMultiByte(copy.GetWide(), -1, kCodePageAnsi));
+    if (plain) {
+      text = plain.Get();
+      length = static_cast<int32_t>(std::strlen(text));
+    }
+  }
+  for (int32_t i = 0; i < length; ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
     switch (c) {
       case '\r':
         std::fputs("\\r", out);

@@ -198,6 +198,17 @@ TEST(CStringTest, AnsiCodePageRoundTrips) {
   }
 }
 
+// A text's own U+0001 is no start of a foreign unit: it and the hex digits
+// after it read back as they were.
+TEST(CStringTest, TextsKeepTheMarkCharacter) {
+  const auto text = test::Utf16(
+      "a\x01"
+      "0041b");
+  CString s(text.c_str());
+  ASSERT_NE(s.GetWide(), nullptr);
+  EXPECT_EQ(std::basic_string<WideChar>(s.GetWide()), text);
+}
+
 // A file name is kept exactly whatever the code page: a name the code page
 // holds keeps the bytes a text gets, and each character it lacks is written
 // as one '?' where the name goes into text.
