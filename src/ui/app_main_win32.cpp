@@ -84,6 +84,23 @@ constexpr int kTemplateFontPoints = 9;
 // The folder box and the folder dialog's answer, in UTF-16 units.
 constexpr int kFolderUnits = 520;
 
+// The window moved, and shrunk no smaller than least, to lie inside work.
+RECT FitInside(const RECT& work, const RECT& window, POINT least) {
+  LONG width = window.right - window.left;
+  LONG height = window.bottom - window.top;
+  if (width > work.right - work.left) width = work.right - work.left;
+  if (height > work.bottom - work.top) height = work.bottom - work.top;
+  if (width < least.x) width = least.x;
+  if (height < least.y) height = least.y;
+  LONG x = window.left;
+  LONG y = window.top;
+  if (x + width > work.right) x = work.right - width;
+  if (y + height > work.bottom) y = work.bottom - height;
+  if (x < work.left) x = work.left;
+  if (y < work.top) y = work.top;
+  return {x, y, x + width, y + height};
+}
+
 }  // namespace
 
 CAppMain::CAppMain() {
@@ -265,17 +282,8 @@ void CAppMain::InitLayout() {
   // then opens as large as the work area, inside it, with a shorter list.
   RECT work = {};
   if (WorkArea(&work)) {
-    if (width > work.right - work.left) width = work.right - work.left;
-    if (height > work.bottom - work.top) height = work.bottom - work.top;
-    if (width < leastWindow_.x) width = leastWindow_.x;
-    if (height < leastWindow_.y) height = leastWindow_.y;
-    LONG x = window.left;
-    LONG y = window.top;
-    if (x + width > work.right) x = work.right - width;
-    if (y + height > work.bottom) y = work.bottom - height;
-    if (x < work.left) x = work.left;
-    if (y < work.top) y = work.top;
-    window = {x, y, x + width, y + height};
+    window = FitInside(work, {window.left, window.top, window.left + width, window.top + height},
+                       leastWindow_);
   } else {
     window.right = window.left + width;
     window.bottom = window.top + height;
@@ -293,21 +301,10 @@ void CAppMain::KeepInsideWorkArea() {
   RECT work = {};
   RECT window = {};
   if (!WorkArea(&work) || !GetWindowRect(mainWindow, &window) || IsZoomed(mainWindow)) return;
-  LONG width = window.right - window.left;
-  LONG height = window.bottom - window.top;
-  if (width > work.right - work.left) width = work.right - work.left;
-  if (height > work.bottom - work.top) height = work.bottom - work.top;
-  LONG x = window.left;
-  LONG y = window.top;
-  if (x + width > work.right) x = work.right - width;
-  if (y + height > work.bottom) y = work.bottom - height;
-  if (x < work.left) x = work.left;
-  if (y < work.top) y = work.top;
-  if (x == window.left && y == window.top && width == window.right - window.left &&
-      height == window.bottom - window.top) {
-    return;
-  }
-  SetWindowPos(mainWindow, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT fitted = FitInside(work, window, {0, 0});
+  if (EqualRect(&fitted, &window)) return;
+  SetWindowPos(mainWindow, nullptr, fitted.left, fitted.top, fitted.right - fitted.left,
+               fitted.bottom - fitted.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int CAppMain::ListClientWidth() {
