@@ -12,9 +12,9 @@
 #include <string>
 
 #include "base/str.h"
-#include "ui/csv_file_list.h"
-#include "ui/csv_table.h"
-#include "ui/file_list.h"
+#include "ui/list/csv_file_list.h"
+#include "ui/list/csv_table.h"
+#include "ui/list/file_list.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "base/codepage.h"
 #include "base/holder.h"
 #include "base/str.h"
-#include "ui/csv_file_list.h"
-#include "ui/csv_table.h"
+#include "ui/list/csv_file_list.h"
+#include "ui/list/csv_table.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "convert/string_literal.h"
 #include "convert/text_scan.h"
 #include "convert/value_format.h"
-#include "ui/list_batch.h"
+#include "ui/list/list_batch.h"
 
 namespace {
 

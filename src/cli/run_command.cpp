@@ -13,10 +13,10 @@
 #include "convert/convert_file.h"
 #include "convert/convert_types.h"
 #include "convert/value_format.h"
-#include "ui/csv_file_list.h"
-#include "ui/csv_table.h"
-#include "ui/file_list.h"
-#include "ui/list_batch.h"
+#include "ui/list/csv_file_list.h"
+#include "ui/list/csv_table.h"
+#include "ui/list/file_list.h"
+#include "ui/list/list_batch.h"
 
 namespace {
 

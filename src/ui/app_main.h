@@ -13,7 +13,7 @@
 #include "base/holder.h"
 #include "base/str.h"
 #include "convert/conversion_monitor.h"
-#include "ui/file_list.h"
+#include "ui/list/file_list.h"
 
 class FileListSettings;
 enum class FileConversionStatus;

@@ -13,9 +13,9 @@
 #include "convert/app_parameter.h"
 #include "convert/text_scan.h"
 #include "resource.h"
-#include "ui/csv_file_list.h"
-#include "ui/csv_table.h"
-#include "ui/list_batch.h"
+#include "ui/list/csv_file_list.h"
+#include "ui/list/csv_table.h"
+#include "ui/list/list_batch.h"
 #include "ui/main_window_texts.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "base/holder.h"
 #include "resource.h"
 #include "ui/file_info_dialog.h"
-#include "ui/list_batch.h"
+#include "ui/list/list_batch.h"
 #include "ui/main_window_texts.h"
 
 namespace {

@@ -19,9 +19,9 @@
 #include "convert/text_scan.h"
 #include "convert/value_format.h"
 #include "resource.h"
-#include "ui/list_batch.h"
+#include "ui/list/list_batch.h"
+#include "ui/list/progress_text.h"
 #include "ui/main_window_texts.h"
-#include "ui/progress_text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "convert/app_parameter.h"
 #include "convert/array_name.h"
 #include "resource.h"
-#include "ui/file_list.h"
+#include "ui/list/file_list.h"
 #include "ui/main_window_texts.h"
 #include "ui/window_dpi_win32.h"
 

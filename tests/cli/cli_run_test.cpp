@@ -10,8 +10,8 @@
 #include "convert/convert_file.h"
 #include "support/process.h"
 #include "support/test_support.h"
-#include "ui/csv_file_list.h"
-#include "ui/ui_test_util.h"
+#include "ui/list/csv_file_list.h"
+#include "ui/list/ui_test_util.h"
 
 namespace {
 

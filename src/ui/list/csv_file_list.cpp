@@ -1,4 +1,4 @@
-#include "ui/csv_file_list.h"
+#include "ui/list/csv_file_list.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "ui/progress_text.h"
+#include "ui/list/progress_text.h"
 
 #include <cmath>
 

@@ -10,8 +10,8 @@
 #include "base/wide.h"
 #include "convert/convert_file.h"
 #include "convert/number_census.h"
-#include "ui/csv_file_list.h"
-#include "ui/file_list.h"
+#include "ui/list/csv_file_list.h"
+#include "ui/list/file_list.h"
 
 enum class ValueFormatStatus;
 

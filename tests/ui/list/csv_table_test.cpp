@@ -1,4 +1,4 @@
-#include "ui/csv_table.h"
+#include "ui/list/csv_table.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include "base/codepage.h"
 #include "base/file.h"
 #include "support/test_support.h"
-#include "ui/ui_test_util.h"
+#include "ui/list/ui_test_util.h"
 
 namespace {
 

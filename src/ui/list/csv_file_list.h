@@ -11,8 +11,8 @@
 #include "base/result.h"
 #include "base/str.h"
 #include "base/wide.h"
-#include "ui/csv_table.h"
-#include "ui/file_list.h"
+#include "ui/list/csv_table.h"
+#include "ui/list/file_list.h"
 
 // The values a number cell of the settings record may select, in the order of
 // the items of the window's boxes.

@@ -1,4 +1,4 @@
-#include "ui/file_list.h"
+#include "ui/list/file_list.h"
 
 #include <algorithm>
 #include <cstring>

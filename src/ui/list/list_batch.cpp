@@ -1,4 +1,4 @@
-#include "ui/list_batch.h"
+#include "ui/list/list_batch.h"
 
 #include <cstring>
 
@@ -6,7 +6,7 @@
 #include "convert/convert_types.h"
 #include "convert/number_census.h"
 #include "convert/value_format.h"
-#include "ui/csv_table.h"
+#include "ui/list/csv_table.h"
 
 namespace {
 

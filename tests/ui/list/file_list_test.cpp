@@ -1,4 +1,4 @@
-#include "ui/file_list.h"
+#include "ui/list/file_list.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include "base/debug_print.h"
 #include "base/file.h"
 #include "support/test_support.h"
-#include "ui/progress_text.h"
-#include "ui/ui_test_util.h"
+#include "ui/list/progress_text.h"
+#include "ui/list/ui_test_util.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/csv_table.h"
+#include "ui/list/csv_table.h"
 
 #include <cstring>
 #include <new>

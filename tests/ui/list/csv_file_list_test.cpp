@@ -1,5 +1,5 @@
-#include "ui/csv_file_list.h"
-#include "ui/list_batch.h"
+#include "ui/list/csv_file_list.h"
+#include "ui/list/list_batch.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "base/codepage.h"
 #include "support/test_support.h"
-#include "ui/ui_test_util.h"
+#include "ui/list/ui_test_util.h"
 
 namespace {
 

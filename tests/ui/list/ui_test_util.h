@@ -9,7 +9,7 @@
 #include "base/codepage.h"
 #include "base/str.h"
 #include "support/test_support.h"
-#include "ui/csv_table.h"
+#include "ui/list/csv_table.h"
 
 namespace uitest {
 
