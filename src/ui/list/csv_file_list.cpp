@@ -17,7 +17,7 @@ bool IsBlank(char byte) {
 
 // The cell at index, or null when the row is shorter.
 const CString* CellAt(const CsvRow* row, int32_t index) {
-  if (row == nullptr || index >= row->count) return nullptr;
+  if (row == nullptr || index >= row->Count()) return nullptr;
   return row->GetAt(index);
 }
 
@@ -190,10 +190,10 @@ void ApplySettingsRecord(const CsvRow* row, FileListSettings* settings) {
 
 int32_t ApplyFileRecords(const CsvTable* table, CFileList* list) {
   int32_t appended = 0;
-  for (int32_t r = 1; table != nullptr && r < table->count; ++r) {
+  for (int32_t r = 1; table != nullptr && r < table->Count(); ++r) {
     const CsvRow* row = table->GetAt(r);
     // An empty line is no file record.
-    if (row->count == 0) continue;
+    if (row->Count() == 0) continue;
     CHolder<FileListEntry> entry(new (std::nothrow) FileListEntry);
     if (!entry || !entry->inputName.SetPath(CellAt(row, 0)->Text())) return kCsvNoMemory;
     const CString* output = CellAt(row, 1);
