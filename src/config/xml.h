@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "base/holder.h"
 #include "base/object.h"
 #include "base/str.h"
 #include "base/wide.h"
@@ -47,14 +48,14 @@ extern const XmlEntity XmlEntities[];
 // The growing output buffer of the writer.
 class CXmlString : public CObject {
  public:
-  char* buffer = nullptr;  // NUL-terminated once anything was appended
+  CBuffer<char> buffer;  // NUL-terminated once anything was appended
   int32_t capacity = 0;
   int32_t length = 0;
   int32_t codePage = 65001;
   bool failed = false;  // a piece was dropped for want of memory
 
   CXmlString() = default;
-  ~CXmlString() override;
+  ~CXmlString() override = default;
 
   // Converts count UTF-16 units to codePage and appends them. Out of memory
   // drops the piece and sets failed.

@@ -6,6 +6,7 @@
 
 #include "base/codepage.h"
 #include "base/debug_print.h"
+#include "base/growth.h"
 #include "base/holder.h"
 #include "config/xml.h"
 
@@ -137,7 +138,9 @@ int32_t ReadCharacterReference(const char* bytes, int32_t count, int32_t* length
 // stays failed.
 class WideText {
  public:
-  explicit WideText(int32_t capacity) : capacity_(capacity) {}
+  // firstCapacity: the units the text most likely needs (its bytes), taken
+  // at the first append.
+  explicit WideText(int32_t firstCapacity) : firstCapacity_(firstCapacity) {}
   WideText(const WideText&) = delete;
   WideText& operator=(const WideText&) = delete;
 
@@ -173,22 +176,11 @@ class WideText {
  private:
   void AppendUnits(const WideChar* units, int32_t count) {
     if (failed_ || ended_ || count <= 0) return;
-    const int64_t needed = int64_t{length_} + count + 1;
-    if (!units_ || needed > capacity_) {
-      int64_t grown = capacity_ >= needed ? capacity_ : needed + needed / 2;
-      if (grown > INT32_MAX) {
-        failed_ = true;
-        return;
-      }
-      CBuffer<WideChar> bigger;
-      if (!bigger.AllocateUninitialised(static_cast<size_t>(grown))) {
-        failed_ = true;
-        return;
-      }
-      if (units_)
-        std::memcpy(bigger.Get(), units_.Get(), sizeof(WideChar) * static_cast<size_t>(length_));
-      units_.Reset(bigger.Release());
-      capacity_ = static_cast<int32_t>(grown);
+    int64_t needed = int64_t{length_} + count + 1;
+    if (!units_ && needed < firstCapacity_) needed = firstCapacity_;
+    if (!GrowToFit(units_, length_, &capacity_, needed)) {
+      failed_ = true;
+      return;
     }
     std::memcpy(units_.Get() + length_, units, sizeof(WideChar) * static_cast<size_t>(count));
     length_ += count;
@@ -196,7 +188,8 @@ class WideText {
   }
 
   CBuffer<WideChar> units_;
-  int32_t capacity_;
+  int32_t firstCapacity_;
+  int32_t capacity_ = 0;
   int32_t length_ = 0;
   bool failed_ = false;
   bool ended_ = false;

@@ -3,37 +3,23 @@
 #include <cstdint>
 #include <cstring>
 #include "base/codepage.h"
+#include "base/growth.h"
 #include "base/holder.h"
 #include "config/xml.h"
 
-CXmlString::~CXmlString() {
-  FreeArray(buffer);
-}
-
 char* CXmlString::Release() {
-  char* result = buffer;
-  buffer = nullptr;
   capacity = 0;
   length = 0;
-  return result;
+  return buffer.Release();
 }
 
 void CXmlString::AppendBytes(const char* bytes, int32_t count) {
   if (count < 0) return;
-  const int64_t needed = int64_t{length} + count + 1;
-  if (needed >= capacity) {
-    const int64_t newCapacity = needed + 256;
-    CBuffer<char> grown;
-    if (newCapacity > INT32_MAX || !grown.AllocateUninitialised(static_cast<size_t>(newCapacity))) {
-      failed = true;
-      return;
-    }
-    if (buffer != nullptr) std::memcpy(grown.Get(), buffer, static_cast<size_t>(length));
-    FreeArray(buffer);
-    buffer = grown.Release();
-    capacity = static_cast<int32_t>(newCapacity);
+  if (!GrowToFit(buffer, length, &capacity, int64_t{length} + count + 1)) {
+    failed = true;
+    return;
   }
-  if (count > 0) std::memcpy(buffer + length, bytes, static_cast<size_t>(count));
+  if (count > 0) std::memcpy(buffer.Get() + length, bytes, static_cast<size_t>(count));
   length += count;
   buffer[length] = 0;
 }
