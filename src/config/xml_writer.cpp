@@ -91,7 +91,7 @@ char* CXml::WriteDocument(XmlNode* first) {
   Put(out, WSTR("<?xml version=\"1.0\" "));
   if (first != nullptr && first->encoding != nullptr) {
     Put(out, WSTR("encoding=\""));
-    PutString(out, first->encoding);
+    PutString(out, first->encoding.Get());
     Put(out, WSTR("\" "));
   }
   Put(out, WSTR("?>\r\n"));
@@ -101,14 +101,14 @@ char* CXml::WriteDocument(XmlNode* first) {
 }
 
 int CXml::WriteElements(XmlNode* node, CXmlString& out, int depth) {
-  for (; node != nullptr; node = node->next) {
+  for (; node != nullptr; node = node->next.Get()) {
     Put(out, WSTR("<"));
-    PutString(out, node->name);
+    PutString(out, node->name.Get());
     if (node->firstAttribute != nullptr) {
       Put(out, WSTR(" "));
-      for (XmlAttribute* a = node->firstAttribute; a != nullptr; a = a->next) {
+      for (XmlAttribute* a = node->firstAttribute.Get(); a != nullptr; a = a->next.Get()) {
         if (a->name == nullptr || a->name->length == 0) continue;
-        PutString(out, a->name);
+        PutString(out, a->name.Get());
         Put(out, WSTR("=\""));
         if (a->value != nullptr) WriteEscaped(out, a->value->GetWide());
         Put(out, WSTR("\" "));
@@ -120,9 +120,10 @@ int CXml::WriteElements(XmlNode* node, CXmlString& out, int depth) {
     }
     Put(out, WSTR(">"));
     if (node->text != nullptr) WriteEscaped(out, node->text->GetWide());
-    if (node->firstChild != nullptr && !WriteElements(node->firstChild, out, depth + 1)) return 0;
+    if (node->firstChild != nullptr && !WriteElements(node->firstChild.Get(), out, depth + 1))
+      return 0;
     Put(out, WSTR("</"));
-    PutString(out, node->name);
+    PutString(out, node->name.Get());
     Put(out, WSTR(">\r\n"));
   }
   return 1;

@@ -37,12 +37,12 @@ std::string Elements(XmlNode* node) {
 
 XmlAttribute* AddAttribute(XmlNode* node, const WideChar* name, const WideChar* value) {
   auto* attribute = new XmlAttribute();
-  if (name != nullptr) attribute->name = new CString(name);
-  if (value != nullptr) attribute->value = new CString(value);
-  XmlAttribute** slot = &node->firstAttribute;
-  while (*slot != nullptr)
+  if (name != nullptr) attribute->name.Reset(new CString(name));
+  if (value != nullptr) attribute->value.Reset(new CString(value));
+  CHolder<XmlAttribute>* slot = &node->firstAttribute;
+  while (*slot)
     slot = &(*slot)->next;
-  *slot = attribute;
+  slot->Reset(attribute);
   return attribute;
 }
 
@@ -82,7 +82,7 @@ TEST(XmlTreeTest, AppendChildAndFindChild) {
   AddTextChild(tree.root, WSTR("a"), WSTR("2"));
   EXPECT_EQ(Dump(tree.root), "p(a\"1\", ?\"unnamed\", b, a\"2\")");
   EXPECT_EQ(Bytes(FindChild(tree.root, WSTR("a"))->text), "1");
-  EXPECT_EQ(FindChild(tree.root, WSTR("b")), tree.root->firstChild->next->next);
+  EXPECT_EQ(FindChild(tree.root, WSTR("b")), tree.root->firstChild->next->next.Get());
   EXPECT_EQ(FindChild(tree.root, WSTR("A")), nullptr);
   EXPECT_EQ(FindChild(tree.root, WSTR("c")), nullptr);
   EXPECT_EQ(FindChild(nullptr, WSTR("a")), nullptr);
@@ -135,7 +135,7 @@ TEST(XmlTreeTest, FreeNodesReleasesDeepAndLongTrees) {
     node = child;
   }
   int depth = 0;
-  for (XmlNode* n = root; n != nullptr; n = n->firstChild)
+  for (XmlNode* n = root; n != nullptr; n = n->firstChild.Get())
     ++depth;
   ASSERT_EQ(depth, 200001);
   FreeNodes(root);
@@ -185,7 +185,7 @@ TEST(XmlWriterTest, ElementLayout) {
       {"siblings",
        [] {
          XmlNode* n = CreateNode(WSTR("a"), nullptr);
-         n->next = CreateNode(WSTR("b"), WSTR("2"));
+         n->next.Reset(CreateNode(WSTR("b"), WSTR("2")));
          return n;
        },
        "<a/>\r\n<b>2</b>\r\n"},
@@ -213,7 +213,7 @@ TEST(XmlWriterTest, Declaration) {
   Tree plain(CreateNode(WSTR("config"), nullptr));
   EXPECT_EQ(Written(plain.root), "<?xml version=\"1.0\" ?>\r\n<config/>\r\n");
   Tree declared(CreateNode(WSTR("config"), nullptr));
-  declared.root->encoding = new CString(WSTR("Shift_JIS"));
+  declared.root->encoding.Reset(new CString(WSTR("Shift_JIS")));
   EXPECT_EQ(Written(declared.root),
             "<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\r\n<config/>\r\n");
 }
