@@ -24,10 +24,10 @@ using Rows = std::vector<std::vector<std::string>>;
 
 Rows ToRows(const CsvTable* table) {
   Rows rows;
-  for (int32_t r = 0; table != nullptr && r < table->count; ++r) {
+  for (int32_t r = 0; table != nullptr && r < table->Count(); ++r) {
     const CsvRow* row = table->GetAt(r);
     rows.emplace_back();
-    for (int32_t c = 0; c < row->count; ++c) {
+    for (int32_t c = 0; c < row->Count(); ++c) {
       const CString* cell = row->GetAt(c);
       rows.back().emplace_back(cell->Text(), static_cast<size_t>(cell->length));
     }

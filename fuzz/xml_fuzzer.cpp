@@ -25,15 +25,20 @@ bool SameName(const CString* a, const CString* b) {
 }
 
 bool SameTree(const XmlNode* a, const XmlNode* b) {
-  for (; a != nullptr && b != nullptr; a = a->next, b = b->next) {
-    if (!SameName(a->name, b->name) || Bytes(a->text) != Bytes(b->text)) return false;
-    const XmlAttribute* x = a->firstAttribute;
-    const XmlAttribute* y = b->firstAttribute;
-    for (; x != nullptr && y != nullptr; x = x->next, y = y->next) {
-      if (!SameName(x->name, y->name) || Bytes(x->value) != Bytes(y->value)) return false;
+  for (; a != nullptr && b != nullptr; a = a->next.Get(), b = b->next.Get()) {
+    if (!SameName(a->name.Get(), b->name.Get()) || Bytes(a->text.Get()) != Bytes(b->text.Get())) {
+      return false;
+    }
+    const XmlAttribute* x = a->firstAttribute.Get();
+    const XmlAttribute* y = b->firstAttribute.Get();
+    for (; x != nullptr && y != nullptr; x = x->next.Get(), y = y->next.Get()) {
+      if (!SameName(x->name.Get(), y->name.Get()) ||
+          Bytes(x->value.Get()) != Bytes(y->value.Get())) {
+        return false;
+      }
     }
     if (x != nullptr || y != nullptr) return false;
-    if (!SameTree(a->firstChild, b->firstChild)) return false;
+    if (!SameTree(a->firstChild.Get(), b->firstChild.Get())) return false;
   }
   return a == nullptr && b == nullptr;
 }
@@ -72,9 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The writer always writes UTF-8; a declared encoding is kept only where
     // it says so, since the writer copies it as it stands.
-    if (!IsUtf8Name(first->encoding)) {
-      delete first->encoding;
-      first->encoding = nullptr;
+    if (!IsUtf8Name(first->encoding.Get())) {
+      first->encoding.Reset();
     }
     char* written = xml.WriteDocument(first);
     if (written == nullptr) std::abort();

@@ -36,6 +36,8 @@ class CFileName {
   CFileName() = default;
   CFileName(const CFileName&) = delete;
   CFileName& operator=(const CFileName&) = delete;
+  CFileName(CFileName&&) noexcept = default;
+  CFileName& operator=(CFileName&&) noexcept = default;
   virtual ~CFileName() = default;
 
   // Splits an 8-bit path; separators are '\\' and '/'. Returns 0 for null or

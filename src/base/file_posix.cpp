@@ -14,6 +14,7 @@
 
 #include "base/file.h"
 #include "base/file_save.h"
+#include "base/holder.h"
 
 namespace {
 
@@ -176,11 +177,9 @@ bool CFile::SystemTruncate() {
 
 bool CFileSave::SystemResolve(const CString& path, CString* target) {
   // A file that does not exist yet is made under its own name.
-  char* resolved = realpath(path.Text(), nullptr);
-  if (resolved == nullptr) return target->Assign(path) != nullptr;
-  const bool assigned = target->AssignText(resolved);
-  std::free(resolved);
-  return assigned;
+  const CMallocHolder resolved(realpath(path.Text(), nullptr));
+  if (!resolved) return target->Assign(path) != nullptr;
+  return target->AssignText(resolved.As<char>()) != 0;
 }
 
 bool CFileSave::SystemExists(const CString& path) {
@@ -262,14 +261,12 @@ ReplaceTarget InspectReplaceTarget(const CString& path, CString* target, int32_t
     return errno == ENOENT ? ReplaceTarget::Absent : ReplaceTarget::Failed;
   }
   if (S_ISLNK(info.st_mode)) {
-    char* resolved = realpath(path.Text(), nullptr);
-    if (resolved == nullptr) {
+    const CMallocHolder resolved(realpath(path.Text(), nullptr));
+    if (!resolved) {
       *error = errno;
       return errno == ENOENT ? ReplaceTarget::DanglingLink : ReplaceTarget::Failed;
     }
-    const bool assigned = target->AssignText(resolved) != 0;
-    std::free(resolved);
-    if (!assigned) {
+    if (!target->AssignText(resolved.As<char>())) {
       *error = ENOMEM;
       return ReplaceTarget::Failed;
     }

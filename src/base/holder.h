@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <new>
 
 // An owned array from new[] (a buffer, or the result of a function documented
@@ -16,6 +17,12 @@ class CBuffer {
   ~CBuffer() { delete[] items_; }
   CBuffer(const CBuffer&) = delete;
   CBuffer& operator=(const CBuffer&) = delete;
+  // A move hands the array over and leaves the source empty.
+  CBuffer(CBuffer&& other) noexcept : items_(other.Release()) {}
+  CBuffer& operator=(CBuffer&& other) noexcept {
+    Reset(other.Release());
+    return *this;
+  }
 
   // Replaces the contents with count new elements, value-initialised (zero
   // for numbers and pointers); false, and empty, when memory runs out.
@@ -57,6 +64,24 @@ void FreeArray(T*& items) {
   items = nullptr;
 }
 
+// Memory the C library allocated for the caller to free() (realpath's result).
+class CMallocHolder {
+ public:
+  explicit CMallocHolder(void* owned) : block_(owned) {}
+  ~CMallocHolder() { std::free(block_); }
+  CMallocHolder(const CMallocHolder&) = delete;
+  CMallocHolder& operator=(const CMallocHolder&) = delete;
+
+  template <typename T>
+  T* As() const {
+    return static_cast<T*>(block_);
+  }
+  explicit operator bool() const { return block_ != nullptr; }
+
+ private:
+  void* block_;
+};
+
 // One owned object from new.
 template <typename T>
 class CHolder {
@@ -66,6 +91,11 @@ class CHolder {
   ~CHolder() { delete item_; }
   CHolder(const CHolder&) = delete;
   CHolder& operator=(const CHolder&) = delete;
+  CHolder(CHolder&& other) noexcept : item_(other.Release()) {}
+  CHolder& operator=(CHolder&& other) noexcept {
+    Reset(other.Release());
+    return *this;
+  }
 
   void Reset(T* owned = nullptr) {
     if (owned == item_) return;
@@ -82,6 +112,7 @@ class CHolder {
   T* operator->() const { return item_; }
   T& operator*() const { return *item_; }
   explicit operator bool() const { return item_ != nullptr; }
+  bool operator==(std::nullptr_t) const { return item_ == nullptr; }
 
  private:
   T* item_ = nullptr;

@@ -1,9 +1,12 @@
 #include "base/str.h"
 
+#include <cstddef>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "base/codepage.h"
+#include "base/growth.h"
 
 namespace {
 
@@ -158,28 +161,42 @@ CString::CString(const WideChar* text) {
   AssignWide(text);
 }
 
-CString::~CString() {
-  Clear();
+CString::CString(CString&& other) noexcept
+    : data(other.data),
+      capacity(other.capacity),
+      length(other.length),
+      buffer_(std::move(other.buffer_)),
+      wide_(std::move(other.wide_)) {
+  other.data = nullptr;
+  other.capacity = 0;
+  other.length = 0;
 }
 
-int CString::Grow(int32_t wanted) {
-  if (wanted < 0) return 0;
-  const int64_t newCapacity = int64_t{capacity} + wanted + 1;
-  if (newCapacity > INT32_MAX) return 0;
-  CBuffer<char> grown;
-  if (!grown.Allocate(static_cast<size_t>(newCapacity))) return 0;
-  if (data != nullptr) std::memcpy(grown.Get(), data, static_cast<size_t>(length));
-  FreeArray(data);
-  data = grown.Release();
-  capacity = static_cast<int32_t>(newCapacity);
+CString& CString::operator=(CString&& other) noexcept {
+  if (&other == this) return *this;
+  buffer_ = std::move(other.buffer_);
+  wide_ = std::move(other.wide_);
+  data = buffer_.Get();
+  capacity = other.capacity;
+  length = other.length;
+  other.data = nullptr;
+  other.capacity = 0;
+  other.length = 0;
+  return *this;
+}
+
+int CString::Grow(int64_t needed) {
+  // The bytes past the text stay zero, as they always were.
+  if (!GrowToFit(buffer_, length, &capacity, needed, GrowthFill::kValue)) return 0;
+  data = buffer_.Get();
   return 1;
 }
 
 int CString::AssignBytes(const char* bytes, int32_t count) {
   if (count < 0 || (bytes == nullptr && count > 0)) return 0;
-  if (data == nullptr || capacity < count + 1) {
-    if (!Grow(count + 1)) return 0;
-  }
+  // Bytes from this string's own buffer are no longer than it, so they never
+  // make it grow.
+  if (!Grow(int64_t{count} + 1)) return 0;
   // memmove: bytes may point into this string's own buffer.
   if (count > 0) std::memmove(data, bytes, static_cast<size_t>(count));
   length = count;
@@ -189,11 +206,12 @@ int CString::AssignBytes(const char* bytes, int32_t count) {
 
 int CString::AppendBytes(const char* bytes, int32_t count) {
   if (count <= 0 || bytes == nullptr) return 1;
-  if (int64_t{length} + count + 256 > INT32_MAX) return 0;
-  if (data == nullptr || capacity < length + count + 1) {
-    // A reserve of 256 bytes so that a run of small appends rarely reallocates.
-    if (!Grow(count + 256)) return 0;
-  }
+  // bytes may lie in this string's own buffer, which growing frees: they are
+  // found again by their offset.
+  const bool own = data != nullptr && bytes >= data && bytes < data + capacity;
+  const ptrdiff_t offset = own ? bytes - data : 0;
+  if (!Grow(int64_t{length} + count + 1)) return 0;
+  if (own) bytes = data + offset;
   std::memmove(data + length, bytes, static_cast<size_t>(count));
   length += count;
   data[length] = 0;
@@ -329,16 +347,17 @@ CString* CString::Mid(int32_t start, int32_t count) const {
 }
 
 void CString::Clear() {
-  FreeArray(data);
-  FreeArray(wide);
+  buffer_.Reset();
+  wide_.Reset();
+  data = nullptr;
   capacity = 0;
   length = 0;
 }
 
 const WideChar* CString::GetWide() {
-  FreeArray(wide);
-  if (data != nullptr && length != 0) wide = DecodeForeign(data, length);
-  return wide;
+  wide_.Reset();
+  if (data != nullptr && length != 0) wide_.Reset(DecodeForeign(data, length));
+  return wide_.Get();
 }
 
 const WideChar* CString::WideOrEmpty() {

@@ -35,16 +35,18 @@ bool HasForeignUnits(const char* text, int32_t count);
 class CString : public CObject {
  public:
   // Unset: data null, capacity 0, length 0. Allocated: data[length] == 0 and
-  // length < capacity. The buffer never shrinks until Clear.
+  // length < capacity. The buffer never shrinks until Clear. data is the
+  // owned buffer as other code reads it; only the string changes it.
   char* data = nullptr;
   int32_t capacity = 0;
   int32_t length = 0;
-  // Owned UTF-16 copy, rebuilt on every GetWide; not kept in step with data.
-  WideChar* wide = nullptr;
 
   CString() = default;
   explicit CString(const WideChar* text);
-  ~CString() override;
+  ~CString() override = default;
+  // A move hands the text over and leaves the source unset.
+  CString(CString&& other) noexcept;
+  CString& operator=(CString&& other) noexcept;
 
   // Null or empty text clears; otherwise stores the text in the ANSI code page.
   void AssignWide(const WideChar* text);
@@ -82,8 +84,9 @@ class CString : public CObject {
   // Returns a new string the caller deletes, holding count bytes from start
   // (clipped to the end), or null when start or count is out of range.
   CString* Mid(int32_t start, int32_t count) const;
-  // Enlarges the buffer by wanted + 1 bytes; 1 done, 0 out of memory.
-  int Grow(int32_t wanted);
+  // Makes the buffer hold at least needed bytes (the terminator included),
+  // by the growth rule of base/growth.h; 1 done, 0 out of memory.
+  int Grow(int64_t needed);
   void Clear();
   // Rebuilds the UTF-16 copy; null when the string is unset or empty. The
   // pointer stays owned by the string and lives until the next GetWide.
@@ -95,6 +98,11 @@ class CString : public CObject {
   // The text, or "" when unset.
   const char* Text() const { return data != nullptr ? data : ""; }
   bool IsEmpty() const { return length == 0; }
+
+ private:
+  CBuffer<char> buffer_;  // data points into it
+  // UTF-16 copy, rebuilt on every GetWide; not kept in step with data.
+  CBuffer<WideChar> wide_;
 };
 
 // Copies count bytes of text to out with each foreign character replaced by

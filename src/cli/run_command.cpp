@@ -179,7 +179,7 @@ int RunFileList(int count, const char* const* args) {
   }
   int status = kExitOk;
   for (int32_t i = 0; i < list.entryCount; ++i) {
-    if (ConvertRow(settings, folder, *list.entries[i], quiet) != kExitOk) status = kExitFailed;
+    if (ConvertRow(settings, folder, list.entries[i], quiet) != kExitOk) status = kExitFailed;
   }
   return status;
 }

@@ -253,7 +253,7 @@ int CCommConfig::SaveThrough(CFile& file) {
     FreeNodes(root);
     return 0;
   }
-  CBuffer<char> document(xml.WriteDocument(root->firstChild));
+  CBuffer<char> document(xml.WriteDocument(root->firstChild.Get()));
   FreeNodes(root);
   if (!document) return 0;
   return WriteWholeFile(settingsPath, document.Get(),
@@ -261,7 +261,7 @@ int CCommConfig::SaveThrough(CFile& file) {
 }
 
 XmlNode* CCommConfig::FindTopLevel(XmlNode* first, const WideChar* name) {
-  for (XmlNode* node = first; node != nullptr; node = node->next) {
+  for (XmlNode* node = first; node != nullptr; node = node->next.Get()) {
     if (node->name != nullptr && node->name->EqualsWide(name)) return node;
   }
   return nullptr;
@@ -304,7 +304,7 @@ void CCommConfig::ReadSettings(CXml& /*xml*/, XmlNode* first) {
 
   XmlNode* colorList = FindChild(config, WSTR("colors"));
   if (colorList == nullptr) return;
-  for (XmlNode* color = colorList->firstChild; color != nullptr; color = color->next) {
+  for (XmlNode* color = colorList->firstChild.Get(); color != nullptr; color = color->next.Get()) {
     if (color->name == nullptr || !color->name->EqualsWide(WSTR("color"))) continue;
     // A missing index reads as colorCount, which no slot has.
     const int32_t index = GetInt(FindChild(color, WSTR("index")), colorCount);

@@ -6,24 +6,39 @@
 
 #include <cstdint>
 
+#include "base/holder.h"
 #include "base/object.h"
 #include "base/str.h"
 #include "base/wide.h"
 
+// One attribute; it owns the attributes after it. A chain of any length is
+// released one attribute at a time.
 struct XmlAttribute {
-  XmlAttribute* next = nullptr;
-  CString* name = nullptr;
-  CString* value = nullptr;  // null when the value is empty
+  CHolder<XmlAttribute> next;
+  CHolder<CString> name;
+  CHolder<CString> value;  // null when the value is empty
+
+  XmlAttribute() = default;
+  XmlAttribute(const XmlAttribute&) = delete;
+  XmlAttribute& operator=(const XmlAttribute&) = delete;
+  ~XmlAttribute();
 };
 
-// One element. Every pointer is owned by the node; FreeNodes releases a chain.
+// One element; it owns its children and the siblings after it. Releasing one
+// releases the subtree and the chain without recursion, so that no depth of
+// nesting or length of chain costs stack.
 struct XmlNode {
-  XmlNode* next = nullptr;
-  XmlNode* firstChild = nullptr;
-  XmlAttribute* firstAttribute = nullptr;
-  CString* name = nullptr;
-  CString* text = nullptr;      // null when the element has no text
-  CString* encoding = nullptr;  // declared encoding; first top-level node only
+  CHolder<XmlNode> next;
+  CHolder<XmlNode> firstChild;
+  CHolder<XmlAttribute> firstAttribute;
+  CHolder<CString> name;
+  CHolder<CString> text;      // null when the element has no text
+  CHolder<CString> encoding;  // declared encoding; first top-level node only
+
+  XmlNode() = default;
+  XmlNode(const XmlNode&) = delete;
+  XmlNode& operator=(const XmlNode&) = delete;
+  ~XmlNode();
 };
 
 // The document as the parser sees it; owned by the caller.
@@ -47,14 +62,14 @@ extern const XmlEntity XmlEntities[];
 // The growing output buffer of the writer.
 class CXmlString : public CObject {
  public:
-  char* buffer = nullptr;  // NUL-terminated once anything was appended
+  CBuffer<char> buffer;  // NUL-terminated once anything was appended
   int32_t capacity = 0;
   int32_t length = 0;
   int32_t codePage = 65001;
   bool failed = false;  // a piece was dropped for want of memory
 
   CXmlString() = default;
-  ~CXmlString() override;
+  ~CXmlString() override = default;
 
   // Converts count UTF-16 units to codePage and appends them. Out of memory
   // drops the piece and sets failed.
@@ -112,7 +127,9 @@ class CXml : public CObject {
 
  private:
   XmlNode* ParseElementAt(XmlCursor& cursor, int depth);
-  XmlAttribute* ParseAttributeInto(XmlCursor& cursor, XmlAttribute** slot);
+  // A new attribute, moved into *slot when slot is given (the caller's
+  // otherwise), or null.
+  XmlAttribute* ParseAttributeInto(XmlCursor& cursor, CHolder<XmlAttribute>* slot);
 };
 
 // A node with no children and no attributes. A null text leaves text null; an

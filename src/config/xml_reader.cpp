@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "base/codepage.h"
 #include "base/debug_print.h"
+#include "base/growth.h"
 #include "base/holder.h"
 #include "config/xml.h"
 
@@ -137,7 +139,9 @@ int32_t ReadCharacterReference(const char* bytes, int32_t count, int32_t* length
 // stays failed.
 class WideText {
  public:
-  explicit WideText(int32_t capacity) : capacity_(capacity) {}
+  // firstCapacity: the units the text most likely needs (its bytes), taken
+  // at the first append.
+  explicit WideText(int32_t firstCapacity) : firstCapacity_(firstCapacity) {}
   WideText(const WideText&) = delete;
   WideText& operator=(const WideText&) = delete;
 
@@ -173,22 +177,11 @@ class WideText {
  private:
   void AppendUnits(const WideChar* units, int32_t count) {
     if (failed_ || ended_ || count <= 0) return;
-    const int64_t needed = int64_t{length_} + count + 1;
-    if (!units_ || needed > capacity_) {
-      int64_t grown = capacity_ >= needed ? capacity_ : needed + needed / 2;
-      if (grown > INT32_MAX) {
-        failed_ = true;
-        return;
-      }
-      CBuffer<WideChar> bigger;
-      if (!bigger.AllocateUninitialised(static_cast<size_t>(grown))) {
-        failed_ = true;
-        return;
-      }
-      if (units_)
-        std::memcpy(bigger.Get(), units_.Get(), sizeof(WideChar) * static_cast<size_t>(length_));
-      units_.Reset(bigger.Release());
-      capacity_ = static_cast<int32_t>(grown);
+    int64_t needed = int64_t{length_} + count + 1;
+    if (!units_ && needed < firstCapacity_) needed = firstCapacity_;
+    if (!GrowToFit(units_, length_, &capacity_, needed)) {
+      failed_ = true;
+      return;
     }
     std::memcpy(units_.Get() + length_, units, sizeof(WideChar) * static_cast<size_t>(count));
     length_ += count;
@@ -196,7 +189,8 @@ class WideText {
   }
 
   CBuffer<WideChar> units_;
-  int32_t capacity_;
+  int32_t firstCapacity_;
+  int32_t capacity_ = 0;
   int32_t length_ = 0;
   bool failed_ = false;
   bool ended_ = false;
@@ -341,18 +335,18 @@ CString* CXml::ReadText(XmlCursor& c, char terminator) {
 
 XmlAttribute* CXml::ParseAttribute(XmlCursor& cursor, XmlNode* owner) {
   if (owner == nullptr) return ParseAttributeInto(cursor, nullptr);
-  XmlAttribute** slot = &owner->firstAttribute;
-  while (*slot != nullptr)
+  CHolder<XmlAttribute>* slot = &owner->firstAttribute;
+  while (*slot)
     slot = &(*slot)->next;
   return ParseAttributeInto(cursor, slot);
 }
 
-XmlAttribute* CXml::ParseAttributeInto(XmlCursor& c, XmlAttribute** slot) {
-  XmlAttribute* attribute = new (std::nothrow) XmlAttribute();
-  if (attribute == nullptr) return nullptr;
+XmlAttribute* CXml::ParseAttributeInto(XmlCursor& c, CHolder<XmlAttribute>* slot) {
+  CHolder<XmlAttribute> attribute(new (std::nothrow) XmlAttribute());
+  if (!attribute) return nullptr;
   SkipWhitespace(c);
-  attribute->name = ReadName(c);
-  if (attribute->name != nullptr) {
+  attribute->name.Reset(ReadName(c));
+  if (attribute->name) {
     SkipWhitespace(c);
     if (ByteIs(c, '=')) {
       ++c.pos;
@@ -360,17 +354,17 @@ XmlAttribute* CXml::ParseAttributeInto(XmlCursor& c, XmlAttribute** slot) {
       if (ByteIs(c, '\'') || ByteIs(c, '"')) {
         const char quote = c.bytes[c.pos];
         ++c.pos;
-        attribute->value = ReadText(c, quote);
+        attribute->value.Reset(ReadText(c, quote));
         // An empty value leaves pos on the closing quote; step over it, or the
         // quote would be taken for the start of the next attribute and an
         // attribute written as name="" could never be read back.
-        if (attribute->value == nullptr && ByteIs(c, quote)) ++c.pos;
-        if (slot != nullptr) *slot = attribute;
-        return attribute;
+        if (!attribute->value && ByteIs(c, quote)) ++c.pos;
+        if (slot == nullptr) return attribute.Release();  // the caller's
+        *slot = std::move(attribute);
+        return slot->Get();
       }
     }
   }
-  FreeAttributes(attribute);
   return nullptr;
 }
 
@@ -392,18 +386,15 @@ int CXml::ParseDeclaration(XmlCursor& c, XmlNode* declaration) {
       c.pos += 2;
       return 1;
     }
-    XmlAttribute* attribute = ParseAttribute(c, nullptr);
-    if (attribute == nullptr) return 0;
-    if (IsExactly(attribute->name, "encoding")) {
+    const CHolder<XmlAttribute> attribute(ParseAttribute(c, nullptr));
+    if (!attribute) return 0;
+    if (IsExactly(attribute->name.Get(), "encoding")) {
       codePage = kCodePageUtf8;
-      if (EqualsIgnoringAsciiCase(attribute->value, "shift_jis")) codePage = kCodePageShiftJis;
-      if (declaration != nullptr) {
-        delete declaration->encoding;
-        declaration->encoding = attribute->value;
-        attribute->value = nullptr;
+      if (EqualsIgnoringAsciiCase(attribute->value.Get(), "shift_jis")) {
+        codePage = kCodePageShiftJis;
       }
+      if (declaration != nullptr) declaration->encoding = std::move(attribute->value);
     }
-    FreeAttributes(attribute);
     if (c.pos >= c.size) return 0;
   }
 }
@@ -418,56 +409,44 @@ XmlNode* CXml::ParseElementAt(XmlCursor& c, int depth) {
     c.pos = c.size;
     return nullptr;
   }
-  XmlNode* node = new (std::nothrow) XmlNode();
-  if (node == nullptr) return nullptr;
-  if (c.pos >= c.size) {
-    FreeNodes(node);
-    return nullptr;
-  }
+  CHolder<XmlNode> node(new (std::nothrow) XmlNode());
+  if (!node || c.pos >= c.size) return nullptr;
 
   // Prolog: comments before the start tag.
   int32_t previous = kNoPass;
   for (;;) {
     if (c.pos == previous) {
       ReportStall(c.pos);
-      FreeNodes(node);
       return nullptr;
     }
     previous = c.pos;
     SkipWhitespace(c);
-    if (!ByteIs(c, '<')) {
-      FreeNodes(node);
-      return nullptr;
-    }
+    if (!ByteIs(c, '<')) return nullptr;
     if (!At(c, "<!--")) break;
     SkipComment(c);
   }
 
   ++c.pos;
   const int32_t nameStart = c.pos;
-  node->name = ReadName(c);
-  if (node->name == nullptr) {
-    FreeNodes(node);
-    return nullptr;
-  }
+  node->name.Reset(ReadName(c));
+  if (!node->name) return nullptr;
   const int32_t nameLength = c.pos - nameStart;
 
   // ReadName stopped on a byte inside the document.
   if (IsXmlSpace(c.bytes[c.pos])) {
     SkipWhitespace(c);
   } else if (c.bytes[c.pos] != '/' && c.bytes[c.pos] != '>') {
-    FreeNodes(node);
     return nullptr;
   }
   if (At(c, "/>")) {
     c.pos += 2;
-    return node;
+    return node.Release();
   }
 
   if (ByteIs(c, '>')) {
     ++c.pos;
   } else {
-    XmlAttribute** attributeSlot = &node->firstAttribute;
+    CHolder<XmlAttribute>* attributeSlot = &node->firstAttribute;
     previous = kNoPass;
     bool inContent = false;
     while (c.pos < c.size) {
@@ -481,7 +460,7 @@ XmlNode* CXml::ParseElementAt(XmlCursor& c, int depth) {
       if (c.pos >= c.size) break;
       if (At(c, "/>")) {
         c.pos += 2;
-        return node;
+        return node.Release();
       }
       if (ByteIs(c, '>')) {
         ++c.pos;
@@ -489,22 +468,19 @@ XmlNode* CXml::ParseElementAt(XmlCursor& c, int depth) {
         break;
       }
       XmlAttribute* attribute = ParseAttributeInto(c, attributeSlot);
-      if (attribute == nullptr) {
-        FreeNodes(node);
-        return nullptr;
-      }
+      if (attribute == nullptr) return nullptr;
       attributeSlot = &attribute->next;
     }
-    if (!inContent) return node;
+    if (!inContent) return node.Release();
   }
 
   // Content: text, child elements, comments and the end tag.
-  XmlNode** childSlot = &node->firstChild;
+  CHolder<XmlNode>* childSlot = &node->firstChild;
   previous = kNoPass;
   while (c.pos < c.size) {
     if (c.pos == previous) {
       ReportStall(c.pos);
-      return node;
+      return node.Release();
     }
     previous = c.pos;
     SkipWhitespace(c);
@@ -514,7 +490,6 @@ XmlNode* CXml::ParseElementAt(XmlCursor& c, int depth) {
       if (c.size - c.pos < nameLength ||
           std::memcmp(c.bytes + c.pos, c.bytes + nameStart, static_cast<size_t>(nameLength)) != 0) {
         // A mismatched end tag ends the whole document.
-        FreeNodes(node);
         c.pos = c.size;
         return nullptr;
       }
@@ -522,7 +497,7 @@ XmlNode* CXml::ParseElementAt(XmlCursor& c, int depth) {
       SkipWhitespace(c);
       if (ByteIs(c, '>')) {
         ++c.pos;
-        return node;
+        return node.Release();
       }
     } else if (ByteIs(c, '<')) {
       if (At(c, "<!--")) {
@@ -533,16 +508,14 @@ XmlNode* CXml::ParseElementAt(XmlCursor& c, int depth) {
       }
       XmlNode* child = ParseElementAt(c, depth + 1);
       if (child != nullptr) {
-        *childSlot = child;
+        childSlot->Reset(child);
         childSlot = &child->next;
       }
     } else {
-      CString* text = ReadText(c, 0);
-      delete node->text;
-      node->text = text;
+      node->text.Reset(ReadText(c, 0));
     }
   }
-  return node;
+  return node.Release();
 }
 
 XmlNode* CXml::ParseDocument(XmlCursor& c) {
@@ -551,21 +524,16 @@ XmlNode* CXml::ParseDocument(XmlCursor& c) {
   const bool byteOrderMark = c.size - c.pos >= 3 && At(c, "\xEF\xBB\xBF");
   if (byteOrderMark) c.pos += 3;
   XmlNode declaration;
-  if (!ParseDeclaration(c, &declaration)) {
-    delete declaration.encoding;
-    return nullptr;
-  }
+  if (!ParseDeclaration(c, &declaration)) return nullptr;
   if (byteOrderMark) codePage = kCodePageUtf8;
   XmlNode* first = ParseElement(c);
   if (first != nullptr) {
-    first->encoding = declaration.encoding;
-    declaration.encoding = nullptr;
+    first->encoding = std::move(declaration.encoding);
     XmlNode* last = first;
     while (XmlNode* node = ParseElement(c)) {
-      last->next = node;
+      last->next.Reset(node);
       last = node;
     }
   }
-  delete declaration.encoding;
   return first;
 }

@@ -1,66 +1,72 @@
 // Building, searching and releasing the node tree.
 #include <new>
+#include <utility>
 
 #include "config/xml.h"
 
+namespace {
+
+// Puts the chain held by children in front of the chain held by rest.
+void SpliceInFront(CHolder<XmlNode>& children, CHolder<XmlNode>& rest) {
+  if (!children) return;
+  XmlNode* last = children.Get();
+  while (last->next)
+    last = last->next.Get();
+  last->next = std::move(rest);
+  rest = std::move(children);
+}
+
+}  // namespace
+
+XmlAttribute::~XmlAttribute() {
+  // Each following attribute is unlinked before it goes, so it has no chain
+  // of its own to release.
+  while (next) {
+    CHolder<XmlAttribute> after(next->next.Release());
+    next = std::move(after);
+  }
+}
+
+XmlNode::~XmlNode() {
+  // A node's children are spliced in front of the nodes still to go, and each
+  // node is unlinked before it goes: every chain is walked once, which keeps
+  // the whole release linear.
+  CHolder<XmlNode> rest(next.Release());
+  SpliceInFront(firstChild, rest);
+  while (rest) {
+    CHolder<XmlNode> node(rest.Release());
+    rest.Reset(node->next.Release());
+    SpliceInFront(node->firstChild, rest);
+  }
+}
+
 XmlNode* CreateNode(const WideChar* name, const WideChar* text) {
-  XmlNode* node = new (std::nothrow) XmlNode();
-  if (node == nullptr) return nullptr;
+  CHolder<XmlNode> node(new (std::nothrow) XmlNode());
+  if (!node) return nullptr;
   if (name != nullptr) {
-    node->name = new (std::nothrow) CString(name);
-    if (node->name == nullptr) {
-      FreeNodes(node);
-      return nullptr;
-    }
+    node->name.Reset(new (std::nothrow) CString(name));
+    if (!node->name) return nullptr;
   }
   if (text != nullptr) {
     // Kept exactly: a folder outside the ANSI code page is written as it is.
-    node->text = new (std::nothrow) CString();
-    if (node->text != nullptr) node->text->AssignName(text);
-    if (node->text == nullptr) {
-      FreeNodes(node);
-      return nullptr;
-    }
+    node->text.Reset(new (std::nothrow) CString());
+    if (!node->text) return nullptr;
+    node->text->AssignName(text);
   }
-  return node;
+  return node.Release();
 }
 
 void FreeAttributes(XmlAttribute* attribute) {
-  while (attribute != nullptr) {
-    XmlAttribute* next = attribute->next;
-    delete attribute->name;
-    delete attribute->value;
-    delete attribute;
-    attribute = next;
-  }
+  const CHolder<XmlAttribute> released(attribute);
 }
 
 void FreeNodes(XmlNode* node) {
-  // Without recursion: a node's children are spliced in front of its
-  // siblings, so any depth of nesting costs no stack. Every chain is walked
-  // once, which keeps the whole release linear.
-  while (node != nullptr) {
-    if (node->firstChild != nullptr) {
-      XmlNode* last = node->firstChild;
-      while (last->next != nullptr)
-        last = last->next;
-      last->next = node->next;
-      node->next = node->firstChild;
-      node->firstChild = nullptr;
-    }
-    XmlNode* next = node->next;
-    FreeAttributes(node->firstAttribute);
-    delete node->name;
-    delete node->text;
-    delete node->encoding;
-    delete node;
-    node = next;
-  }
+  const CHolder<XmlNode> released(node);
 }
 
 XmlNode* FindChild(XmlNode* parent, const WideChar* name) {
   if (parent == nullptr) return nullptr;
-  for (XmlNode* child = parent->firstChild; child != nullptr; child = child->next) {
+  for (XmlNode* child = parent->firstChild.Get(); child != nullptr; child = child->next.Get()) {
     if (child->name != nullptr && child->name->EqualsWide(name)) return child;
   }
   return nullptr;
@@ -68,10 +74,10 @@ XmlNode* FindChild(XmlNode* parent, const WideChar* name) {
 
 void AppendChild(XmlNode* parent, XmlNode* child) {
   if (parent == nullptr || child == nullptr) return;
-  XmlNode** slot = &parent->firstChild;
-  while (*slot != nullptr)
+  CHolder<XmlNode>* slot = &parent->firstChild;
+  while (*slot)
     slot = &(*slot)->next;
-  *slot = child;
+  slot->Reset(child);
 }
 
 void AddTextChild(XmlNode* parent, const WideChar* name, const WideChar* text) {

@@ -3,37 +3,23 @@
 #include <cstdint>
 #include <cstring>
 #include "base/codepage.h"
+#include "base/growth.h"
 #include "base/holder.h"
 #include "config/xml.h"
 
-CXmlString::~CXmlString() {
-  FreeArray(buffer);
-}
-
 char* CXmlString::Release() {
-  char* result = buffer;
-  buffer = nullptr;
   capacity = 0;
   length = 0;
-  return result;
+  return buffer.Release();
 }
 
 void CXmlString::AppendBytes(const char* bytes, int32_t count) {
   if (count < 0) return;
-  const int64_t needed = int64_t{length} + count + 1;
-  if (needed >= capacity) {
-    const int64_t newCapacity = needed + 256;
-    CBuffer<char> grown;
-    if (newCapacity > INT32_MAX || !grown.AllocateUninitialised(static_cast<size_t>(newCapacity))) {
-      failed = true;
-      return;
-    }
-    if (buffer != nullptr) std::memcpy(grown.Get(), buffer, static_cast<size_t>(length));
-    FreeArray(buffer);
-    buffer = grown.Release();
-    capacity = static_cast<int32_t>(newCapacity);
+  if (!GrowToFit(buffer, length, &capacity, int64_t{length} + count + 1)) {
+    failed = true;
+    return;
   }
-  if (count > 0) std::memcpy(buffer + length, bytes, static_cast<size_t>(count));
+  if (count > 0) std::memcpy(buffer.Get() + length, bytes, static_cast<size_t>(count));
   length += count;
   buffer[length] = 0;
 }
@@ -105,7 +91,7 @@ char* CXml::WriteDocument(XmlNode* first) {
   Put(out, WSTR("<?xml version=\"1.0\" "));
   if (first != nullptr && first->encoding != nullptr) {
     Put(out, WSTR("encoding=\""));
-    PutString(out, first->encoding);
+    PutString(out, first->encoding.Get());
     Put(out, WSTR("\" "));
   }
   Put(out, WSTR("?>\r\n"));
@@ -115,14 +101,14 @@ char* CXml::WriteDocument(XmlNode* first) {
 }
 
 int CXml::WriteElements(XmlNode* node, CXmlString& out, int depth) {
-  for (; node != nullptr; node = node->next) {
+  for (; node != nullptr; node = node->next.Get()) {
     Put(out, WSTR("<"));
-    PutString(out, node->name);
+    PutString(out, node->name.Get());
     if (node->firstAttribute != nullptr) {
       Put(out, WSTR(" "));
-      for (XmlAttribute* a = node->firstAttribute; a != nullptr; a = a->next) {
+      for (XmlAttribute* a = node->firstAttribute.Get(); a != nullptr; a = a->next.Get()) {
         if (a->name == nullptr || a->name->length == 0) continue;
-        PutString(out, a->name);
+        PutString(out, a->name.Get());
         Put(out, WSTR("=\""));
         if (a->value != nullptr) WriteEscaped(out, a->value->GetWide());
         Put(out, WSTR("\" "));
@@ -134,9 +120,10 @@ int CXml::WriteElements(XmlNode* node, CXmlString& out, int depth) {
     }
     Put(out, WSTR(">"));
     if (node->text != nullptr) WriteEscaped(out, node->text->GetWide());
-    if (node->firstChild != nullptr && !WriteElements(node->firstChild, out, depth + 1)) return 0;
+    if (node->firstChild != nullptr && !WriteElements(node->firstChild.Get(), out, depth + 1))
+      return 0;
     Put(out, WSTR("</"));
-    PutString(out, node->name);
+    PutString(out, node->name.Get());
     Put(out, WSTR(">\r\n"));
   }
   return 1;

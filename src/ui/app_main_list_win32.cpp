@@ -179,7 +179,7 @@ void CAppMain::RefreshFileList() {
   list.DeleteAll();
   list.SetItemCount(fileList.entryCount, LVSICF_NOINVALIDATEALL);
   for (int32_t i = 0; i < fileList.entryCount; ++i) {
-    FileListEntry* entry = fileList.entries[i];
+    FileListEntry* entry = &fileList.entries[i];
     list.InsertRow(i, CWideText(entry->inputName.path).OrEmpty());
     list.SetCell(i, 1, CWideText(entry->outputName.name).OrEmpty());
     list.SetCell(i, 2, CWideText(entry->arrayName).OrEmpty());
@@ -220,7 +220,7 @@ void CAppMain::ModifyFileEntry() {
   if (SelectedRowCount() != 1) return;
   const int32_t row = FirstSelectedRow();
   if (row < 0) return;
-  FileListEntry* entry = fileList.entries[row];
+  FileListEntry* entry = &fileList.entries[row];
 
   CFileInfoDialog dialog;
   dialog.inputFileName.Assign(entry->inputName.path);
@@ -243,7 +243,7 @@ bool CAppMain::ConfirmRemove(int32_t count, int32_t row, bool all) {
   const int language = UseJapanese() ? 1 : 0;
   wchar_t question[kNameUnits + 160] = {};
   if (count == 1 && row >= 0 && row < fileList.entryCount) {
-    const CWideText name(fileList.entries[row]->inputName.name);
+    const CWideText name(fileList.entries[row].inputName.name);
     std::swprintf(question, std::size(question), uitext::kRemoveOneQuestion.In(language),
                   name.OrEmpty());
   } else {
@@ -310,7 +310,7 @@ void CAppMain::OpenContainingFolder() {
   const int32_t row = FirstSelectedRow();
   if (row < 0) return;
   // Explorer opens the folder with the file selected in it.
-  const CWideText path(fileList.entries[row]->inputName.path);
+  const CWideText path(fileList.entries[row].inputName.path);
   wchar_t arguments[kNameUnits + 16] = {};
   std::swprintf(arguments, std::size(arguments), L"/select,\"%ls\"", path.OrEmpty());
   ShellExecuteW(mainWindow, nullptr, L"explorer.exe", arguments, nullptr, SW_SHOWNORMAL);
@@ -324,7 +324,7 @@ void CAppMain::CopySelectedPaths() {
   size_t units = 1;
   for (int32_t i = 0; i < count; ++i)
     units += static_cast<size_t>(
-                 WideLength(CWideText(fileList.entries[rows[i]]->inputName.path).OrEmpty())) +
+                 WideLength(CWideText(fileList.entries[rows[i]].inputName.path).OrEmpty())) +
              2;
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, units * sizeof(wchar_t));
   if (memory == nullptr) return;
@@ -336,7 +336,7 @@ void CAppMain::CopySelectedPaths() {
   text[0] = 0;
   for (int32_t i = 0; i < count; ++i) {
     if (i > 0) std::wcscat(text, L"\r\n");
-    std::wcscat(text, CWideText(fileList.entries[rows[i]]->inputName.path).OrEmpty());
+    std::wcscat(text, CWideText(fileList.entries[rows[i]].inputName.path).OrEmpty());
   }
   GlobalUnlock(memory);
   if (!OpenClipboard(mainWindow)) {
@@ -422,7 +422,7 @@ void CAppMain::OnDirectionChanged() {
   const int32_t direction = SelectedItemData(IDC_CONVERT);
   bool changed = false;
   for (int32_t i = 0; i < fileList.entryCount; ++i) {
-    if (SwitchOutputExtension(&fileList.entries[i]->outputName, direction)) changed = true;
+    if (SwitchOutputExtension(&fileList.entries[i].outputName, direction)) changed = true;
   }
   if (!changed) return;
   fileList.MarkModified();

@@ -383,8 +383,8 @@ void CAppMain::ExecuteConversion() {
   // The status column tells this run's findings only.
   const ctl::CListView list(Control(IDC_FILE_LIST));
   for (int32_t row = 0; row < fileList.entryCount; ++row) {
-    if (fileList.entries[row]->status.Get() == nullptr) continue;
-    fileList.entries[row]->SetStatus(nullptr);
+    if (fileList.entries[row].status.Get() == nullptr) continue;
+    fileList.entries[row].SetStatus(nullptr);
     list.SetCell(row, 3, L"");
   }
   EnableListCommands(false);
@@ -428,7 +428,7 @@ void CAppMain::ConversionThread() {
   // as the file's own bar does.
   runBytesTotal_ = 0;
   for (int32_t row = 0; row < fileList.entryCount; ++row) {
-    if (fileList.entries[row] != nullptr) runBytesTotal_ += InputSize(*fileList.entries[row]);
+    runBytesTotal_ += InputSize(fileList.entries[row]);
   }
   runBytesBefore_ = 0;
   runStartedAt_ = GetTickCount64();
@@ -443,21 +443,18 @@ void CAppMain::ConversionThread() {
   for (; row < fileList.entryCount && !IsCancelled(); ++row) {
     shownFilePercent_ = 0;
     runRow_ = row;
-    rowBytes_ = fileList.entries[row] != nullptr ? InputSize(*fileList.entries[row]) : 0;
+    rowBytes_ = InputSize(fileList.entries[row]);
     if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
       fileBar.SetPos(0);
       ShowRunProgress(0);
     }
-    FileConversionStatus status = FileConversionStatus::Converted;
-    if (fileList.entries[row] != nullptr) {
-      FileConversionResult result;
-      RowReport report;
-      status = ConvertEntry(row, &result, &report);
-      wchar_t line[kSettingTextUnits] = {};
-      tally.Note(fileList.entries[row]->inputName.name, status, result, report, line);
-      SendMessageW(mainWindow, kRowStatusMessage, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(line));
-    }
+    FileConversionResult result;
+    RowReport report;
+    const FileConversionStatus status = ConvertEntry(row, &result, &report);
+    wchar_t line[kSettingTextUnits] = {};
+    tally.Note(fileList.entries[row].inputName.name, status, result, report, line);
+    SendMessageW(mainWindow, kRowStatusMessage, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(line));
     if (status != FileConversionStatus::Cancelled) runBytesBefore_ += rowBytes_;
     rowBytes_ = 0;
     if (GetTickCount64() - barsShownAt >= kRowBarsIntervalMs) {
@@ -499,7 +496,7 @@ void CAppMain::ConversionThread() {
 
 FileConversionStatus CAppMain::ConvertEntry(int32_t row, FileConversionResult* result,
                                             RowReport* report) {
-  const FileListEntry& entry = *fileList.entries[row];
+  const FileListEntry& entry = fileList.entries[row];
   // The settings as the controls show them now: a change during the run
   // applies from the next file on.
   RowSettings settings;
@@ -543,8 +540,7 @@ void CAppMain::ShowRunProgress(int32_t percent) {
                 : (runRow_ + (percent > 0 ? 1 : 0)) * kTotalBarRange / fileList.entryCount;
   ctl::CProgressBar(Control(IDC_TOTAL_PROGRESS)).SetPos(position);
 
-  const FileListEntry* entry = fileList.entries[runRow_];
-  if (entry == nullptr) return;
+  const FileListEntry* entry = &fileList.entries[runRow_];
   const CWideText path(entry->inputName.name);
   RunProgress progress;
   progress.fileNumber = runRow_ + 1;
@@ -615,7 +611,7 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     const auto row = static_cast<int32_t>(wParam);
     if (row >= 0 && row < fileList.entryCount) {
       const auto* text = reinterpret_cast<const wchar_t*>(lParam);
-      fileList.entries[row]->SetStatus(text);
+      fileList.entries[row].SetStatus(text);
       ctl::CListView(Control(IDC_FILE_LIST)).SetCell(row, 3, text);
     }
     return TRUE;

@@ -43,41 +43,50 @@ TEST(CStringTest, EqualsWideIsExactAndCaseSensitive) {
   EXPECT_EQ(s.EqualsWide(WSTR("Tab")), 0);
 }
 
-TEST(CStringTest, CapacityRules) {
+TEST(CStringTest, TextSurvivesGrowthAndReuse) {
+  // Steps on one string, in order: each leaves the text expected.
+  struct Step {
+    const char* name;
+    int (*act)(CString& s);
+    std::string expected;
+  };
+  const Step steps[] = {
+      {"assign", [](CString& s) { return s.AssignText("0123456789"); }, "0123456789"},
+      {"a shorter assign reuses the buffer", [](CString& s) { return s.AssignText("abcde"); },
+       "abcde"},
+      {"its own text appended", [](CString& s) { return s.AppendBytes(s.data, s.length); },
+       "abcdeabcde"},
+      {"its own tail appended", [](CString& s) { return s.AppendBytes(s.data + 7, 3); },
+       "abcdeabcdecde"},
+      {"nothing appended", [](CString& s) { return s.AppendWide(WSTR("")) != nullptr ? 1 : 0; },
+       "abcdeabcdecde"},
+      {"its own text assigned", [](CString& s) { return s.AssignBytes(s.data + 5, 3); }, "abc"},
+  };
   CString s;
-  SetBytes(s, "0123456789");
-  EXPECT_EQ(s.capacity, 12) << "a first allocation for n bytes asks n + 1 and gets n + 2";
-  SetBytes(s, "abcde");
-  EXPECT_EQ(s.capacity, 12) << "buffers never shrink";
-  EXPECT_EQ(Bytes(s), "abcde");
-  SetBytes(s, "0123456789a");
-  EXPECT_EQ(s.capacity, 12);
-  SetBytes(s, "0123456789ab");
-  EXPECT_EQ(s.capacity, 12 + 13 + 1) << "growth adds to the old capacity";
-  EXPECT_EQ(Bytes(s), "0123456789ab");
-
-  CString wide(WSTR("0123456789"));
-  EXPECT_EQ(wide.capacity, 12);
-  EXPECT_EQ(wide.length, 10);
-}
-
-TEST(CStringTest, AppendGrowsByLengthPlus257WhenFull) {
-  CString s;
-  SetBytes(s, "abc");  // capacity 5, room for one more byte
-  ASSERT_EQ(s.capacity, 5);
-  s.AppendWide(WSTR("defg"));
-  EXPECT_EQ(s.capacity, 5 + 4 + 257);
-  EXPECT_EQ(Bytes(s), "abcdefg");
-  s.AppendWide(WSTR("h"));
-  EXPECT_EQ(s.capacity, 5 + 4 + 257) << "the reserve absorbs small appends";
-  s.AppendWide(WSTR(""));
-  s.AppendWide(nullptr);
-  EXPECT_EQ(Bytes(s), "abcdefgh");
-
-  CString unset;
-  unset.AppendWide(WSTR("xy"));
-  EXPECT_EQ(Bytes(unset), "xy");
-  EXPECT_EQ(unset.capacity, 2 + 257);
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    ASSERT_EQ(step.act(s), 1);
+    EXPECT_EQ(Bytes(s), step.expected);
+    EXPECT_EQ(s.data[s.length], 0);
+  }
+  // Its own text, appended again and again, makes it grow many times over
+  // while the bytes appended lie in the buffer being replaced.
+  std::string expected = "abc";
+  for (int i = 0; i < 14; ++i) {
+    ASSERT_EQ(s.AppendBytes(s.data, s.length), 1);
+    expected += expected;
+  }
+  EXPECT_EQ(Bytes(s), expected);
+  // Many small appends, from unset.
+  CString built;
+  std::string pieces;
+  for (int i = 0; i < 5000; ++i) {
+    const std::string piece = std::to_string(i);
+    ASSERT_EQ(built.AppendText(piece.c_str()), 1);
+    pieces += piece;
+  }
+  EXPECT_EQ(Bytes(built), pieces);
+  EXPECT_EQ(built.data[built.length], 0);
 }
 
 TEST(CStringTest, Trim) {
@@ -132,7 +141,8 @@ TEST(CStringTest, Mid) {
     EXPECT_EQ(Bytes(*part), c.expected);
   }
   std::unique_ptr<CString> empty(s.Mid(0, 0));
-  EXPECT_EQ(empty->capacity, 2);
+  EXPECT_EQ(empty->length, 0);
+  EXPECT_EQ(empty->data[0], 0);
   CString unset;
   EXPECT_EQ(unset.Mid(0, 1), nullptr);
 }

@@ -78,7 +78,7 @@ class CliRunTest : public testing::Test {
     test::AssignPath(folderText, folder);
     SilentMonitor monitor;
     for (int32_t i = 0; i < list.entryCount; ++i) {
-      const FileListEntry& row = *list.entries[i];
+      const FileListEntry& row = list.entries[i];
       request.inputPath = row.inputName.path.Text();
       request.outputFolder = folderText.Text();
       request.outputStem = row.outputName.stem.Text();

@@ -20,6 +20,11 @@ inline std::string Bytes(const CString* text) {
   return std::string(text->Text(), static_cast<size_t>(text->length));
 }
 
+// The same for a string a node or an attribute holds.
+inline std::string Bytes(const CHolder<CString>& text) {
+  return Bytes(text.Get());
+}
+
 // The text as the program keeps it: UTF-8 test literal -> UTF-16 -> ANSI.
 inline std::string Ansi(const std::string& utf8) {
   CString text(test::Utf16(utf8).c_str());
@@ -32,20 +37,20 @@ inline std::string Ansi(const std::string& utf8) {
 inline std::string Dump(const XmlNode* node) {
   if (node == nullptr) return "(null)";
   std::string out;
-  for (; node != nullptr; node = node->next) {
+  for (; node != nullptr; node = node->next.Get()) {
     if (!out.empty()) out += ", ";
-    out += node->name != nullptr ? Bytes(node->name) : "?";
+    out += node->name != nullptr ? Bytes(node->name.Get()) : "?";
     if (node->firstAttribute != nullptr) {
       out += "[";
-      for (const XmlAttribute* a = node->firstAttribute; a != nullptr; a = a->next) {
-        if (a != node->firstAttribute) out += ",";
-        out += Bytes(a->name);
-        if (a->value != nullptr) out += "=\"" + Bytes(a->value) + "\"";
+      for (const XmlAttribute* a = node->firstAttribute.Get(); a != nullptr; a = a->next.Get()) {
+        if (a != node->firstAttribute.Get()) out += ",";
+        out += Bytes(a->name.Get());
+        if (a->value != nullptr) out += "=\"" + Bytes(a->value.Get()) + "\"";
       }
       out += "]";
     }
-    if (node->text != nullptr) out += "\"" + Bytes(node->text) + "\"";
-    if (node->firstChild != nullptr) out += "(" + Dump(node->firstChild) + ")";
+    if (node->text != nullptr) out += "\"" + Bytes(node->text.Get()) + "\"";
+    if (node->firstChild != nullptr) out += "(" + Dump(node->firstChild.Get()) + ")";
   }
   return out;
 }

@@ -101,7 +101,7 @@ TEST(XmlReaderTest, DeepNestingEndsTheDocumentInsteadOfTheStack) {
   Parsed parsed(deep);
   XmlNode* node = parsed.Element();
   int depth = 0;
-  for (; node != nullptr; node = node->firstChild)
+  for (; node != nullptr; node = node->firstChild.Get())
     ++depth;
   EXPECT_EQ(depth, CXml::kMaxDepth + 1);
   EXPECT_EQ(parsed.cursor.pos, parsed.cursor.size);
@@ -120,13 +120,13 @@ TEST(XmlReaderTest, ManySiblingsAndAttributesKeepTheirOrder) {
   XmlNode* a = parsed.Element();
   ASSERT_NE(a, nullptr);
   int i = 0;
-  for (XmlAttribute* at = a->firstAttribute; at != nullptr; at = at->next, ++i) {
+  for (XmlAttribute* at = a->firstAttribute.Get(); at != nullptr; at = at->next.Get(), ++i) {
     ASSERT_EQ(Bytes(at->name), "k" + std::to_string(i));
     ASSERT_EQ(Bytes(at->value), std::to_string(i));
   }
   EXPECT_EQ(i, 2000);
   i = 0;
-  for (XmlNode* c = a->firstChild; c != nullptr; c = c->next, ++i)
+  for (XmlNode* c = a->firstChild.Get(); c != nullptr; c = c->next.Get(), ++i)
     ASSERT_EQ(Bytes(c->text), std::to_string(i));
   EXPECT_EQ(i, 2000);
 }
@@ -166,7 +166,6 @@ TEST(XmlReaderTest, ParseDeclaration) {
     EXPECT_EQ(parsed.xml.ParseDeclaration(parsed.cursor, &scratch), c.result);
     EXPECT_EQ(parsed.xml.codePage, c.codePage);
     EXPECT_EQ(Bytes(scratch.encoding), c.encoding);
-    delete scratch.encoding;
   }
 }
 

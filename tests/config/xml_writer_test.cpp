@@ -32,17 +32,17 @@ std::string Elements(XmlNode* node) {
   CXml xml;
   CXmlString out;
   EXPECT_EQ(xml.WriteElements(node, out, 0), 1);
-  return out.buffer != nullptr ? std::string(out.buffer, static_cast<size_t>(out.length)) : "";
+  return out.buffer ? std::string(out.buffer.Get(), static_cast<size_t>(out.length)) : "";
 }
 
 XmlAttribute* AddAttribute(XmlNode* node, const WideChar* name, const WideChar* value) {
   auto* attribute = new XmlAttribute();
-  if (name != nullptr) attribute->name = new CString(name);
-  if (value != nullptr) attribute->value = new CString(value);
-  XmlAttribute** slot = &node->firstAttribute;
-  while (*slot != nullptr)
+  if (name != nullptr) attribute->name.Reset(new CString(name));
+  if (value != nullptr) attribute->value.Reset(new CString(value));
+  CHolder<XmlAttribute>* slot = &node->firstAttribute;
+  while (*slot)
     slot = &(*slot)->next;
-  *slot = attribute;
+  slot->Reset(attribute);
   return attribute;
 }
 
@@ -82,7 +82,7 @@ TEST(XmlTreeTest, AppendChildAndFindChild) {
   AddTextChild(tree.root, WSTR("a"), WSTR("2"));
   EXPECT_EQ(Dump(tree.root), "p(a\"1\", ?\"unnamed\", b, a\"2\")");
   EXPECT_EQ(Bytes(FindChild(tree.root, WSTR("a"))->text), "1");
-  EXPECT_EQ(FindChild(tree.root, WSTR("b")), tree.root->firstChild->next->next);
+  EXPECT_EQ(FindChild(tree.root, WSTR("b")), tree.root->firstChild->next->next.Get());
   EXPECT_EQ(FindChild(tree.root, WSTR("A")), nullptr);
   EXPECT_EQ(FindChild(tree.root, WSTR("c")), nullptr);
   EXPECT_EQ(FindChild(nullptr, WSTR("a")), nullptr);
@@ -135,7 +135,7 @@ TEST(XmlTreeTest, FreeNodesReleasesDeepAndLongTrees) {
     node = child;
   }
   int depth = 0;
-  for (XmlNode* n = root; n != nullptr; n = n->firstChild)
+  for (XmlNode* n = root; n != nullptr; n = n->firstChild.Get())
     ++depth;
   ASSERT_EQ(depth, 200001);
   FreeNodes(root);
@@ -185,7 +185,7 @@ TEST(XmlWriterTest, ElementLayout) {
       {"siblings",
        [] {
          XmlNode* n = CreateNode(WSTR("a"), nullptr);
-         n->next = CreateNode(WSTR("b"), WSTR("2"));
+         n->next.Reset(CreateNode(WSTR("b"), WSTR("2")));
          return n;
        },
        "<a/>\r\n<b>2</b>\r\n"},
@@ -213,7 +213,7 @@ TEST(XmlWriterTest, Declaration) {
   Tree plain(CreateNode(WSTR("config"), nullptr));
   EXPECT_EQ(Written(plain.root), "<?xml version=\"1.0\" ?>\r\n<config/>\r\n");
   Tree declared(CreateNode(WSTR("config"), nullptr));
-  declared.root->encoding = new CString(WSTR("Shift_JIS"));
+  declared.root->encoding.Reset(new CString(WSTR("Shift_JIS")));
   EXPECT_EQ(Written(declared.root),
             "<?xml version=\"1.0\" encoding=\"Shift_JIS\" ?>\r\n<config/>\r\n");
 }
@@ -221,7 +221,7 @@ TEST(XmlWriterTest, Declaration) {
 std::string Escaped(const WideChar* text) {
   CXmlString out;
   WriteEscaped(out, text);
-  return out.buffer != nullptr ? std::string(out.buffer, static_cast<size_t>(out.length)) : "";
+  return out.buffer ? std::string(out.buffer.Get(), static_cast<size_t>(out.length)) : "";
 }
 
 // Whitespace that the reader would drop or merge is written as a character
@@ -316,7 +316,7 @@ TEST(XmlWriterTest, TextWithoutCollapsingWhitespaceIsWrittenAsBefore) {
 TEST(XmlWriterTest, TextIsWrittenAsUtf8) {
   CXmlString out;
   WriteEscaped(out, test::Utf16("日本 & é").c_str());
-  EXPECT_EQ(std::string(out.buffer), "\xE6\x97\xA5\xE6\x9C\xAC &amp; \xC3\xA9");
+  EXPECT_EQ(std::string(out.buffer.Get()), "\xE6\x97\xA5\xE6\x9C\xAC &amp; \xC3\xA9");
 }
 
 // The two halves of a character outside the Basic Multilingual Plane are
@@ -324,23 +324,22 @@ TEST(XmlWriterTest, TextIsWrittenAsUtf8) {
 TEST(XmlWriterTest, SupplementaryCharactersStayWhole) {
   CXmlString out;
   WriteEscaped(out, test::Utf16("a\xF0\x9F\x98\x80<\xF0\x9F\x98\x80").c_str());
-  EXPECT_EQ(std::string(out.buffer), "a\xF0\x9F\x98\x80&lt;\xF0\x9F\x98\x80");
+  EXPECT_EQ(std::string(out.buffer.Get()), "a\xF0\x9F\x98\x80&lt;\xF0\x9F\x98\x80");
 }
 
-TEST(XmlWriterTest, BufferGrowsByTheNeededSizePlus256) {
+TEST(XmlWriterTest, TextSurvivesGrowthAcrossManyAppends) {
   CXmlString out;
-  out.Append(WSTR("abc"), 3);
-  EXPECT_EQ(out.length, 3);
-  EXPECT_EQ(out.capacity, 3 + 1 + 256);
-  const std::basic_string<WideChar> fill(255, WSTR('x'));
-  out.Append(fill.c_str(), 255);  // needs 259 < 260: stays in place
-  EXPECT_EQ(out.capacity, 260);
-  out.Append(WSTR("y"), 1);  // needs 260, not less than 260: grows
-  EXPECT_EQ(out.capacity, 260 + 256);
-  EXPECT_EQ(out.length, 259);
-  EXPECT_EQ(out.buffer[259], 0);
-  EXPECT_EQ(std::string(out.buffer, 3), "abc");
-  EXPECT_EQ(out.buffer[258], 'y');
+  std::string expected;
+  // Pieces of every length from 1 to 300 cross many a capacity boundary.
+  for (int32_t size = 1; size <= 300; ++size) {
+    const std::basic_string<WideChar> piece(static_cast<size_t>(size), WideChar('a' + size % 26));
+    out.Append(piece.c_str(), size);
+    expected.append(static_cast<size_t>(size), static_cast<char>('a' + size % 26));
+    ASSERT_EQ(out.length, static_cast<int32_t>(expected.size()));
+    ASSERT_EQ(out.buffer[static_cast<size_t>(out.length)], 0) << "after a piece of " << size;
+  }
+  EXPECT_FALSE(out.failed);
+  EXPECT_EQ(std::string(out.buffer.Get(), static_cast<size_t>(out.length)), expected);
 }
 
 TEST(XmlWriterTest, WrittenDocumentReadsBackAsTheSameTree) {

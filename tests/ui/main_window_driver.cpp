@@ -565,7 +565,7 @@ Rows MainWindowSession::ModelRows() {
   Rows rows;
   CFileList& list = app_.fileList;
   for (int32_t i = 0; i < list.entryCount; ++i) {
-    FileListEntry* entry = list.entries[i];
+    FileListEntry* entry = &list.entries[i];
     // Converted here rather than through GetWide, which would rebuild the
     // strings' own UTF-16 copies behind the window's back.
     // CWideText also gives back the characters the code page lacks.

@@ -529,7 +529,7 @@ TEST_P(MainWindowListTest, DeleteAndAllDeleteAskFirst) {
   expectQuestion("All Delete, Yes", named("a.bin"));
   ExpectViewMirrorsList(session, {});
   ExpectProgress(session, 0);
-  EXPECT_EQ(session.app().fileList.entries, nullptr);
+  EXPECT_EQ(session.app().fileList.entries.Get(), nullptr);
   for (const int id : {IDC_MODIFY, IDC_DELETE, IDC_ALL_DELETE, IDC_EXECUTE})
     EXPECT_FALSE(IsWindowEnabled(session.Control(id))) << id;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "base/codepage.h"
 #include "base/file.h"
@@ -17,7 +18,7 @@ bool IsBlank(char byte) {
 
 // The cell at index, or null when the row is shorter.
 const CString* CellAt(const CsvRow* row, int32_t index) {
-  if (row == nullptr || index >= row->count) return nullptr;
+  if (row == nullptr || index >= row->Count()) return nullptr;
   return row->GetAt(index);
 }
 
@@ -86,7 +87,7 @@ bool HasForeignName(const CString& text) {
 bool NeedsUtf8(const FileListSettings& settings, const CFileList& list) {
   if (HasForeignName(settings.outputFolder)) return true;
   for (int32_t i = 0; i < list.entryCount; ++i) {
-    const FileListEntry& entry = *list.entries[i];
+    const FileListEntry& entry = list.entries[i];
     if (HasForeignName(entry.inputName.path) || HasForeignName(entry.outputName.path)) return true;
   }
   return false;
@@ -146,7 +147,7 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
   if (!WriteLine(file, line, built, utf8)) return kCsvWriteFailed;  // the save is abandoned
 
   for (int32_t i = 0; i < list.entryCount; ++i) {
-    const FileListEntry& entry = *list.entries[i];
+    const FileListEntry& entry = list.entries[i];
     built = line.AssignBytes("", 0) && AppendCellText(&line, entry.inputName.path) &&
             AppendComma(&line) && AppendCellText(&line, entry.outputName.path) &&
             AppendComma(&line) && AppendCellText(&line, entry.arrayName) && AppendLineEnd(&line);
@@ -190,18 +191,17 @@ void ApplySettingsRecord(const CsvRow* row, FileListSettings* settings) {
 
 int32_t ApplyFileRecords(const CsvTable* table, CFileList* list) {
   int32_t appended = 0;
-  for (int32_t r = 1; table != nullptr && r < table->count; ++r) {
+  for (int32_t r = 1; table != nullptr && r < table->Count(); ++r) {
     const CsvRow* row = table->GetAt(r);
     // An empty line is no file record.
-    if (row->count == 0) continue;
-    CHolder<FileListEntry> entry(new (std::nothrow) FileListEntry);
-    if (!entry || !entry->inputName.SetPath(CellAt(row, 0)->Text())) return kCsvNoMemory;
+    if (row->Count() == 0) continue;
+    FileListEntry entry;
+    if (!entry.inputName.SetPath(CellAt(row, 0)->Text())) return kCsvNoMemory;
     const CString* output = CellAt(row, 1);
-    if (output != nullptr && !entry->outputName.SetPath(output->Text())) return kCsvNoMemory;
-    AssignCell(&entry->arrayName, CellAt(row, 2));
-    entry->arrayName.DropForeignUnits();
-    if (list->AppendFileEntry(entry.Get()) < 0) return kCsvNoMemory;
-    static_cast<void>(entry.Release());  // the list owns it now
+    if (output != nullptr && !entry.outputName.SetPath(output->Text())) return kCsvNoMemory;
+    AssignCell(&entry.arrayName, CellAt(row, 2));
+    entry.arrayName.DropForeignUnits();
+    if (list->AppendFileEntry(std::move(entry)) < 0) return kCsvNoMemory;
     ++appended;
   }
   return appended;

@@ -5,6 +5,7 @@
 
 #include "base/codepage.h"
 #include "base/file.h"
+#include "base/growth.h"
 #include "base/holder.h"
 
 namespace {
@@ -204,19 +205,11 @@ CsvRow* AppendCsvCell(CsvRow* row, const char* bytes, int32_t count, uint32_t co
 }
 
 CCsvParser::CCsvParser(uint32_t codePage) : codePage(codePage) {
-  CBuffer<char> buffer;
-  if (buffer.Allocate(kCsvCellStart)) {
-    cell = buffer.Release();
+  if (cell.Allocate(kCsvCellStart)) {
     cellCapacity = kCsvCellStart;
   } else {
     result = kCsvNoMemory;
   }
-}
-
-CCsvParser::~CCsvParser() {
-  FreeArray(cell);
-  delete row;
-  delete table;
 }
 
 int CCsvParser::Store(char byte) {
@@ -224,21 +217,11 @@ int CCsvParser::Store(char byte) {
 }
 
 int CCsvParser::StoreRun(const char* bytes, int32_t count) {
-  // The buffer keeps room for one more byte; doubling keeps a long cell
-  // linear in its length.
-  if (count >= INT32_MAX - cellLength) return kCsvNoMemory;
-  int32_t capacity = cellCapacity;
-  while (capacity <= cellLength + count)
-    capacity = capacity > INT32_MAX / 2 ? INT32_MAX : capacity * 2;
-  if (capacity != cellCapacity) {
-    CBuffer<char> larger;
-    if (!larger.AllocateUninitialised(static_cast<size_t>(capacity))) return kCsvNoMemory;
-    std::memcpy(larger.Get(), cell, static_cast<size_t>(cellLength));
-    FreeArray(cell);
-    cell = larger.Release();
-    cellCapacity = capacity;
+  // The buffer keeps room for one more byte.
+  if (!GrowToFit(cell, cellLength, &cellCapacity, int64_t{cellLength} + count + 1)) {
+    return kCsvNoMemory;
   }
-  std::memcpy(cell + cellLength, bytes, static_cast<size_t>(count));
+  std::memcpy(cell.Get() + cellLength, bytes, static_cast<size_t>(count));
   cellLength += count;
   return kCsvOk;
 }
@@ -250,24 +233,25 @@ void CCsvParser::DropBlanks() {
 
 int CCsvParser::EndCell() {
   int appended = kCsvOk;
-  row = AppendCsvCell(row, cell, cellLength, codePage, &appended);
-  std::memset(cell, 0, static_cast<size_t>(cellLength));
+  CsvRow* const grown = AppendCsvCell(row.Release(), cell.Get(), cellLength, codePage, &appended);
+  row.Reset(grown);
+  std::memset(cell.Get(), 0, static_cast<size_t>(cellLength));
   cellLength = 0;
   return appended;
 }
 
 int CCsvParser::EndRow() {
   // A line that yielded no cell still makes a row, one without cells.
-  if (row == nullptr) {
-    row = new (std::nothrow) CsvRow;
-    if (row == nullptr) return kCsvNoMemory;
+  if (!row) {
+    row.Reset(new (std::nothrow) CsvRow);
+    if (!row) return kCsvNoMemory;
   }
-  if (table == nullptr) {
-    table = new (std::nothrow) CsvTable;
-    if (table == nullptr) return kCsvNoMemory;
+  if (!table) {
+    table.Reset(new (std::nothrow) CsvTable);
+    if (!table) return kCsvNoMemory;
   }
-  if (!table->Add(row)) return kCsvNoMemory;
-  row = nullptr;
+  if (!table->Add(row.Get())) return kCsvNoMemory;
+  static_cast<void>(row.Release());  // the table owns it now
   return kCsvOk;
 }
 
@@ -325,15 +309,13 @@ int CCsvParser::Finish() {
   // A closing quote right at the end completes its cell as a line end would,
   // so an empty quoted last cell is not lost when the file has no line end.
   if (cellLength > 0 || state == CsvQuoteSeen) result = EndCell();
-  if (result == kCsvOk && row != nullptr) result = EndRow();
+  if (result == kCsvOk && row) result = EndRow();
   state = CsvField;
   return result;
 }
 
 CsvTable* CCsvParser::TakeTable() {
-  CsvTable* taken = table;
-  table = nullptr;
-  return taken;
+  return table.Release();
 }
 
 uint32_t CsvCodePageFor(bool fileIsValidUtf8) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "base/array.h"
+#include "base/holder.h"
 #include "base/result.h"
 #include "base/str.h"
 #include "base/wide.h"
@@ -24,7 +25,8 @@ enum : int {
 };
 
 inline constexpr int32_t kCsvBlockSize = 1048576;  // bytes read at a time
-inline constexpr int32_t kCsvCellStart = 1024;     // the cell buffer's first size; it doubles
+inline constexpr int32_t kCsvCellStart =
+    1024;  // the cell buffer's first size; it grows by the rule
 
 enum CsvState {
   CsvField,        // in an unquoted cell, or before a cell
@@ -66,7 +68,7 @@ class CCsvParser {
   explicit CCsvParser(uint32_t codePage);
   CCsvParser(const CCsvParser&) = delete;
   CCsvParser& operator=(const CCsvParser&) = delete;
-  ~CCsvParser();
+  ~CCsvParser() = default;
 
   // Each returns kCsvOk, or kCsvNoMemory after which the parser is spent.
   int Feed(const char* bytes, int32_t count);
@@ -94,11 +96,11 @@ class CCsvParser {
 
   uint32_t codePage;
   CsvState state = CsvField;
-  char* cell = nullptr;
+  CBuffer<char> cell;
   int32_t cellLength = 0;
   int32_t cellCapacity = 0;
-  CsvRow* row = nullptr;
-  CsvTable* table = nullptr;
+  CHolder<CsvRow> row;  // the row being read; null until its first cell
+  CHolder<CsvTable> table;
   int32_t line = 1;  // CR LF, LF and CR each end one
   bool afterCr = false;
 };

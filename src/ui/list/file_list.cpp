@@ -7,6 +7,7 @@
 
 #include "base/debug_print.h"
 #include "base/file.h"
+#include "base/growth.h"
 #include "base/holder.h"
 #include "convert/array_name.h"
 
@@ -70,7 +71,7 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
   // paths. Making every row's UTF-16 form anew for each file added made adding
   // thousands of files take minutes.
   for (int32_t i = 0; i < entryCount; ++i) {
-    const CString& path = entries[i]->inputName.path;
+    const CString& path = entries[i].inputName.path;
     if (path.length == joined.length &&
         std::memcmp(path.Text(), joined.Text(), static_cast<size_t>(joined.length)) == 0) {
       return kFileListDuplicate;
@@ -86,22 +87,20 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
     }
   }
 
-  CHolder<FileListEntry> entry(new (std::nothrow) FileListEntry);
-  if (!entry || !entry->inputName.SetPath(joined.Text())) return kFileListNoMemory;
+  FileListEntry entry;
+  if (!entry.inputName.SetPath(joined.Text())) return kFileListNoMemory;
 
   CString output;
-  const CString& stem = entry->inputName.stem;
+  const CString& stem = entry.inputName.stem;
   if (!output.AssignBytes(stem.Text(), stem.length) ||
       !output.AppendBytes(direction == 0 ? ".txt" : ".bin", 4) ||
-      !entry->outputName.SetPath(output.Text())) {
+      !entry.outputName.SetPath(output.Text())) {
     return kFileListNoMemory;
   }
   // The stem as it is would not compile for many a file name.
-  if (!MakeArrayName(stem.Text(), &entry->arrayName)) return kFileListNoMemory;
+  if (!MakeArrayName(stem.Text(), &entry.arrayName)) return kFileListNoMemory;
 
-  const int32_t index = AppendFileEntry(entry.Get());
-  if (index >= 0) static_cast<void>(entry.Release());  // the list owns it now
-  return index;
+  return AppendFileEntry(std::move(entry));
 }
 
 int32_t CFileList::AddFilePath(const WideChar* path, int32_t direction) {
@@ -124,19 +123,11 @@ int32_t CFileList::AddSelectedFiles(const WideChar* buffer, int32_t direction) {
   return added;
 }
 
-int32_t CFileList::AppendFileEntry(FileListEntry* entry) {
-  if (entryCount >= entryCapacity) {
-    const int64_t grown = int64_t{entryCapacity} + 10;
-    if (grown > INT32_MAX) return kFileListNoMemory;
-    CBuffer<FileListEntry*> slots;
-    if (!slots.Allocate(static_cast<size_t>(grown))) return kFileListNoMemory;
-    for (int32_t i = 0; i < entryCount; ++i)
-      slots[i] = entries[i];
-    FreeArray(entries);
-    entries = slots.Release();
-    entryCapacity = static_cast<int32_t>(grown);
+int32_t CFileList::AppendFileEntry(FileListEntry&& entry) {
+  if (!GrowToFit(entries, entryCount, &entryCapacity, int64_t{entryCount} + 1)) {
+    return kFileListNoMemory;
   }
-  entries[entryCount] = entry;
+  entries[entryCount] = std::move(entry);
   modified_ = true;
   return entryCount++;
 }
@@ -144,7 +135,7 @@ int32_t CFileList::AppendFileEntry(FileListEntry* entry) {
 bool CFileList::ModifyFileEntry(int32_t index, const WideChar* input, const WideChar* output,
                                 const WideChar* array) {
   if (index < 0 || index >= entryCount) return false;
-  FileListEntry* entry = entries[index];
+  FileListEntry* entry = &entries[index];
   CString text;
   text.AssignName(input);
   if (!text.IsEmpty() && !SameText(text, entry->inputName.path)) {
@@ -166,11 +157,8 @@ bool CFileList::ModifyFileEntry(int32_t index, const WideChar* input, const Wide
 
 bool CFileList::DeleteFileEntry(int32_t index) {
   if (index < 0 || index >= entryCount) return false;
-  FileListEntry* removed = entries[index];
-  for (int32_t i = index; i + 1 < entryCount; ++i)
-    entries[i] = entries[i + 1];
-  entries[--entryCount] = nullptr;
-  delete removed;
+  std::move(entries.Get() + index + 1, entries.Get() + entryCount, entries.Get() + index);
+  entries[--entryCount] = FileListEntry();
   modified_ = true;
   return true;
 }
@@ -178,21 +166,33 @@ bool CFileList::DeleteFileEntry(int32_t index) {
 int32_t CFileList::DeleteFileEntries(const int32_t* rows, int32_t count) {
   // Marked first, then compacted in one pass: removing one index at a time
   // would shift the indexes still to come.
+  CBuffer<bool> marked;
+  if (!marked.Allocate(static_cast<size_t>(entryCount))) {
+    // Without room for the marks, row by row from the end, so that no index
+    // still to come has moved.
+    int32_t removed = 0;
+    for (int32_t row = entryCount - 1; row >= 0; --row) {
+      if (std::find(rows, rows + count, row) != rows + count && DeleteFileEntry(row)) ++removed;
+    }
+    return removed;
+  }
   int32_t removed = 0;
   for (int32_t i = 0; i < count; ++i) {
     const int32_t row = rows[i];
-    if (row < 0 || row >= entryCount || entries[row] == nullptr) continue;
-    delete entries[row];
-    entries[row] = nullptr;
+    if (row < 0 || row >= entryCount || marked[row]) continue;
+    marked[row] = true;
     ++removed;
   }
   if (removed == 0) return 0;
   int32_t kept = 0;
   for (int32_t i = 0; i < entryCount; ++i) {
-    if (entries[i] != nullptr) entries[kept++] = entries[i];
+    if (!marked[i]) {
+      if (kept != i) entries[kept] = std::move(entries[i]);
+      ++kept;
+    }
   }
   for (int32_t i = kept; i < entryCount; ++i)
-    entries[i] = nullptr;
+    entries[i] = FileListEntry();
   entryCount = kept;
   modified_ = true;
   return removed;
@@ -277,28 +277,26 @@ bool FileListEntry::SetStatus(const WideChar* text) {
 bool CFileList::SortFileEntries(int32_t column, bool descending) {
   if (column < kSortInput || column > kSortStatus) return false;
   if (entryCount < 2) return true;
-  CBuffer<FileListEntry*> before;
-  const bool compare = before.Allocate(static_cast<size_t>(entryCount));
-  if (compare) std::copy(entries, entries + entryCount, before.Get());
+  const auto before = [column, descending](const FileListEntry& x, const FileListEntry& y) {
+    const int order = column == kSortStatus
+                          ? CompareListText(x.Status(), y.Status())
+                          : CompareListText(SortKey(x, column).Text(), SortKey(y, column).Text());
+    return descending ? order > 0 : order < 0;
+  };
+  FileListEntry* const first = entries.Get();
+  FileListEntry* const last = first + entryCount;
+  // A stable sort moves a row exactly when the rows are out of order.
+  if (std::is_sorted(first, last, before)) return true;
   // Stable, so that a second sort by another column keeps the first within
   // equal keys; without a spare buffer it sorts in place, more slowly.
-  std::stable_sort(entries, entries + entryCount,
-                   [column, descending](const FileListEntry* x, const FileListEntry* y) {
-                     const int order = column == kSortStatus
-                                           ? CompareListText(x->Status(), y->Status())
-                                           : CompareListText(SortKey(*x, column).Text(),
-                                                             SortKey(*y, column).Text());
-                     return descending ? order > 0 : order < 0;
-                   });
-  if (!compare || !std::equal(entries, entries + entryCount, before.Get())) modified_ = true;
+  std::stable_sort(first, last, before);
+  modified_ = true;
   return true;
 }
 
 void CFileList::ClearFileList() {
   if (entryCount > 0) modified_ = true;
-  for (int32_t i = 0; i < entryCount; ++i)
-    delete entries[i];
-  FreeArray(entries);
+  entries.Reset();
   entryCapacity = 0;
   entryCount = 0;
 }

@@ -30,6 +30,9 @@ class FileListEntry {
   const WideChar* Status() const { return status.Get() != nullptr ? status.Get() : WSTR(""); }
   FileListEntry(const FileListEntry&) = delete;
   FileListEntry& operator=(const FileListEntry&) = delete;
+  // The list holds its rows by value and moves them as it grows and sorts.
+  FileListEntry(FileListEntry&&) noexcept = default;
+  FileListEntry& operator=(FileListEntry&&) noexcept = default;
 };
 
 // Results of AddFileEntry and AppendFileEntry other than a row index (see
@@ -45,9 +48,10 @@ inline constexpr char kFileListSeparator = kFolderSeparator;
 
 class CFileList {
  public:
-  // Slots 0 to entryCount - 1 hold the rows in list order; null while the list
-  // has never held a row or after it was cleared. Grows 10 slots at a time.
-  FileListEntry** entries = nullptr;
+  // Rows 0 to entryCount - 1, held by value in list order; the rows past
+  // them are empty. Null while the list has never held a row or after it
+  // was cleared. Grows by the rule of base/growth.h.
+  CBuffer<FileListEntry> entries;
   int32_t entryCapacity = 0;
   int32_t entryCount = 0;
 
@@ -71,9 +75,9 @@ class CFileList {
   // names in it. Returns the number of rows added.
   int32_t AddSelectedFiles(const WideChar* buffer, int32_t direction);
 
-  // Takes ownership of entry and returns its index; returns kFileListNoMemory
-  // when the slots cannot grow, and the caller still owns entry.
-  int32_t AppendFileEntry(FileListEntry* entry);
+  // Moves entry in as the last row and returns its index; returns
+  // kFileListNoMemory when the rows cannot grow, and entry is left as it was.
+  int32_t AppendFileEntry(FileListEntry&& entry);
 
   // The edit of one row: an empty input or output text leaves that name as it
   // was; an empty array text empties the array name. False for a bad index or
@@ -90,7 +94,7 @@ class CFileList {
   // the number removed.
   int32_t DeleteFileEntries(const int32_t* rows, int32_t count);
 
-  // Destroys every row and releases the slots.
+  // Destroys every row and releases the storage.
   void ClearFileList();
 
   // Orders the rows by a column (kSortInput and on), ascending or not; rows

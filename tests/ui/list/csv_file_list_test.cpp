@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "base/codepage.h"
 #include "support/test_support.h"
@@ -22,11 +23,11 @@ void Set(CString& target, const std::string& utf8) {
 
 void AddRow(CFileList& list, const std::string& input, const std::string& output,
             const std::string& array) {
-  auto* entry = new FileListEntry;
-  entry->inputName.SetPath(Ansi(input).c_str());
-  entry->outputName.SetPath(Ansi(output).c_str());
-  Set(entry->arrayName, array);
-  ASSERT_GE(list.AppendFileEntry(entry), 0);
+  FileListEntry entry;
+  entry.inputName.SetPath(Ansi(input).c_str());
+  entry.outputName.SetPath(Ansi(output).c_str());
+  Set(entry.arrayName, array);
+  ASSERT_GE(list.AppendFileEntry(std::move(entry)), 0);
 }
 
 std::unique_ptr<CsvTable> Parse(const std::string& bytes) {
@@ -130,13 +131,13 @@ TEST_F(CsvFileListTest, SaveThenLoadGivesBackTheSameListAndSettings) {
   ASSERT_EQ(list.entryCount, loadedList.entryCount);
   for (int32_t i = 0; i < list.entryCount; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(Text(list.entries[i]->inputName.path), Text(loadedList.entries[i]->inputName.path));
-    EXPECT_EQ(Text(list.entries[i]->outputName.path), Text(loadedList.entries[i]->outputName.path));
-    EXPECT_EQ(Text(list.entries[i]->arrayName), Text(loadedList.entries[i]->arrayName));
+    EXPECT_EQ(Text(list.entries[i].inputName.path), Text(loadedList.entries[i].inputName.path));
+    EXPECT_EQ(Text(list.entries[i].outputName.path), Text(loadedList.entries[i].outputName.path));
+    EXPECT_EQ(Text(list.entries[i].arrayName), Text(loadedList.entries[i].arrayName));
   }
   if (uitest::AnsiHolds("配列_1")) {
     // The Japanese text itself came back, not only its replacement characters.
-    EXPECT_EQ(test::Utf16("配列_1"), loadedList.entries[0]->arrayName.GetWide());
+    EXPECT_EQ(test::Utf16("配列_1"), loadedList.entries[0].arrayName.GetWide());
   }
 }
 
@@ -150,12 +151,12 @@ TEST_F(CsvFileListTest, ListWithANameOutsideTheCodePageIsUtf8) {
   Set(settings.arrayTemplate, "// 한 ($ARRAY_DATA)");
   CString path;
   path.AssignName(test::Utf16(input).c_str());
-  auto* entry = new FileListEntry;
-  entry->inputName.SetPath(path.Text());
+  FileListEntry entry;
+  entry.inputName.SetPath(path.Text());
   path.AssignName(test::Utf16("絵文字\xF0\x9F\x98\x80.txt").c_str());
-  entry->outputName.SetPath(path.Text());
-  Set(entry->arrayName, "a");
-  ASSERT_GE(list.AppendFileEntry(entry), 0);
+  entry.outputName.SetPath(path.Text());
+  Set(entry.arrayName, "a");
+  ASSERT_GE(list.AppendFileEntry(std::move(entry)), 0);
   ASSERT_EQ(kCsvWriteOk, WriteCsvFileList(Path("list.csv").c_str(), settings, list));
   // Where the code page is UTF-8 (POSIX) every name fits, and the list is as ever.
   const bool utf8 = AnsiCodePage() == kCodePageUtf8;
@@ -169,8 +170,8 @@ TEST_F(CsvFileListTest, ListWithANameOutsideTheCodePageIsUtf8) {
   EXPECT_EQ(test::Utf16(folderName), loaded.outputFolder.GetWide());
   EXPECT_EQ(Text(settings.arrayTemplate), Text(loaded.arrayTemplate));
   ASSERT_EQ(1, loadedList.entryCount);
-  EXPECT_EQ(test::Utf16(input), loadedList.entries[0]->inputName.path.GetWide());
-  EXPECT_EQ(Text(list.entries[0]->outputName.path), Text(loadedList.entries[0]->outputName.path));
+  EXPECT_EQ(test::Utf16(input), loadedList.entries[0].inputName.path.GetWide());
+  EXPECT_EQ(Text(list.entries[0].outputName.path), Text(loadedList.entries[0].outputName.path));
 }
 
 TEST(CsvNumberCell, ReadsBlanksSignAndDigitsOnly) {
@@ -257,9 +258,9 @@ TEST_F(CsvFileListTest, FileRecordsTakeCellsAsTheyAreAndSkipEmptyLines) {
         {"a.bin", "a.txt", "a"}, {"b.bin", "", ""}, {"c.bin", "", ""}, {"d.bin", "d.txt", "d"}};
     ASSERT_EQ(4, list.entryCount);
     for (int32_t i = 0; i < 4; ++i) {
-      EXPECT_EQ(expected[i][0], Text(list.entries[i]->inputName.path));
-      EXPECT_EQ(expected[i][1], Text(list.entries[i]->outputName.path));
-      EXPECT_EQ(expected[i][2], Text(list.entries[i]->arrayName));
+      EXPECT_EQ(expected[i][0], Text(list.entries[i].inputName.path));
+      EXPECT_EQ(expected[i][1], Text(list.entries[i].outputName.path));
+      EXPECT_EQ(expected[i][2], Text(list.entries[i].arrayName));
     }
   }
 }
@@ -339,8 +340,8 @@ TEST_F(CsvFileListTest, LoadsListsFromOtherProgramsAndRefusesBrokenQuotes) {
     EXPECT_EQ(Ansi("out " + name), Text(settings.outputFolder));
     EXPECT_EQ(2, settings.unitSize);
     ASSERT_EQ(1, list.entryCount);
-    EXPECT_EQ(Ansi("/in/" + name + ".bin"), Text(list.entries[0]->inputName.path));
-    EXPECT_EQ("a", Text(list.entries[0]->arrayName));
+    EXPECT_EQ(Ansi("/in/" + name + ".bin"), Text(list.entries[0].inputName.path));
+    EXPECT_EQ("a", Text(list.entries[0].arrayName));
   }
 }
 
@@ -366,7 +367,7 @@ TEST_F(CsvFileListTest, RowsMapToTheFolderAsWrittenOrBesideTheirInput) {
     AddRow(list, c.input, "o.txt", "arr");
     FileConversionRequest request;
     CString folder;
-    MapListRow(settings, c.outputFolder, *list.entries[0], &folder, &request);
+    MapListRow(settings, c.outputFolder, list.entries[0], &folder, &request);
     EXPECT_STREQ(c.folder, request.outputFolder);
     EXPECT_STREQ(c.input, request.inputPath);
   }

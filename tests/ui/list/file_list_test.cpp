@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/codepage.h"
@@ -75,7 +76,7 @@ TEST_F(FileListTest, DerivesOutputAndArrayNamesFromTheStem) {
     if (!uitest::AnsiHolds(row.file)) continue;  // a path the ANSI code page cannot name
     CFileList fresh;
     ASSERT_EQ(0, fresh.AddFileEntry(folderWide.c_str(), Touch(row.file).c_str(), row.direction));
-    const FileListEntry& entry = *fresh.entries[0];
+    const FileListEntry& entry = fresh.entries[0];
     CString expectedInput;
     expectedInput.AssignWide(Joined(test::Utf16(row.file)).c_str());
     EXPECT_EQ(Text(expectedInput), Text(entry.inputName.path));
@@ -105,7 +106,7 @@ TEST_F(FileListTest, NamesOutsideTheCodePageAreKeptWhole) {
     if (AnsiCodePage() == kCodePageShiftJis) array = row.japanese;
     CFileList fresh;
     ASSERT_EQ(0, fresh.AddFileEntry(folderWide.c_str(), Touch(row.file).c_str(), 0));
-    FileListEntry& entry = *fresh.entries[0];
+    FileListEntry& entry = fresh.entries[0];
     EXPECT_EQ(Joined(test::Utf16(row.file)), entry.inputName.path.GetWide());
     const std::string file(row.file);
     EXPECT_EQ(test::Utf16(file.substr(0, file.size() - 4) + ".txt"),
@@ -114,19 +115,20 @@ TEST_F(FileListTest, NamesOutsideTheCodePageAreKeptWhole) {
   }
 }
 
-TEST_F(FileListTest, GrowsTenSlotsAtATimeAndKeepsOrder) {
-  const int32_t expectedCapacity[] = {10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 20, 20, 20,
-                                      20, 20, 20, 20, 20, 20, 20, 30, 30, 30, 30, 30};
-  for (int32_t i = 0; i < 25; ++i) {
-    auto* entry = new FileListEntry;
-    entry->arrayName.AssignBytes(std::to_string(i).c_str(), std::to_string(i).size());
-    ASSERT_EQ(i, list.AppendFileEntry(entry));
-    EXPECT_EQ(expectedCapacity[i], list.entryCapacity) << "after row " << i;
+TEST_F(FileListTest, RowsKeepTheirOrderAndContentsAsTheListGrows) {
+  for (int32_t i = 0; i < 1000; ++i) {
+    FileListEntry entry;
+    const std::string name = std::to_string(i);
+    entry.arrayName.AssignBytes(name.c_str(), static_cast<int32_t>(name.size()));
+    entry.SetStatus(test::Utf16("s" + name).c_str());
+    ASSERT_EQ(i, list.AppendFileEntry(std::move(entry)));
+    EXPECT_EQ(nullptr, entry.arrayName.data) << "the row moved in, not copied";
   }
-  for (int32_t i = 0; i < 25; ++i)
-    EXPECT_EQ(std::to_string(i), Text(list.entries[i]->arrayName));
-  for (int32_t i = 25; i < 30; ++i)
-    EXPECT_EQ(nullptr, list.entries[i]);
+  ASSERT_EQ(1000, list.entryCount);
+  for (int32_t i = 0; i < 1000; ++i) {
+    EXPECT_EQ(std::to_string(i), Text(list.entries[i].arrayName));
+    EXPECT_EQ(test::Utf16("s" + std::to_string(i)), list.entries[i].Status());
+  }
 }
 
 TEST_F(FileListTest, DuplicateTestIsExactAndSilent) {
@@ -172,7 +174,7 @@ TEST_F(FileListTest, AddsSelectionsAndDroppedPaths) {
   ASSERT_EQ(3, list.entryCount);
   const char* expected[] = {"c.txt", "a.txt", "b.bin"};
   for (int32_t i = 0; i < 3; ++i)
-    EXPECT_EQ(expected[i], Text(list.entries[i]->outputName.path));
+    EXPECT_EQ(expected[i], Text(list.entries[i].outputName.path));
 }
 
 TEST_F(FileListTest, DeletesTheGivenRowOnly) {
@@ -180,17 +182,17 @@ TEST_F(FileListTest, DeletesTheGivenRowOnly) {
     SCOPED_TRACE(index);
     CFileList rows;
     for (int32_t i = 0; i < 6; ++i) {
-      auto* entry = new FileListEntry;
-      entry->arrayName.AssignBytes(std::to_string(i).c_str(), 1);
-      rows.AppendFileEntry(entry);
+      FileListEntry entry;
+      entry.arrayName.AssignBytes(std::to_string(i).c_str(), 1);
+      rows.AppendFileEntry(std::move(entry));
     }
     const bool valid = index >= 0 && index < 6;
     EXPECT_EQ(valid, rows.DeleteFileEntry(index));
     ASSERT_EQ(valid ? 5 : 6, rows.entryCount);
-    EXPECT_EQ(nullptr, rows.entries[rows.entryCount]);
+    EXPECT_EQ(nullptr, rows.entries[rows.entryCount].arrayName.data) << "the removed row is freed";
     for (int32_t i = 0, source = 0; i < rows.entryCount; ++i, ++source) {
       if (source == index) ++source;
-      EXPECT_EQ(std::to_string(source), Text(rows.entries[i]->arrayName));
+      EXPECT_EQ(std::to_string(source), Text(rows.entries[i].arrayName));
     }
   }
 }
@@ -198,9 +200,9 @@ TEST_F(FileListTest, DeletesTheGivenRowOnly) {
 // Rows whose array names are the given texts, in order.
 void FillArrayNames(CFileList& rows, const std::vector<std::string>& names) {
   for (const std::string& name : names) {
-    auto* entry = new FileListEntry;
-    entry->arrayName.AssignText(name.c_str());
-    rows.AppendFileEntry(entry);
+    FileListEntry entry;
+    entry.arrayName.AssignText(name.c_str());
+    rows.AppendFileEntry(std::move(entry));
   }
   rows.MarkUnmodified();
 }
@@ -208,7 +210,7 @@ void FillArrayNames(CFileList& rows, const std::vector<std::string>& names) {
 std::string ArrayNames(const CFileList& rows) {
   std::string names;
   for (int32_t i = 0; i < rows.entryCount; ++i)
-    names += (i > 0 ? " " : "") + Text(rows.entries[i]->arrayName);
+    names += (i > 0 ? " " : "") + Text(rows.entries[i].arrayName);
   return names;
 }
 
@@ -230,7 +232,7 @@ TEST_F(FileListTest, DeletesEverySelectedRowAtOnce) {
     EXPECT_EQ(c.removed,
               rows.DeleteFileEntries(c.rows.data(), static_cast<int32_t>(c.rows.size())));
     EXPECT_EQ(c.left, ArrayNames(rows));
-    EXPECT_EQ(nullptr, rows.entries[rows.entryCount]);
+    EXPECT_EQ(nullptr, rows.entries[rows.entryCount].arrayName.data) << "the removed row is freed";
     EXPECT_EQ(c.removed > 0, rows.IsModified());
   }
 }
@@ -263,7 +265,7 @@ TEST_F(FileListTest, SortsByAColumnStablyWithNumbersByValue) {
 
 TEST_F(FileListTest, ModifyKeepsNamesForEmptyTextsAndTakesNewPathsWhole) {
   ASSERT_EQ(0, list.AddFileEntry(folderWide.c_str(), Touch("fw.hex").c_str(), 0));
-  FileListEntry& entry = *list.entries[0];
+  FileListEntry& entry = list.entries[0];
   EXPECT_TRUE(list.ModifyFileEntry(0, WSTR(""), nullptr, WSTR("")));
   EXPECT_EQ("fw.txt", Text(entry.outputName.path));
   EXPECT_EQ("", Text(entry.arrayName));
@@ -281,7 +283,7 @@ TEST_F(FileListTest, ModifyKeepsNamesForEmptyTextsAndTakesNewPathsWhole) {
 TEST_F(FileListTest, ClearEmptiesTheListForReuse) {
   ASSERT_EQ(0, list.AddFileEntry(folderWide.c_str(), Touch("a.bin").c_str(), 0));
   list.ClearFileList();
-  EXPECT_EQ(nullptr, list.entries);
+  EXPECT_EQ(nullptr, list.entries.Get());
   EXPECT_EQ(0, list.entryCapacity);
   EXPECT_EQ(0, list.entryCount);
   EXPECT_EQ(0, list.AddFileEntry(folderWide.c_str(), WSTR("a.bin"), 0));
@@ -342,10 +344,10 @@ TEST_F(FileListTest, SwapExchangesRowsAndTheChangedState) {
   loaded.MarkUnmodified();
   list.Swap(loaded);
   ASSERT_EQ(2, list.entryCount);
-  EXPECT_EQ("n2", Text(list.entries[1]->arrayName));
+  EXPECT_EQ("n2", Text(list.entries[1].arrayName));
   EXPECT_FALSE(list.IsModified());
   ASSERT_EQ(1, loaded.entryCount);
-  EXPECT_EQ("old", Text(loaded.entries[0]->arrayName));
+  EXPECT_EQ("old", Text(loaded.entries[0].arrayName));
   EXPECT_TRUE(loaded.IsModified());
 }
 

@@ -43,14 +43,14 @@ inline std::string Text(const CString& text) {
 
 inline std::vector<std::string> Cells(const CsvRow* row) {
   std::vector<std::string> cells;
-  for (int32_t c = 0; c < row->count; ++c)
+  for (int32_t c = 0; c < row->Count(); ++c)
     cells.push_back(Text(*row->GetAt(c)));
   return cells;
 }
 
 inline Rows ToRows(const CsvTable* table) {
   Rows rows;
-  for (int32_t r = 0; table != nullptr && r < table->count; ++r)
+  for (int32_t r = 0; table != nullptr && r < table->Count(); ++r)
     rows.push_back(Cells(table->GetAt(r)));
   return rows;
 }
