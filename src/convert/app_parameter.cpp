@@ -4,6 +4,7 @@
 
 #include "bx_version.h"
 #include "config/folders.h"
+#include "convert/convert_types.h"
 
 namespace {
 
@@ -22,6 +23,17 @@ bool SameWide(const WideChar* a, const WideChar* b) {
   }
   return *a == *b;
 }
+
+constexpr bool SameAscii(const WideChar* wide, const char* narrow) {
+  for (; *narrow != 0; ++wide, ++narrow) {
+    if (*wide != static_cast<WideChar>(*narrow)) return false;
+  }
+  return *wide == 0;
+}
+
+// The stored defaults are the command line's built-in ones.
+static_assert(SameAscii(CAppParameter::kDefaultDataFormat, kDefaultDataFormat));
+static_assert(SameAscii(CAppParameter::kDefaultArrayFormat, kDefaultArrayFormat));
 
 // The value format and the template compare as UTF-16 text, an empty stored
 // string as the empty text.
