@@ -59,6 +59,7 @@ constexpr SettingKey WindowKey(const WideChar* name) {
 // never opened a list stays as before.
 template <int Index>
 constexpr SettingKey RecentListKey(const WideChar* name) {
+  static_assert(Index < CAppParameter::kRecentListCount);
   return NameKey<&CAppParameter::recent_lists, Index>(name).WrittenWhen(&WrittenWhenSet).Unlisted();
 }
 
