@@ -8,6 +8,7 @@
 
 #include "app/about_dialog.h"
 #include "app/choose_language_dialog.h"
+#include "app/dialog.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
 
@@ -167,10 +168,7 @@ void CAppBase::OnCommand(int commandId, int notifyCode) {
 }
 
 int CAppBase::OnDropFiles(HDROP drop, wchar_t* buffer, int bufferLength) {
-  if (buffer == nullptr || bufferLength <= 0) return 0;
-  DragQueryFileW(drop, 0, buffer, static_cast<UINT>(bufferLength));
-  DragFinish(drop);
-  return 1;
+  return TakeFirstDroppedFile(drop, buffer, bufferLength);
 }
 
 void CAppBase::OnTimer(UINT_PTR /*timerId*/) {}

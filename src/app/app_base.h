@@ -134,8 +134,7 @@ class CAppBase {
   virtual RECT* OnSize(RECT* rect, int width, int height, WPARAM sizeType);
   virtual void OnNotify(int controlId, NMHDR* header);
   virtual void OnCommand(int commandId, int notifyCode);
-  // With a buffer of bufferLength characters: the first dropped name into it,
-  // the drop released, 1. Otherwise 0 and the drop is left alone.
+  // By default TakeFirstDroppedFile (dialog.h).
   virtual int OnDropFiles(HDROP drop, wchar_t* buffer, int bufferLength);
   virtual void OnTimer(UINT_PTR timerId);
   virtual void OnAppMessage(WPARAM wParam);

@@ -23,6 +23,31 @@ BOOL CALLBACK CloseMdiChild(HWND window, LPARAM clientParam) {
   return TRUE;
 }
 
+// What differs between the frame's window classes.
+struct FrameClass {
+  WNDPROC procedure = nullptr;
+  ResourceName icon = nullptr;
+  LPCWSTR cursor = nullptr;  // a system cursor
+  HBRUSH background = nullptr;
+  ResourceName menu = nullptr;
+  const wchar_t* name = nullptr;
+};
+
+// False when the class has no name or the system refuses it.
+bool RegisterFrameClass(HINSTANCE instance, const FrameClass& frameClass) {
+  if (frameClass.name == nullptr) return false;
+  WNDCLASSW windowClass = {};
+  windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+  windowClass.lpfnWndProc = frameClass.procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, frameClass.icon);
+  windowClass.hCursor = LoadCursorW(nullptr, frameClass.cursor);
+  windowClass.hbrBackground = frameClass.background;
+  windowClass.lpszMenuName = frameClass.menu;
+  windowClass.lpszClassName = frameClass.name;
+  return RegisterClassW(&windowClass) != 0;
+}
+
 int WindowHeight(HWND window) {
   RECT rect;
   if (!GetWindowRect(window, &rect)) return 0;
@@ -39,32 +64,28 @@ void CToolBar::Resize(const RECT& area) {
 
 int CAppBase::CreateFrameWindow(HINSTANCE moduleInstance, int32_t language) {
   CAppParameter* parameter = theAppParameter;
-  WNDCLASSW mainClass = {};
-  mainClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-  mainClass.lpfnWndProc = &AppWindowProc;
-  mainClass.hInstance = moduleInstance;
-  mainClass.hIcon = LoadIconW(moduleInstance, parameter->GetResourceId(IDI_APPLICATION_ICON));
-  mainClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  mainClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  mainClass.lpszMenuName = parameter->GetMenuId(language);
-  mainClass.lpszClassName = parameter->mainWindowClass.GetWide();
-  if (mainClass.lpszClassName == nullptr || !RegisterClassW(&mainClass)) return 0;
+  FrameClass mainClass;
+  mainClass.procedure = &AppWindowProc;
+  mainClass.icon = parameter->GetResourceId(IDI_APPLICATION_ICON);
+  mainClass.cursor = IDC_ARROW;
+  mainClass.background = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  mainClass.menu = parameter->GetMenuId(language);
+  mainClass.name = parameter->mainWindowClass.GetWide();
+  if (!RegisterFrameClass(moduleInstance, mainClass)) return 0;
 
   if (mode == ModeMdiFrame) {
     mainWindow =
-        CreateWindowExW(WS_EX_ACCEPTFILES, mainClass.lpszClassName, parameter->GetTitle(language),
+        CreateWindowExW(WS_EX_ACCEPTFILES, mainClass.name, parameter->GetTitle(language),
                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, moduleInstance, nullptr);
     if (mainWindow == nullptr) return 0;
 
-    WNDCLASSW childClass = {};
-    childClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    childClass.lpfnWndProc = &AppMdiChildProc;
-    childClass.hInstance = moduleInstance;
-    childClass.hIcon = LoadIconW(moduleInstance, parameter->GetResourceId(IDI_MDI_CHILD_ICON));
-    childClass.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-    childClass.lpszClassName = parameter->mdiClientWindowClass.GetWide();
-    if (childClass.lpszClassName == nullptr || !RegisterClassW(&childClass)) return 0;
+    FrameClass childClass;
+    childClass.procedure = &AppMdiChildProc;
+    childClass.icon = parameter->GetResourceId(IDI_MDI_CHILD_ICON);
+    childClass.cursor = IDC_IBEAM;
+    childClass.name = parameter->mdiClientWindowClass.GetWide();
+    if (!RegisterFrameClass(moduleInstance, childClass)) return 0;
 
     CLIENTCREATESTRUCT client = {};
     client.hWindowMenu = GetSubMenu(GetMenu(mainWindow), parameter->GetMenuPosition(L"Window"));
@@ -74,7 +95,7 @@ int CAppBase::CreateFrameWindow(HINSTANCE moduleInstance, int32_t language) {
     // A frame without its client could show no child at all.
     if (mdiClient == nullptr) return 0;
   } else {
-    mainWindow = CreateWindowExW(0, mainClass.lpszClassName, parameter->GetTitle(language),
+    mainWindow = CreateWindowExW(0, mainClass.name, parameter->GetTitle(language),
                                  WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, nullptr, nullptr, moduleInstance, nullptr);
     if (mainWindow == nullptr) return 0;

@@ -7,6 +7,13 @@ HINSTANCE DialogInstance(HWND owner) {
   return GetModuleHandleW(nullptr);
 }
 
+int TakeFirstDroppedFile(HDROP drop, wchar_t* buffer, int bufferLength) {
+  if (buffer == nullptr || bufferLength <= 0) return 0;
+  DragQueryFileW(drop, 0, buffer, static_cast<UINT>(bufferLength));
+  DragFinish(drop);
+  return 1;
+}
+
 INT_PTR CDialog::DlgProc(HWND dialogWindow, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
@@ -48,8 +55,5 @@ int CDialog::OnCancel(HWND /*window*/) {
 void CDialog::OnNotify(HWND /*window*/, int /*controlId*/, NMHDR* /*header*/) {}
 
 int CDialog::OnDropFiles(HDROP drop, wchar_t* buffer, int bufferLength) {
-  if (buffer == nullptr || bufferLength <= 0) return 0;
-  DragQueryFileW(drop, 0, buffer, static_cast<UINT>(bufferLength));
-  DragFinish(drop);
-  return 1;
+  return TakeFirstDroppedFile(drop, buffer, bufferLength);
 }

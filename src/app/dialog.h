@@ -50,6 +50,11 @@ INT_PTR ShowDialog(Dialog& dialog, int templateId, HWND owner);
 // The module instance the templates of an owner window come from.
 HINSTANCE DialogInstance(HWND owner);
 
+// What OnDropFiles does unless a window overrides it: with a buffer of
+// bufferLength characters, the first dropped name into it, the drop
+// released, 1; otherwise 0 and the drop is left alone.
+int TakeFirstDroppedFile(HDROP drop, wchar_t* buffer, int bufferLength);
+
 template <class Dialog>
 INT_PTR ShowDialog(Dialog& dialog, int templateId, HWND owner) {
   DialogBinding<Dialog>::current = &dialog;

@@ -35,6 +35,16 @@ bool CFile::OpenAs(const CString& path, bool regularOnly) {
   return true;
 }
 
+bool CFile::OpenStandardInput() {
+  if (handle != 0) return false;
+  if (!SystemOpenStandardInput()) return false;
+  readMode = 1;
+  writeMode = 0;
+  size = 0;
+  sizeKnown = false;
+  return true;
+}
+
 int CFile::Create(const CString& path, CreateRule rule) {
   if (handle != 0 || path.length == 0) return -1;
   name.Assign(path);

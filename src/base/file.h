@@ -70,6 +70,8 @@ class CFile {
   // Backend primitives; each returns false on failure and then sets
   // systemError. SystemSize fails for anything but a regular file.
   bool SystemOpen(const CString& path, bool regularOnly);
+  // Names the file "-" and takes a handle of its own on standard input.
+  bool SystemOpenStandardInput();
   bool SystemCreate(const CString& path, CreateRule rule);
   void SystemClose();
   bool SystemSize(uint64_t* result);

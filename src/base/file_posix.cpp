@@ -84,8 +84,7 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
   return true;
 }
 
-bool CFile::OpenStandardInput() {
-  if (handle != 0) return false;
+bool CFile::SystemOpenStandardInput() {
   if (!name.AssignBytes("-", 1)) {
     systemError = ENOMEM;
     return false;
@@ -96,10 +95,6 @@ bool CFile::OpenStandardInput() {
     return false;
   }
   handle = fd + 1;
-  readMode = 1;
-  writeMode = 0;
-  size = 0;
-  sizeKnown = false;
   return true;
 }
 

@@ -141,8 +141,7 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
   return handle != 0;
 }
 
-bool CFile::OpenStandardInput() {
-  if (handle != 0) return false;
+bool CFile::SystemOpenStandardInput() {
   if (!name.AssignBytes("-", 1)) {
     systemError = ERROR_NOT_ENOUGH_MEMORY;
     return false;
@@ -154,10 +153,6 @@ bool CFile::OpenStandardInput() {
     return false;
   }
   handle = reinterpret_cast<intptr_t>(copy);
-  readMode = 1;
-  writeMode = 0;
-  size = 0;
-  sizeKnown = false;
   return true;
 }
 

@@ -26,6 +26,20 @@ namespace {
 // Inputs at least this large get a progress bar on a terminal.
 constexpr uint64_t kProgressThreshold = uint64_t{4} << 20;
 
+// The options and notes of both helps, between each command's own options and
+// its last notes.
+const char kSharedHelp[] =
+    "      --settings FILE       take the defaults from FILE instead of brelvix.ini\n"
+    "      --no-settings         read no settings file: the output depends on the\n"
+    "                            input and the options alone (as does\n"
+    "                            BRELVIX_NO_SETTINGS=1 in the environment)\n"
+    "  -h, --help                show this help\n"
+    "\n"
+    "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
+    "written under a temporary name (~brelvix-*.tmp) and renamed when complete;\n"
+    "an interrupt removes it. With --update the replaced file keeps its mode; a\n"
+    "link is followed, and a folder, FIFO, device or the input itself is refused.\n";
+
 const char kToTextHelp[] =
     "Usage: brelvix-cli to-text [OPTION]... FILE...\n"
     "Writes each FILE as a source-code array: the template with \"($ARRAY_NAME)\"\n"
@@ -70,17 +84,9 @@ const char kToTextHelp[] =
     "                            modification time and all, when it would not\n"
     "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
     "      --strict              a format narrower than the size is an error, not a\n"
-    "                            warning, so that a build step cannot lose bits\n"
-    "      --settings FILE       take the defaults from FILE instead of brelvix.ini\n"
-    "      --no-settings         read no settings file: the output depends on the\n"
-    "                            input and the options alone (as does\n"
-    "                            BRELVIX_NO_SETTINGS=1 in the environment)\n"
-    "  -h, --help                show this help\n"
-    "\n"
-    "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
-    "written under a temporary name (~brelvix-*.tmp) and renamed when complete;\n"
-    "an interrupt removes it. With --update the replaced file keeps its mode; a\n"
-    "link is followed, and a folder, FIFO, device or the input itself is refused.\n"
+    "                            warning, so that a build step cannot lose bits\n";
+
+const char kToTextHelpEnd[] =
     "With -O or --update an empty FILE still gives the template, so that a build\n"
     "always finds its declarations; otherwise an empty FILE gives an empty output.\n"
     "\n"
@@ -107,17 +113,9 @@ const char kToBinaryHelp[] =
     "      --update              replace the output (PATH, or DIR/<stem>.bin) when its\n"
     "                            content changes, in one step; leave it untouched,\n"
     "                            modification time and all, when it would not\n"
-    "  -q, --quiet               no progress bar, no list of files made, no warnings\n"
-    "      --settings FILE       take the defaults from FILE instead of brelvix.ini\n"
-    "      --no-settings         read no settings file: the output depends on the\n"
-    "                            input and the options alone (as does\n"
-    "                            BRELVIX_NO_SETTINGS=1 in the environment)\n"
-    "  -h, --help                show this help\n"
-    "\n"
-    "FILE '-' reads standard input; its output is named stdin.<ext>. An output is\n"
-    "written under a temporary name (~brelvix-*.tmp) and renamed when complete;\n"
-    "an interrupt removes it. With --update the replaced file keeps its mode; a\n"
-    "link is followed, and a folder, FIFO, device or the input itself is refused.\n"
+    "  -q, --quiet               no progress bar, no list of files made, no warnings\n";
+
+const char kToBinaryHelpEnd[] =
     "Exit status: 0 when every FILE converted, 1 when one failed, 2 for bad usage.\n";
 
 // Standard output as the converters' output file.
@@ -193,6 +191,8 @@ int ParseSettings(int count, const char* const* args, const char* storedOutputFo
     if (parser.Is('h', "help")) {
       if (!parser.NoValue()) return kExitUsage;
       std::fputs(settings.toText ? kToTextHelp : kToBinaryHelp, stdout);
+      std::fputs(kSharedHelp, stdout);
+      std::fputs(settings.toText ? kToTextHelpEnd : kToBinaryHelpEnd, stdout);
       return -1;
     } else if (parser.Is('q', "quiet")) {
       if (!parser.NoValue()) return kExitUsage;

@@ -34,14 +34,14 @@ int RunWithSettings(const CliCommand& command, int count, const char* const* arg
   // A file named on the command line is an option too; the environment only
   // stops the search.
   if (arguments.noSettings || (file == nullptr && SettingsDisabledByEnvironment())) {
-    return RunConversionCommand(toText, arguments.count, arguments.values, nullptr);
+    return RunConversionCommand(toText, arguments.count, arguments.values.Get(), nullptr);
   }
   CAppParameter parameter;
   bool read = false;
   status = LoadCliSettings(file, parameter, &read, stderr);
   if (status != 0) return status;
   arguments.AddStoredDefaults(toText, parameter, stderr);
-  return RunConversionCommand(toText, arguments.count, arguments.values,
+  return RunConversionCommand(toText, arguments.count, arguments.values.Get(),
                               arguments.storedOutputFolder);
 }
 

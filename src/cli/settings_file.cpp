@@ -24,8 +24,7 @@ int32_t Length(const char* text) {
 
 // One line per key: a template may span lines and hold tabs, so control
 // characters print as C escapes. Backslashes stay as they are, for paths.
-void PrintKey(FILE* out, const char* key, const CString& value) {
-  std::fprintf(out, "%s = ", key);
+void PrintValue(FILE* out, const CString& value) {
   // Characters kept as foreign units print as the characters they are.
   CString copy;
   CBuffer<char> plain;
@@ -61,8 +60,26 @@ void PrintKey(FILE* out, const char* key, const CString& value) {
   std::fputc('\n', out);
 }
 
-void PrintKey(FILE* out, const char* key, int32_t value) {
-  std::fprintf(out, "%s = %d\n", key, static_cast<int>(value));
+// A key of the table: its name is ASCII.
+void PrintKey(FILE* out, const SettingKey& key, CAppParameter& parameter) {
+  if (key.type == SettingType::kColors) {
+    for (int32_t i = 0; i < parameter.colorCount; ++i) {
+      // As the file holds them: COLORREF values in signed decimal.
+      std::fprintf(out, "color[%d].text = %d\n", static_cast<int>(i),
+                   static_cast<int>(static_cast<int32_t>(parameter.colors[i].textColor)));
+      std::fprintf(out, "color[%d].background = %d\n", static_cast<int>(i),
+                   static_cast<int>(static_cast<int32_t>(parameter.colors[i].backgroundColor)));
+    }
+    return;
+  }
+  for (const WideChar* unit = key.name; *unit != 0; ++unit)
+    std::fputc(static_cast<char>(*unit), out);
+  std::fputs(" = ", out);
+  if (key.type == SettingType::kInt) {
+    std::fprintf(out, "%d\n", static_cast<int>(key.integer(parameter)));
+  } else {
+    PrintValue(out, key.text(parameter));
+  }
 }
 
 }  // namespace
@@ -139,46 +156,23 @@ int LoadCliSettings(const char* file, CAppParameter& parameter, bool* read, FILE
 }
 
 void ListSettings(CAppParameter& parameter, FILE* out) {
-  PrintKey(out, "settings_file", parameter.settingsPath);
-  PrintKey(out, "language", parameter.language);
-  PrintKey(out, "font_name", parameter.fontName);
-  PrintKey(out, "font_size", parameter.fontSize);
-  PrintKey(out, "temp_path", parameter.tempPath);
-  PrintKey(out, "log_enabled", parameter.logEnabled);
-  PrintKey(out, "log_path", parameter.logPath);
-  PrintKey(out, "view_toolbar", parameter.viewToolbar);
-  PrintKey(out, "view_statusbar", parameter.viewStatusbar);
-  for (int32_t i = 0; i < parameter.colorCount; ++i) {
-    // As the file holds them: COLORREF values in signed decimal.
-    std::fprintf(out, "color[%d].text = %d\n", static_cast<int>(i),
-                 static_cast<int>(static_cast<int32_t>(parameter.colors[i].textColor)));
-    std::fprintf(out, "color[%d].background = %d\n", static_cast<int>(i),
-                 static_cast<int>(static_cast<int32_t>(parameter.colors[i].backgroundColor)));
+  std::fputs("settings_file = ", out);
+  PrintValue(out, parameter.settingsPath);
+  for (const SettingKeys keys : {FrameworkSettingKeys(), ProductSettingKeys()}) {
+    for (const SettingKey& key : keys) {
+      if (key.listed) PrintKey(out, key, parameter);
+    }
   }
-  PrintKey(out, "output_path", parameter.output_path);
-  PrintKey(out, "convert", parameter.convert);
-  PrintKey(out, "data_size", parameter.data_size);
-  PrintKey(out, "endian", parameter.endian);
-  PrintKey(out, "data_format", parameter.data_format);
-  PrintKey(out, "array_format", parameter.array_format);
-  PrintKey(out, "number_syntax", parameter.number_syntax);
-}
-
-ConversionArguments::~ConversionArguments() {
-  FreeArray(values);
 }
 
 int ConversionArguments::Take(int argumentCount, const char* const* args, const char** settingsFile,
                               FILE* err) {
   *settingsFile = nullptr;
   const char* command = argumentCount > 0 ? args[0] : "";
-  FreeArray(values);
-  CBuffer<const char*> slots;
-  if (!slots.AllocateUninitialised(static_cast<size_t>(argumentCount) + kMaxDefaults + 1)) {
+  if (!values.AllocateUninitialised(static_cast<size_t>(argumentCount) + kMaxDefaults + 1)) {
     std::fprintf(err, "%s: out of memory\n", kProgramName);
     return kExitFailed;
   }
-  values = slots.Release();
   values[0] = command;
   count = 1;
   noSettings = false;
@@ -294,7 +288,7 @@ void ConversionArguments::AddStoredDefaults(bool toText, CAppParameter& paramete
     }
   }
 
-  std::memmove(values + 1 + addedCount, values + 1,
+  std::memmove(values.Get() + 1 + addedCount, values.Get() + 1,
                static_cast<size_t>(count) * sizeof(values[0]));  // with the null at the end
   for (int i = 0; i < addedCount; ++i)
     values[1 + i] = added[i];

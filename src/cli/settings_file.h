@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "base/holder.h"
 #include "base/str.h"
 #include "cli/cli.h"
 #include "convert/app_parameter.h"
@@ -30,7 +31,7 @@ void ListSettings(CAppParameter& parameter, FILE* out);
 class ConversionArguments {
  public:
   ConversionArguments() = default;
-  ~ConversionArguments();
+  ~ConversionArguments() = default;
   ConversionArguments(const ConversionArguments&) = delete;
   ConversionArguments& operator=(const ConversionArguments&) = delete;
 
@@ -48,7 +49,7 @@ class ConversionArguments {
   void AddStoredDefaults(bool toText, CAppParameter& parameter, FILE* err);
 
   int count = 0;
-  const char** values = nullptr;
+  CBuffer<const char*> values;  // count arguments and a null; empty before Take
   bool noSettings = false;
   const char* storedOutputFolder = nullptr;  // null: none stored
 

@@ -39,6 +39,19 @@ void FormatDecimal(int32_t value, WideChar (&out)[12]) {
   out[k] = 0;
 }
 
+// The framework's keys, in the order the file holds them.
+constexpr SettingKey kFrameworkKeys[] = {
+    IntKey<&CCommConfig::language>(WSTR("language"), -1),
+    TextKey<&CCommConfig::fontName>(WSTR("font_name"), nullptr),
+    IntKey<&CCommConfig::fontSize>(WSTR("font_size"), 0),
+    FolderKey<&CCommConfig::tempPath>(WSTR("temp_path")),
+    IntKey<&CCommConfig::logEnabled>(WSTR("log_enabled"), 0),
+    FolderKey<&CCommConfig::logPath>(WSTR("log_path")),
+    IntKey<&CCommConfig::viewToolbar>(WSTR("view_toolbar"), 1),
+    IntKey<&CCommConfig::viewStatusbar>(WSTR("view_statusbar"), 1),
+    ColorListKey(WSTR("colors")),
+};
+
 // A short write or a failed flush fails the save; CFileSave keeps the old
 // file then, unless the folder allowed no other way than writing in place.
 int WriteWholeFile(const CString& path, const char* bytes, uint32_t count, CFile& file) {
@@ -53,6 +66,15 @@ int WriteWholeFile(const CString& path, const char* bytes, uint32_t count, CFile
 
 }  // namespace
 
+SettingKeys FrameworkSettingKeys() {
+  return kFrameworkKeys;
+}
+
+bool WrittenWhenSet(CCommConfig& config, const SettingKey& key) {
+  if (key.type == SettingType::kInt) return key.integer(config) != key.fallback;
+  return key.text != nullptr && !key.text(config).IsEmpty();
+}
+
 CCommConfig::CCommConfig() {
   CString programFile;
   if (QueryProgramFile(programFile)) {
@@ -63,34 +85,24 @@ CCommConfig::CCommConfig() {
   DebugPrint(WSTR("app_path     = %s\n"), appPath.WideOrEmpty());
   DebugPrint(WSTR("current_path = %s\n"), currentPath.WideOrEmpty());
 
-  tempPath.Assign(currentPath);
-  logPath.Assign(currentPath);
+  ResetKeys(kFrameworkKeys);
   folderWritable = &FolderIsWritable;
 
-  CBuffer<ColorPair> defaults;
-  CBuffer<ColorPair> current;
-  CBuffer<ColorLabel> labels;
-  if (defaults.Allocate(kColorSlots)) defaultColors = defaults.Release();
-  if (current.Allocate(kColorSlots)) colors = current.Release();
-  if (labels.Allocate(kColorSlots)) colorLabels = labels.Release();
-  if (defaultColors != nullptr && colors != nullptr) {
+  defaultColors.Allocate(kColorSlots);
+  colors.Allocate(kColorSlots);
+  colorLabels.Allocate(kColorSlots);
+  if (defaultColors && colors) {
     colorCount = kColorSlots;
     for (int32_t i = 0; i < kColorSlots; ++i) {
       defaultColors[i] = kFactoryColors[i];
       colors[i] = kFactoryColors[i];
     }
   }
-  if (colorLabels != nullptr) {
+  if (colorLabels) {
     colorLabelCount = kColorSlots;
     for (int32_t i = 0; i < kColorSlots; ++i)
       colorLabels[i] = kColorLabels[i];
   }
-}
-
-CCommConfig::~CCommConfig() {
-  FreeArray(defaultColors);
-  FreeArray(colors);
-  FreeArray(colorLabels);
 }
 
 const WideChar* CCommConfig::GetVersion() {
@@ -290,19 +302,78 @@ void CCommConfig::AddIntChild(XmlNode* parent, const WideChar* name, int32_t val
   AddTextChild(parent, name, text);
 }
 
+void CCommConfig::ReadKeys(XmlNode* config, SettingKeys keys) {
+  for (const SettingKey& key : keys) {
+    switch (key.type) {
+      case SettingType::kInt:
+        key.integer(*this) = GetInt(FindChild(config, key.name), key.fallback);
+        break;
+      case SettingType::kText:
+      case SettingType::kName: {
+        const WideChar* fallback =
+            key.currentFolderFallback ? currentPath.GetWide() : key.textFallback;
+        if (key.type == SettingType::kText) {
+          ReadStringKey(config, key.name, key.text(*this), fallback);
+        } else {
+          ReadNameKey(config, key.name, key.text(*this), fallback);
+        }
+        break;
+      }
+      case SettingType::kColors:
+        ReadColors(FindChild(config, key.name));
+        break;
+    }
+  }
+}
+
+void CCommConfig::WriteKeys(XmlNode* config, SettingKeys keys) {
+  for (const SettingKey& key : keys) {
+    if (key.written != nullptr && !key.written(*this, key)) continue;
+    switch (key.type) {
+      case SettingType::kInt:
+        AddIntChild(config, key.name, key.integer(*this));
+        break;
+      case SettingType::kText:
+      case SettingType::kName:
+        // An empty string becomes an element without text.
+        AddTextChild(config, key.name, key.text(*this).GetWide());
+        break;
+      case SettingType::kColors:
+        WriteColors(config, key.name);
+        break;
+    }
+  }
+}
+
+void CCommConfig::ResetKeys(SettingKeys keys) {
+  for (const SettingKey& key : keys) {
+    switch (key.type) {
+      case SettingType::kInt:
+        key.integer(*this) = key.fallback;
+        break;
+      case SettingType::kText:
+      case SettingType::kName:
+        if (key.currentFolderFallback) {
+          key.text(*this).Assign(currentPath);
+        } else if (key.textFallback != nullptr) {
+          key.text(*this).AssignWide(key.textFallback);
+        } else {
+          key.text(*this).Clear();
+        }
+        break;
+      case SettingType::kColors:
+        break;
+    }
+  }
+}
+
 void CCommConfig::ReadSettings(CXml& /*xml*/, XmlNode* first) {
   XmlNode* config = FindTopLevel(first, WSTR("config"));
   if (config == nullptr) return;
-  language = GetInt(FindChild(config, WSTR("language")), -1);
-  ReadStringKey(config, WSTR("font_name"), fontName, nullptr);
-  fontSize = GetInt(FindChild(config, WSTR("font_size")), 0);
-  ReadNameKey(config, WSTR("temp_path"), tempPath, currentPath.GetWide());
-  logEnabled = GetInt(FindChild(config, WSTR("log_enabled")), 0);
-  ReadNameKey(config, WSTR("log_path"), logPath, currentPath.GetWide());
-  viewToolbar = GetInt(FindChild(config, WSTR("view_toolbar")), 1);
-  viewStatusbar = GetInt(FindChild(config, WSTR("view_statusbar")), 1);
+  ReadKeys(config, kFrameworkKeys);
+}
 
-  XmlNode* colorList = FindChild(config, WSTR("colors"));
+void CCommConfig::ReadColors(XmlNode* colorList) {
   if (colorList == nullptr) return;
   for (XmlNode* color = colorList->firstChild.Get(); color != nullptr; color = color->next.Get()) {
     if (color->name == nullptr || !color->name->EqualsWide(WSTR("color"))) continue;
@@ -321,16 +392,11 @@ void CCommConfig::WriteSettings(CXml& /*xml*/, XmlNode* root) {
   XmlNode* config = CreateNode(WSTR("config"), nullptr);
   if (config == nullptr) return;
   AppendChild(root, config);
-  AddIntChild(config, WSTR("language"), language);
-  AddTextChild(config, WSTR("font_name"), fontName.GetWide());
-  AddIntChild(config, WSTR("font_size"), fontSize);
-  AddTextChild(config, WSTR("temp_path"), tempPath.GetWide());
-  AddIntChild(config, WSTR("log_enabled"), logEnabled);
-  AddTextChild(config, WSTR("log_path"), logPath.GetWide());
-  AddIntChild(config, WSTR("view_toolbar"), viewToolbar);
-  AddIntChild(config, WSTR("view_statusbar"), viewStatusbar);
+  WriteKeys(config, kFrameworkKeys);
+}
 
-  XmlNode* colorList = CreateNode(WSTR("colors"), nullptr);
+void CCommConfig::WriteColors(XmlNode* config, const WideChar* name) {
+  XmlNode* colorList = CreateNode(name, nullptr);
   if (colorList == nullptr) return;
   AppendChild(config, colorList);
   for (int32_t i = 0; i < colorCount; ++i) {

@@ -6,9 +6,11 @@
 #include <cstdint>
 
 #include "base/file.h"
+#include "base/holder.h"
 #include "base/object.h"
 #include "base/str.h"
 #include "base/wide.h"
+#include "config/setting_keys.h"
 #include "config/xml.h"
 
 // A settings file holds a few hundred bytes; a larger one is no settings file
@@ -48,25 +50,26 @@ class CCommConfig : public CObject {
   CString settingsFileName;     // separator and file name, "\\brelvix.ini" on Windows
   CString dataFolder;           // per-user data folder; empty when unknown
   int32_t currentLanguage = 0;  // in use: 0 English, 1 Japanese; not stored
-  int32_t language = -1;        // stored choice; -1 not chosen yet
+  // The stored keys; their defaults are the key table's (setting_keys.h).
+  int32_t language = 0;  // stored choice; -1 not chosen yet
   CString fontName;
   int32_t fontSize = 0;
   CString tempPath;
   int32_t logEnabled = 0;
   CString logPath;
-  int32_t viewToolbar = 1;
-  int32_t viewStatusbar = 1;
-  int32_t colorCount = 0;
-  ColorPair* defaultColors = nullptr;
-  ColorPair* colors = nullptr;
+  int32_t viewToolbar = 0;
+  int32_t viewStatusbar = 0;
+  int32_t colorCount = 0;  // slots of defaultColors and colors; 0 when memory ran out
+  CBuffer<ColorPair> defaultColors;
+  CBuffer<ColorPair> colors;
   int32_t colorLabelCount = 0;
-  ColorLabel* colorLabels = nullptr;
+  CBuffer<ColorLabel> colorLabels;
   // Whether a file can be made in a folder; FolderIsWritable unless a test
   // puts in its own answer.
   bool (*folderWritable)(const CString& folder) = nullptr;
 
   CCommConfig();
-  ~CCommConfig() override;
+  ~CCommConfig() override = default;
 
   virtual const WideChar* GetVersion();
   virtual const WideChar* GetTitle(int32_t languageCode);
@@ -123,4 +126,15 @@ class CCommConfig : public CObject {
   static void AddIntChild(XmlNode* parent, const WideChar* name, int32_t value);
   // The first node of the chain named name, or null.
   static XmlNode* FindTopLevel(XmlNode* first, const WideChar* name);
+
+  // Each key of keys from config, its default where config lacks it.
+  void ReadKeys(XmlNode* config, SettingKeys keys);
+  // Appends the keys to config as their rules say, in the table's order.
+  void WriteKeys(XmlNode* config, SettingKeys keys);
+  // Gives each key of keys its default (the colours keep theirs).
+  void ResetKeys(SettingKeys keys);
+
+ private:
+  void ReadColors(XmlNode* colorList);
+  void WriteColors(XmlNode* config, const WideChar* name);
 };

@@ -4,6 +4,7 @@
 
 #include "bx_version.h"
 #include "config/folders.h"
+#include "convert/convert_types.h"
 
 namespace {
 
@@ -23,9 +24,16 @@ bool SameWide(const WideChar* a, const WideChar* b) {
   return *a == *b;
 }
 
-int32_t Clamp(int32_t value, int32_t low, int32_t high) {
-  return value < low ? low : (value > high ? high : value);
+constexpr bool SameAscii(const WideChar* wide, const char* narrow) {
+  for (; *narrow != 0; ++wide, ++narrow) {
+    if (*wide != static_cast<WideChar>(*narrow)) return false;
+  }
+  return *wide == 0;
 }
+
+// The stored defaults are the command line's built-in ones.
+static_assert(SameAscii(CAppParameter::kDefaultDataFormat, kDefaultDataFormat));
+static_assert(SameAscii(CAppParameter::kDefaultArrayFormat, kDefaultArrayFormat));
 
 // The value format and the template compare as UTF-16 text, an empty stored
 // string as the empty text.
@@ -35,52 +43,81 @@ bool TakeTextIfChanged(CString& field, const WideChar* controlText) {
   return true;
 }
 
-// The window's keys, all integers, in the order the file holds them: read and
-// written from this one table. They are written only once the window has
-// recorded a size, so a file saved without a window stays as before.
-struct WindowKey {
-  const WideChar* key;
-  int32_t CAppParameter::*field;
-  int32_t column;  // -1 for a field of its own, else the index into column_widths
-};
-
-constexpr WindowKey kWindowKeys[] = {
-    {WSTR("window_left"), &CAppParameter::window_left, -1},
-    {WSTR("window_top"), &CAppParameter::window_top, -1},
-    {WSTR("window_width"), &CAppParameter::window_width, -1},
-    {WSTR("window_height"), &CAppParameter::window_height, -1},
-    {WSTR("window_maximized"), &CAppParameter::window_maximized, -1},
-    {WSTR("input_column_width"), nullptr, 0},
-    {WSTR("output_column_width"), nullptr, 1},
-    {WSTR("array_column_width"), nullptr, 2},
-};
-
-// The recent lists' keys, the latest first.
-constexpr const WideChar* kRecentListKeys[CAppParameter::kRecentListCount] = {
-    WSTR("recent_list_1"), WSTR("recent_list_2"), WSTR("recent_list_3"), WSTR("recent_list_4"),
-    WSTR("recent_list_5"), WSTR("recent_list_6"), WSTR("recent_list_7"), WSTR("recent_list_8")};
-
-int32_t& WindowValue(CAppParameter& parameter, const WindowKey& key) {
-  return key.column >= 0 ? parameter.column_widths[key.column] : parameter.*key.field;
+// The window's keys are written only once the window has recorded a size, so
+// a file saved without a window stays as before.
+bool WrittenWithWindow(CCommConfig& config, const SettingKey& /*key*/) {
+  const auto& parameter = static_cast<const CAppParameter&>(config);
+  return parameter.window_width > 0 && parameter.window_height > 0;
 }
+
+template <auto Field, int Index = -1>
+constexpr SettingKey WindowKey(const WideChar* name) {
+  return IntKey<Field, Index>(name, 0).WrittenWhen(&WrittenWithWindow).Unlisted();
+}
+
+// The recent lists are kept only when there are any, so a file of a user who
+// never opened a list stays as before.
+template <int Index>
+constexpr SettingKey RecentListKey(const WideChar* name) {
+  static_assert(Index < CAppParameter::kRecentListCount);
+  return NameKey<&CAppParameter::recent_lists, Index>(name).WrittenWhen(&WrittenWhenSet).Unlisted();
+}
+
+// The integers as the window's selection boxes show them.
+constexpr SettingKey kConvertKey = IntKey<&CAppParameter::convert>(WSTR("convert"), 0).Range(0, 1);
+constexpr SettingKey kDataSizeKey =
+    IntKey<&CAppParameter::data_size>(WSTR("data_size"), 1).Range(0, 8);
+constexpr SettingKey kEndianKey = IntKey<&CAppParameter::endian>(WSTR("endian"), 0).Range(0, 1);
+
+// The product's keys, in the order the file holds them after the framework's.
+constexpr SettingKey kProductKeys[] = {
+    NameKey<&CAppParameter::output_path>(WSTR("output_path")),
+    kConvertKey,
+    kDataSizeKey,
+    kEndianKey,
+    TextKey<&CAppParameter::data_format>(WSTR("data_format"), CAppParameter::kDefaultDataFormat),
+    TextKey<&CAppParameter::array_format>(WSTR("array_format"), CAppParameter::kDefaultArrayFormat),
+    // Only where it differs from the plain rule, so that a file of a user who
+    // never chose it stays as every version writes it.
+    IntKey<&CAppParameter::number_syntax>(WSTR("number_syntax"), 0).WrittenWhen(&WrittenWhenSet),
+    RecentListKey<0>(WSTR("recent_list_1")),
+    RecentListKey<1>(WSTR("recent_list_2")),
+    RecentListKey<2>(WSTR("recent_list_3")),
+    RecentListKey<3>(WSTR("recent_list_4")),
+    RecentListKey<4>(WSTR("recent_list_5")),
+    RecentListKey<5>(WSTR("recent_list_6")),
+    RecentListKey<6>(WSTR("recent_list_7")),
+    RecentListKey<7>(WSTR("recent_list_8")),
+    WindowKey<&CAppParameter::window_left>(WSTR("window_left")),
+    WindowKey<&CAppParameter::window_top>(WSTR("window_top")),
+    WindowKey<&CAppParameter::window_width>(WSTR("window_width")),
+    WindowKey<&CAppParameter::window_height>(WSTR("window_height")),
+    WindowKey<&CAppParameter::window_maximized>(WSTR("window_maximized")),
+    WindowKey<&CAppParameter::column_widths, 0>(WSTR("input_column_width")),
+    WindowKey<&CAppParameter::column_widths, 1>(WSTR("output_column_width")),
+    WindowKey<&CAppParameter::column_widths, 2>(WSTR("array_column_width")),
+};
 
 }  // namespace
 
+SettingKeys ProductSettingKeys() {
+  return kProductKeys;
+}
+
 int32_t ClampDirection(int32_t value) {
-  return Clamp(value, 0, 1);
+  return kConvertKey.Clamp(value);
 }
 
 int32_t ClampUnitSize(int32_t value) {
-  return Clamp(value, 0, 8);
+  return kDataSizeKey.Clamp(value);
 }
 
 int32_t ClampByteOrder(int32_t value) {
-  return Clamp(value, 0, 1);
+  return kEndianKey.Clamp(value);
 }
 
 CAppParameter::CAppParameter() {
-  data_format.AssignWide(kDefaultDataFormat);
-  array_format.AssignWide(kDefaultArrayFormat);
+  ResetKeys(kProductKeys);
 }
 
 const WideChar* CAppParameter::GetVersion() {
@@ -151,25 +188,18 @@ void CAppParameter::ReadSettings(CXml& xml, XmlNode* first) {
   CCommConfig::ReadSettings(xml, first);
   XmlNode* config = FindTopLevel(first, WSTR("config"));
   if (config == nullptr) return;
-  ReadNameKey(config, WSTR("output_path"), output_path, nullptr);
-  ReadStringKey(config, WSTR("data_format"), data_format, kDefaultDataFormat);
-  ReadStringKey(config, WSTR("array_format"), array_format, kDefaultArrayFormat);
-  // Kept as read; only the window clamps them.
-  convert = GetInt(FindChild(config, WSTR("convert")), 0);
-  data_size = GetInt(FindChild(config, WSTR("data_size")), 1);
-  endian = GetInt(FindChild(config, WSTR("endian")), 0);
-  number_syntax = GetInt(FindChild(config, WSTR("number_syntax")), 0);
-  for (const WindowKey& key : kWindowKeys)
-    WindowValue(*this, key) = GetInt(FindChild(config, key.key), 0);
+  // The integers are kept as read; only the window clamps them.
+  ReadKeys(config, kProductKeys);
   // Packed to the front, so that a gap in a hand-edited file leaves none.
   int used = 0;
-  for (const WideChar* key : kRecentListKeys) {
-    CString path;
-    ReadNameKey(config, key, path, nullptr);
-    if (!path.IsEmpty()) recent_lists[used++].Assign(path);
+  for (int i = 0; i < kRecentListCount; ++i) {
+    if (recent_lists[i].IsEmpty()) continue;
+    if (used != i) {
+      recent_lists[used].Assign(recent_lists[i]);
+      recent_lists[i].Clear();
+    }
+    ++used;
   }
-  for (int i = used; i < kRecentListCount; ++i)
-    recent_lists[i].Clear();
 }
 
 void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
@@ -180,23 +210,7 @@ void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
     if (config == nullptr) return;
     AppendChild(root, config);
   }
-  // An empty string becomes an element without text.
-  AddTextChild(config, WSTR("output_path"), output_path.GetWide());
-  AddIntChild(config, WSTR("convert"), convert);
-  AddIntChild(config, WSTR("data_size"), data_size);
-  AddIntChild(config, WSTR("endian"), endian);
-  AddTextChild(config, WSTR("data_format"), data_format.GetWide());
-  AddTextChild(config, WSTR("array_format"), array_format.GetWide());
-  // Only where it differs from the plain rule, so that a file of a user who
-  // never chose it stays as every version writes it.
-  if (number_syntax != 0) AddIntChild(config, WSTR("number_syntax"), number_syntax);
-  for (int i = 0; i < kRecentListCount; ++i) {
-    if (!recent_lists[i].IsEmpty())
-      AddTextChild(config, kRecentListKeys[i], recent_lists[i].GetWide());
-  }
-  if (window_width <= 0 || window_height <= 0) return;
-  for (const WindowKey& key : kWindowKeys)
-    AddIntChild(config, key.key, WindowValue(*this, key));
+  WriteKeys(config, kProductKeys);
 }
 
 int CAppParameter::UpdateFromControls(const ConversionControls& controls, CString& outputFolder) {

@@ -33,11 +33,12 @@ class CAppParameter : public CCommConfig {
       WSTR("const unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};");
 
   // Named after their settings keys.
-  CString output_path;    // folder every output file goes into
-  CString data_format;    // printf-style format of one value; empty: per-size default
-  CString array_format;   // declaration template with ($ARRAY_NAME) and ($ARRAY_DATA)
+  CString output_path;   // folder every output file goes into
+  CString data_format;   // printf-style format of one value; empty: per-size default
+  CString array_format;  // declaration template with ($ARRAY_NAME) and ($ARRAY_DATA)
+  // Their defaults are the key table's.
   int32_t convert = 0;    // ConvertDirection, kept as stored
-  int32_t data_size = 1;  // unit size in bytes, kept as stored
+  int32_t data_size = 0;  // unit size in bytes, kept as stored
   int32_t endian = 0;     // ByteOrder, kept as stored
   // NumberSyntax of text -> binary, kept as stored. No control shows it; the
   // file and lists carry it, and Execute passes it on.
@@ -94,8 +95,12 @@ class CAppParameter : public CCommConfig {
   void RemoveRecentList(int index);
 };
 
-// The integers as a selection box shows them: direction and byte order 0..1,
-// unit size 0..8.
+// The product's keys, in the order the file holds them after the framework's
+// (FrameworkSettingKeys).
+SettingKeys ProductSettingKeys();
+
+// The integers as a selection box shows them (the ranges of their keys):
+// direction and byte order 0..1, unit size 0..8.
 int32_t ClampDirection(int32_t value);
 int32_t ClampUnitSize(int32_t value);
 int32_t ClampByteOrder(int32_t value);

@@ -276,8 +276,9 @@ TEST_F(CliSettingsTest, TakeRemovesTheSettingsOption) {
       EXPECT_NE(err.Text().find("to-text --help"), std::string::npos);
       continue;
     }
-    EXPECT_EQ(std::vector<std::string>(arguments.values, arguments.values + arguments.count),
-              row.values);
+    EXPECT_EQ(
+        std::vector<std::string>(arguments.values.Get(), arguments.values.Get() + arguments.count),
+        row.values);
     EXPECT_EQ(arguments.values[arguments.count], nullptr);
     EXPECT_EQ(file != nullptr ? std::string(file) : "(none)",
               row.settingsFile != nullptr ? row.settingsFile : "(none)");
@@ -451,8 +452,9 @@ TEST_F(CliSettingsTest, StoredDefaultsGoAheadOfTheUsersOptions) {
     std::vector<std::string> expected = {command};
     expected.insert(expected.end(), row.values.begin(), row.values.end());
     expected.insert(expected.end(), {"-s", "1", "a.bin"});
-    EXPECT_EQ(std::vector<std::string>(arguments.values, arguments.values + arguments.count),
-              expected);
+    EXPECT_EQ(
+        std::vector<std::string>(arguments.values.Get(), arguments.values.Get() + arguments.count),
+        expected);
     EXPECT_EQ(arguments.values[arguments.count], nullptr);
     EXPECT_EQ(arguments.storedOutputFolder != nullptr ? arguments.storedOutputFolder : "(none)",
               std::string(row.folder != nullptr ? row.folder : "(none)"));
