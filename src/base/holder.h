@@ -56,14 +56,6 @@ class CBuffer {
   T* items_ = nullptr;
 };
 
-// Frees an array kept in a plain pointer field (a layout other code reads
-// directly) and leaves the field null.
-template <typename T>
-void FreeArray(T*& items) {
-  delete[] items;
-  items = nullptr;
-}
-
 // Memory the C library allocated for the caller to free() (realpath's result).
 class CMallocHolder {
  public:
