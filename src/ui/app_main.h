@@ -9,11 +9,11 @@
 #include <cstdint>
 
 #include "app/app_base.h"
-#include "base/handle_win32.h"
 #include "base/holder.h"
 #include "base/str.h"
 #include "convert/conversion_monitor.h"
 #include "ui/list/file_list.h"
+#include "ui/worker_thread_win32.h"
 
 class FileListSettings;
 enum class FileConversionStatus;
@@ -22,12 +22,12 @@ struct RowReport;
 
 class CAppMain : public CAppBase, public CAppEventListener, public ConversionMonitor {
  public:
-  CString listFilePath;                       // the current list file; empty until a load or a save
-  CString outputFolder;                       // the folder the conversion run writes into
-  CFileList fileList;                         // entries, entryCapacity, entryCount
-  std::atomic<HANDLE> workerThread{nullptr};  // the running conversion worker
-  std::atomic<DWORD> workerThreadId{0};       // nonzero while a run is active
-  // cancelRequested is the ConversionMonitor's.
+  CString listFilePath;  // the current list file; empty until a load or a save
+  CString outputFolder;  // the folder the conversion run writes into
+  CFileList fileList;    // entries, entryCapacity, entryCount
+  // The conversion run's worker: converting while it has a working id, to be
+  // joined while it is joinable. cancelRequested is the ConversionMonitor's.
+  CWorkerThread worker;
 
   // Posted by the worker as its last act: the run is over and the worker can
   // be joined.
@@ -125,7 +125,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   void SetFileProgress(int32_t percent) override;
   // True from the start of a worker until it has ended and been joined; the
   // list must not change meanwhile, so the commands that change it refuse.
-  bool RunActive() const { return workerHandle_.IsValid(); }
+  bool RunActive() const { return worker.Joinable(); }
 
   // The item data of a selection box's selected item; 0 without a selection.
   int32_t SelectedItemData(int controlId);
@@ -260,8 +260,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Cancels a run and joins it; the run ends without its message.
   void StopRunForClose();
 
-  CHandle workerHandle_;  // the worker until joined, on this thread
-  int joinDepth_ = 0;     // joins in progress, one inside the other
+  int joinDepth_ = 0;  // joins of the worker in progress, one inside the other
   std::atomic<bool> closing_{false};
   CString runOutputFolder_;            // the run's own copy of outputFolder
   int32_t shownFilePercent_ = 0;       // the file bar as last set by the worker

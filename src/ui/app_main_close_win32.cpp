@@ -49,9 +49,9 @@ bool CAppMain::ConfirmDropList() {
 }
 
 bool CAppMain::ConfirmClose() {
-  // workerThreadId rather than RunActive: a run that has converted its last
-  // row and only shows its message has nothing left to stop.
-  if (workerThreadId != 0) {
+  // Working rather than RunActive: a run that has converted its last row
+  // and only shows its message has nothing left to stop.
+  if (worker.Working()) {
     const int language = UseJapanese() ? 1 : 0;
     // No is the default: Enter must not throw away a long run.
     if (MessageBoxW(mainWindow, uitext::kStopRunQuestion.In(language), kCaption,

@@ -25,12 +25,10 @@
 
 namespace {
 
-// Execute waits for the worker's id in this many checks this far apart.
-constexpr int kHandshakeChecks = 1000;
-constexpr DWORD kHandshakeStepMs = 10;
-
 // A close that waits for the worker looks this often for the worker's end
-// message, which may have opened just before the close arrived.
+// message, which may have opened just before the close arrived: nothing
+// wakes the wait when it opens. Other joins wake only for the worker's
+// messages and its end.
 constexpr DWORD kCloseLookMs = 50;
 
 // The file bar takes a new figure at most this often.
@@ -352,7 +350,7 @@ void CAppMain::ExecuteConversion() {
   wchar_t valueFormat[kSettingTextUnits] = {};
   ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(valueFormat, kSettingTextUnits);
 
-  if (workerThreadId == 0 && !UsableValueFormat(valueFormat)) {
+  if (!worker.Working() && !UsableValueFormat(valueFormat)) {
     // Converting with the default instead would end "complete" with outputs
     // the user did not ask for.
     wchar_t message[kEndMessageUnits] = {};
@@ -363,18 +361,17 @@ void CAppMain::ExecuteConversion() {
     return;
   }
 
-  if (workerThreadId == 0 &&
-      !PrepareOutputFolder(mainWindow, UseJapanese() ? 1 : 0, outputFolder)) {
+  if (!worker.Working() && !PrepareOutputFolder(mainWindow, UseJapanese() ? 1 : 0, outputFolder)) {
     return;
   }
 
   ResetProgressBars();
-  if (workerThreadId != 0) return;
+  if (worker.Working()) return;
   // A worker that has shown its message but whose last word is still queued
   // is joined before the next one starts.
-  if (workerHandle_.IsValid()) JoinWorker();
+  if (worker.Joinable()) JoinWorker();
   // The join handles messages, among them perhaps a close.
-  if (workerHandle_.IsValid() || closing_) return;
+  if (worker.Joinable() || closing_) return;
 
   // The worker's own copy: the window may change outputFolder during the run
   // (the folder browser, or Execute reached again), and the rows already
@@ -388,19 +385,11 @@ void CAppMain::ExecuteConversion() {
     list.SetCell(row, 3, L"");
   }
   EnableListCommands(false);
-  HANDLE thread = CreateThread(nullptr, 0, &ConversionThreadStart, this, 0, nullptr);
-  if (thread == nullptr) {
-    // Nothing to wait for: no worker will ever publish an id.
-    EnableListCommands(true);
-    return;
-  }
-  workerHandle_.Reset(thread);
-  workerThread = thread;
-  for (int check = 0; check < kHandshakeChecks && workerThreadId == 0; ++check) {
-    // A 10 ms sleep that a worker which has already ended cuts short.
-    if (WaitForSingleObject(thread, kHandshakeStepMs) == WAIT_OBJECT_0) break;
-  }
-  Sleep(kHandshakeStepMs);
+  // Cleared before the worker is out: a close may cancel as soon as it is.
+  cancelRequested = 0;
+  // The worker touches the window only through messages this thread
+  // handles, so nothing here waits for it.
+  if (!worker.Start(&ConversionThreadStart, this)) EnableListCommands(true);
 }
 
 DWORD WINAPI CAppMain::ConversionThreadStart(LPVOID app) {
@@ -409,13 +398,6 @@ DWORD WINAPI CAppMain::ConversionThreadStart(LPVOID app) {
 }
 
 void CAppMain::ConversionThread() {
-  // The id before any window is touched: Execute waits for it on the
-  // window's thread, and only after that wait are the messages below handled.
-  // The flag is cleared first, since a close may cancel as soon as the id is
-  // out.
-  cancelRequested = 0;
-  workerThreadId = GetCurrentThreadId();
-
   // Each button is disabled only after the focus has left it: a disabled
   // button keeps the focus, and the keyboard would be dead until a click.
   EnableWindow(Control(IDC_CANCEL_RUN), TRUE);
@@ -473,8 +455,7 @@ void CAppMain::ConversionThread() {
   }
   const bool stopped = IsCancelled();
 
-  workerThread = nullptr;
-  workerThreadId = 0;
+  worker.FinishWork();
 
   // A window that is closing waits for this thread; a message would hold
   // the close up until somebody answered it. A run is "complete" only when
@@ -565,28 +546,23 @@ void CAppMain::EnableListCommands(bool enabled) {
 }
 
 void CAppMain::JoinWorker() {
-  HANDLE thread = workerHandle_.Get();
-  if (thread == nullptr) return;
+  if (!worker.Joinable()) return;
   // A message handled below may close the window, and the close joins too;
   // the handle is released by the outermost join only.
   ++joinDepth_;
-  for (;;) {
-    const DWORD woken =
-        MsgWaitForMultipleObjects(1, &thread, FALSE, kCloseLookMs, QS_SENDMESSAGE | QS_PAINT);
-    if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) break;
-    // The worker's messages, and painting; input waits, so that nothing the
-    // user does starts anew while the run is ending.
+  // The worker's messages, and painting; input waits, so that nothing the
+  // user does starts anew while the run is ending.
+  while (!worker.WaitEnded(closing_ ? kCloseLookMs : INFINITE, QS_SENDMESSAGE | QS_PAINT)) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_SENDMESSAGE | PM_QS_PAINT))
       DispatchMessageW(&message);
     if (closing_) {
       OwnedDialogSearch search{mainWindow};
-      EnumThreadWindows(GetThreadId(thread), &DismissOwnedDialog,
-                        reinterpret_cast<LPARAM>(&search));
+      EnumThreadWindows(worker.ThreadId(), &DismissOwnedDialog, reinterpret_cast<LPARAM>(&search));
     }
   }
   if (--joinDepth_ > 0) return;
-  workerHandle_.Reset();
+  worker.Release();
   if (mainWindow != nullptr && IsWindow(mainWindow)) {
     EnableListCommands(true);
     RescueFocus();
@@ -594,7 +570,7 @@ void CAppMain::JoinWorker() {
 }
 
 void CAppMain::StopRunForClose() {
-  if (!workerHandle_.IsValid()) return;
+  if (!worker.Joinable()) return;
   // closing_ before the cancel: a worker that sees the cancel knows by then
   // not to show its message.
   closing_ = true;
@@ -606,7 +582,7 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   if (message == kRunEndedMessage) {
     // From the worker that is still to be joined, unless a close or a new
     // Execute has joined it already.
-    if (workerHandle_.IsValid() && GetThreadId(workerHandle_.Get()) == static_cast<DWORD>(wParam)) {
+    if (worker.Joinable() && worker.ThreadId() == static_cast<DWORD>(wParam)) {
       JoinWorker();
     }
     return TRUE;

@@ -534,7 +534,7 @@ void CAppMain::OnCommand(int commandId, int notifyCode) {
       OnBrowseOutputFolder();
       break;
     case IDC_CANCEL_RUN:
-      if (fileList.entryCount > 0 && workerThread != nullptr) cancelRequested = 1;
+      if (fileList.entryCount > 0 && worker.Working()) cancelRequested = 1;
       break;
     case IDC_EXECUTE:
       // A key (notify code 1) reaches Execute also while its button is off:

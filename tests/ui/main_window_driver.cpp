@@ -278,7 +278,7 @@ void MainWindowSession::ThreadMain() {
 }
 
 void MainWindowSession::OnExecuteHandled() {
-  const DWORD worker = app_.workerThreadId;
+  const DWORD worker = app_.worker.WorkingId();
   if (worker == 0 || worker == hookedWorker_) return;
   hookedWorker_ = worker;
   if (HHOOK hook = SetWindowsHookExW(WH_CBT, &CbtHook, nullptr, worker)) {

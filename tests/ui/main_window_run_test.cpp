@@ -198,8 +198,7 @@ void ExpectIdle(MainWindowSession& session) {
   }
   EXPECT_FALSE(MenuItemGrayed(session, ID_FILE_OPEN));
   EXPECT_TRUE(AcceptsFiles(session));
-  EXPECT_EQ(session.app().workerThread.load(), nullptr);
-  EXPECT_EQ(session.app().workerThreadId.load(), 0u);
+  EXPECT_EQ(session.app().worker.WorkingId(), 0u);
   ExpectFocusUsable(session);
 }
 
@@ -213,8 +212,7 @@ void ExpectRunning(MainWindowSession& session) {
   }
   EXPECT_TRUE(MenuItemGrayed(session, ID_FILE_OPEN));
   EXPECT_FALSE(AcceptsFiles(session));
-  EXPECT_NE(session.app().workerThread.load(), nullptr);
-  EXPECT_NE(session.app().workerThreadId.load(), 0u);
+  EXPECT_NE(session.app().worker.WorkingId(), 0u);
   ExpectFocusUsable(session);
 }
 
@@ -966,8 +964,7 @@ TEST(MainWindowRunCloseTest, ClosingDuringARunCancelsAndEndsWithoutTheMessage) {
     EXPECT_EQ(seen[0].text, L"A conversion is running. Stop it and close the window?");
     EXPECT_EQ(seen[0].defaultId, IDNO) << "Enter does not stop a run";
     EXPECT_EQ(seen[1].text, L"Save changes to the file list?");
-    EXPECT_EQ(session.app().workerThread.load(), nullptr);
-    EXPECT_EQ(session.app().workerThreadId.load(), 0u);
+    EXPECT_EQ(session.app().worker.WorkingId(), 0u);
 
     EXPECT_TRUE(FileNames(out).empty()) << "the row cut short leaves no file";
   }
