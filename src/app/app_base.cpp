@@ -125,11 +125,6 @@ void CAppBase::OnCommand(int commandId, int notifyCode) {
     case ID_FILE_EXIT:
       OnExit();
       break;
-    case ID_FILE_OPEN:
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-      // The application's own commands; nothing for the frame to do.
-      break;
     case ID_VIEW_TOOLBAR:
       OnViewToolbar();
       break;

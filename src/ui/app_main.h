@@ -16,6 +16,7 @@
 #include "ui/worker_thread_win32.h"
 
 class FileListSettings;
+struct UiText;
 enum class FileConversionStatus;
 struct FileConversionResult;
 struct RowReport;
@@ -74,8 +75,8 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // The file list's commands and the list view. Rows are added and appended
   // by fileList's own operations, with the direction the box shows.
   void AddFiles();
-  // Adds the files of an open-file dialog result, shows the rows and tells
-  // what was left out.
+  // Adds the files of an open-file dialog result (CFileList's
+  // AddSelectedFiles), shows the rows and tells what was left out.
   void AddSelectedFiles(const wchar_t* buffer);
   void RefreshFileList();
   // Modify: the one selected row in the file information dialog.
@@ -101,7 +102,8 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // direction's default extension take this one's.
   void OnDirectionChanged();
 
-  // The list file: File > Open, Save and Save As.
+  // The list file, menu command to list (app_main_list_file_win32.cpp):
+  // File > Open, the recent lists, Save and Save As.
   void LoadFileList();
   // Save As, and Save (Save As while there is no current list file): 1 when
   // the list was written, 0 when the dialog was cancelled or writing failed.
@@ -183,11 +185,9 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   struct SkippedFiles {
     int32_t unreadable = 0;  // missing, a folder, or not to be opened
   };
-  // Adds folder + name, or the full path name when folder is null, and
-  // counts it in skipped when it is left out (a duplicate is not counted:
-  // its row is there).
-  void AddOneFile(const wchar_t* folder, const wchar_t* name, int32_t direction,
-                  SkippedFiles* skipped);
+  // Adds a dropped file's full path and counts it in skipped when it is left
+  // out (a duplicate is not counted: its row is there).
+  void AddDroppedFile(const wchar_t* path, int32_t direction, SkippedFiles* skipped);
   void TellSkippedFiles(const SkippedFiles& skipped);
   // The first selected row of the list view, -1 when none.
   int32_t FirstSelectedRow();
@@ -228,9 +228,22 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // UpdateFromControls's result, after reporting a failed save.
   int TakeConversionControls(bool extra);
 
-  // Unsaved work (app_main_close_win32.cpp). True when the list may be
-  // dropped: it has not changed, is empty, or the user saved it or said No
-  // to saving it; false on Cancel or when the save did not happen.
+  // What a file dialog asks: its texts in both languages, its OFN_ flags,
+  // and the extension a typed name without one gets (null: none).
+  struct FileDialogRequest {
+    const UiText& filter;
+    DWORD filterIndex;
+    const UiText& title;
+    DWORD flags;
+    const wchar_t* defaultExtension;
+    bool save;  // the save dialog, else the open one
+  };
+  // Shows the open or save dialog with buffer (units units, terminator
+  // included) for its answer; true when a name was chosen.
+  bool AskFileName(const FileDialogRequest& request, wchar_t* buffer, DWORD units);
+  // True when the list may be dropped: it has not changed, is empty, or the
+  // user saved it or said No to saving it; false on Cancel or when the save
+  // did not happen.
   bool ConfirmDropList();
   // The questions of a close: stopping a running conversion, then the
   // list's changes. False keeps the window.

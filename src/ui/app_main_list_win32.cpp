@@ -71,21 +71,16 @@ bool ForEachDroppedPath(HDROP drop, const Visit& visit) {
 void CAppMain::AddFiles() {
   if (RunActive()) return;
   CBuffer<wchar_t> selection;
-  if (selection.Allocate(kSelectionBufferUnits)) {
-    wchar_t* const buffer = selection.Get();
-    const int language = UseJapanese() ? 1 : 0;
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = mainWindow;
-    dialog.lpstrFilter = uitext::kAddFilter.In(language);
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = buffer;
-    dialog.nMaxFile = kSelectionBufferUnits - 1;
-    dialog.lpstrTitle = uitext::kAddTitle.In(language);
-    dialog.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&dialog) && buffer[0] != 0) {
-      AddSelectedFiles(buffer);
-    }
+  const FileDialogRequest request{
+      uitext::kAddFilter,
+      1,
+      uitext::kAddTitle,
+      OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY,
+      nullptr,
+      false};
+  if (selection.Allocate(kSelectionBufferUnits) &&
+      AskFileName(request, selection.Get(), kSelectionBufferUnits)) {
+    AddSelectedFiles(selection.Get());
   }
   ResetProgressBars();
 }
@@ -93,25 +88,15 @@ void CAppMain::AddFiles() {
 void CAppMain::AddSelectedFiles(const wchar_t* buffer) {
   // The dialog's result: one full path, or a folder followed by names in it.
   if (buffer == nullptr || buffer[0] == 0) return;
-  const int32_t direction = SelectedItemData(IDC_CONVERT);
   SkippedFiles skipped;
-  const wchar_t* first = buffer;
-  const wchar_t* next = first + std::wcslen(first) + 1;
-  if (next[0] == 0) {
-    AddOneFile(nullptr, first, direction, &skipped);
-  } else {
-    for (; next[0] != 0; next += std::wcslen(next) + 1)
-      AddOneFile(first, next, direction, &skipped);
-  }
+  fileList.AddSelectedFiles(buffer, SelectedItemData(IDC_CONVERT), &skipped.unreadable);
   // The rows first, so that the message stands over the list as it is now.
   RefreshFileList();
   TellSkippedFiles(skipped);
 }
 
-void CAppMain::AddOneFile(const wchar_t* folder, const wchar_t* name, int32_t direction,
-                          SkippedFiles* skipped) {
-  const int32_t result = folder != nullptr ? fileList.AddFileEntry(folder, name, direction)
-                                           : fileList.AddFilePath(name, direction);
+void CAppMain::AddDroppedFile(const wchar_t* path, int32_t direction, SkippedFiles* skipped) {
+  const int32_t result = fileList.AddFilePath(path, direction);
   if (result < 0 && result != kFileListDuplicate) ++skipped->unreadable;
 }
 
@@ -145,7 +130,7 @@ int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/)
   UINT count = 0;
   const bool walked = ForEachDroppedPath(drop, [&](const wchar_t* path) {
     ++count;
-    AddOneFile(nullptr, path, direction, &skipped);
+    AddDroppedFile(path, direction, &skipped);
   });
   if (!walked) {
     count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -159,7 +144,7 @@ int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/)
         continue;
       }
       if (DragQueryFileW(drop, i, path.Get(), length + 1) > 0) {
-        AddOneFile(nullptr, path.Get(), direction, &skipped);
+        AddDroppedFile(path.Get(), direction, &skipped);
       }
     }
   }

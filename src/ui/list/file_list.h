@@ -68,8 +68,9 @@ class CFileList {
 
   // Adds the files of an open-file dialog result: NUL-terminated strings
   // ending with an empty one; either one full path, or a folder followed by
-  // names in it. Returns the number of rows added.
-  int32_t AddSelectedFiles(const WideChar* buffer, int32_t direction);
+  // names in it. Returns the number of rows added; *leftOut (when not null)
+  // grows by the files left out for any reason but already being a row.
+  int32_t AddSelectedFiles(const WideChar* buffer, int32_t direction, int32_t* leftOut = nullptr);
 
   // Takes ownership of entry and returns its index; returns kFileListNoMemory
   // when the slots cannot grow, and the caller still owns entry.
