@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "app/app_base.h"
+#include "app/controls.h"
 #include "base/holder.h"
 #include "base/str.h"
 #include "convert/conversion_monitor.h"
@@ -20,6 +21,15 @@ struct UiText;
 enum class FileConversionStatus;
 struct FileConversionResult;
 struct RowReport;
+
+// How much of a box's text the main window takes, in UTF-16 units with the
+// terminator. The output folder, and each box as Execute stores it:
+inline constexpr int kBoxTextUnits = ctl::kTextUnits;
+// The value format and the template a row converts with, and the template a
+// list file keeps:
+inline constexpr int kFormatTextUnits = 256;
+// The value format a list file keeps:
+inline constexpr int kListValueFormatUnits = 64;
 
 class CAppMain : public CAppBase, public CAppEventListener, public ConversionMonitor {
  public:
@@ -164,7 +174,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Disables the format boxes that do not apply to the direction and size.
   void UpdateFormatBoxes();
   // The folder dialog, opened at the folder the box names; true with the
-  // chosen folder in path (kFolderUnits units).
+  // chosen folder in path (kBoxTextUnits units).
   bool PickFolder(wchar_t* path);
   // The run's line under the bars (app_main_run_win32.cpp).
   void ShowRunProgress(int32_t percent);

@@ -5,7 +5,6 @@
 
 #include <commctrl.h>
 
-#include "app/controls.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
 #include "ui/main_window_texts.h"

@@ -11,7 +11,6 @@
 #include <cwchar>
 #include <iterator>
 
-#include "app/controls.h"
 #include "base/file_name.h"
 #include "convert/app_parameter.h"
 #include "convert/text_scan.h"
@@ -51,12 +50,12 @@ bool CAppMain::AskFileName(const FileDialogRequest& request, wchar_t* buffer, DW
 }
 
 void CAppMain::ReadSettingsRecord(FileListSettings* settings) {
-  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadName(settings->outputFolder, 520);
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadName(settings->outputFolder, kBoxTextUnits);
   settings->direction = SelectedItemData(IDC_CONVERT);
   settings->unitSize = SelectedItemData(IDC_DATA_SIZE);
   settings->byteOrder = SelectedItemData(IDC_ENDIAN);
-  ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->valueFormat, 64);
-  ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->arrayTemplate, 256);
+  ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->valueFormat, kListValueFormatUnits);
+  ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->arrayTemplate, kFormatTextUnits);
   // No control shows the number syntax: the stored one goes with the others.
   settings->numberSyntax = static_cast<int32_t>(NumberSyntaxOf(theAppParameter->number_syntax));
 }

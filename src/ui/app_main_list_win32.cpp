@@ -10,7 +10,6 @@
 #include <iterator>
 #include <new>
 
-#include "app/controls.h"
 #include "app/dialog.h"
 #include "base/holder.h"
 #include "resource.h"
@@ -184,7 +183,7 @@ int32_t CAppMain::FirstSelectedRow() {
 }
 
 int32_t CAppMain::SelectedRowCount() {
-  return static_cast<int32_t>(ctl::CListView(Control(IDC_FILE_LIST)).Send(LVM_GETSELECTEDCOUNT));
+  return ctl::CListView(Control(IDC_FILE_LIST)).SelectedCount();
 }
 
 int32_t CAppMain::SelectedRows(CBuffer<int32_t>* rows) {
@@ -193,7 +192,7 @@ int32_t CAppMain::SelectedRows(CBuffer<int32_t>* rows) {
   if (wanted <= 0 || !rows->Allocate(static_cast<size_t>(wanted))) return 0;
   int32_t count = 0;
   for (LRESULT row = list.FirstSelected(); row >= 0 && count < wanted;
-       row = list.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)) {
+       row = list.NextSelected(row)) {
     if (row < fileList.entryCount) (*rows)[count++] = static_cast<int32_t>(row);
   }
   return count;
@@ -262,11 +261,7 @@ void CAppMain::DeleteAllFileEntries() {
 }
 
 void CAppMain::SelectAllRows() {
-  LVITEMW state = {};
-  state.stateMask = LVIS_SELECTED;
-  state.state = LVIS_SELECTED;
-  ctl::CListView(Control(IDC_FILE_LIST))
-      .Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  ctl::CListView(Control(IDC_FILE_LIST)).SelectAll();
 }
 
 void CAppMain::SortByColumn(int column) {
@@ -280,15 +275,7 @@ void CAppMain::SortByColumn(int column) {
 }
 
 void CAppMain::ShowSortArrow() {
-  HWND header = reinterpret_cast<HWND>(ctl::CListView(Control(IDC_FILE_LIST)).Send(LVM_GETHEADER));
-  for (int i = 0; i < kListColumns; ++i) {
-    HDITEMW item = {};
-    item.mask = HDI_FORMAT;
-    SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (i == sortColumn_) item.fmt |= sortDescending_ ? HDF_SORTDOWN : HDF_SORTUP;
-    SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-  }
+  ctl::CListView(Control(IDC_FILE_LIST)).ShowSortArrow(sortColumn_, sortDescending_);
 }
 
 void CAppMain::OpenContainingFolder() {
@@ -338,12 +325,9 @@ void CAppMain::ShowRowMenu(POINT at) {
   const ctl::CListView list(Control(IDC_FILE_LIST));
   if (at.x == -1 && at.y == -1) {
     // From the keyboard: at the focused row, else the list's corner.
-    RECT rect = {LVIR_BOUNDS, 0, 0, 0};
-    const LRESULT row = list.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
-    if (row < 0 ||
-        !list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect))) {
-      rect = {};
-    }
+    RECT rect = {};
+    const LRESULT row = list.FocusedRow();
+    if (row < 0 || !list.RowBounds(row, &rect)) rect = {};
     at = {rect.left + 8, rect.bottom};
     ClientToScreen(list.Handle(), &at);
   }
@@ -386,10 +370,9 @@ void CAppMain::UpdateCommandStates() {
                 {IDC_EXECUTE, rows > 0}};
   for (const auto& state : states) {
     if (state.id == IDC_EXECUTE && !free) continue;
-    HWND control = Control(state.id);
+    const ctl::CControl control(Control(state.id));
     if (!state.enabled) MoveFocusOff(state.id, rows > 0 ? IDC_FILE_LIST : IDC_ADD);
-    if ((IsWindowEnabled(control) != FALSE) != state.enabled)
-      EnableWindow(control, state.enabled ? TRUE : FALSE);
+    if (control.IsEnabled() != state.enabled) control.Enable(state.enabled);
   }
   EnableMenu(ID_FILE_OPEN, free ? 1 : 0);
   for (int i = 0; i < ID_FILE_RECENT_COUNT; ++i)

@@ -3,7 +3,7 @@
 // and ends with a message; Cancel stops it, and so does closing the window.
 //
 // The worker reaches the window only through messages that the window's
-// thread handles (SendMessageW, EnableWindow, GetWindowTextW, MessageBoxW), so
+// thread handles (the controls' messages, MessageBoxW), so
 // this thread never waits for the worker without handling them.
 #include "ui/app_main.h"
 
@@ -11,7 +11,6 @@
 
 #include <cwchar>
 
-#include "app/controls.h"
 #include "base/codepage.h"
 #include "base/file.h"
 #include "convert/app_parameter.h"
@@ -55,10 +54,9 @@ uint64_t InputSize(const FileListEntry& entry) {
   return uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
 }
 
-// Text buffers in UTF-16 units, terminator included: Execute takes up to 519
-// units of each box, each file up to 255 of the value format and template.
-constexpr int kSettingTextUnits = 520;
-constexpr int kRowTextUnits = 256;
+// Text buffers in UTF-16 units, terminator included: what Execute takes of
+// each box, and a row's status line and its reason.
+constexpr int kSettingTextUnits = kBoxTextUnits;
 
 constexpr UiText kRunComplete{WSTR("変換が完了しました"), WSTR("Data convert complete.")};
 constexpr UiText kRunStopped{WSTR("変換を中断しました"), WSTR("Data convert stopped.")};
@@ -400,9 +398,9 @@ DWORD WINAPI CAppMain::ConversionThreadStart(LPVOID app) {
 void CAppMain::ConversionThread() {
   // Each button is disabled only after the focus has left it: a disabled
   // button keeps the focus, and the keyboard would be dead until a click.
-  EnableWindow(Control(IDC_CANCEL_RUN), TRUE);
+  ctl::CControl(Control(IDC_CANCEL_RUN)).Enable(true);
   SendMessageW(mainWindow, kMoveFocusMessage, IDC_EXECUTE, IDC_CANCEL_RUN);
-  EnableWindow(Control(IDC_EXECUTE), FALSE);
+  ctl::CControl(Control(IDC_EXECUTE)).Enable(false);
 
   const ctl::CProgressBar fileBar(Control(IDC_FILE_PROGRESS));
   const ctl::CProgressBar totalBar(Control(IDC_TOTAL_PROGRESS));
@@ -472,9 +470,9 @@ void CAppMain::ConversionThread() {
       MessageBoxW(mainWindow, message, kRunCaption, MB_OK | MB_ICONWARNING);
     }
   }
-  EnableWindow(Control(IDC_EXECUTE), TRUE);
+  ctl::CControl(Control(IDC_EXECUTE)).Enable(true);
   SendMessageW(mainWindow, kMoveFocusMessage, IDC_CANCEL_RUN, IDC_EXECUTE);
-  EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
+  ctl::CControl(Control(IDC_CANCEL_RUN)).Enable(false);
   PostMessageW(mainWindow, kRunEndedMessage, GetCurrentThreadId(), 0);
 }
 
@@ -602,8 +600,9 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     settings->list.direction = SelectedItemData(IDC_CONVERT);
     settings->list.unitSize = SelectedItemData(IDC_DATA_SIZE);
     settings->list.byteOrder = SelectedItemData(IDC_ENDIAN);
-    ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->list.valueFormat, kRowTextUnits);
-    ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->list.arrayTemplate, kRowTextUnits);
+    ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->list.valueFormat, kFormatTextUnits);
+    ctl::CControl(Control(IDC_ARRAY_FORMAT))
+        .ReadText(settings->list.arrayTemplate, kFormatTextUnits);
     // No control shows the number syntax: the stored one applies.
     settings->list.numberSyntax =
         static_cast<int32_t>(NumberSyntaxOf(theAppParameter->number_syntax));
