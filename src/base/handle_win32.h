@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <objbase.h>
 
 // A kernel handle closed with CloseHandle; null and INVALID_HANDLE_VALUE hold
 // nothing.
@@ -44,6 +46,60 @@ class CLocalMemory {
   CLocalMemory& operator=(const CLocalMemory&) = delete;
 
   // Where a call that allocates stores the pointer; this must be empty.
+  T** Receive() { return &memory_; }
+  T* Get() const { return memory_; }
+
+ private:
+  T* memory_ = nullptr;
+};
+
+// COM on this thread for the holder's life. An initialisation that failed
+// (the thread has another kind of apartment) is not undone; one that only
+// counted an earlier initialisation (S_FALSE) is.
+class CComInitialization {
+ public:
+  explicit CComInitialization(DWORD model) : result_(CoInitializeEx(nullptr, model)) {}
+  ~CComInitialization() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  CComInitialization(const CComInitialization&) = delete;
+  CComInitialization& operator=(const CComInitialization&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+// A COM interface the holder releases.
+template <typename T>
+class CComRef {
+ public:
+  CComRef() = default;
+  ~CComRef() {
+    if (object_ != nullptr) object_->Release();
+  }
+  CComRef(const CComRef&) = delete;
+  CComRef& operator=(const CComRef&) = delete;
+
+  // Where a call that creates or returns the interface stores it; this must
+  // be empty.
+  T** Receive() { return &object_; }
+  T* Get() const { return object_; }
+  T* operator->() const { return object_; }
+
+ private:
+  T* object_ = nullptr;
+};
+
+// Memory COM or the shell allocated for the caller (CoTaskMemAlloc), freed
+// with CoTaskMemFree.
+template <typename T>
+class CTaskMemory {
+ public:
+  CTaskMemory() = default;
+  ~CTaskMemory() { CoTaskMemFree(memory_); }
+  CTaskMemory(const CTaskMemory&) = delete;
+  CTaskMemory& operator=(const CTaskMemory&) = delete;
+
   T** Receive() { return &memory_; }
   T* Get() const { return memory_; }
 

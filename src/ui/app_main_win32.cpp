@@ -10,6 +10,7 @@
 
 #include <iterator>
 
+#include "base/handle_win32.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
 #include "ui/main_window_texts.h"
@@ -583,21 +584,19 @@ void CAppMain::ResetProgressBars() {
 void CAppMain::OnBrowseOutputFolder() {
   // The folder dialog is a shell object and wants COM on this thread; an
   // earlier initialisation by someone else is counted, not replaced.
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const CComInitialization com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   wchar_t path[kBoxTextUnits] = {};
-  if (PickFolder(path)) {
-    outputFolder.AssignName(path);
-    theAppParameter->output_path.AssignName(path);
-    theAppParameter->Save();
-    ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(path);
-  }
-  if (SUCCEEDED(com)) CoUninitialize();
+  if (!PickFolder(path)) return;
+  outputFolder.AssignName(path);
+  theAppParameter->output_path.AssignName(path);
+  theAppParameter->Save();
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(path);
 }
 
 bool CAppMain::PickFolder(wchar_t* path) {
-  IFileOpenDialog* dialog = nullptr;
+  CComRef<IFileOpenDialog> dialog;
   if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_PPV_ARGS(&dialog)))) {
+                              IID_PPV_ARGS(dialog.Receive())))) {
     return false;
   }
   DWORD options = 0;
@@ -607,25 +606,18 @@ bool CAppMain::PickFolder(wchar_t* path) {
   // Opens at the folder the box names, when it is there.
   wchar_t current[kBoxTextUnits] = {};
   ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadText(current, kBoxTextUnits);
-  IShellItem* start = nullptr;
+  CComRef<IShellItem> start;
   if (current[0] != 0 &&
-      SUCCEEDED(SHCreateItemFromParsingName(current, nullptr, IID_PPV_ARGS(&start)))) {
-    dialog->SetFolder(start);
-    start->Release();
+      SUCCEEDED(SHCreateItemFromParsingName(current, nullptr, IID_PPV_ARGS(start.Receive())))) {
+    dialog->SetFolder(start.Get());
   }
-  bool picked = false;
-  IShellItem* item = nullptr;
-  if (SUCCEEDED(dialog->Show(mainWindow)) && SUCCEEDED(dialog->GetResult(&item))) {
-    wchar_t* name = nullptr;
-    if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) {
-      picked = WideLength(name) < kBoxTextUnits;
-      if (picked) lstrcpynW(path, name, kBoxTextUnits);
-      CoTaskMemFree(name);
-    }
-    item->Release();
-  }
-  dialog->Release();
-  return picked;
+  CComRef<IShellItem> item;
+  if (FAILED(dialog->Show(mainWindow)) || FAILED(dialog->GetResult(item.Receive()))) return false;
+  CTaskMemory<wchar_t> name;
+  if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, name.Receive()))) return false;
+  if (WideLength(name.Get()) >= kBoxTextUnits) return false;
+  lstrcpynW(path, name.Get(), kBoxTextUnits);
+  return true;
 }
 
 int32_t CAppMain::SelectedItemData(int controlId) {
