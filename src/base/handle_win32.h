@@ -1,5 +1,5 @@
-// Owning holders for Win32 handles and system-allocated memory, in the style
-// of base/holder.h: the destructor frees, Release hands ownership on.
+// Owning holders for Win32 handles, COM and system-allocated memory, in the
+// style of base/holder.h: the destructor frees or releases.
 #pragma once
 
 #include <windows.h>
@@ -31,26 +31,6 @@ class CHandle {
 
  private:
   HANDLE handle_ = nullptr;
-};
-
-// Memory the system allocated with LocalAlloc for the caller (for example
-// FormatMessageW with FORMAT_MESSAGE_ALLOCATE_BUFFER), freed with LocalFree.
-template <typename T>
-class CLocalMemory {
- public:
-  CLocalMemory() = default;
-  ~CLocalMemory() {
-    if (memory_ != nullptr) LocalFree(memory_);
-  }
-  CLocalMemory(const CLocalMemory&) = delete;
-  CLocalMemory& operator=(const CLocalMemory&) = delete;
-
-  // Where a call that allocates stores the pointer; this must be empty.
-  T** Receive() { return &memory_; }
-  T* Get() const { return memory_; }
-
- private:
-  T* memory_ = nullptr;
 };
 
 // COM on this thread for the holder's life. An initialisation that failed
@@ -90,19 +70,37 @@ class CComRef {
   T* object_ = nullptr;
 };
 
-// Memory COM or the shell allocated for the caller (CoTaskMemAlloc), freed
-// with CoTaskMemFree.
-template <typename T>
-class CTaskMemory {
+// Memory the system allocated for the caller, freed by Free: a holder of the
+// pointer a call stores through Receive.
+template <typename T, typename Free>
+class CSystemMemory {
  public:
-  CTaskMemory() = default;
-  ~CTaskMemory() { CoTaskMemFree(memory_); }
-  CTaskMemory(const CTaskMemory&) = delete;
-  CTaskMemory& operator=(const CTaskMemory&) = delete;
+  CSystemMemory() = default;
+  ~CSystemMemory() {
+    if (memory_ != nullptr) Free{}(memory_);
+  }
+  CSystemMemory(const CSystemMemory&) = delete;
+  CSystemMemory& operator=(const CSystemMemory&) = delete;
 
+  // Where a call that allocates stores the pointer; this must be empty.
   T** Receive() { return &memory_; }
   T* Get() const { return memory_; }
 
  private:
   T* memory_ = nullptr;
 };
+
+struct LocalMemoryFree {
+  void operator()(void* memory) const { LocalFree(memory); }
+};
+struct TaskMemoryFree {
+  void operator()(void* memory) const { CoTaskMemFree(memory); }
+};
+
+// LocalAlloc's memory (for example FormatMessageW with
+// FORMAT_MESSAGE_ALLOCATE_BUFFER), freed with LocalFree.
+template <typename T>
+using CLocalMemory = CSystemMemory<T, LocalMemoryFree>;
+// COM's or the shell's memory (CoTaskMemAlloc), freed with CoTaskMemFree.
+template <typename T>
+using CTaskMemory = CSystemMemory<T, TaskMemoryFree>;

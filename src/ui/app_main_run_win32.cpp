@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <cwchar>
+#include <iterator>
 
 #include "base/codepage.h"
 #include "base/file.h"
@@ -24,24 +25,8 @@
 
 namespace {
 
-// A close that waits for the worker looks this often for the worker's end
-// message, which may have opened just before the close arrived: nothing
-// wakes the wait when it opens. Other joins wake only for the worker's
-// messages and its end.
-constexpr DWORD kCloseLookMs = 50;
-
-// The file bar takes a new figure at most this often.
-constexpr ULONGLONG kProgressIntervalMs = 30;
-// Between rows the bars move at most this often: each move makes the window
-// redraw, which under Wine takes longer than converting a small file, and
-// the worker's next message waits for it.
-constexpr ULONGLONG kRowBarsIntervalMs = 250;
-
 // The whole-run bar's range: thousandths of the bytes of all rows.
 constexpr int32_t kTotalBarRange = 1000;
-
-// Room for the progress line.
-constexpr int kProgressLineUnits = 400;
 
 // The size of a row's input; 0 when it cannot be told (the row will say why).
 uint64_t InputSize(const FileListEntry& entry) {
@@ -61,6 +46,94 @@ constexpr int kSettingTextUnits = kBoxTextUnits;
 constexpr UiText kRunComplete{WSTR("変換が完了しました"), WSTR("Data convert complete.")};
 constexpr UiText kRunStopped{WSTR("変換を中断しました"), WSTR("Data convert stopped.")};
 constexpr const wchar_t* kRunCaption = L"Brelvix";
+
+// A skipped, warned or failed row's text: its kind, then its reason.
+constexpr UiText kRowSkipped{WSTR("スキップ: "), WSTR("skipped: ")};
+constexpr UiText kRowWarning{WSTR("警告: "), WSTR("warning: ")};
+constexpr UiText kRowFailed{WSTR("失敗: "), WSTR("failed: ")};
+
+// A warned row's reason by its warning: each a printf format of the count
+// of numbers dropped, which only NumbersDropped's prints.
+struct WarningText {
+  RowWarning warning;
+  UiText text;
+};
+constexpr WarningText kWarningTexts[] = {
+    {RowWarning::EmptyInput, {WSTR("入力ファイルが空です"), WSTR("empty input")}},
+    {RowWarning::NoNumbers, {WSTR("数値が見つかりません"), WSTR("no numbers found")}},
+    {RowWarning::NumbersDropped,
+     {WSTR("%llu 個の数値を読み飛ばしました"), WSTR("%llu numbers dropped")}},
+    {RowWarning::NameReplaced,
+     {WSTR("($FILE_NAME) にシステムのコードページにない文字を ? で書きました"),
+      WSTR("($FILE_NAME) has '?' for characters not in the system's code page")}},
+};
+
+// Which system error a failure's reason is for.
+enum class ErrorCase {
+  Any,
+  NotFound,  // the system said the file is not there: the reason says it all
+  Some,      // the system gave an error
+};
+
+// A skipped or failed row's reason: the first entry for its status whose
+// error case holds; OutOfMemory's for a status without one. The system's
+// cause follows when it gave one, unless the reason said it all.
+struct FailureText {
+  FileConversionStatus status;
+  ErrorCase error;
+  UiText text;
+};
+constexpr FailureText kFailureTexts[] = {
+    {FileConversionStatus::InputNotOpened,
+     ErrorCase::NotFound,
+     {WSTR("入力ファイルが見つかりません"), WSTR("input not found")}},
+    {FileConversionStatus::InputNotOpened,
+     ErrorCase::Any,
+     {WSTR("入力ファイルを読み込めません"), WSTR("cannot be read")}},
+    {FileConversionStatus::OutputNotCreated,
+     ErrorCase::Some,
+     {WSTR("出力ファイルを作成できません"), WSTR("cannot create the output file")}},
+    {FileConversionStatus::OutputNotCreated,
+     ErrorCase::Any,
+     {WSTR("出力ファイル名が番号付きのものまですべて使われています"),
+      WSTR("the output name and every numbered name are taken")}},
+    {FileConversionStatus::ReadFailed,
+     ErrorCase::Any,
+     {WSTR("入力ファイルを読み込めません"), WSTR("cannot read the input")}},
+    {FileConversionStatus::InputShort,
+     ErrorCase::Any,
+     {WSTR("読み込み中に入力ファイルが短くなりました"),
+      WSTR("the input became shorter while it was read")}},
+    {FileConversionStatus::WriteFailed,
+     ErrorCase::Any,
+     {WSTR("出力ファイルに書き込めません"), WSTR("writing the output fell short")}},
+    {FileConversionStatus::NoOutputName,
+     ErrorCase::Any,
+     {WSTR("出力ファイル名がありません"), WSTR("the row has no output file name")}},
+    {FileConversionStatus::OutOfMemory,
+     ErrorCase::Any,
+     {WSTR("メモリが足りません"), WSTR("out of memory")}},
+};
+
+bool ErrorCaseHolds(ErrorCase error, int32_t systemError) {
+  switch (error) {
+    case ErrorCase::NotFound:
+      return IsNotFoundError(systemError);
+    case ErrorCase::Some:
+      return systemError != 0;
+    case ErrorCase::Any:
+      break;
+  }
+  return true;
+}
+
+// The entry for a failed row; the last (OutOfMemory's) when none fits.
+const FailureText& FailureTextOf(FileConversionStatus status, int32_t systemError) {
+  for (const FailureText& entry : kFailureTexts) {
+    if (entry.status == status && ErrorCaseHolds(entry.error, systemError)) return entry;
+  }
+  return kFailureTexts[std::size(kFailureTexts) - 1];
+}
 
 // The end message names at most this many rows besides the stopped one.
 constexpr int32_t kNamedRows = 5;
@@ -250,55 +323,23 @@ class RunTally {
   }
 
   void Describe(const RowReport& report, wchar_t* reason) const {
-    switch (report.warning) {
-      case RowWarning::EmptyInput:
-        AppendText(reason, uitext::kRowEmptyInput.In(language_));
-        break;
-      case RowWarning::NoNumbers:
-        AppendText(reason, uitext::kRowNoNumbers.In(language_));
-        break;
-      case RowWarning::NumbersDropped:
-        std::swprintf(reason, kSettingTextUnits, uitext::kRowNumbersDropped.In(language_),
-                      static_cast<unsigned long long>(report.census.dropped.count));
-        break;
-      case RowWarning::NameReplaced:
-        AppendText(reason, uitext::kRowNameReplaced.In(language_));
-        break;
-      case RowWarning::None:
-        break;
+    for (const WarningText& entry : kWarningTexts) {
+      if (entry.warning != report.warning) continue;
+      AppendText(reason, kRowWarning.In(language_), kSettingTextUnits);
+      const size_t used = std::wcslen(reason);
+      std::swprintf(reason + used, kSettingTextUnits - used, entry.text.In(language_),
+                    static_cast<unsigned long long>(report.census.dropped.count));
+      return;
     }
   }
 
   void Describe(FileConversionStatus status, const FileConversionResult& result,
                 wchar_t* reason) const {
-    const UiText* text = &uitext::kRowOutOfMemory;
-    bool cause = result.systemError != 0;
-    switch (status) {
-      case FileConversionStatus::InputNotOpened:
-        text = IsNotFoundError(result.systemError) ? &uitext::kRowInputNotFound
-                                                   : &uitext::kRowCannotRead;
-        cause = cause && !IsNotFoundError(result.systemError);
-        break;
-      case FileConversionStatus::OutputNotCreated:
-        text = result.systemError != 0 ? &uitext::kRowOutputNotCreated : &uitext::kRowAllNamesTaken;
-        break;
-      case FileConversionStatus::ReadFailed:
-        text = &uitext::kRowReadFailed;
-        break;
-      case FileConversionStatus::InputShort:
-        text = &uitext::kRowInputShort;
-        break;
-      case FileConversionStatus::WriteFailed:
-        text = &uitext::kRowWriteFailed;
-        break;
-      case FileConversionStatus::NoOutputName:
-        text = &uitext::kRowNoOutputName;
-        break;
-      default:
-        break;
-    }
-    AppendText(reason, text->In(language_), kSettingTextUnits);
-    if (!cause) return;
+    const FailureText& entry = FailureTextOf(status, result.systemError);
+    AppendText(reason, (IsSkippedRow(status) ? kRowSkipped : kRowFailed).In(language_),
+               kSettingTextUnits);
+    AppendText(reason, entry.text.In(language_), kSettingTextUnits);
+    if (result.systemError == 0 || entry.error == ErrorCase::NotFound) return;
     CString described;
     DescribeSystemError(result.systemError, &described);
     const CWideText wide(described);
@@ -416,7 +457,10 @@ void CAppMain::ConversionThread() {
   totalBar.SetPos(0);
   RunTally tally(UseJapanese() ? 1 : 0);
   // Between rows the bars move at most once per interval, and at the end
-  // show where the run ended.
+  // show where the run ended: each move makes the window redraw, which under
+  // Wine takes longer than converting a small file, and the worker's next
+  // message waits for it.
+  constexpr ULONGLONG kRowBarsIntervalMs = 250;
   ULONGLONG barsShownAt = 0;
   int32_t rowsShown = 0;
   int32_t row = 0;
@@ -503,6 +547,7 @@ void CAppMain::SetFileProgress(int32_t percent) {
   // 100 at the end of the file.
   // 100 is the worker's to set, when it moves the bars between rows.
   if (percent == shownFilePercent_ || percent >= 100) return;
+  constexpr ULONGLONG kProgressIntervalMs = 30;
   const ULONGLONG now = GetTickCount64();
   if (shownFilePercent_ != 0 && now - fileProgressShownAt_ < kProgressIntervalMs) return;
   shownFilePercent_ = percent;
@@ -532,6 +577,7 @@ void CAppMain::ShowRunProgress(int32_t percent) {
   progress.bytesDone = done;
   progress.bytesTotal = total;
   progress.secondsLeft = EstimateSecondsLeft(done, total, GetTickCount64() - runStartedAt_);
+  constexpr int kProgressLineUnits = 400;
   WideChar line[kProgressLineUnits] = {};
   FormatRunProgress(progress, UseJapanese() ? 1 : 0, line, kProgressLineUnits);
   ctl::CControl(Control(IDC_PROGRESS_TEXT)).SetText(reinterpret_cast<const wchar_t*>(line));
@@ -549,7 +595,10 @@ void CAppMain::JoinWorker() {
   // the handle is released by the outermost join only.
   ++joinDepth_;
   // The worker's messages, and painting; input waits, so that nothing the
-  // user does starts anew while the run is ending.
+  // user does starts anew while the run is ending. A close also looks this
+  // often for the worker's end message, which may have opened just before
+  // the close arrived: nothing wakes the wait when it opens.
+  constexpr DWORD kCloseLookMs = 50;
   while (!worker.WaitEnded(closing_ ? kCloseLookMs : INFINITE, QS_SENDMESSAGE | QS_PAINT)) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_SENDMESSAGE | PM_QS_PAINT))
