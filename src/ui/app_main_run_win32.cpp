@@ -148,21 +148,52 @@ struct RowSettings {
   FileListSettings list;
 };
 
-struct OwnedDialogSearch {
-  HWND owner;
-};
-
-// Ends a dialog of the worker's thread that the main window owns: the run's
-// message box. It has only OK.
-BOOL CALLBACK DismissOwnedDialog(HWND window, LPARAM param) {
-  const auto* search = reinterpret_cast<const OwnedDialogSearch*>(param);
+bool IsDialogWindow(HWND window) {
   wchar_t className[16] = {};
   GetClassNameW(window, className, 16);
-  if (GetWindow(window, GW_OWNER) == search->owner && std::wcscmp(className, L"#32770") == 0) {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  }
-  return TRUE;
+  return std::wcscmp(className, L"#32770") == 0;
 }
+
+// Ends the worker's message box: it has only OK. A window that is no longer
+// the worker's dialog is left alone.
+void DismissWorkerDialog(const CWorkerThread& worker) {
+  HWND window = worker.OpenedWindow();
+  if (window == nullptr || !IsWindow(window) || !IsDialogWindow(window) ||
+      GetWindowThreadProcessId(window, nullptr) != worker.ThreadId()) {
+    return;
+  }
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+// While the worker shows its end message: tells the window's thread when the
+// message box opens, so that a close waiting for the worker can end it.
+class EndMessageWatch {
+ public:
+  explicit EndMessageWatch(CWorkerThread& worker) {
+    watched_ = &worker;
+    hook_ = SetWindowsHookExW(WH_CBT, &Watch, nullptr, GetCurrentThreadId());
+  }
+  ~EndMessageWatch() {
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+    watched_ = nullptr;
+  }
+  EndMessageWatch(const EndMessageWatch&) = delete;
+  EndMessageWatch& operator=(const EndMessageWatch&) = delete;
+
+ private:
+  static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
+    // The box, not its buttons; told as it is made, as a close may be
+    // waiting already.
+    const auto window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_CREATEWND && watched_ != nullptr && IsDialogWindow(window))
+      watched_->TellWindowOpened(window);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  static thread_local CWorkerThread* watched_;
+  HHOOK hook_ = nullptr;
+};
+thread_local CWorkerThread* EndMessageWatch::watched_ = nullptr;
 
 // Appends text to a message of units units, cutting what does not fit.
 void AppendText(wchar_t* message, const wchar_t* text, int units = kEndMessageUnits) {
@@ -503,6 +534,7 @@ void CAppMain::ConversionThread() {
   // the close up until somebody answered it. A run is "complete" only when
   // every row converted with nothing to say; a skipped, failed, warned or
   // stopped row is named.
+  const EndMessageWatch watch(worker);
   if (!closing_) {
     const int language = UseJapanese() ? 1 : 0;
     if (tally.NothingToReport()) {
@@ -595,18 +627,16 @@ void CAppMain::JoinWorker() {
   // the handle is released by the outermost join only.
   ++joinDepth_;
   // The worker's messages, and painting; input waits, so that nothing the
-  // user does starts anew while the run is ending. A close also looks this
-  // often for the worker's end message, which may have opened just before
-  // the close arrived: nothing wakes the wait when it opens.
-  constexpr DWORD kCloseLookMs = 50;
-  while (!worker.WaitEnded(closing_ ? kCloseLookMs : INFINITE, QS_SENDMESSAGE | QS_PAINT)) {
+  // user does starts anew while the run is ending. A close also wakes for
+  // the worker's end message, which may open after the close arrived, and
+  // ends it.
+  for (;;) {
+    const CWorkerThread::Woken woken = worker.Wait(closing_, QS_SENDMESSAGE | QS_PAINT);
+    if (woken == CWorkerThread::Woken::Ended) break;
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_SENDMESSAGE | PM_QS_PAINT))
       DispatchMessageW(&message);
-    if (closing_) {
-      OwnedDialogSearch search{mainWindow};
-      EnumThreadWindows(worker.ThreadId(), &DismissOwnedDialog, reinterpret_cast<LPARAM>(&search));
-    }
+    if (woken == CWorkerThread::Woken::WindowOpened) DismissWorkerDialog(worker);
   }
   if (--joinDepth_ > 0) return;
   worker.Release();

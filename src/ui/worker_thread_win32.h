@@ -1,6 +1,7 @@
 // The conversion run's worker thread as the window sees it: one holder for
-// the thread's handle (kept until the window has joined the thread) and its
-// id (published while the thread converts).
+// the thread's handle (kept until the window has joined the thread), its id
+// (published while the thread converts) and an event the thread sets when it
+// opens a window of its own (its end message), which a join may wait on.
 #pragma once
 
 #include <windows.h>
@@ -19,6 +20,10 @@ class CWorkerThread {
   // let go only once its handle and id are held, so it never finishes its
   // work before it was seen to start. False when no thread could be made.
   bool Start(LPTHREAD_START_ROUTINE body, void* argument) {
+    if (!windowOpened_.IsValid()) windowOpened_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!windowOpened_.IsValid()) return false;
+    ResetEvent(windowOpened_.Get());
+    openedWindow_ = nullptr;
     DWORD id = 0;
     HANDLE thread = CreateThread(nullptr, 0, body, argument, CREATE_SUSPENDED, &id);
     if (thread == nullptr) return false;
@@ -38,22 +43,38 @@ class CWorkerThread {
   bool Working() const { return workingId_ != 0; }
   // By the thread itself: its work is done, only its last words remain.
   void FinishWork() { workingId_ = 0; }
+  // By the thread itself: window, of its own, is opening.
+  void TellWindowOpened(HWND window) {
+    openedWindow_ = window;
+    SetEvent(windowOpened_.Get());
+  }
+  // The window the thread last told of; null before.
+  HWND OpenedWindow() const { return openedWindow_; }
 
   // From Start until Release: the thread is still to be joined.
   bool Joinable() const { return handle_.IsValid(); }
   DWORD ThreadId() const { return GetThreadId(handle_.Get()); }
-  // Waits up to timeoutMs for the thread's end while the messages of
-  // wakeMask may arrive; true once the thread has ended (or cannot be
-  // waited for), false when a message or the timeout woke the wait.
-  bool WaitEnded(DWORD timeoutMs, DWORD wakeMask) const {
-    HANDLE thread = handle_.Get();
-    const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, timeoutMs, wakeMask);
-    return woken == WAIT_OBJECT_0 || woken == WAIT_FAILED;
+  enum class Woken { Ended, WindowOpened, Message };
+  // Waits for the thread's end, or for the messages of wakeMask, or (with
+  // windowsToo) for a window the thread opens, which is told once. Ended
+  // also when the thread cannot be waited for.
+  Woken Wait(bool windowsToo, DWORD wakeMask) const {
+    const HANDLE handles[] = {handle_.Get(), windowOpened_.Get()};
+    const DWORD woken =
+        MsgWaitForMultipleObjects(windowsToo ? 2 : 1, handles, FALSE, INFINITE, wakeMask);
+    if (woken == WAIT_OBJECT_0 + 1) {
+      ResetEvent(windowOpened_.Get());
+      return Woken::WindowOpened;
+    }
+    if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) return Woken::Ended;
+    return Woken::Message;
   }
   // The thread has been joined: its handle is closed.
   void Release() { handle_.Reset(); }
 
  private:
   CHandle handle_;  // on the window's thread only
+  CHandle windowOpened_;
+  std::atomic<HWND> openedWindow_{nullptr};
   std::atomic<DWORD> workingId_{0};
 };
