@@ -3,8 +3,8 @@
 // and ends with a message; Cancel stops it, and so does closing the window.
 //
 // The worker reaches the window only through messages that the window's
-// thread handles (the controls' messages, MessageBoxW), so
-// this thread never waits for the worker without handling them.
+// thread handles (the controls' messages, MessageBoxW), so this thread never
+// waits for the worker without handling them.
 #include "ui/app_main.h"
 
 #include <commctrl.h>

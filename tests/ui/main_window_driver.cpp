@@ -120,6 +120,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
     HWND window = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_ACTIVATE) {
       g_session->OnDialogShown(window);
+    } else if (code == HCBT_CREATEWND && g_session->creationObserver_) {
+      g_session->creationObserver_(window);
     } else if (code == HCBT_DESTROYWND) {
       std::lock_guard<std::mutex> lock(g_session->mutex_);
       auto& served = g_session->served_;
@@ -291,6 +293,10 @@ void MainWindowSession::OnExecuteHandled() {
 
 void MainWindowSession::ObserveProgress(const std::function<void(int32_t)>& observer) {
   progressObserver_ = observer;
+}
+
+void MainWindowSession::ObserveCreation(const std::function<void(HWND)>& observer) {
+  creationObserver_ = observer;
 }
 
 int MainWindowSession::WorkersStarted() {
