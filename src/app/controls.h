@@ -216,6 +216,30 @@ class CListView : public CControl {
   }
 };
 
+// A frame's toolbar: its buttons by command id.
+class CToolBar : public CControl {
+ public:
+  using CControl::CControl;
+
+  void SetButtonState(int commandId, WORD state) const {
+    Send(TB_SETSTATE, static_cast<WPARAM>(commandId), MAKELONG(state, 0));
+  }
+  void EnableButton(int commandId, bool on) const {
+    Send(TB_ENABLEBUTTON, static_cast<WPARAM>(commandId), MAKELONG(on ? TRUE : FALSE, 0));
+  }
+};
+
+// A frame's status bar.
+class CStatusBarControl : public CControl {
+ public:
+  using CControl::CControl;
+
+  // count parts, each ending at its right edge in edges.
+  void SetParts(int count, const int* edges) const {
+    Send(SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges));
+  }
+};
+
 class CProgressBar : public CControl {
  public:
   using CControl::CControl;
