@@ -33,6 +33,48 @@ class CHandle {
   HANDLE handle_ = nullptr;
 };
 
+// A GDI object (a font, a brush) deleted with DeleteObject.
+template <typename T>
+class CGdiObject {
+ public:
+  CGdiObject() = default;
+  ~CGdiObject() { Reset(); }
+  CGdiObject(const CGdiObject&) = delete;
+  CGdiObject& operator=(const CGdiObject&) = delete;
+
+  T Get() const { return object_; }
+  // Deletes what is held and takes owned instead.
+  void Reset(T owned = nullptr) {
+    if (object_ != nullptr && owned != object_) DeleteObject(object_);
+    object_ = owned;
+  }
+
+ private:
+  T object_ = nullptr;
+};
+
+// Global memory from GlobalAlloc, freed with GlobalFree unless handed on
+// (to the clipboard, which then owns it).
+class CGlobalMemory {
+ public:
+  explicit CGlobalMemory(HGLOBAL owned) : memory_(owned) {}
+  ~CGlobalMemory() {
+    if (memory_ != nullptr) GlobalFree(memory_);
+  }
+  CGlobalMemory(const CGlobalMemory&) = delete;
+  CGlobalMemory& operator=(const CGlobalMemory&) = delete;
+
+  HGLOBAL Get() const { return memory_; }
+  [[nodiscard]] HGLOBAL Release() {
+    HGLOBAL owned = memory_;
+    memory_ = nullptr;
+    return owned;
+  }
+
+ private:
+  HGLOBAL memory_;
+};
+
 // COM on this thread for the holder's life. An initialisation that failed
 // (the thread has another kind of apartment) is not undone; one that only
 // counted an earlier initialisation (S_FALSE) is.

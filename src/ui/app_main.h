@@ -10,6 +10,7 @@
 
 #include "app/app_base.h"
 #include "app/controls.h"
+#include "base/handle_win32.h"
 #include "base/holder.h"
 #include "base/str.h"
 #include "convert/conversion_monitor.h"
@@ -309,7 +310,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   POINT leastWindow_ = {};    // the least window size; 0 until known
   UINT dpi_ = 0;              // the DPI the icons and columns are for
   int fittedListWidth_ = 0;   // the list's width the columns were last shared for
-  HFONT templateFont_ = nullptr;
+  CGdiObject<HFONT> templateFont_;
 
   // The run's progress by bytes: the sizes of all rows and of those done.
   uint64_t runBytesTotal_ = 0;

@@ -298,26 +298,20 @@ void CAppMain::CopySelectedPaths() {
     units += static_cast<size_t>(
                  WideLength(CWideText(fileList.entries[rows[i]]->inputName.path).OrEmpty())) +
              2;
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, units * sizeof(wchar_t));
-  if (memory == nullptr) return;
-  auto* text = static_cast<wchar_t*>(GlobalLock(memory));
-  if (text == nullptr) {
-    GlobalFree(memory);
-    return;
-  }
+  CGlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, units * sizeof(wchar_t)));
+  if (memory.Get() == nullptr) return;
+  auto* text = static_cast<wchar_t*>(GlobalLock(memory.Get()));
+  if (text == nullptr) return;
   text[0] = 0;
   for (int32_t i = 0; i < count; ++i) {
     if (i > 0) std::wcscat(text, L"\r\n");
     std::wcscat(text, CWideText(fileList.entries[rows[i]]->inputName.path).OrEmpty());
   }
-  GlobalUnlock(memory);
-  if (!OpenClipboard(mainWindow)) {
-    GlobalFree(memory);
-    return;
-  }
+  GlobalUnlock(memory.Get());
+  if (!OpenClipboard(mainWindow)) return;
   EmptyClipboard();
   // The clipboard owns the memory once it took it.
-  if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+  if (SetClipboardData(CF_UNICODETEXT, memory.Get()) != nullptr) (void)memory.Release();
   CloseClipboard();
 }
 

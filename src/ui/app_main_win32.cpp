@@ -108,7 +108,6 @@ CAppMain::CAppMain() {
 CAppMain::~CAppMain() {
   // The list first, then the two strings (their members go in reverse order).
   fileList.ClearFileList();
-  if (templateFont_ != nullptr) DeleteObject(templateFont_);
 }
 
 int CAppMain::Run(HINSTANCE moduleInstance, HINSTANCE previousInstance, LPWSTR commandLine,
@@ -354,8 +353,7 @@ void CAppMain::SetTemplateFont() {
                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas");
   if (font == nullptr) return;
   ctl::CControl(Control(IDC_ARRAY_FORMAT)).SetFont(font);
-  if (templateFont_ != nullptr) DeleteObject(templateFont_);
-  templateFont_ = font;
+  templateFont_.Reset(font);
 }
 
 void CAppMain::UpdateFormatBoxes() {
