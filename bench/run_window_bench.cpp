@@ -235,14 +235,14 @@ void TimeCancel(const Direction& direction, const fs::path& input, const fs::pat
   double shown = 0;
   if (close) {
     PostMessageW(session.window(), WM_COMMAND, IDCANCEL, 0);
-    while (session.app().workerThreadId != 0) {
+    while (session.app().worker.Working()) {
     }
     stopped = Now() - start;
     session.WaitForExit();
   } else {
     PostMessageW(session.window(), WM_COMMAND, MAKEWPARAM(IDC_CANCEL_RUN, BN_CLICKED), 0);
     // Spinning, to see the moment: the worker has left the file and the rows.
-    while (session.app().workerThreadId != 0) {
+    while (session.app().worker.Working()) {
     }
     stopped = Now() - start;
     while (session.DialogsShown() == 0) {

@@ -1,6 +1,7 @@
 #include "app/about_dialog.h"
 
 #include "app/app_base.h"
+#include "app/controls.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
 
@@ -14,6 +15,7 @@ void CAboutDialog::OnInitDialog(HWND dialogWindow) {
   for (; version != nullptr && *version != 0 && used < 31; ++version)
     text[used++] = *version;
   text[used] = 0;
-  SetDlgItemTextW(dialogWindow, IDC_ABOUT_VERSION, text);
-  SetDlgItemTextW(dialogWindow, IDC_ABOUT_EDITION, japanese ? L"64 ビット版" : L"64-bit edition");
+  ctl::CControl(GetDlgItem(dialogWindow, IDC_ABOUT_VERSION)).SetText(text);
+  ctl::CControl(GetDlgItem(dialogWindow, IDC_ABOUT_EDITION))
+      .SetText(japanese ? L"64 ビット版" : L"64-bit edition");
 }

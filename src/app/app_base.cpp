@@ -8,6 +8,7 @@
 
 #include "app/about_dialog.h"
 #include "app/choose_language_dialog.h"
+#include "app/controls.h"
 #include "app/dialog.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
@@ -125,11 +126,6 @@ void CAppBase::OnCommand(int commandId, int notifyCode) {
     case IDCANCEL:
     case ID_FILE_EXIT:
       OnExit();
-      break;
-    case ID_FILE_OPEN:
-    case ID_FILE_SAVE:
-    case ID_FILE_SAVE_AS:
-      // The application's own commands; nothing for the frame to do.
       break;
     case ID_VIEW_TOOLBAR:
       OnViewToolbar();
@@ -280,7 +276,7 @@ int CAppBase::CheckMenu(int commandId, int checked) {
                 MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
   if (toolbar != nullptr && toolbar->window != nullptr) {
     const WORD state = checked ? TBSTATE_CHECKED | TBSTATE_ENABLED : TBSTATE_ENABLED;
-    SendMessageW(toolbar->window, TB_SETSTATE, static_cast<WPARAM>(commandId), MAKELONG(state, 0));
+    ctl::CToolBar(toolbar->window).SetButtonState(commandId, state);
   }
   return 1;
 }
@@ -291,8 +287,7 @@ int CAppBase::EnableMenu(int commandId, int enabled) {
   EnableMenuItem(menu, static_cast<UINT>(commandId),
                  MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
   if (toolbar != nullptr && toolbar->window != nullptr) {
-    SendMessageW(toolbar->window, TB_ENABLEBUTTON, static_cast<WPARAM>(commandId),
-                 MAKELONG(enabled ? TRUE : FALSE, 0));
+    ctl::CToolBar(toolbar->window).EnableButton(commandId, enabled != 0);
   }
   return 1;
 }

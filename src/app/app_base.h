@@ -133,6 +133,9 @@ class CAppBase {
   // Lays out the bars and the MDI client; returns rect, the area left over.
   virtual RECT* OnSize(RECT* rect, int width, int height, WPARAM sizeType);
   virtual void OnNotify(int controlId, NMHDR* header);
+  // The commands every application shares (Exit, the bars, Help, the MDI
+  // window commands); the application's own, File > Open among them, are its
+  // override's.
   virtual void OnCommand(int commandId, int notifyCode);
   // By default TakeFirstDroppedFile (dialog.h).
   virtual int OnDropFiles(HDROP drop, wchar_t* buffer, int bufferLength);

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <htmlhelp.h>
 
+#include "app/controls.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
 
@@ -194,8 +195,8 @@ void CAppBase::OnCreate(HWND window, CREATESTRUCTW* /*create*/) {
         nullptr, reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(mainWindow, GWLP_HINSTANCE)),
         nullptr);
     if (statusBar->window != nullptr && statusBar->partCount > 0) {
-      SendMessageW(statusBar->window, SB_SETPARTS, static_cast<WPARAM>(statusBar->partCount),
-                   reinterpret_cast<LPARAM>(statusBar->partEdges));
+      ctl::CStatusBarControl(statusBar->window)
+          .SetParts(statusBar->partCount, statusBar->partEdges);
     }
     const int32_t visible = parameter->canToggleStatusbar == 0 || parameter->viewStatusbar != 0;
     if (statusBar->window != nullptr) {

@@ -41,14 +41,35 @@ class CControl {
     GetWindowTextW(window_, buffer, units < kTextUnits ? units : kTextUnits);
     name.AssignName(buffer);
   }
+  // The text's length in UTF-16 units, terminator not counted.
+  int TextLength() const { return GetWindowTextLengthW(window_); }
   // Off while many changes are made, so that the control is drawn once after.
   void SetRedraw(bool on) const { Send(WM_SETREDRAW, on ? TRUE : FALSE); }
+  bool IsEnabled() const { return IsWindowEnabled(window_) != FALSE; }
+  void Enable(bool on) const { EnableWindow(window_, on ? TRUE : FALSE); }
+  HFONT Font() const { return reinterpret_cast<HFONT>(Send(WM_GETFONT)); }
+  // The font, drawn at once; the caller keeps it alive while it is used.
+  void SetFont(HFONT font) const { Send(WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+  // The dialog's focus to this control (WM_NEXTDLGCTL rather than SetFocus:
+  // the dialog keeps its default button and its remembered focus in step).
+  void TakeDialogFocus() const {
+    SendMessageW(GetParent(window_), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(window_), TRUE);
+  }
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
     return SendMessageW(window_, message, wParam, lParam);
   }
 
  private:
   HWND window_;
+};
+
+// A text box.
+class CEdit : public CControl {
+ public:
+  using CControl::CControl;
+
+  // All of the text selected, to be typed over.
+  void SelectAll() const { Send(EM_SETSEL, 0, -1); }
 };
 
 // An item of a selection box: its text and its number (item data).
@@ -117,6 +138,30 @@ class CListView : public CControl {
     column.iSubItem = index;
     Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
   }
+  HWND Header() const { return reinterpret_cast<HWND>(Send(LVM_GETHEADER)); }
+  int ColumnCount() const {
+    return static_cast<int>(SendMessageW(Header(), HDM_GETITEMCOUNT, 0, 0));
+  }
+  // The columns' widths together.
+  int ColumnsWidth() const {
+    int total = 0;
+    for (int column = 0, count = ColumnCount(); column < count; ++column)
+      total += ColumnWidth(column);
+    return total;
+  }
+  // The header's arrow on column (up, or down when descending), none on the
+  // others; a column of -1 shows none at all.
+  void ShowSortArrow(int column, bool descending) const {
+    HWND header = Header();
+    for (int i = 0, count = ColumnCount(); i < count; ++i) {
+      HDITEMW item = {};
+      item.mask = HDI_FORMAT;
+      SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+      item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+      if (i == column) item.fmt |= descending ? HDF_SORTDOWN : HDF_SORTUP;
+      SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+    }
+  }
   int ColumnWidth(int column) const {
     return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
   }
@@ -138,8 +183,26 @@ class CListView : public CControl {
   }
   void DeleteAll() const { Send(LVM_DELETEALLITEMS); }
   // The first selected row; -1 without one.
-  LRESULT FirstSelected() const {
-    return Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  LRESULT FirstSelected() const { return NextSelected(-1); }
+  // The next selected row after row; -1 when there is none.
+  LRESULT NextSelected(LRESULT row) const {
+    return Send(LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED);
+  }
+  int32_t SelectedCount() const { return static_cast<int32_t>(Send(LVM_GETSELECTEDCOUNT)); }
+  void SelectAll() const {
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED;
+    state.state = LVIS_SELECTED;
+    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  }
+  // The row with the focus; -1 without one.
+  LRESULT FocusedRow() const {
+    return Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+  }
+  // The row's bounds in the list's client area; false when there is no such row.
+  bool RowBounds(LRESULT row, RECT* rect) const {
+    rect->left = LVIR_BOUNDS;
+    return Send(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(rect)) != 0;
   }
 
  private:
@@ -150,6 +213,30 @@ class CListView : public CControl {
     item.iSubItem = column;
     item.pszText = const_cast<wchar_t*>(text);
     Send(message, 0, reinterpret_cast<LPARAM>(&item));
+  }
+};
+
+// A frame's toolbar: its buttons by command id.
+class CToolBar : public CControl {
+ public:
+  using CControl::CControl;
+
+  void SetButtonState(int commandId, WORD state) const {
+    Send(TB_SETSTATE, static_cast<WPARAM>(commandId), MAKELONG(state, 0));
+  }
+  void EnableButton(int commandId, bool on) const {
+    Send(TB_ENABLEBUTTON, static_cast<WPARAM>(commandId), MAKELONG(on ? TRUE : FALSE, 0));
+  }
+};
+
+// A frame's status bar.
+class CStatusBarControl : public CControl {
+ public:
+  using CControl::CControl;
+
+  // count parts, each ending at its right edge in edges.
+  void SetParts(int count, const int* edges) const {
+    Send(SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges));
   }
 };
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "base/debug_print.h"
+#include "base/holder.h"
 #include "convert/app_parameter.h"
 
 namespace {
@@ -47,6 +48,7 @@ int StartAppParameter() {
 void StopAppParameter() {
   if (theAppParameter == nullptr) return;
   theAppParameter->Shutdown();
-  delete theAppParameter;
+  // Deleted as the holder goes, once nothing can reach it any more.
+  const CHolder<CAppParameter> owned(theAppParameter);
   theAppParameter = nullptr;
 }

@@ -1,8 +1,10 @@
-// Owning holders for Win32 handles and system-allocated memory, in the style
-// of base/holder.h: the destructor frees, Release hands ownership on.
+// Owning holders for Win32 handles, COM and system-allocated memory, in the
+// style of base/holder.h: the destructor frees or releases.
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <objbase.h>
 
 // A kernel handle closed with CloseHandle; null and INVALID_HANDLE_VALUE hold
 // nothing.
@@ -31,17 +33,96 @@ class CHandle {
   HANDLE handle_ = nullptr;
 };
 
-// Memory the system allocated with LocalAlloc for the caller (for example
-// FormatMessageW with FORMAT_MESSAGE_ALLOCATE_BUFFER), freed with LocalFree.
+// A GDI object (a font, a brush) deleted with DeleteObject.
 template <typename T>
-class CLocalMemory {
+class CGdiObject {
  public:
-  CLocalMemory() = default;
-  ~CLocalMemory() {
-    if (memory_ != nullptr) LocalFree(memory_);
+  CGdiObject() = default;
+  ~CGdiObject() { Reset(); }
+  CGdiObject(const CGdiObject&) = delete;
+  CGdiObject& operator=(const CGdiObject&) = delete;
+
+  T Get() const { return object_; }
+  // Deletes what is held and takes owned instead.
+  void Reset(T owned = nullptr) {
+    if (object_ != nullptr && owned != object_) DeleteObject(object_);
+    object_ = owned;
   }
-  CLocalMemory(const CLocalMemory&) = delete;
-  CLocalMemory& operator=(const CLocalMemory&) = delete;
+
+ private:
+  T object_ = nullptr;
+};
+
+// Global memory from GlobalAlloc, freed with GlobalFree unless handed on
+// (to the clipboard, which then owns it).
+class CGlobalMemory {
+ public:
+  explicit CGlobalMemory(HGLOBAL owned) : memory_(owned) {}
+  ~CGlobalMemory() {
+    if (memory_ != nullptr) GlobalFree(memory_);
+  }
+  CGlobalMemory(const CGlobalMemory&) = delete;
+  CGlobalMemory& operator=(const CGlobalMemory&) = delete;
+
+  HGLOBAL Get() const { return memory_; }
+  [[nodiscard]] HGLOBAL Release() {
+    HGLOBAL owned = memory_;
+    memory_ = nullptr;
+    return owned;
+  }
+
+ private:
+  HGLOBAL memory_;
+};
+
+// COM on this thread for the holder's life. An initialisation that failed
+// (the thread has another kind of apartment) is not undone; one that only
+// counted an earlier initialisation (S_FALSE) is.
+class CComInitialization {
+ public:
+  explicit CComInitialization(DWORD model) : result_(CoInitializeEx(nullptr, model)) {}
+  ~CComInitialization() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  CComInitialization(const CComInitialization&) = delete;
+  CComInitialization& operator=(const CComInitialization&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+// A COM interface the holder releases.
+template <typename T>
+class CComRef {
+ public:
+  CComRef() = default;
+  ~CComRef() {
+    if (object_ != nullptr) object_->Release();
+  }
+  CComRef(const CComRef&) = delete;
+  CComRef& operator=(const CComRef&) = delete;
+
+  // Where a call that creates or returns the interface stores it; this must
+  // be empty.
+  T** Receive() { return &object_; }
+  T* Get() const { return object_; }
+  T* operator->() const { return object_; }
+
+ private:
+  T* object_ = nullptr;
+};
+
+// Memory the system allocated for the caller, freed by Free: a holder of the
+// pointer a call stores through Receive.
+template <typename T, typename Free>
+class CSystemMemory {
+ public:
+  CSystemMemory() = default;
+  ~CSystemMemory() {
+    if (memory_ != nullptr) Free{}(memory_);
+  }
+  CSystemMemory(const CSystemMemory&) = delete;
+  CSystemMemory& operator=(const CSystemMemory&) = delete;
 
   // Where a call that allocates stores the pointer; this must be empty.
   T** Receive() { return &memory_; }
@@ -50,3 +131,18 @@ class CLocalMemory {
  private:
   T* memory_ = nullptr;
 };
+
+struct LocalMemoryFree {
+  void operator()(void* memory) const { LocalFree(memory); }
+};
+struct TaskMemoryFree {
+  void operator()(void* memory) const { CoTaskMemFree(memory); }
+};
+
+// LocalAlloc's memory (for example FormatMessageW with
+// FORMAT_MESSAGE_ALLOCATE_BUFFER), freed with LocalFree.
+template <typename T>
+using CLocalMemory = CSystemMemory<T, LocalMemoryFree>;
+// COM's or the shell's memory (CoTaskMemAlloc), freed with CoTaskMemFree.
+template <typename T>
+using CTaskMemory = CSystemMemory<T, TaskMemoryFree>;

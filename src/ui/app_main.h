@@ -9,25 +9,37 @@
 #include <cstdint>
 
 #include "app/app_base.h"
+#include "app/controls.h"
 #include "base/handle_win32.h"
 #include "base/holder.h"
 #include "base/str.h"
 #include "convert/conversion_monitor.h"
 #include "ui/list/file_list.h"
+#include "ui/worker_thread_win32.h"
 
 class FileListSettings;
+struct UiText;
 enum class FileConversionStatus;
 struct FileConversionResult;
 struct RowReport;
 
+// How much of a box's text the main window takes, in UTF-16 units with the
+// terminator. The output folder, and each box as Execute stores it:
+inline constexpr int kBoxTextUnits = ctl::kTextUnits;
+// The value format and the template a row converts with, and the template a
+// list file keeps:
+inline constexpr int kFormatTextUnits = 256;
+// The value format a list file keeps:
+inline constexpr int kListValueFormatUnits = 64;
+
 class CAppMain : public CAppBase, public CAppEventListener, public ConversionMonitor {
  public:
-  CString listFilePath;                       // the current list file; empty until a load or a save
-  CString outputFolder;                       // the folder the conversion run writes into
-  CFileList fileList;                         // entries, entryCapacity, entryCount
-  std::atomic<HANDLE> workerThread{nullptr};  // the running conversion worker
-  std::atomic<DWORD> workerThreadId{0};       // nonzero while a run is active
-  // cancelRequested is the ConversionMonitor's.
+  CString listFilePath;  // the current list file; empty until a load or a save
+  CString outputFolder;  // the folder the conversion run writes into
+  CFileList fileList;    // entries, entryCapacity, entryCount
+  // The conversion run's worker: converting while it has a working id, to be
+  // joined while it is joinable. cancelRequested is the ConversionMonitor's.
+  CWorkerThread worker;
 
   // Posted by the worker as its last act: the run is over and the worker can
   // be joined.
@@ -74,8 +86,8 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // The file list's commands and the list view. Rows are added and appended
   // by fileList's own operations, with the direction the box shows.
   void AddFiles();
-  // Adds the files of an open-file dialog result, shows the rows and tells
-  // what was left out.
+  // Adds the files of an open-file dialog result (CFileList's
+  // AddSelectedFiles), shows the rows and tells what was left out.
   void AddSelectedFiles(const wchar_t* buffer);
   void RefreshFileList();
   // Modify: the one selected row in the file information dialog.
@@ -101,7 +113,8 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // direction's default extension take this one's.
   void OnDirectionChanged();
 
-  // The list file: File > Open, Save and Save As.
+  // The list file, menu command to list (app_main_list_file_win32.cpp):
+  // File > Open, the recent lists, Save and Save As.
   void LoadFileList();
   // Save As, and Save (Save As while there is no current list file): 1 when
   // the list was written, 0 when the dialog was cancelled or writing failed.
@@ -125,7 +138,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   void SetFileProgress(int32_t percent) override;
   // True from the start of a worker until it has ended and been joined; the
   // list must not change meanwhile, so the commands that change it refuse.
-  bool RunActive() const { return workerHandle_.IsValid(); }
+  bool RunActive() const { return worker.Joinable(); }
 
   // The item data of a selection box's selected item; 0 without a selection.
   int32_t SelectedItemData(int controlId);
@@ -162,7 +175,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Disables the format boxes that do not apply to the direction and size.
   void UpdateFormatBoxes();
   // The folder dialog, opened at the folder the box names; true with the
-  // chosen folder in path (kFolderUnits units).
+  // chosen folder in path (kBoxTextUnits units).
   bool PickFolder(wchar_t* path);
   // The run's line under the bars (app_main_run_win32.cpp).
   void ShowRunProgress(int32_t percent);
@@ -183,11 +196,9 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   struct SkippedFiles {
     int32_t unreadable = 0;  // missing, a folder, or not to be opened
   };
-  // Adds folder + name, or the full path name when folder is null, and
-  // counts it in skipped when it is left out (a duplicate is not counted:
-  // its row is there).
-  void AddOneFile(const wchar_t* folder, const wchar_t* name, int32_t direction,
-                  SkippedFiles* skipped);
+  // Adds a dropped file's full path and counts it in skipped when it is left
+  // out (a duplicate is not counted: its row is there).
+  void AddDroppedFile(const wchar_t* path, int32_t direction, SkippedFiles* skipped);
   void TellSkippedFiles(const SkippedFiles& skipped);
   // The first selected row of the list view, -1 when none.
   int32_t FirstSelectedRow();
@@ -228,9 +239,22 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // UpdateFromControls's result, after reporting a failed save.
   int TakeConversionControls(bool extra);
 
-  // Unsaved work (app_main_close_win32.cpp). True when the list may be
-  // dropped: it has not changed, is empty, or the user saved it or said No
-  // to saving it; false on Cancel or when the save did not happen.
+  // What a file dialog asks: its texts in both languages, its OFN_ flags,
+  // and the extension a typed name without one gets (null: none).
+  struct FileDialogRequest {
+    const UiText& filter;
+    DWORD filterIndex;
+    const UiText& title;
+    DWORD flags;
+    const wchar_t* defaultExtension;
+    bool save;  // the save dialog, else the open one
+  };
+  // Shows the open or save dialog with buffer (units units, terminator
+  // included) for its answer; true when a name was chosen.
+  bool AskFileName(const FileDialogRequest& request, wchar_t* buffer, DWORD units);
+  // True when the list may be dropped: it has not changed, is empty, or the
+  // user saved it or said No to saving it; false on Cancel or when the save
+  // did not happen.
   bool ConfirmDropList();
   // The questions of a close: stopping a running conversion, then the
   // list's changes. False keeps the window.
@@ -260,8 +284,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // Cancels a run and joins it; the run ends without its message.
   void StopRunForClose();
 
-  CHandle workerHandle_;  // the worker until joined, on this thread
-  int joinDepth_ = 0;     // joins in progress, one inside the other
+  int joinDepth_ = 0;  // joins of the worker in progress, one inside the other
   std::atomic<bool> closing_{false};
   CString runOutputFolder_;            // the run's own copy of outputFolder
   int32_t shownFilePercent_ = 0;       // the file bar as last set by the worker
@@ -287,7 +310,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   POINT leastWindow_ = {};    // the least window size; 0 until known
   UINT dpi_ = 0;              // the DPI the icons and columns are for
   int fittedListWidth_ = 0;   // the list's width the columns were last shared for
-  HFONT templateFont_ = nullptr;
+  CGdiObject<HFONT> templateFont_;
 
   // The run's progress by bytes: the sizes of all rows and of those done.
   uint64_t runBytesTotal_ = 0;

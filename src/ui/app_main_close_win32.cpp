@@ -1,13 +1,10 @@
 // Nothing a user made is lost on the way out: the questions before the window
-// closes or another list replaces a changed one, and the settings and the
-// window's place kept from one start to the next.
+// closes, and the settings and the window's place kept from one start to the
+// next.
 #include "ui/app_main.h"
 
 #include <commctrl.h>
 
-#include <cwchar>
-
-#include "app/controls.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
 #include "ui/main_window_texts.h"
@@ -21,37 +18,12 @@ constexpr const wchar_t* kCaption = L"Brelvix";
 constexpr int kDefaultColumnWidths[] = {250, 200, 200, 200};
 constexpr int kMaxColumnWidth = 4000;
 
-// Text of a save question: the question, and the list file on a line of its
-// own when there is one.
-constexpr int kQuestionUnits = 1200;
-
 }  // namespace
 
-bool CAppMain::ConfirmDropList() {
-  if (fileList.entryCount == 0 || !fileList.IsModified()) return true;
-  const int language = UseJapanese() ? 1 : 0;
-  wchar_t text[kQuestionUnits] = {};
-  std::wcsncpy(text, uitext::kSaveChangesQuestion.In(language), kQuestionUnits - 1);
-  if (const wchar_t* path = listFilePath.GetWide()) {
-    std::wcsncat(text, L"\r\n\r\n", kQuestionUnits - 1 - std::wcslen(text));
-    std::wcsncat(text, path, kQuestionUnits - 1 - std::wcslen(text));
-  }
-  switch (MessageBoxW(mainWindow, text, kCaption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
-    case IDYES:
-      // A save dialog that was cancelled, or a write that failed (and said
-      // so), keeps the list where it is.
-      return SaveFileList() == 1;
-    case IDNO:
-      return true;
-    default:
-      return false;
-  }
-}
-
 bool CAppMain::ConfirmClose() {
-  // workerThreadId rather than RunActive: a run that has converted its last
-  // row and only shows its message has nothing left to stop.
-  if (workerThreadId != 0) {
+  // Working rather than RunActive: a run that has converted its last row
+  // and only shows its message has nothing left to stop.
+  if (worker.Working()) {
     const int language = UseJapanese() ? 1 : 0;
     // No is the default: Enter must not throw away a long run.
     if (MessageBoxW(mainWindow, uitext::kStopRunQuestion.In(language), kCaption,
@@ -76,10 +48,6 @@ int CAppMain::CanClose(int reason) {
   StopRunForClose();
   KeepSettingsAtClose();
   return CAppBase::CanClose(reason);
-}
-
-int CAppMain::SaveFileList() {
-  return listFilePath.IsEmpty() ? SaveFileListAs() : WriteFileList(nullptr);
 }
 
 void CAppMain::KeepSettingsAtClose() {

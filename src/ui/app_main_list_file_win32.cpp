@@ -1,14 +1,16 @@
-// The list file in the main window: File > Open, Save and Save As. The first
-// line of a list file carries what the settings controls show; loading puts
-// it back into them.
+// The list file in the main window, the whole way from the File menu's
+// commands to the list: Open and the recent lists (after the question about
+// a changed list), Save and Save As, and the one helper that shows the file
+// dialogs (Add's too). The first line of a list file carries what the
+// settings controls show; loading puts it back into them.
 #include "ui/app_main.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 
 #include <cwchar>
+#include <iterator>
 
-#include "app/controls.h"
 #include "base/file_name.h"
 #include "convert/app_parameter.h"
 #include "convert/text_scan.h"
@@ -20,18 +22,40 @@
 
 namespace {
 
-// Size of the file dialogs' name buffer, terminator included.
+// Size of the list file dialogs' name buffer, terminator included.
 constexpr DWORD kNameBufferUnits = 520;
+
+constexpr const wchar_t* kCaption = L"Brelvix";
+
+// Text of a save question: the question, and the list file on a line of its
+// own when there is one.
+constexpr int kQuestionUnits = 1200;
 
 }  // namespace
 
+bool CAppMain::AskFileName(const FileDialogRequest& request, wchar_t* buffer, DWORD units) {
+  const int language = UseJapanese() ? 1 : 0;
+  OPENFILENAMEW dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = mainWindow;
+  dialog.lpstrFilter = request.filter.In(language);
+  dialog.nFilterIndex = request.filterIndex;
+  dialog.lpstrFile = buffer;
+  dialog.nMaxFile = units - 1;
+  dialog.lpstrTitle = request.title.In(language);
+  dialog.Flags = request.flags;
+  dialog.lpstrDefExt = request.defaultExtension;
+  const BOOL chosen = request.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+  return chosen && buffer[0] != 0;
+}
+
 void CAppMain::ReadSettingsRecord(FileListSettings* settings) {
-  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadName(settings->outputFolder, 520);
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadName(settings->outputFolder, kBoxTextUnits);
   settings->direction = SelectedItemData(IDC_CONVERT);
   settings->unitSize = SelectedItemData(IDC_DATA_SIZE);
   settings->byteOrder = SelectedItemData(IDC_ENDIAN);
-  ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->valueFormat, 64);
-  ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->arrayTemplate, 256);
+  ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->valueFormat, kListValueFormatUnits);
+  ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->arrayTemplate, kFormatTextUnits);
   // No control shows the number syntax: the stored one goes with the others.
   settings->numberSyntax = static_cast<int32_t>(NumberSyntaxOf(theAppParameter->number_syntax));
 }
@@ -69,19 +93,40 @@ void CAppMain::ShowLoadFailure(const wchar_t* path, int32_t quoteLine) {
   MessageBoxW(mainWindow, text, uitext::kLoadListCaption.In(language), MB_ICONERROR);
 }
 
-int CAppMain::SaveFileListAs() {
+bool CAppMain::ConfirmDropList() {
+  if (fileList.entryCount == 0 || !fileList.IsModified()) return true;
   const int language = UseJapanese() ? 1 : 0;
+  wchar_t text[kQuestionUnits] = {};
+  std::wcsncpy(text, uitext::kSaveChangesQuestion.In(language), kQuestionUnits - 1);
+  if (const wchar_t* path = listFilePath.GetWide()) {
+    std::wcsncat(text, L"\r\n\r\n", kQuestionUnits - 1 - std::wcslen(text));
+    std::wcsncat(text, path, kQuestionUnits - 1 - std::wcslen(text));
+  }
+  switch (MessageBoxW(mainWindow, text, kCaption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+      // A save dialog that was cancelled, or a write that failed (and said
+      // so), keeps the list where it is.
+      return SaveFileList() == 1;
+    case IDNO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+int CAppMain::SaveFileList() {
+  return listFilePath.IsEmpty() ? SaveFileListAs() : WriteFileList(nullptr);
+}
+
+int CAppMain::SaveFileListAs() {
   wchar_t name[kNameBufferUnits] = {};
-  OPENFILENAMEW dialog = {};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = mainWindow;
-  dialog.lpstrFilter = uitext::kSaveListFilter.In(language);
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = name;
-  dialog.nMaxFile = kNameBufferUnits - 1;
-  dialog.lpstrTitle = uitext::kSaveListTitle.In(language);
-  dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-  if (!GetSaveFileNameW(&dialog) || name[0] == 0) return 0;
+  const FileDialogRequest request{uitext::kSaveListFilter,
+                                  1,
+                                  uitext::kSaveListTitle,
+                                  OFN_PATHMUSTEXIST | OFN_HIDEREADONLY,
+                                  nullptr,
+                                  true};
+  if (!AskFileName(request, name, kNameBufferUnits)) return 0;
 
   CString chosen;
   chosen.AssignName(name);
@@ -119,21 +164,39 @@ int CAppMain::WriteFileList(const wchar_t* path) {
 void CAppMain::LoadFileList() {
   // Loading replaces the rows a running worker reads.
   if (RunActive()) return;
-  const int language = UseJapanese() ? 1 : 0;
-  wchar_t name[kNameBufferUnits] = {};
-  OPENFILENAMEW dialog = {};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = mainWindow;
-  dialog.lpstrFilter = uitext::kLoadListFilter.In(language);
-  dialog.nFilterIndex = 0;
-  dialog.lpstrFile = name;
-  dialog.nMaxFile = kNameBufferUnits - 1;
-  dialog.lpstrTitle = uitext::kLoadListTitle.In(language);
-  dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-  dialog.lpstrDefExt = L"csv";
   // The changed list first, before anything replaces it.
   if (!ConfirmDropList()) return;
-  if (GetOpenFileNameW(&dialog) && name[0] != 0) LoadFileListFrom(name);
+  wchar_t name[kNameBufferUnits] = {};
+  const FileDialogRequest request{uitext::kLoadListFilter,
+                                  0,
+                                  uitext::kLoadListTitle,
+                                  OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                                  L"csv",
+                                  false};
+  if (AskFileName(request, name, kNameBufferUnits)) LoadFileListFrom(name);
+  ResetProgressBars();
+}
+
+void CAppMain::OpenRecentList(int index) {
+  if (RunActive() || listLocked_ || theAppParameter == nullptr) return;
+  if (index < 0 || index >= CAppParameter::kRecentListCount) return;
+  const CWideText stored(theAppParameter->recent_lists[index]);
+  if (stored.Get() == nullptr || stored.Get()[0] == 0) return;
+  wchar_t path[1040] = {};
+  lstrcpynW(path, stored.Get(), static_cast<int>(std::size(path)));
+  if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+    const int language = UseJapanese() ? 1 : 0;
+    wchar_t text[1200] = {};
+    std::swprintf(text, std::size(text), L"%ls\r\n\r\n%ls", uitext::kRecentListMissing.In(language),
+                  path);
+    theAppParameter->RemoveRecentList(index);
+    theAppParameter->Save();
+    FillRecentMenu();
+    MessageBoxW(mainWindow, text, uitext::kLoadListCaption.In(language), MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (!ConfirmDropList()) return;
+  LoadFileListFrom(path);
   ResetProgressBars();
 }
 

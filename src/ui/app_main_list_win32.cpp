@@ -10,7 +10,6 @@
 #include <iterator>
 #include <new>
 
-#include "app/controls.h"
 #include "app/dialog.h"
 #include "base/holder.h"
 #include "resource.h"
@@ -71,21 +70,16 @@ bool ForEachDroppedPath(HDROP drop, const Visit& visit) {
 void CAppMain::AddFiles() {
   if (RunActive()) return;
   CBuffer<wchar_t> selection;
-  if (selection.Allocate(kSelectionBufferUnits)) {
-    wchar_t* const buffer = selection.Get();
-    const int language = UseJapanese() ? 1 : 0;
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = mainWindow;
-    dialog.lpstrFilter = uitext::kAddFilter.In(language);
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = buffer;
-    dialog.nMaxFile = kSelectionBufferUnits - 1;
-    dialog.lpstrTitle = uitext::kAddTitle.In(language);
-    dialog.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&dialog) && buffer[0] != 0) {
-      AddSelectedFiles(buffer);
-    }
+  const FileDialogRequest request{
+      uitext::kAddFilter,
+      1,
+      uitext::kAddTitle,
+      OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY,
+      nullptr,
+      false};
+  if (selection.Allocate(kSelectionBufferUnits) &&
+      AskFileName(request, selection.Get(), kSelectionBufferUnits)) {
+    AddSelectedFiles(selection.Get());
   }
   ResetProgressBars();
 }
@@ -93,25 +87,15 @@ void CAppMain::AddFiles() {
 void CAppMain::AddSelectedFiles(const wchar_t* buffer) {
   // The dialog's result: one full path, or a folder followed by names in it.
   if (buffer == nullptr || buffer[0] == 0) return;
-  const int32_t direction = SelectedItemData(IDC_CONVERT);
   SkippedFiles skipped;
-  const wchar_t* first = buffer;
-  const wchar_t* next = first + std::wcslen(first) + 1;
-  if (next[0] == 0) {
-    AddOneFile(nullptr, first, direction, &skipped);
-  } else {
-    for (; next[0] != 0; next += std::wcslen(next) + 1)
-      AddOneFile(first, next, direction, &skipped);
-  }
+  fileList.AddSelectedFiles(buffer, SelectedItemData(IDC_CONVERT), &skipped.unreadable);
   // The rows first, so that the message stands over the list as it is now.
   RefreshFileList();
   TellSkippedFiles(skipped);
 }
 
-void CAppMain::AddOneFile(const wchar_t* folder, const wchar_t* name, int32_t direction,
-                          SkippedFiles* skipped) {
-  const int32_t result = folder != nullptr ? fileList.AddFileEntry(folder, name, direction)
-                                           : fileList.AddFilePath(name, direction);
+void CAppMain::AddDroppedFile(const wchar_t* path, int32_t direction, SkippedFiles* skipped) {
+  const int32_t result = fileList.AddFilePath(path, direction);
   if (result < 0 && result != kFileListDuplicate) ++skipped->unreadable;
 }
 
@@ -145,7 +129,7 @@ int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/)
   UINT count = 0;
   const bool walked = ForEachDroppedPath(drop, [&](const wchar_t* path) {
     ++count;
-    AddOneFile(nullptr, path, direction, &skipped);
+    AddDroppedFile(path, direction, &skipped);
   });
   if (!walked) {
     count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
@@ -159,7 +143,7 @@ int CAppMain::OnDropFiles(HDROP drop, wchar_t* /*buffer*/, int /*bufferLength*/)
         continue;
       }
       if (DragQueryFileW(drop, i, path.Get(), length + 1) > 0) {
-        AddOneFile(nullptr, path.Get(), direction, &skipped);
+        AddDroppedFile(path.Get(), direction, &skipped);
       }
     }
   }
@@ -199,7 +183,7 @@ int32_t CAppMain::FirstSelectedRow() {
 }
 
 int32_t CAppMain::SelectedRowCount() {
-  return static_cast<int32_t>(ctl::CListView(Control(IDC_FILE_LIST)).Send(LVM_GETSELECTEDCOUNT));
+  return ctl::CListView(Control(IDC_FILE_LIST)).SelectedCount();
 }
 
 int32_t CAppMain::SelectedRows(CBuffer<int32_t>* rows) {
@@ -208,7 +192,7 @@ int32_t CAppMain::SelectedRows(CBuffer<int32_t>* rows) {
   if (wanted <= 0 || !rows->Allocate(static_cast<size_t>(wanted))) return 0;
   int32_t count = 0;
   for (LRESULT row = list.FirstSelected(); row >= 0 && count < wanted;
-       row = list.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED)) {
+       row = list.NextSelected(row)) {
     if (row < fileList.entryCount) (*rows)[count++] = static_cast<int32_t>(row);
   }
   return count;
@@ -277,11 +261,7 @@ void CAppMain::DeleteAllFileEntries() {
 }
 
 void CAppMain::SelectAllRows() {
-  LVITEMW state = {};
-  state.stateMask = LVIS_SELECTED;
-  state.state = LVIS_SELECTED;
-  ctl::CListView(Control(IDC_FILE_LIST))
-      .Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  ctl::CListView(Control(IDC_FILE_LIST)).SelectAll();
 }
 
 void CAppMain::SortByColumn(int column) {
@@ -295,15 +275,7 @@ void CAppMain::SortByColumn(int column) {
 }
 
 void CAppMain::ShowSortArrow() {
-  HWND header = reinterpret_cast<HWND>(ctl::CListView(Control(IDC_FILE_LIST)).Send(LVM_GETHEADER));
-  for (int i = 0; i < kListColumns; ++i) {
-    HDITEMW item = {};
-    item.mask = HDI_FORMAT;
-    SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (i == sortColumn_) item.fmt |= sortDescending_ ? HDF_SORTDOWN : HDF_SORTUP;
-    SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-  }
+  ctl::CListView(Control(IDC_FILE_LIST)).ShowSortArrow(sortColumn_, sortDescending_);
 }
 
 void CAppMain::OpenContainingFolder() {
@@ -326,26 +298,20 @@ void CAppMain::CopySelectedPaths() {
     units += static_cast<size_t>(
                  WideLength(CWideText(fileList.entries[rows[i]].inputName.path).OrEmpty())) +
              2;
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, units * sizeof(wchar_t));
-  if (memory == nullptr) return;
-  auto* text = static_cast<wchar_t*>(GlobalLock(memory));
-  if (text == nullptr) {
-    GlobalFree(memory);
-    return;
-  }
+  CGlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, units * sizeof(wchar_t)));
+  if (memory.Get() == nullptr) return;
+  auto* text = static_cast<wchar_t*>(GlobalLock(memory.Get()));
+  if (text == nullptr) return;
   text[0] = 0;
   for (int32_t i = 0; i < count; ++i) {
     if (i > 0) std::wcscat(text, L"\r\n");
     std::wcscat(text, CWideText(fileList.entries[rows[i]].inputName.path).OrEmpty());
   }
-  GlobalUnlock(memory);
-  if (!OpenClipboard(mainWindow)) {
-    GlobalFree(memory);
-    return;
-  }
+  GlobalUnlock(memory.Get());
+  if (!OpenClipboard(mainWindow)) return;
   EmptyClipboard();
   // The clipboard owns the memory once it took it.
-  if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+  if (SetClipboardData(CF_UNICODETEXT, memory.Get()) != nullptr) (void)memory.Release();
   CloseClipboard();
 }
 
@@ -353,12 +319,9 @@ void CAppMain::ShowRowMenu(POINT at) {
   const ctl::CListView list(Control(IDC_FILE_LIST));
   if (at.x == -1 && at.y == -1) {
     // From the keyboard: at the focused row, else the list's corner.
-    RECT rect = {LVIR_BOUNDS, 0, 0, 0};
-    const LRESULT row = list.Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
-    if (row < 0 ||
-        !list.Send(LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect))) {
-      rect = {};
-    }
+    RECT rect = {};
+    const LRESULT row = list.FocusedRow();
+    if (row < 0 || !list.RowBounds(row, &rect)) rect = {};
     at = {rect.left + 8, rect.bottom};
     ClientToScreen(list.Handle(), &at);
   }
@@ -401,10 +364,9 @@ void CAppMain::UpdateCommandStates() {
                 {IDC_EXECUTE, rows > 0}};
   for (const auto& state : states) {
     if (state.id == IDC_EXECUTE && !free) continue;
-    HWND control = Control(state.id);
+    const ctl::CControl control(Control(state.id));
     if (!state.enabled) MoveFocusOff(state.id, rows > 0 ? IDC_FILE_LIST : IDC_ADD);
-    if ((IsWindowEnabled(control) != FALSE) != state.enabled)
-      EnableWindow(control, state.enabled ? TRUE : FALSE);
+    if (control.IsEnabled() != state.enabled) control.Enable(state.enabled);
   }
   EnableMenu(ID_FILE_OPEN, free ? 1 : 0);
   for (int i = 0; i < ID_FILE_RECENT_COUNT; ++i)

@@ -140,26 +140,3 @@ void CAppMain::RememberRecentList(const wchar_t* path) {
   theAppParameter->Save();
   FillRecentMenu();
 }
-
-void CAppMain::OpenRecentList(int index) {
-  if (RunActive() || listLocked_ || theAppParameter == nullptr) return;
-  if (index < 0 || index >= CAppParameter::kRecentListCount) return;
-  const CWideText stored(theAppParameter->recent_lists[index]);
-  if (stored.Get() == nullptr || stored.Get()[0] == 0) return;
-  wchar_t path[1040] = {};
-  lstrcpynW(path, stored.Get(), static_cast<int>(std::size(path)));
-  if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
-    const int language = UseJapanese() ? 1 : 0;
-    wchar_t text[1200] = {};
-    std::swprintf(text, std::size(text), L"%ls\r\n\r\n%ls", uitext::kRecentListMissing.In(language),
-                  path);
-    theAppParameter->RemoveRecentList(index);
-    theAppParameter->Save();
-    FillRecentMenu();
-    MessageBoxW(mainWindow, text, uitext::kLoadListCaption.In(language), MB_OK | MB_ICONWARNING);
-    return;
-  }
-  if (!ConfirmDropList()) return;
-  LoadFileListFrom(path);
-  ResetProgressBars();
-}

@@ -3,15 +3,15 @@
 // and ends with a message; Cancel stops it, and so does closing the window.
 //
 // The worker reaches the window only through messages that the window's
-// thread handles (SendMessageW, EnableWindow, GetWindowTextW, MessageBoxW), so
-// this thread never waits for the worker without handling them.
+// thread handles (the controls' messages, MessageBoxW), so this thread never
+// waits for the worker without handling them.
 #include "ui/app_main.h"
 
 #include <commctrl.h>
 
 #include <cwchar>
+#include <iterator>
 
-#include "app/controls.h"
 #include "base/codepage.h"
 #include "base/file.h"
 #include "convert/app_parameter.h"
@@ -25,26 +25,8 @@
 
 namespace {
 
-// Execute waits for the worker's id in this many checks this far apart.
-constexpr int kHandshakeChecks = 1000;
-constexpr DWORD kHandshakeStepMs = 10;
-
-// A close that waits for the worker looks this often for the worker's end
-// message, which may have opened just before the close arrived.
-constexpr DWORD kCloseLookMs = 50;
-
-// The file bar takes a new figure at most this often.
-constexpr ULONGLONG kProgressIntervalMs = 30;
-// Between rows the bars move at most this often: each move makes the window
-// redraw, which under Wine takes longer than converting a small file, and
-// the worker's next message waits for it.
-constexpr ULONGLONG kRowBarsIntervalMs = 250;
-
 // The whole-run bar's range: thousandths of the bytes of all rows.
 constexpr int32_t kTotalBarRange = 1000;
-
-// Room for the progress line.
-constexpr int kProgressLineUnits = 400;
 
 // The size of a row's input; 0 when it cannot be told (the row will say why).
 uint64_t InputSize(const FileListEntry& entry) {
@@ -57,14 +39,101 @@ uint64_t InputSize(const FileListEntry& entry) {
   return uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
 }
 
-// Text buffers in UTF-16 units, terminator included: Execute takes up to 519
-// units of each box, each file up to 255 of the value format and template.
-constexpr int kSettingTextUnits = 520;
-constexpr int kRowTextUnits = 256;
+// Text buffers in UTF-16 units, terminator included: what Execute takes of
+// each box, and a row's status line and its reason.
+constexpr int kSettingTextUnits = kBoxTextUnits;
 
 constexpr UiText kRunComplete{WSTR("変換が完了しました"), WSTR("Data convert complete.")};
 constexpr UiText kRunStopped{WSTR("変換を中断しました"), WSTR("Data convert stopped.")};
 constexpr const wchar_t* kRunCaption = L"Brelvix";
+
+// A skipped, warned or failed row's text: its kind, then its reason.
+constexpr UiText kRowSkipped{WSTR("スキップ: "), WSTR("skipped: ")};
+constexpr UiText kRowWarning{WSTR("警告: "), WSTR("warning: ")};
+constexpr UiText kRowFailed{WSTR("失敗: "), WSTR("failed: ")};
+
+// A warned row's reason by its warning: each a printf format of the count
+// of numbers dropped, which only NumbersDropped's prints.
+struct WarningText {
+  RowWarning warning;
+  UiText text;
+};
+constexpr WarningText kWarningTexts[] = {
+    {RowWarning::EmptyInput, {WSTR("入力ファイルが空です"), WSTR("empty input")}},
+    {RowWarning::NoNumbers, {WSTR("数値が見つかりません"), WSTR("no numbers found")}},
+    {RowWarning::NumbersDropped,
+     {WSTR("%llu 個の数値を読み飛ばしました"), WSTR("%llu numbers dropped")}},
+    {RowWarning::NameReplaced,
+     {WSTR("($FILE_NAME) にシステムのコードページにない文字を ? で書きました"),
+      WSTR("($FILE_NAME) has '?' for characters not in the system's code page")}},
+};
+
+// Which system error a failure's reason is for.
+enum class ErrorCase {
+  Any,
+  NotFound,  // the system said the file is not there: the reason says it all
+  Some,      // the system gave an error
+};
+
+// A skipped or failed row's reason: the first entry for its status whose
+// error case holds; OutOfMemory's for a status without one. The system's
+// cause follows when it gave one, unless the reason said it all.
+struct FailureText {
+  FileConversionStatus status;
+  ErrorCase error;
+  UiText text;
+};
+constexpr FailureText kFailureTexts[] = {
+    {FileConversionStatus::InputNotOpened,
+     ErrorCase::NotFound,
+     {WSTR("入力ファイルが見つかりません"), WSTR("input not found")}},
+    {FileConversionStatus::InputNotOpened,
+     ErrorCase::Any,
+     {WSTR("入力ファイルを読み込めません"), WSTR("cannot be read")}},
+    {FileConversionStatus::OutputNotCreated,
+     ErrorCase::Some,
+     {WSTR("出力ファイルを作成できません"), WSTR("cannot create the output file")}},
+    {FileConversionStatus::OutputNotCreated,
+     ErrorCase::Any,
+     {WSTR("出力ファイル名が番号付きのものまですべて使われています"),
+      WSTR("the output name and every numbered name are taken")}},
+    {FileConversionStatus::ReadFailed,
+     ErrorCase::Any,
+     {WSTR("入力ファイルを読み込めません"), WSTR("cannot read the input")}},
+    {FileConversionStatus::InputShort,
+     ErrorCase::Any,
+     {WSTR("読み込み中に入力ファイルが短くなりました"),
+      WSTR("the input became shorter while it was read")}},
+    {FileConversionStatus::WriteFailed,
+     ErrorCase::Any,
+     {WSTR("出力ファイルに書き込めません"), WSTR("writing the output fell short")}},
+    {FileConversionStatus::NoOutputName,
+     ErrorCase::Any,
+     {WSTR("出力ファイル名がありません"), WSTR("the row has no output file name")}},
+    {FileConversionStatus::OutOfMemory,
+     ErrorCase::Any,
+     {WSTR("メモリが足りません"), WSTR("out of memory")}},
+};
+
+bool ErrorCaseHolds(ErrorCase error, int32_t systemError) {
+  switch (error) {
+    case ErrorCase::NotFound:
+      return IsNotFoundError(systemError);
+    case ErrorCase::Some:
+      return systemError != 0;
+    case ErrorCase::Any:
+      break;
+  }
+  return true;
+}
+
+// The entry for a failed row; the last (OutOfMemory's) when none fits.
+const FailureText& FailureTextOf(FileConversionStatus status, int32_t systemError) {
+  for (const FailureText& entry : kFailureTexts) {
+    if (entry.status == status && ErrorCaseHolds(entry.error, systemError)) return entry;
+  }
+  return kFailureTexts[std::size(kFailureTexts) - 1];
+}
 
 // The end message names at most this many rows besides the stopped one.
 constexpr int32_t kNamedRows = 5;
@@ -79,21 +148,52 @@ struct RowSettings {
   FileListSettings list;
 };
 
-struct OwnedDialogSearch {
-  HWND owner;
-};
-
-// Ends a dialog of the worker's thread that the main window owns: the run's
-// message box. It has only OK.
-BOOL CALLBACK DismissOwnedDialog(HWND window, LPARAM param) {
-  const auto* search = reinterpret_cast<const OwnedDialogSearch*>(param);
+bool IsDialogWindow(HWND window) {
   wchar_t className[16] = {};
   GetClassNameW(window, className, 16);
-  if (GetWindow(window, GW_OWNER) == search->owner && std::wcscmp(className, L"#32770") == 0) {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  }
-  return TRUE;
+  return std::wcscmp(className, L"#32770") == 0;
 }
+
+// Ends the worker's message box: it has only OK. A window that is no longer
+// the worker's dialog is left alone.
+void DismissWorkerDialog(const CWorkerThread& worker) {
+  HWND window = worker.OpenedWindow();
+  if (window == nullptr || !IsWindow(window) || !IsDialogWindow(window) ||
+      GetWindowThreadProcessId(window, nullptr) != worker.ThreadId()) {
+    return;
+  }
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+// While the worker shows its end message: tells the window's thread when the
+// message box opens, so that a close waiting for the worker can end it.
+class EndMessageWatch {
+ public:
+  explicit EndMessageWatch(CWorkerThread& worker) {
+    watched_ = &worker;
+    hook_ = SetWindowsHookExW(WH_CBT, &Watch, nullptr, GetCurrentThreadId());
+  }
+  ~EndMessageWatch() {
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+    watched_ = nullptr;
+  }
+  EndMessageWatch(const EndMessageWatch&) = delete;
+  EndMessageWatch& operator=(const EndMessageWatch&) = delete;
+
+ private:
+  static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam) {
+    // The box, not its buttons; told as it is made, as a close may be
+    // waiting already.
+    const auto window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_CREATEWND && watched_ != nullptr && IsDialogWindow(window))
+      watched_->TellWindowOpened(window);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  static thread_local CWorkerThread* watched_;
+  HHOOK hook_ = nullptr;
+};
+thread_local CWorkerThread* EndMessageWatch::watched_ = nullptr;
 
 // Appends text to a message of units units, cutting what does not fit.
 void AppendText(wchar_t* message, const wchar_t* text, int units = kEndMessageUnits) {
@@ -254,55 +354,23 @@ class RunTally {
   }
 
   void Describe(const RowReport& report, wchar_t* reason) const {
-    switch (report.warning) {
-      case RowWarning::EmptyInput:
-        AppendText(reason, uitext::kRowEmptyInput.In(language_));
-        break;
-      case RowWarning::NoNumbers:
-        AppendText(reason, uitext::kRowNoNumbers.In(language_));
-        break;
-      case RowWarning::NumbersDropped:
-        std::swprintf(reason, kSettingTextUnits, uitext::kRowNumbersDropped.In(language_),
-                      static_cast<unsigned long long>(report.census.dropped.count));
-        break;
-      case RowWarning::NameReplaced:
-        AppendText(reason, uitext::kRowNameReplaced.In(language_));
-        break;
-      case RowWarning::None:
-        break;
+    for (const WarningText& entry : kWarningTexts) {
+      if (entry.warning != report.warning) continue;
+      AppendText(reason, kRowWarning.In(language_), kSettingTextUnits);
+      const size_t used = std::wcslen(reason);
+      std::swprintf(reason + used, kSettingTextUnits - used, entry.text.In(language_),
+                    static_cast<unsigned long long>(report.census.dropped.count));
+      return;
     }
   }
 
   void Describe(FileConversionStatus status, const FileConversionResult& result,
                 wchar_t* reason) const {
-    const UiText* text = &uitext::kRowOutOfMemory;
-    bool cause = result.systemError != 0;
-    switch (status) {
-      case FileConversionStatus::InputNotOpened:
-        text = IsNotFoundError(result.systemError) ? &uitext::kRowInputNotFound
-                                                   : &uitext::kRowCannotRead;
-        cause = cause && !IsNotFoundError(result.systemError);
-        break;
-      case FileConversionStatus::OutputNotCreated:
-        text = result.systemError != 0 ? &uitext::kRowOutputNotCreated : &uitext::kRowAllNamesTaken;
-        break;
-      case FileConversionStatus::ReadFailed:
-        text = &uitext::kRowReadFailed;
-        break;
-      case FileConversionStatus::InputShort:
-        text = &uitext::kRowInputShort;
-        break;
-      case FileConversionStatus::WriteFailed:
-        text = &uitext::kRowWriteFailed;
-        break;
-      case FileConversionStatus::NoOutputName:
-        text = &uitext::kRowNoOutputName;
-        break;
-      default:
-        break;
-    }
-    AppendText(reason, text->In(language_), kSettingTextUnits);
-    if (!cause) return;
+    const FailureText& entry = FailureTextOf(status, result.systemError);
+    AppendText(reason, (IsSkippedRow(status) ? kRowSkipped : kRowFailed).In(language_),
+               kSettingTextUnits);
+    AppendText(reason, entry.text.In(language_), kSettingTextUnits);
+    if (result.systemError == 0 || entry.error == ErrorCase::NotFound) return;
     CString described;
     DescribeSystemError(result.systemError, &described);
     const CWideText wide(described);
@@ -352,7 +420,7 @@ void CAppMain::ExecuteConversion() {
   wchar_t valueFormat[kSettingTextUnits] = {};
   ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(valueFormat, kSettingTextUnits);
 
-  if (workerThreadId == 0 && !UsableValueFormat(valueFormat)) {
+  if (!worker.Working() && !UsableValueFormat(valueFormat)) {
     // Converting with the default instead would end "complete" with outputs
     // the user did not ask for.
     wchar_t message[kEndMessageUnits] = {};
@@ -363,18 +431,17 @@ void CAppMain::ExecuteConversion() {
     return;
   }
 
-  if (workerThreadId == 0 &&
-      !PrepareOutputFolder(mainWindow, UseJapanese() ? 1 : 0, outputFolder)) {
+  if (!worker.Working() && !PrepareOutputFolder(mainWindow, UseJapanese() ? 1 : 0, outputFolder)) {
     return;
   }
 
   ResetProgressBars();
-  if (workerThreadId != 0) return;
+  if (worker.Working()) return;
   // A worker that has shown its message but whose last word is still queued
   // is joined before the next one starts.
-  if (workerHandle_.IsValid()) JoinWorker();
+  if (worker.Joinable()) JoinWorker();
   // The join handles messages, among them perhaps a close.
-  if (workerHandle_.IsValid() || closing_) return;
+  if (worker.Joinable() || closing_) return;
 
   // The worker's own copy: the window may change outputFolder during the run
   // (the folder browser, or Execute reached again), and the rows already
@@ -388,19 +455,11 @@ void CAppMain::ExecuteConversion() {
     list.SetCell(row, 3, L"");
   }
   EnableListCommands(false);
-  HANDLE thread = CreateThread(nullptr, 0, &ConversionThreadStart, this, 0, nullptr);
-  if (thread == nullptr) {
-    // Nothing to wait for: no worker will ever publish an id.
-    EnableListCommands(true);
-    return;
-  }
-  workerHandle_.Reset(thread);
-  workerThread = thread;
-  for (int check = 0; check < kHandshakeChecks && workerThreadId == 0; ++check) {
-    // A 10 ms sleep that a worker which has already ended cuts short.
-    if (WaitForSingleObject(thread, kHandshakeStepMs) == WAIT_OBJECT_0) break;
-  }
-  Sleep(kHandshakeStepMs);
+  // Cleared before the worker is out: a close may cancel as soon as it is.
+  cancelRequested = 0;
+  // The worker touches the window only through messages this thread
+  // handles, so nothing here waits for it.
+  if (!worker.Start(&ConversionThreadStart, this)) EnableListCommands(true);
 }
 
 DWORD WINAPI CAppMain::ConversionThreadStart(LPVOID app) {
@@ -409,18 +468,11 @@ DWORD WINAPI CAppMain::ConversionThreadStart(LPVOID app) {
 }
 
 void CAppMain::ConversionThread() {
-  // The id before any window is touched: Execute waits for it on the
-  // window's thread, and only after that wait are the messages below handled.
-  // The flag is cleared first, since a close may cancel as soon as the id is
-  // out.
-  cancelRequested = 0;
-  workerThreadId = GetCurrentThreadId();
-
   // Each button is disabled only after the focus has left it: a disabled
   // button keeps the focus, and the keyboard would be dead until a click.
-  EnableWindow(Control(IDC_CANCEL_RUN), TRUE);
+  ctl::CControl(Control(IDC_CANCEL_RUN)).Enable(true);
   SendMessageW(mainWindow, kMoveFocusMessage, IDC_EXECUTE, IDC_CANCEL_RUN);
-  EnableWindow(Control(IDC_EXECUTE), FALSE);
+  ctl::CControl(Control(IDC_EXECUTE)).Enable(false);
 
   const ctl::CProgressBar fileBar(Control(IDC_FILE_PROGRESS));
   const ctl::CProgressBar totalBar(Control(IDC_TOTAL_PROGRESS));
@@ -436,7 +488,10 @@ void CAppMain::ConversionThread() {
   totalBar.SetPos(0);
   RunTally tally(UseJapanese() ? 1 : 0);
   // Between rows the bars move at most once per interval, and at the end
-  // show where the run ended.
+  // show where the run ended: each move makes the window redraw, which under
+  // Wine takes longer than converting a small file, and the worker's next
+  // message waits for it.
+  constexpr ULONGLONG kRowBarsIntervalMs = 250;
   ULONGLONG barsShownAt = 0;
   int32_t rowsShown = 0;
   int32_t row = 0;
@@ -470,13 +525,13 @@ void CAppMain::ConversionThread() {
   }
   const bool stopped = IsCancelled();
 
-  workerThread = nullptr;
-  workerThreadId = 0;
+  worker.FinishWork();
 
   // A window that is closing waits for this thread; a message would hold
   // the close up until somebody answered it. A run is "complete" only when
   // every row converted with nothing to say; a skipped, failed, warned or
   // stopped row is named.
+  const EndMessageWatch watch(worker);
   if (!closing_) {
     const int language = UseJapanese() ? 1 : 0;
     if (tally.NothingToReport()) {
@@ -488,9 +543,9 @@ void CAppMain::ConversionThread() {
       MessageBoxW(mainWindow, message, kRunCaption, MB_OK | MB_ICONWARNING);
     }
   }
-  EnableWindow(Control(IDC_EXECUTE), TRUE);
+  ctl::CControl(Control(IDC_EXECUTE)).Enable(true);
   SendMessageW(mainWindow, kMoveFocusMessage, IDC_CANCEL_RUN, IDC_EXECUTE);
-  EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
+  ctl::CControl(Control(IDC_CANCEL_RUN)).Enable(false);
   PostMessageW(mainWindow, kRunEndedMessage, GetCurrentThreadId(), 0);
 }
 
@@ -521,6 +576,7 @@ void CAppMain::SetFileProgress(int32_t percent) {
   // 100 at the end of the file.
   // 100 is the worker's to set, when it moves the bars between rows.
   if (percent == shownFilePercent_ || percent >= 100) return;
+  constexpr ULONGLONG kProgressIntervalMs = 30;
   const ULONGLONG now = GetTickCount64();
   if (shownFilePercent_ != 0 && now - fileProgressShownAt_ < kProgressIntervalMs) return;
   shownFilePercent_ = percent;
@@ -549,6 +605,7 @@ void CAppMain::ShowRunProgress(int32_t percent) {
   progress.bytesDone = done;
   progress.bytesTotal = total;
   progress.secondsLeft = EstimateSecondsLeft(done, total, GetTickCount64() - runStartedAt_);
+  constexpr int kProgressLineUnits = 400;
   WideChar line[kProgressLineUnits] = {};
   FormatRunProgress(progress, UseJapanese() ? 1 : 0, line, kProgressLineUnits);
   ctl::CControl(Control(IDC_PROGRESS_TEXT)).SetText(reinterpret_cast<const wchar_t*>(line));
@@ -561,28 +618,24 @@ void CAppMain::EnableListCommands(bool enabled) {
 }
 
 void CAppMain::JoinWorker() {
-  HANDLE thread = workerHandle_.Get();
-  if (thread == nullptr) return;
+  if (!worker.Joinable()) return;
   // A message handled below may close the window, and the close joins too;
   // the handle is released by the outermost join only.
   ++joinDepth_;
+  // The worker's messages, and painting; input waits, so that nothing the
+  // user does starts anew while the run is ending. A close also wakes for
+  // the worker's end message, which may open after the close arrived, and
+  // ends it.
   for (;;) {
-    const DWORD woken =
-        MsgWaitForMultipleObjects(1, &thread, FALSE, kCloseLookMs, QS_SENDMESSAGE | QS_PAINT);
-    if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) break;
-    // The worker's messages, and painting; input waits, so that nothing the
-    // user does starts anew while the run is ending.
+    const CWorkerThread::Woken woken = worker.Wait(closing_, QS_SENDMESSAGE | QS_PAINT);
+    if (woken == CWorkerThread::Woken::Ended) break;
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_SENDMESSAGE | PM_QS_PAINT))
       DispatchMessageW(&message);
-    if (closing_) {
-      OwnedDialogSearch search{mainWindow};
-      EnumThreadWindows(GetThreadId(thread), &DismissOwnedDialog,
-                        reinterpret_cast<LPARAM>(&search));
-    }
+    if (woken == CWorkerThread::Woken::WindowOpened) DismissWorkerDialog(worker);
   }
   if (--joinDepth_ > 0) return;
-  workerHandle_.Reset();
+  worker.Release();
   if (mainWindow != nullptr && IsWindow(mainWindow)) {
     EnableListCommands(true);
     RescueFocus();
@@ -590,7 +643,7 @@ void CAppMain::JoinWorker() {
 }
 
 void CAppMain::StopRunForClose() {
-  if (!workerHandle_.IsValid()) return;
+  if (!worker.Joinable()) return;
   // closing_ before the cancel: a worker that sees the cancel knows by then
   // not to show its message.
   closing_ = true;
@@ -602,7 +655,7 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   if (message == kRunEndedMessage) {
     // From the worker that is still to be joined, unless a close or a new
     // Execute has joined it already.
-    if (workerHandle_.IsValid() && GetThreadId(workerHandle_.Get()) == static_cast<DWORD>(wParam)) {
+    if (worker.Joinable() && worker.ThreadId() == static_cast<DWORD>(wParam)) {
       JoinWorker();
     }
     return TRUE;
@@ -622,8 +675,9 @@ INT_PTR CAppMain::DlgProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     settings->list.direction = SelectedItemData(IDC_CONVERT);
     settings->list.unitSize = SelectedItemData(IDC_DATA_SIZE);
     settings->list.byteOrder = SelectedItemData(IDC_ENDIAN);
-    ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->list.valueFormat, kRowTextUnits);
-    ctl::CControl(Control(IDC_ARRAY_FORMAT)).ReadText(settings->list.arrayTemplate, kRowTextUnits);
+    ctl::CControl(Control(IDC_DATA_FORMAT)).ReadText(settings->list.valueFormat, kFormatTextUnits);
+    ctl::CControl(Control(IDC_ARRAY_FORMAT))
+        .ReadText(settings->list.arrayTemplate, kFormatTextUnits);
     // No control shows the number syntax: the stored one applies.
     settings->list.numberSyntax =
         static_cast<int32_t>(NumberSyntaxOf(theAppParameter->number_syntax));

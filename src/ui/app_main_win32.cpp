@@ -10,7 +10,7 @@
 
 #include <iterator>
 
-#include "app/controls.h"
+#include "base/handle_win32.h"
 #include "convert/app_parameter.h"
 #include "resource.h"
 #include "ui/main_window_texts.h"
@@ -81,9 +81,6 @@ constexpr int kLeastColumnWidth96 = 40;
 // The template box's fixed-width font, in points.
 constexpr int kTemplateFontPoints = 9;
 
-// The folder box and the folder dialog's answer, in UTF-16 units.
-constexpr int kFolderUnits = 520;
-
 // The window moved, and shrunk no smaller than least, to lie inside work.
 RECT FitInside(const RECT& work, const RECT& window, POINT least) {
   LONG width = window.right - window.left;
@@ -111,7 +108,6 @@ CAppMain::CAppMain() {
 CAppMain::~CAppMain() {
   // The list first, then the two strings (their members go in reverse order).
   fileList.ClearFileList();
-  if (templateFont_ != nullptr) DeleteObject(templateFont_);
 }
 
 int CAppMain::Run(HINSTANCE moduleInstance, HINSTANCE previousInstance, LPWSTR commandLine,
@@ -128,7 +124,8 @@ int CAppMain::InitInstance(HINSTANCE moduleInstance) {
   if (!CAppBase::InitInstance(moduleInstance)) return 0;
   if (const wchar_t* stored = theAppParameter->output_path.GetWide()) {
     const int32_t length = WideLength(stored);
-    if (length > 0) outputFolder.AssignName(stored, length < 519 ? length : 519);
+    if (length > 0)
+      outputFolder.AssignName(stored, length < kBoxTextUnits - 1 ? length : kBoxTextUnits - 1);
   }
   return 1;
 }
@@ -178,7 +175,7 @@ void CAppMain::OnInitDialog(HWND dialog) {
   ResetProgressBars();
   ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(outputFolder);
   DragAcceptFiles(dialog, TRUE);
-  EnableWindow(Control(IDC_CANCEL_RUN), FALSE);
+  ctl::CControl(Control(IDC_CANCEL_RUN)).Enable(false);
   SetTemplateFont();
   UpdateFormatBoxes();
   // Stored widths are for the stored size of the window: they are shared
@@ -226,13 +223,14 @@ void CAppMain::RecordPlacesAtClientSize() {
 }
 
 int CAppMain::LeastListHeight() {
-  HWND list = Control(IDC_FILE_LIST);
+  const ctl::CListView view(Control(IDC_FILE_LIST));
+  HWND list = view.Handle();
   RECT header = {};
-  GetWindowRect(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), &header);
+  GetWindowRect(view.Header(), &header);
   TEXTMETRICW metrics = {};
   HDC dc = GetDC(list);
   if (dc != nullptr) {
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    HGDIOBJ old = SelectObject(dc, view.Font());
     GetTextMetricsW(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(list, dc);
@@ -322,11 +320,8 @@ void CAppMain::ShareColumnWidths() {
   }
   fittedListWidth_ = width;
   const ctl::CListView list(Control(IDC_FILE_LIST));
-  HWND header = reinterpret_cast<HWND>(SendMessageW(Control(IDC_FILE_LIST), LVM_GETHEADER, 0, 0));
-  const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-  int total = 0;
-  for (int column = 0; column < count; ++column)
-    total += list.ColumnWidth(column);
+  const int count = list.ColumnCount();
+  const int total = list.ColumnsWidth();
   if (total <= 0) return;
   // Each column takes its share of the change by its width, so the
   // proportions the user gave them stay.
@@ -342,13 +337,7 @@ void CAppMain::ShareColumnWidths() {
 
 void CAppMain::FitColumnsToList() {
   // Fitting from a width of the columns' total gives the list's width to them.
-  const ctl::CListView list(Control(IDC_FILE_LIST));
-  HWND header = reinterpret_cast<HWND>(SendMessageW(Control(IDC_FILE_LIST), LVM_GETHEADER, 0, 0));
-  const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-  int total = 0;
-  for (int column = 0; column < count; ++column)
-    total += list.ColumnWidth(column);
-  fittedListWidth_ = total;
+  fittedListWidth_ = ctl::CListView(Control(IDC_FILE_LIST)).ColumnsWidth();
   ShareColumnWidths();
 }
 
@@ -363,18 +352,17 @@ void CAppMain::SetTemplateFont() {
                   0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                   CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas");
   if (font == nullptr) return;
-  SendMessageW(Control(IDC_ARRAY_FORMAT), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  if (templateFont_ != nullptr) DeleteObject(templateFont_);
-  templateFont_ = font;
+  ctl::CControl(Control(IDC_ARRAY_FORMAT)).SetFont(font);
+  templateFont_.Reset(font);
 }
 
 void CAppMain::UpdateFormatBoxes() {
   // The value format and the template shape text output only; the byte order
   // means nothing for single bytes.
   const bool toText = SelectedItemData(IDC_CONVERT) == 0;
-  EnableWindow(Control(IDC_DATA_FORMAT), toText ? TRUE : FALSE);
-  EnableWindow(Control(IDC_ARRAY_FORMAT), toText ? TRUE : FALSE);
-  EnableWindow(Control(IDC_ENDIAN), SelectedItemData(IDC_DATA_SIZE) > 1 ? TRUE : FALSE);
+  ctl::CControl(Control(IDC_DATA_FORMAT)).Enable(toText);
+  ctl::CControl(Control(IDC_ARRAY_FORMAT)).Enable(toText);
+  ctl::CControl(Control(IDC_ENDIAN)).Enable(SelectedItemData(IDC_DATA_SIZE) > 1);
 }
 
 bool CAppMain::WorkArea(RECT* area) {
@@ -482,17 +470,17 @@ void CAppMain::MoveFocusOff(int fromId, int toId) {
   HWND focus = GetFocus();
   if (fromId == 0) {
     // The rescue: any disabled control of the window.
-    if (focus == nullptr || GetParent(focus) != mainWindow || IsWindowEnabled(focus)) return;
+    if (focus == nullptr || GetParent(focus) != mainWindow || ctl::CControl(focus).IsEnabled())
+      return;
   } else if (focus == nullptr || focus != Control(fromId)) {
     return;
   }
-  HWND target = toId != 0 ? Control(toId) : nullptr;
-  if (target == nullptr || !IsWindowEnabled(target)) {
-    target = IsWindowEnabled(Control(IDC_EXECUTE)) ? Control(IDC_EXECUTE) : Control(IDC_FILE_LIST);
+  ctl::CControl target(toId != 0 ? Control(toId) : nullptr);
+  if (target.Handle() == nullptr || !target.IsEnabled()) {
+    const ctl::CControl execute(Control(IDC_EXECUTE));
+    target = execute.IsEnabled() ? execute : ctl::CControl(Control(IDC_FILE_LIST));
   }
-  // WM_NEXTDLGCTL rather than SetFocus: the dialog keeps its default button
-  // and its remembered focus in step.
-  SendMessageW(mainWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(target), TRUE);
+  target.TakeDialogFocus();
 }
 
 void CAppMain::RescueFocus() {
@@ -534,12 +522,12 @@ void CAppMain::OnCommand(int commandId, int notifyCode) {
       OnBrowseOutputFolder();
       break;
     case IDC_CANCEL_RUN:
-      if (fileList.entryCount > 0 && workerThread != nullptr) cancelRequested = 1;
+      if (fileList.entryCount > 0 && worker.Working()) cancelRequested = 1;
       break;
     case IDC_EXECUTE:
       // A key (notify code 1) reaches Execute also while its button is off:
       // an empty list, or a run under way.
-      if (notifyCode == 1 && !IsWindowEnabled(Control(IDC_EXECUTE))) break;
+      if (notifyCode == 1 && !ctl::CControl(Control(IDC_EXECUTE)).IsEnabled()) break;
       ExecuteConversion();
       break;
     case IDC_CONVERT:
@@ -594,21 +582,19 @@ void CAppMain::ResetProgressBars() {
 void CAppMain::OnBrowseOutputFolder() {
   // The folder dialog is a shell object and wants COM on this thread; an
   // earlier initialisation by someone else is counted, not replaced.
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-  wchar_t path[kFolderUnits] = {};
-  if (PickFolder(path)) {
-    outputFolder.AssignName(path);
-    theAppParameter->output_path.AssignName(path);
-    theAppParameter->Save();
-    ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(path);
-  }
-  if (SUCCEEDED(com)) CoUninitialize();
+  const CComInitialization com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  wchar_t path[kBoxTextUnits] = {};
+  if (!PickFolder(path)) return;
+  outputFolder.AssignName(path);
+  theAppParameter->output_path.AssignName(path);
+  theAppParameter->Save();
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).SetText(path);
 }
 
 bool CAppMain::PickFolder(wchar_t* path) {
-  IFileOpenDialog* dialog = nullptr;
+  CComRef<IFileOpenDialog> dialog;
   if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_PPV_ARGS(&dialog)))) {
+                              IID_PPV_ARGS(dialog.Receive())))) {
     return false;
   }
   DWORD options = 0;
@@ -616,27 +602,20 @@ bool CAppMain::PickFolder(wchar_t* path) {
   dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
   dialog->SetTitle(uitext::kSelectOutputFolder.In(UseJapanese() ? 1 : 0));
   // Opens at the folder the box names, when it is there.
-  wchar_t current[kFolderUnits] = {};
-  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadText(current, kFolderUnits);
-  IShellItem* start = nullptr;
+  wchar_t current[kBoxTextUnits] = {};
+  ctl::CControl(Control(IDC_OUTPUT_FOLDER)).ReadText(current, kBoxTextUnits);
+  CComRef<IShellItem> start;
   if (current[0] != 0 &&
-      SUCCEEDED(SHCreateItemFromParsingName(current, nullptr, IID_PPV_ARGS(&start)))) {
-    dialog->SetFolder(start);
-    start->Release();
+      SUCCEEDED(SHCreateItemFromParsingName(current, nullptr, IID_PPV_ARGS(start.Receive())))) {
+    dialog->SetFolder(start.Get());
   }
-  bool picked = false;
-  IShellItem* item = nullptr;
-  if (SUCCEEDED(dialog->Show(mainWindow)) && SUCCEEDED(dialog->GetResult(&item))) {
-    wchar_t* name = nullptr;
-    if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &name))) {
-      picked = WideLength(name) < kFolderUnits;
-      if (picked) lstrcpynW(path, name, kFolderUnits);
-      CoTaskMemFree(name);
-    }
-    item->Release();
-  }
-  dialog->Release();
-  return picked;
+  CComRef<IShellItem> item;
+  if (FAILED(dialog->Show(mainWindow)) || FAILED(dialog->GetResult(item.Receive()))) return false;
+  CTaskMemory<wchar_t> name;
+  if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, name.Receive()))) return false;
+  if (WideLength(name.Get()) >= kBoxTextUnits) return false;
+  lstrcpynW(path, name.Get(), kBoxTextUnits);
+  return true;
 }
 
 int32_t CAppMain::SelectedItemData(int controlId) {

@@ -12,6 +12,9 @@
 
 namespace {
 
+// Room for the reason a typed output name is refused.
+constexpr int kReasonUnits = 256;
+
 ctl::CControl Item(HWND dialog, int controlId) {
   return ctl::CControl(GetDlgItem(dialog, controlId));
 }
@@ -70,25 +73,24 @@ INT_PTR CFileInfoDialog::DlgProc(HWND dialogWindow, UINT message, WPARAM wParam,
   // The output name is what the user came to change; the input name is
   // read-only. FALSE keeps the dialog from putting the focus back on the first
   // control.
-  SendMessageW(dialogWindow, WM_NEXTDLGCTL,
-               reinterpret_cast<WPARAM>(GetDlgItem(dialogWindow, IDC_OUTPUT_FILE_NAME)), TRUE);
+  Item(dialogWindow, IDC_OUTPUT_FILE_NAME).TakeDialogFocus();
   return FALSE;
 }
 
 bool CFileInfoDialog::RefuseOutputName(HWND dialogWindow) {
-  HWND box = GetDlgItem(dialogWindow, IDC_OUTPUT_FILE_NAME);
-  const int length = GetWindowTextLengthW(box);
+  const ctl::CEdit box(GetDlgItem(dialogWindow, IDC_OUTPUT_FILE_NAME));
+  const int length = box.TextLength();
   CBuffer<wchar_t> typed;
   if (!typed.Allocate(static_cast<size_t>(length) + 1)) return false;
-  GetWindowTextW(box, typed.Get(), length + 1);
-  wchar_t buffer[256] = {};
-  const wchar_t* reason = OutputNameReason(typed.Get(), buffer, 256);
+  box.ReadText(typed.Get(), length + 1);
+  wchar_t buffer[kReasonUnits] = {};
+  const wchar_t* reason = OutputNameReason(typed.Get(), buffer, kReasonUnits);
   if (reason == nullptr) return false;
   MessageBoxW(dialogWindow, reason, uitext::kFileInfoCaption.In(UseJapanese() ? 1 : 0),
               MB_OK | MB_ICONWARNING);
   // Back in the box, all of it selected, to be typed over.
-  SendMessageW(dialogWindow, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(box), TRUE);
-  SendMessageW(box, EM_SETSEL, 0, -1);
+  box.TakeDialogFocus();
+  box.SelectAll();
   return true;
 }
 
@@ -111,7 +113,6 @@ bool CFileInfoDialog::KeepArrayName(HWND dialogWindow) {
                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES) {
     return true;
   }
-  SendMessageW(dialogWindow, WM_NEXTDLGCTL,
-               reinterpret_cast<WPARAM>(GetDlgItem(dialogWindow, IDC_ARRAY_NAME)), TRUE);
+  Item(dialogWindow, IDC_ARRAY_NAME).TakeDialogFocus();
   return false;
 }

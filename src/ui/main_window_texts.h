@@ -122,36 +122,7 @@ inline constexpr UiText kRunStoppedCounts{
 // What each named row is: "<input name>: " and one of these.
 inline constexpr UiText kRowStopped{WSTR("中断したため出力していません"),
                                     WSTR("stopped, not written")};
-inline constexpr UiText kRowInputNotFound{WSTR("スキップ: 入力ファイルが見つかりません"),
-                                          WSTR("skipped: input not found")};
-inline constexpr UiText kRowCannotRead{WSTR("スキップ: 入力ファイルを読み込めません"),
-                                       WSTR("skipped: cannot be read")};
-inline constexpr UiText kRowEmptyInput{WSTR("警告: 入力ファイルが空です"),
-                                       WSTR("warning: empty input")};
-inline constexpr UiText kRowNameReplaced{
-    WSTR("警告: ($FILE_NAME) にシステムのコードページにない文字を ? で書きました"),
-    WSTR("warning: ($FILE_NAME) has '?' for characters not in the system's code page")};
-inline constexpr UiText kRowNoNumbers{WSTR("警告: 数値が見つかりません"),
-                                      WSTR("warning: no numbers found")};
-// A printf format of the count.
-inline constexpr UiText kRowNumbersDropped{WSTR("警告: %llu 個の数値を読み飛ばしました"),
-                                           WSTR("warning: %llu numbers dropped")};
-// A failed row: one of these, then the system's cause when there is one.
-inline constexpr UiText kRowOutputNotCreated{WSTR("失敗: 出力ファイルを作成できません"),
-                                             WSTR("failed: cannot create the output file")};
-inline constexpr UiText kRowAllNamesTaken{
-    WSTR("失敗: 出力ファイル名が番号付きのものまですべて使われています"),
-    WSTR("failed: the output name and every numbered name are taken")};
-inline constexpr UiText kRowReadFailed{WSTR("失敗: 入力ファイルを読み込めません"),
-                                       WSTR("failed: cannot read the input")};
-inline constexpr UiText kRowInputShort{WSTR("失敗: 読み込み中に入力ファイルが短くなりました"),
-                                       WSTR("failed: the input became shorter while it was read")};
-inline constexpr UiText kRowWriteFailed{WSTR("失敗: 出力ファイルに書き込めません"),
-                                        WSTR("failed: writing the output fell short")};
-inline constexpr UiText kRowOutOfMemory{WSTR("失敗: メモリが足りません"),
-                                        WSTR("failed: out of memory")};
-inline constexpr UiText kRowNoOutputName{WSTR("失敗: 出力ファイル名がありません"),
-                                         WSTR("failed: the row has no output file name")};
+// Skipped, warned and failed rows: app_main_run_win32.cpp, by status.
 
 // Execute with an output folder that is not there: Yes creates it and runs.
 // The folder follows on a line of its own.

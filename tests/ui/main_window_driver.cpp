@@ -120,6 +120,8 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam) {
     HWND window = reinterpret_cast<HWND>(wParam);
     if (code == HCBT_ACTIVATE) {
       g_session->OnDialogShown(window);
+    } else if (code == HCBT_CREATEWND && g_session->creationObserver_) {
+      g_session->creationObserver_(window);
     } else if (code == HCBT_DESTROYWND) {
       std::lock_guard<std::mutex> lock(g_session->mutex_);
       auto& served = g_session->served_;
@@ -278,7 +280,7 @@ void MainWindowSession::ThreadMain() {
 }
 
 void MainWindowSession::OnExecuteHandled() {
-  const DWORD worker = app_.workerThreadId;
+  const DWORD worker = app_.worker.WorkingId();
   if (worker == 0 || worker == hookedWorker_) return;
   hookedWorker_ = worker;
   if (HHOOK hook = SetWindowsHookExW(WH_CBT, &CbtHook, nullptr, worker)) {
@@ -291,6 +293,10 @@ void MainWindowSession::OnExecuteHandled() {
 
 void MainWindowSession::ObserveProgress(const std::function<void(int32_t)>& observer) {
   progressObserver_ = observer;
+}
+
+void MainWindowSession::ObserveCreation(const std::function<void(HWND)>& observer) {
+  creationObserver_ = observer;
 }
 
 int MainWindowSession::WorkersStarted() {

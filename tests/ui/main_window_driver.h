@@ -141,6 +141,9 @@ class MainWindowSession {
   // session keeps it to wait for its end. observer, when set, sees every
   // progress report on the worker's thread, after the window has.
   void ObserveProgress(const std::function<void(int32_t percent)>& observer);
+  // observer, when set, sees each window a hooked thread is about to create
+  // (HCBT_CREATEWND), on that thread.
+  void ObserveCreation(const std::function<void(HWND window)>& observer);
   // The number of workers started so far.
   int WorkersStarted();
   // Waits until the last worker started has ended and its end has reached
@@ -209,6 +212,7 @@ class MainWindowSession {
   std::vector<HHOOK> workerHooks_;
   std::vector<HANDLE> workers_;  // guarded by mutex_
   std::function<void(int32_t)> progressObserver_;
+  std::function<void(HWND)> creationObserver_;
 };
 
 }  // namespace uitest

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cwchar>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -198,8 +199,7 @@ void ExpectIdle(MainWindowSession& session) {
   }
   EXPECT_FALSE(MenuItemGrayed(session, ID_FILE_OPEN));
   EXPECT_TRUE(AcceptsFiles(session));
-  EXPECT_EQ(session.app().workerThread.load(), nullptr);
-  EXPECT_EQ(session.app().workerThreadId.load(), 0u);
+  EXPECT_EQ(session.app().worker.WorkingId(), 0u);
   ExpectFocusUsable(session);
 }
 
@@ -213,8 +213,7 @@ void ExpectRunning(MainWindowSession& session) {
   }
   EXPECT_TRUE(MenuItemGrayed(session, ID_FILE_OPEN));
   EXPECT_FALSE(AcceptsFiles(session));
-  EXPECT_NE(session.app().workerThread.load(), nullptr);
-  EXPECT_NE(session.app().workerThreadId.load(), 0u);
+  EXPECT_NE(session.app().worker.WorkingId(), 0u);
   ExpectFocusUsable(session);
 }
 
@@ -966,8 +965,7 @@ TEST(MainWindowRunCloseTest, ClosingDuringARunCancelsAndEndsWithoutTheMessage) {
     EXPECT_EQ(seen[0].text, L"A conversion is running. Stop it and close the window?");
     EXPECT_EQ(seen[0].defaultId, IDNO) << "Enter does not stop a run";
     EXPECT_EQ(seen[1].text, L"Save changes to the file list?");
-    EXPECT_EQ(session.app().workerThread.load(), nullptr);
-    EXPECT_EQ(session.app().workerThreadId.load(), 0u);
+    EXPECT_EQ(session.app().worker.WorkingId(), 0u);
 
     EXPECT_TRUE(FileNames(out).empty()) << "the row cut short leaves no file";
   }
@@ -1009,6 +1007,44 @@ TEST(MainWindowRunCloseTest, EscRightAfterExecuteAsksAndEndsTheRun) {
   }
   for (const std::string& name : FileNames(out))
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+}
+
+TEST(MainWindowRunCloseTest, ClosingAsTheMessageOpensEndsIt) {
+  MainWindowSession session(0);
+  const fs::path& folder = session.folder().path();
+  test::WriteAll(folder / "a.bin", RandomBytes(10, 15));
+  ASSERT_TRUE(session.Start());
+  session.DropFiles({Path(folder / "a.bin")});
+  session.SetText(IDC_OUTPUT_FOLDER, Path(folder));
+
+  // The worker has decided to show its message; as the box is being made,
+  // the window is closed, and the box is made only once the close waits for
+  // the worker. The close must still end it, or it would wait for ever.
+  const DWORD windowThread = GetWindowThreadProcessId(session.window(), nullptr);
+  std::atomic<bool> closed{false};
+  session.ObserveCreation([&](HWND window) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (GetCurrentThreadId() == windowThread || std::wcscmp(className, L"#32770") != 0 ||
+        closed.exchange(true)) {
+      return;
+    }
+    PostMessageW(session.window(), WM_COMMAND, IDCANCEL, 0);
+    const ULONGLONG limit = GetTickCount64() + kHangMs;
+    while (session.app().cancelRequested.load() == 0 && GetTickCount64() < limit)
+      SwitchToThread();
+  });
+  session.Answer(&StopTheRunDropTheList);
+  // The message itself is left unanswered: only the close may end it.
+  session.Answer([](HWND) {});
+  session.Command(IDC_EXECUTE);
+  EXPECT_EQ(session.WaitForExit(), 1);
+  EXPECT_TRUE(closed.load());
+  EXPECT_TRUE(session.WaitForRunEnd());
+  const std::vector<SeenDialog> seen = session.TakeDialogs();
+  ASSERT_GE(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, L"Save changes to the file list?");
+  EXPECT_TRUE(fs::exists(folder / "a.txt"));
 }
 
 TEST(MainWindowRunCloseTest, ClosingWhileTheMessageIsShownEndsIt) {

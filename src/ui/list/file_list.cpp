@@ -111,15 +111,24 @@ int32_t CFileList::AddFilePath(const WideChar* path, int32_t direction) {
   return AddFileEntry(split.folder.GetWide(), split.name.GetWide(), direction);
 }
 
-int32_t CFileList::AddSelectedFiles(const WideChar* buffer, int32_t direction) {
+int32_t CFileList::AddSelectedFiles(const WideChar* buffer, int32_t direction, int32_t* leftOut) {
   if (buffer == nullptr || buffer[0] == 0) return 0;
+  int32_t added = 0;
+  const auto count = [&](int32_t result) {
+    if (result >= 0) {
+      ++added;
+    } else if (result != kFileListDuplicate && leftOut != nullptr) {
+      ++*leftOut;
+    }
+  };
   const WideChar* first = buffer;
   const WideChar* next = first + WideLength(first) + 1;
-  int32_t added = 0;
-  if (next[0] == 0) return AddFilePath(first, direction) >= 0 ? 1 : 0;
-  for (; next[0] != 0; next += WideLength(next) + 1) {
-    if (AddFileEntry(first, next, direction) >= 0) ++added;
+  if (next[0] == 0) {
+    count(AddFilePath(first, direction));
+    return added;
   }
+  for (; next[0] != 0; next += WideLength(next) + 1)
+    count(AddFileEntry(first, next, direction));
   return added;
 }
 

@@ -72,8 +72,9 @@ class CFileList {
 
   // Adds the files of an open-file dialog result: NUL-terminated strings
   // ending with an empty one; either one full path, or a folder followed by
-  // names in it. Returns the number of rows added.
-  int32_t AddSelectedFiles(const WideChar* buffer, int32_t direction);
+  // names in it. Returns the number of rows added; *leftOut (when not null)
+  // grows by the files left out for any reason but already being a row.
+  int32_t AddSelectedFiles(const WideChar* buffer, int32_t direction, int32_t* leftOut = nullptr);
 
   // Moves entry in as the last row and returns its index; returns
   // kFileListNoMemory when the rows cannot grow, and entry is left as it was.

@@ -171,6 +171,11 @@ TEST_F(FileListTest, AddsSelectionsAndDroppedPaths) {
   const Wide single = Joined(b) + WideChar(0) + WideChar(0);
   EXPECT_EQ(1, list.AddSelectedFiles(single.c_str(), 1));
   EXPECT_EQ(kFileListDuplicate, list.AddFilePath(Joined(a).c_str(), 0));
+  // Again: the rows already there are not counted as left out, the missing
+  // name is.
+  int32_t leftOut = 0;
+  EXPECT_EQ(0, list.AddSelectedFiles(multi.c_str(), 0, &leftOut));
+  EXPECT_EQ(1, leftOut);
   ASSERT_EQ(3, list.entryCount);
   const char* expected[] = {"c.txt", "a.txt", "b.bin"};
   for (int32_t i = 0; i < 3; ++i)
