@@ -1,34 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "base/file_name.h"
-
-// Array allocations in this test program go through malloc, so that the
-// non-throwing form can be made to fail on purpose.
-namespace {
-bool failArrayAllocations = false;
-}  // namespace
-
-void* operator new[](std::size_t size) {
-  void* block = std::malloc(size != 0 ? size : 1);
-  if (block == nullptr) std::abort();
-  return block;
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return failArrayAllocations ? nullptr : std::malloc(size != 0 ? size : 1);
-}
-void operator delete[](void* block) noexcept {
-  std::free(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
-  std::free(block);
-}
-void operator delete[](void* block, const std::nothrow_t&) noexcept {
-  std::free(block);
-}
+#include "support/allocation_failure.h"
 
 namespace {
 
@@ -97,9 +72,11 @@ TEST(CFileNameTest, OutOfMemoryChangesNothing) {
     if (old != nullptr) {
       ASSERT_EQ(f.SetPath(old), 1);
     }
-    failArrayAllocations = true;
-    const int result = f.SetPath("C:\\a much longer folder\\new name.bin");
-    failArrayAllocations = false;
+    int result = 0;
+    {
+      test::FailAllocation fail(0, test::FailAllocation::kFrom);
+      result = f.SetPath("C:\\a much longer folder\\new name.bin");
+    }
     EXPECT_EQ(result, 0);
     EXPECT_EQ(Text(f.path), old != nullptr ? old : "");
     EXPECT_EQ(Text(f.name), old != nullptr ? "old.txt" : "");
