@@ -83,6 +83,31 @@ TEST(CFileNameTest, OutOfMemoryChangesNothing) {
   }
 }
 
+// Whichever copy fails, SetPath reports it: a name missing its folder or
+// stem would name another file.
+TEST(CFileNameTest, ReportsEveryFailedCopy) {
+  const int64_t failures = test::SweepAllocationFailures([](int64_t skip) {
+    SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
+    CFileName f;
+    int result = 0;
+    bool fired = false;
+    {
+      test::FailAllocation fail(skip);
+      result = f.SetPath("C:\\data\\logo.png");
+      fired = fail.Fired();
+    }
+    EXPECT_EQ(result, fired ? 0 : 1);
+    if (result == 1) {
+      EXPECT_EQ(Text(f.folder), "C:\\data");
+      EXPECT_EQ(Text(f.name), "logo.png");
+      EXPECT_EQ(Text(f.stem), "logo");
+      EXPECT_EQ(Text(f.extension), "png");
+    }
+    return fired;
+  });
+  EXPECT_GE(failures, 5) << "the path and its four parts";
+}
+
 // A path that lacks a part keeps the part of the path before it.
 TEST(CFileNameTest, ResetKeepsPartsTheNewPathLacks) {
   CFileName f;
