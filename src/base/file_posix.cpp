@@ -15,6 +15,8 @@
 #include "base/file.h"
 #include "base/file_save.h"
 
+const int32_t kSystemErrorNoMemory = ENOMEM;
+
 namespace {
 
 // handle = descriptor + 1, so that 0 means closed.
@@ -86,7 +88,7 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
 bool CFile::OpenStandardInput() {
   if (handle != 0) return false;
   if (!name.AssignBytes("-", 1)) {
-    systemError = ENOMEM;
+    systemError = kSystemErrorNoMemory;
     return false;
   }
   const int fd = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);

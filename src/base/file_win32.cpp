@@ -8,6 +8,8 @@
 #include "base/handle_win32.h"
 #include "base/system_path_win32.h"
 
+const int32_t kSystemErrorNoMemory = ERROR_NOT_ENOUGH_MEMORY;
+
 namespace {
 
 HANDLE Native(intptr_t handle) {
@@ -144,7 +146,7 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
 bool CFile::OpenStandardInput() {
   if (handle != 0) return false;
   if (!name.AssignBytes("-", 1)) {
-    systemError = ERROR_NOT_ENOUGH_MEMORY;
+    systemError = kSystemErrorNoMemory;
     return false;
   }
   HANDLE copy = nullptr;

@@ -137,7 +137,7 @@ bool HasForeignUnits(const char* text, int32_t count) {
 }
 
 int32_t ReplaceForeign(const char* text, int32_t count, char replacement, CString* out) {
-  if (!out->AssignBytes("", 0)) return -1;
+  if (!out->AssignBytes("", 0)) return kStringNoMemory;
   int32_t replaced = 0;
   int32_t run = 0;
   for (int32_t i = 0; i < count;) {
@@ -146,12 +146,13 @@ int32_t ReplaceForeign(const char* text, int32_t count, char replacement, CStrin
       ++i;
       continue;
     }
-    if (!out->AppendBytes(text + run, i - run) || !out->AppendBytes(&replacement, 1)) return -1;
+    if (!out->AppendBytes(text + run, i - run) || !out->AppendBytes(&replacement, 1))
+      return kStringNoMemory;
     ++replaced;
     i += size;
     run = i;
   }
-  return out->AppendBytes(text + run, count - run) ? replaced : -1;
+  return out->AppendBytes(text + run, count - run) ? replaced : kStringNoMemory;
 }
 
 CString::CString(const WideChar* text) {

@@ -180,7 +180,12 @@ int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text
   return 0;
 }
 
-// Parses the options into settings; 0, or the exit status to end with.
+// ParseSettings' result once the help is out: nothing to convert, and the
+// command ends with kExitOk. Above the exit statuses, so never one of them.
+constexpr int kHelpShown = 100;
+
+// Parses the options into settings; 0, kHelpShown, or the exit status to end
+// with.
 int ParseSettings(int count, const char* const* args, const char* storedOutputFolder,
                   Settings& settings, CString& templateText) {
   OptionParser parser(count, args);
@@ -193,7 +198,7 @@ int ParseSettings(int count, const char* const* args, const char* storedOutputFo
     if (parser.Is('h', "help")) {
       if (!parser.NoValue()) return kExitUsage;
       std::fputs(settings.toText ? kToTextHelp : kToBinaryHelp, stdout);
-      return -1;
+      return kHelpShown;
     } else if (parser.Is('q', "quiet")) {
       if (!parser.NoValue()) return kExitUsage;
       settings.quiet = true;
@@ -500,9 +505,8 @@ bool WriteExactOutput(const Settings& settings, FileConversionRequest request, C
   CFile output;
   CString temporary;
   CString reason;
-  int32_t error = CreateTemporaryFile(folder.Text(), output, &temporary);
-  if (error != 0) {
-    DescribeSystemError(error, &reason);
+  if (CreateTemporaryFile(folder.Text(), output, &temporary) != kOk) {
+    DescribeSystemError(output.systemError, &reason);
     PrintError("%s: cannot create a file beside '%s': %s", file.Text(), where.Text(),
                reason.Text());
     return false;
@@ -520,6 +524,7 @@ bool WriteExactOutput(const Settings& settings, FileConversionRequest request, C
     return true;
   }
   result->outputPath.AssignText(outputPath);
+  int32_t error = 0;
   if (!settings.update) {
     const PublishStatus status = PublishFile(temporary, target, &error);
     if (status == PublishStatus::Published) {
@@ -691,8 +696,8 @@ int RunConversionCommand(bool toText, int count, const char* const* args,
     for (int i = 0; i < settings.fileCount; ++i) {
       if (ConvertOne(settings, folder, settings.files[i]) != kExitOk) status = kExitFailed;
     }
-  } else if (status < 0) {
-    status = kExitOk;  // the help was shown
+  } else if (status == kHelpShown) {
+    status = kExitOk;
   }
   return status;
 }

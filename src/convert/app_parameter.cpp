@@ -199,7 +199,8 @@ void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
     AddIntChild(config, key.key, WindowValue(*this, key));
 }
 
-int CAppParameter::UpdateFromControls(const ConversionControls& controls, CString& outputFolder) {
+ParametersUpdate CAppParameter::UpdateFromControls(const ConversionControls& controls,
+                                                   CString& outputFolder) {
   bool changed = false;
 
   CString folder;
@@ -225,8 +226,8 @@ int CAppParameter::UpdateFromControls(const ConversionControls& controls, CStrin
   if (TakeTextIfChanged(data_format, controls.dataFormat)) changed = true;
   if (TakeTextIfChanged(array_format, controls.arrayFormat)) changed = true;
 
-  if (!changed) return kParametersUnchanged;
-  return Save() ? kParametersSaved : kParametersSaveFailed;
+  if (!changed) return ParametersUpdate::Unchanged;
+  return Save() ? ParametersUpdate::Saved : ParametersUpdate::SaveFailed;
 }
 
 void CAppParameter::AddRecentList(const WideChar* path) {

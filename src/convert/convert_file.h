@@ -96,9 +96,10 @@ bool ComposeOutputPath(const char* folder, const char* stem, const char* extensi
                        CString* path);
 
 // Creates the output file for one attempt without replacing anything, and
-// writes the debug line "output file = %s (%d)\n". Returns 0 when created,
-// -1 when output is already open or the path is empty, -2 when refused
-// (the name is taken, or the folder cannot be written).
+// writes the debug line "output file = %s (%d)\n". Returns kOk when created,
+// kFileUnusable (-1) when output is already open or the path is empty,
+// kFileRefused (-2) when refused (the name is taken, or the folder cannot be
+// written).
 int CreateOutputFile(const char* folder, const char* stem, const char* extension, CFile& output,
                      int32_t attempt, CString* path);
 

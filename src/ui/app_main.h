@@ -12,6 +12,7 @@
 #include "base/handle_win32.h"
 #include "base/holder.h"
 #include "base/str.h"
+#include "convert/app_parameter.h"
 #include "convert/conversion_monitor.h"
 #include "ui/list/file_list.h"
 
@@ -226,7 +227,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // settings as Execute does (saving them when they changed); extra: saves
   // also when only something else kept in the settings changed. Returns
   // UpdateFromControls's result, after reporting a failed save.
-  int TakeConversionControls(bool extra);
+  ParametersUpdate TakeConversionControls(bool extra);
 
   // Unsaved work (app_main_close_win32.cpp). True when the list may be
   // dropped: it has not changed, is empty, or the user saved it or said No

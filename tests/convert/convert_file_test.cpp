@@ -107,12 +107,12 @@ TEST_F(ConvertFileTest, CreateOutputFileNeverReplaces) {
   test::WriteAll(dir_ / "taken.txt", std::string("keep"));
   CFile output;
   CString path;
-  EXPECT_EQ(CreateOutputFile(folder_.Text(), "taken", "txt", output, 0, &path), -2);
+  EXPECT_EQ(CreateOutputFile(folder_.Text(), "taken", "txt", output, 0, &path), kFileRefused);
   EXPECT_EQ(output.handle, 0);
   EXPECT_EQ(AsString(test::ReadAll(dir_ / "taken.txt")), "keep");
   EXPECT_EQ(CreateOutputFile(folder_.Text(), "taken", "txt", output, 1, &path), 0);
   EXPECT_EQ(Text(path), PathOf("taken(1).txt"));
-  EXPECT_EQ(CreateOutputFile(folder_.Text(), "taken", "txt", output, 2, &path), -1)
+  EXPECT_EQ(CreateOutputFile(folder_.Text(), "taken", "txt", output, 2, &path), kFileUnusable)
       << "the output is already open";
   output.Close();
   EXPECT_TRUE(fs::exists(dir_ / "taken(1).txt"));
@@ -143,7 +143,7 @@ TEST_F(ConvertFileTest, PublishingNeverReplacesAndNumbersAtTheEnd) {
     CFile file;
     CString temporary;
     const std::string folder = PathOf("race");
-    ASSERT_EQ(CreateTemporaryFile(folder.c_str(), file, &temporary), 0);
+    ASSERT_EQ(CreateTemporaryFile(folder.c_str(), file, &temporary), kOk);
     ASSERT_EQ(file.Write("new", 3), 3u);
     file.Close();
     const std::string target = PathOf(row.folder);

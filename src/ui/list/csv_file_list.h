@@ -51,9 +51,10 @@ class FileListSettings {
 // Results of WriteCsvFileList (see base/result.h).
 enum : int {
   kCsvWriteOk = kOk,
-  kCsvWriteCannotCreate = -1,  // the file could not be created or replaced
-  kCsvWriteFailed = -2,        // a write or the flush failed; the old file stays
-                               // (unless its folder allowed only writing in place)
+  kCsvWriteCannotCreate = kCsvWriteResults - 1,  // the file could not be created or replaced
+  kCsvWriteFailed = kCsvWriteResults - 2,        // a write or the flush failed; the old file
+                                                 // stays (unless its folder allowed only
+                                                 // writing in place)
 };
 
 // True when the cell must be quoted to read back as it stands: it holds a

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "base/result.h"
 #include "base/str.h"
 #include "base/wide.h"
 #include "convert/convert_file.h"
@@ -15,8 +16,11 @@
 
 enum class ValueFormatStatus;
 
-// A list file without any line: kept apart from the ReadCsvTable codes.
-inline constexpr int kListFileEmpty = -10;
+// Results of LoadListFile beside the ReadCsvTable codes it hands on (see
+// base/result.h).
+enum : int {
+  kListFileEmpty = kListFileResults - 1,  // the file holds no line
+};
 
 // Loads path: empties list, then on success (kCsvOk) list holds the file
 // records and settings takes the settings record (see ApplySettingsRecord).

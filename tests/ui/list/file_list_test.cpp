@@ -148,7 +148,7 @@ TEST_F(FileListTest, InputThatDoesNotOpenIsLeftOutWithADebugLine) {
   CFile writer;
   CString heldPath;
   heldPath.AssignWide(Joined(held).c_str());
-  ASSERT_EQ(0, writer.Create(heldPath, CreateRule::Always));
+  ASSERT_EQ(kOk, writer.Create(heldPath, CreateRule::Always));
   std::filesystem::create_directory(folder.path() / "sub");
   const Wide names[] = {WSTR("missing.bin"), WSTR("sub"), held};
   for (const Wide& name : names) {
