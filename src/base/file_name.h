@@ -45,6 +45,6 @@ class CFileName {
   int SetPath(const char* newPath);
   // Appends "." + extension unless the path already ends with it (ASCII case
   // ignored); the parts are then rebuilt from scratch. Returns 1, or 0 when
-  // memory runs out (the name is then unchanged, or empty once cleared).
+  // memory runs out (the name is then unchanged, or not to be used).
   int EnsureExtension(const char* newExtension);
 };

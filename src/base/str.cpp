@@ -287,7 +287,9 @@ const char* CString::Assign(const CString& other) {
 
 const char* CString::AppendWide(const WideChar* text) {
   CString temporary(text);
-  if (temporary.length > 0 && !AppendBytes(temporary.data, temporary.length)) return nullptr;
+  // The conversion leaves the copy empty when memory runs out.
+  if (temporary.length == 0) return WideLength(text) == 0 ? data : nullptr;
+  if (!AppendBytes(temporary.data, temporary.length)) return nullptr;
   return data;
 }
 

@@ -149,6 +149,31 @@ TEST(CFileNameTest, EnsureExtension) {
   }
 }
 
+// Whichever copy fails on the way, EnsureExtension reports it rather than
+// leave a name without its extension or folder.
+TEST(CFileNameTest, EnsureExtensionReportsEveryFailedCopy) {
+  const int64_t failures = test::SweepAllocationFailures([](int64_t skip) {
+    SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
+    CFileName f;
+    EXPECT_EQ(f.SetPath("C:\\data\\list"), 1);
+    int result = 0;
+    bool fired = false;
+    {
+      test::FailAllocation fail(skip);
+      result = f.EnsureExtension("csv");
+      fired = fail.Fired();
+    }
+    EXPECT_EQ(result, fired ? 0 : 1);
+    if (result == 1) {
+      EXPECT_EQ(Text(f.path), "C:\\data\\list.csv");
+      EXPECT_EQ(Text(f.folder), "C:\\data");
+      EXPECT_EQ(Text(f.extension), "csv");
+    }
+    return fired;
+  });
+  EXPECT_GE(failures, 4) << "the joined path, then the path and its parts";
+}
+
 TEST(CFileNameTest, EnsureExtensionRebuildsPartsFromScratch) {
   CFileName f;
   f.SetPath("C:\\old\\name.bin");

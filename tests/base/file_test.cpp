@@ -110,6 +110,20 @@ TEST_F(CFileTest, CreateTemporaryFileResults) {
   }
 }
 
+// Standard input's name "-" is a copy too: when it cannot be made the open
+// fails with the system's no-memory code.
+TEST_F(CFileTest, OpenStandardInputReportsRunningOutOfMemory) {
+  CFile file;
+  bool opened = true;
+  {
+    test::FailAllocation fail(0, test::FailAllocation::kFrom);
+    opened = file.OpenStandardInput();
+  }
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(file.handle, 0);
+  EXPECT_EQ(file.systemError, kSystemErrorNoMemory);
+}
+
 TEST_F(CFileTest, AppendingWritesGrowTheSize) {
   CString path;
   PathOf(path, "grow.bin");

@@ -14,6 +14,7 @@
 #include "convert/string_literal.h"
 #include "convert/text_to_binary.h"
 #include "convert_test_support.h"
+#include "support/allocation_failure.h"
 #include "support/test_support.h"
 
 namespace {
@@ -99,6 +100,22 @@ TEST(ComposeOutputPathTest, Names) {
     CString path;
     ComposeOutputPath(row.folder, row.stem, row.extension, row.attempt, &path);
     EXPECT_EQ(Text(path), row.expected);
+    // Whichever copy fails, the path is whole or empty with false: one cut
+    // short would name another file.
+    test::SweepAllocationFailures([&](int64_t skip) {
+      SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
+      CString partial;
+      bool made = false;
+      bool fired = false;
+      {
+        test::FailAllocation fail(skip);
+        made = ComposeOutputPath(row.folder, row.stem, row.extension, row.attempt, &partial);
+        fired = fail.Fired();
+      }
+      EXPECT_EQ(made, !fired);
+      EXPECT_EQ(Text(partial), made ? row.expected : "");
+      return fired;
+    });
   }
 }
 
