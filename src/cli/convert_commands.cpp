@@ -631,9 +631,11 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
         PrintError("out of memory");
         return kExitFailed;
       }
-    } else {
-      ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
-                        &path);
+    } else if (!ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension,
+                                  0, &path)) {
+      progress.Clear();
+      PrintError("out of memory");
+      return kExitFailed;
     }
     bool changed = false;
     if (!WriteExactOutput(settings, request, inputFile, path.Text(), progress, &result, &changed)) {

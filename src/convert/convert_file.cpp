@@ -276,7 +276,10 @@ bool PublishOutputFile(const CString& temporaryPath, const char* folder, const c
                        const char* extension, CString* path, int32_t* error) {
   *error = 0;
   for (int32_t attempt = 0; attempt <= kLastOutputAttempt; ++attempt) {
-    if (!ComposeOutputPath(folder, stem, extension, attempt, path)) break;
+    if (!ComposeOutputPath(folder, stem, extension, attempt, path)) {
+      *error = kSystemErrorNoMemory;
+      break;
+    }
     const PublishStatus status = PublishFile(temporaryPath, *path, error);
     DebugPrint(WSTR("output file = %s (%d)\n"), path->GetWide(),
                status == PublishStatus::Published ? 0
@@ -362,6 +365,8 @@ FileConversionStatus ConvertInputFile(const FileConversionRequest& request, CFil
   int32_t error = 0;
   if (!PublishOutputFile(temporaryPath, request.outputFolder, request.outputStem,
                          request.outputExtension, &outputPath, &error)) {
+    // Not "every name taken": the name was never made.
+    if (error == kSystemErrorNoMemory) return Finish(result, FileConversionStatus::OutOfMemory);
     return fail(FileConversionStatus::OutputNotCreated, error, outputPath);
   }
   if (result != nullptr) result->outputPath.Assign(outputPath);

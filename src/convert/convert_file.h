@@ -108,7 +108,8 @@ int CreateOutputFile(const char* folder, const char* stem, const char* extension
 // "output file = %s (%d)\n" for each name tried (0 taken by this file, -2
 // taken by another, -3 refused). On success the temporary name is gone and
 // *path holds the name; otherwise the temporary file is deleted, *path holds
-// the last name tried and *error the system's code (0: all names taken).
+// the last name tried and *error the system's code (0: all names taken;
+// kSystemErrorNoMemory: a name could not be made, and *path is empty).
 bool PublishOutputFile(const CString& temporaryPath, const char* folder, const char* stem,
                        const char* extension, CString* path, int32_t* error);
 
