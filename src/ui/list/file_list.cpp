@@ -83,6 +83,7 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
   {
     CFile probe;
     if (!probe.Open(joined)) {
+      if (probe.systemError == kSystemErrorNoMemory) return kFileListNoMemory;
       DebugPrint(WSTR("Not file : %s\n"), joinedWide);
       return kFileListNotFile;
     }
