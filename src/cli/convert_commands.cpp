@@ -147,12 +147,18 @@ struct Settings {
   int fileCount = 0;
 };
 
-// Reads --template-file into text; 0, or the usage status after a message.
+// Reads --template-file into text; 0, or the usage status after a message
+// (kExitFailed when memory runs out: no fault of the usage).
 int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text) {
   CString name;
-  if (!name.AssignText(path)) return parser.Error("out of memory");
   CFile file;
-  if (!file.OpenRegular(name)) {
+  const bool noMemory = !name.AssignText(path);
+  const bool opened = !noMemory && file.OpenRegular(name);
+  if (!opened && (noMemory || file.systemError == kSystemErrorNoMemory)) {
+    PrintError("out of memory");
+    return kExitFailed;
+  }
+  if (!opened) {
     CString cause;
     DescribeSystemError(file.systemError, &cause);
     return parser.Error("cannot open the template file '%s' as a regular file: %s",
@@ -175,7 +181,8 @@ int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text
     return parser.Error("the template file '%s' holds a NUL byte", Printable(path).Text());
   }
   if (!text.AssignBytes(bytes, static_cast<int32_t>(got))) {
-    return parser.Error("out of memory");
+    PrintError("out of memory");
+    return kExitFailed;
   }
   return 0;
 }

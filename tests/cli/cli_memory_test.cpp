@@ -19,6 +19,7 @@
 #include "cli/cli.h"
 #include "support/allocation_failure.h"
 #include "support/test_support.h"
+#include "ui/list/csv_file_list.h"
 
 namespace {
 
@@ -87,6 +88,23 @@ TEST(CliMemoryTest, EveryFailedCopyStopsTheFileWhole) {
   const std::string dataBin = (in / "data.bin").string();
   const std::string dataTxt = (in / "data.txt").string();
   const std::string outFolder = out.string();
+  // A list of data.bin with the default settings, and a template file.
+  const fs::path lists = dir / "lists";
+  fs::create_directories(lists);
+  {
+    FileListSettings settings;
+    settings.direction = 0;
+    settings.unitSize = 1;
+    settings.valueFormat.AssignText("0x%02X");
+    settings.arrayTemplate.AssignText("unsigned char ($ARRAY_NAME)[] = {($ARRAY_DATA)};");
+    CFileList list;
+    ASSERT_GE(list.AddFilePath(test::WidePath(in / "data.bin").c_str(), 0), 0);
+    ASSERT_EQ(WriteCsvFileList(test::WidePath(lists / "list.csv").c_str(), settings, list),
+              kCsvWriteOk);
+  }
+  test::WriteAll(lists / "template.txt", std::string("char ($ARRAY_NAME)[] = {($ARRAY_DATA)};"));
+  const std::string listFile = (lists / "list.csv").string();
+  const std::string templateFile = (lists / "template.txt").string();
   CString noMemoryText;
   DescribeSystemError(kSystemErrorNoMemory, &noMemoryText);
   const std::string noMemory = noMemoryText.Text();
@@ -104,6 +122,11 @@ TEST(CliMemoryTest, EveryFailedCopyStopsTheFileWhole) {
       {"to-text --update",
        {"to-text", "--no-settings", "-q", "--update", dataBin, "-o", outFolder},
        "data.txt"},
+      {"to-text, a template file",
+       {"to-text", "--no-settings", "-q", "--template-file", templateFile, dataBin, "-o",
+        outFolder},
+       "data.txt"},
+      {"run a list", {"run", "-q", listFile, "-o", outFolder}, "data.txt"},
       {"to-binary into a folder",
        {"to-binary", "--no-settings", "-q", dataTxt, "-o", outFolder},
        "data.bin"},

@@ -77,8 +77,9 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
 // missing cell and for any other text.
 bool ReadCsvNumber(const CString* cell, int64_t* value);
 
-// Applies a row as the settings record.
-void ApplySettingsRecord(const CsvRow* row, FileListSettings* settings);
+// Applies a row as the settings record; false when memory runs out (settings
+// are then partly applied and not to be used).
+bool ApplySettingsRecord(const CsvRow* row, FileListSettings* settings);
 
 // Appends a row of the list for each file record of the table (rows 1
 // onward); rows without cells are skipped. No duplicate or existence test.

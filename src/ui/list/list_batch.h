@@ -25,7 +25,8 @@ enum : int {
 // Loads path: empties list, then on success (kCsvOk) list holds the file
 // records and settings takes the settings record (see ApplySettingsRecord).
 // Otherwise the result is kListFileEmpty or a ReadCsvTable code, settings
-// stay as they were, and *quoteLine is set for kCsvUnterminatedQuote.
+// stay as they were (after kCsvNoMemory they may be partly set and are not to
+// be used), and *quoteLine is set for kCsvUnterminatedQuote.
 int LoadListFile(const WideChar* path, FileListSettings* settings, CFileList* list,
                  int32_t* quoteLine);
 
