@@ -90,12 +90,8 @@ TEST(CFileNameTest, ReportsEveryFailedCopy) {
     SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
     CFileName f;
     int result = 0;
-    bool fired = false;
-    {
-      test::FailAllocation fail(skip);
-      result = f.SetPath("C:\\data\\logo.png");
-      fired = fail.Fired();
-    }
+    const bool fired =
+        test::RunFailingAllocation(skip, [&] { result = f.SetPath("C:\\data\\logo.png"); });
     EXPECT_EQ(result, fired ? 0 : 1);
     if (result == 1) {
       EXPECT_EQ(Text(f.folder), "C:\\data");
@@ -157,12 +153,7 @@ TEST(CFileNameTest, EnsureExtensionReportsEveryFailedCopy) {
     CFileName f;
     EXPECT_EQ(f.SetPath("C:\\data\\list"), 1);
     int result = 0;
-    bool fired = false;
-    {
-      test::FailAllocation fail(skip);
-      result = f.EnsureExtension("csv");
-      fired = fail.Fired();
-    }
+    const bool fired = test::RunFailingAllocation(skip, [&] { result = f.EnsureExtension("csv"); });
     EXPECT_EQ(result, fired ? 0 : 1);
     if (result == 1) {
       EXPECT_EQ(Text(f.path), "C:\\data\\list.csv");

@@ -194,12 +194,7 @@ TEST(CStringTest, RunningOutOfMemoryIsReported) {
       CString s;
       SetBytes(s, "old");
       bool copied = false;
-      bool fired = false;
-      {
-        test::FailAllocation fail(skip);
-        copied = c.copy(s);
-        fired = fail.Fired();
-      }
+      const bool fired = test::RunFailingAllocation(skip, [&] { copied = c.copy(s); });
       EXPECT_TRUE(copied || fired);
       EXPECT_EQ(Bytes(s), copied ? c.whole : c.onFailure);
       return fired;

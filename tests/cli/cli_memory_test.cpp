@@ -147,11 +147,7 @@ TEST(CliMemoryTest, EveryFailedCopyStopsTheFileWhole) {
       std::string message;
       {
         CaptureStandardError capture(dir / "stderr.txt");
-        {
-          test::FailAllocation fail(skip);
-          status = RunTool(c.args);
-          fired = fail.Fired();
-        }
+        fired = test::RunFailingAllocation(skip, [&] { status = RunTool(c.args); });
         message = capture.Text();
       }
       if (status == kExitOk) {

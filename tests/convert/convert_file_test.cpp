@@ -106,12 +106,9 @@ TEST(ComposeOutputPathTest, Names) {
       SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
       CString partial;
       bool made = false;
-      bool fired = false;
-      {
-        test::FailAllocation fail(skip);
+      const bool fired = test::RunFailingAllocation(skip, [&] {
         made = ComposeOutputPath(row.folder, row.stem, row.extension, row.attempt, &partial);
-        fired = fail.Fired();
-      }
+      });
       EXPECT_EQ(made, !fired);
       EXPECT_EQ(Text(partial), made ? row.expected : "");
       return fired;

@@ -29,11 +29,20 @@ class FailAllocation {
   bool Fired() const;
 };
 
+// Runs call() with the allocation with index skip from now failing (kOnce);
+// true when that allocation came and failed.
+template <typename Call>
+bool RunFailingAllocation(int64_t skip, Call call) {
+  FailAllocation fail(skip);
+  call();
+  return fail.Fired();
+}
+
 // Runs step(skip) for skip = 0, 1, ... until it returns false. A step sets
-// its state up, arms FailAllocation(skip) around the code under test, checks
-// the outcome and returns Fired(): the sweep ends with the first run that
-// allocated fewer than skip + 1 times. Returns the number of runs in which an
-// allocation failed.
+// its state up, runs the code under test in RunFailingAllocation(skip, ...),
+// checks the outcome and returns what that returned: the sweep ends with the
+// first run that allocated fewer than skip + 1 times. Returns the number of
+// runs in which an allocation failed.
 template <typename Step>
 int64_t SweepAllocationFailures(Step step) {
   int64_t skip = 0;

@@ -377,12 +377,9 @@ TEST_F(CsvFileListTest, RowsMapToTheFolderAsWrittenOrBesideTheirInput) {
       FileConversionRequest mapped;
       CString mappedFolder;
       bool made = false;
-      bool fired = false;
-      {
-        test::FailAllocation fail(skip);
+      const bool fired = test::RunFailingAllocation(skip, [&] {
         made = MapListRow(settings, c.outputFolder, *list.entries[0], &mappedFolder, &mapped);
-        fired = fail.Fired();
-      }
+      });
       EXPECT_EQ(made, !fired);
       if (made) {
         EXPECT_STREQ(c.folder, mapped.outputFolder);

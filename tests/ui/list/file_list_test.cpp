@@ -198,12 +198,7 @@ TEST_F(FileListTest, RunningOutOfMemoryAddsTheWholeRowOrNone) {
       SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
       CFileList fresh;
       int32_t result = 0;
-      bool fired = false;
-      {
-        test::FailAllocation fail(skip);
-        result = adder.add(fresh);
-        fired = fail.Fired();
-      }
+      const bool fired = test::RunFailingAllocation(skip, [&] { result = adder.add(fresh); });
       if (result == kFileListNoMemory) {
         EXPECT_TRUE(fired);
         EXPECT_EQ(0, fresh.entryCount);
