@@ -106,8 +106,9 @@ inline constexpr char kTemporaryNamePrefix[] = "~brelvix-";
 // Creates a new, empty file for writing in folder ("" for the current
 // directory) under a fresh name kTemporaryNamePrefix + digits + ".tmp", never
 // opening an existing file. Returns kOk with file open and its path in *path;
-// otherwise kFileUnusable, kFileRefused or kFileNoMemory with file closed and
-// the cause in file.systemError.
+// kFileUnusable when file is already open; or kFileRefused or kFileNoMemory
+// with file closed and the cause in file.systemError. *path is empty unless
+// kOk.
 int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path);
 
 enum class PublishStatus {
