@@ -46,15 +46,15 @@ bool CFile::OpenStandardInput() {
 }
 
 int CFile::Create(const CString& path, CreateRule rule) {
-  if (handle != 0 || path.length == 0) return -1;
+  if (handle != 0 || path.length == 0) return kFileUnusable;
   name.Assign(path);
   systemError = 0;
   sizeKnown = true;
-  if (!SystemCreate(path, rule)) return -2;
+  if (!SystemCreate(path, rule)) return kFileRefused;
   readMode = 0;
   writeMode = 1;
   size = 0;
-  return 0;
+  return kOk;
 }
 
 void CFile::Close() {
@@ -159,7 +159,6 @@ int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path) {
   const auto now =
       static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   const uint64_t seed = now ^ (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&counter)) << 16);
-  int32_t error = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     uint64_t mixed = seed + 0x9E3779B97F4A7C15ull * (counter.fetch_add(1) + 1);
     mixed ^= mixed >> 31;
@@ -173,15 +172,20 @@ int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path) {
     // A path cut short for want of memory would name a file in another folder.
     if (!path->AppendBytes(folderText, folderLength) ||
         (folderLength > 0 && !path->AppendBytes(&kFolderSeparator, 1)) || !path->AppendText(leaf)) {
-      break;
+      path->Clear();
+      file.systemError = kSystemErrorNoMemory;
+      return kFileNoMemory;
     }
-    if (file.Create(*path, CreateRule::NewOnly) == 0) {
+    const int created = file.Create(*path, CreateRule::NewOnly);
+    if (created == kOk) {
       ListTemporaryFile(*path);
-      return 0;
+      return kOk;
     }
-    error = file.systemError;
-    if (!IsNameTakenError(error)) break;
+    if (created != kFileRefused || !IsNameTakenError(file.systemError)) {
+      path->Clear();
+      return created;
+    }
   }
   path->Clear();
-  return error != 0 ? error : -1;
+  return kFileRefused;
 }

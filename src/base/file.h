@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "base/result.h"
 #include "base/str.h"
 
 enum class CreateRule {
@@ -12,6 +13,17 @@ enum class CreateRule {
   Always,    // create or empty
   Existing,  // open an existing file, its content kept until written over
 };
+
+// Results of Create and CreateTemporaryFile (see base/result.h).
+enum : int32_t {
+  kFileUnusable = kFileResults - 1,  // the file is already open, or the path is empty
+  kFileRefused = kFileResults - 2,   // the system refused; systemError says why
+  kFileNoMemory = kFileResults - 3,  // systemError holds kSystemErrorNoMemory
+};
+
+// The system's error code for running out of memory (ENOMEM,
+// ERROR_NOT_ENOUGH_MEMORY), for failures of the program's own copies.
+extern const int32_t kSystemErrorNoMemory;
 
 // Position argument of Read and Write meaning "at the current position".
 inline constexpr uint64_t kCurrentPosition = ~uint64_t{0};
@@ -48,7 +60,7 @@ class CFile {
   // Opens a second handle of standard input for reading, its size not known;
   // name becomes "-".
   bool OpenStandardInput();
-  // 0 created; -1 already open or empty path; -2 the system refused.
+  // kOk created, kFileUnusable or kFileRefused.
   int Create(const CString& path, CreateRule rule);
 
   virtual void Close();
@@ -95,8 +107,10 @@ inline constexpr char kTemporaryNamePrefix[] = "~brelvix-";
 
 // Creates a new, empty file for writing in folder ("" for the current
 // directory) under a fresh name kTemporaryNamePrefix + digits + ".tmp", never
-// opening an existing file. Returns 0 with file open and its path in *path,
-// or the system's error code (file stays closed).
+// opening an existing file. Returns kOk with file open and its path in *path;
+// kFileUnusable when file is already open; or kFileRefused or kFileNoMemory
+// with file closed and the cause in file.systemError. *path is empty unless
+// kOk.
 int32_t CreateTemporaryFile(const char* folder, CFile& file, CString* path);
 
 enum class PublishStatus {

@@ -16,9 +16,12 @@ char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Sets part to bytes [start, start + count) of text, trimmed.
-void SetPart(CString& part, const char* text, int32_t start, int32_t count) {
-  if (part.AssignBytes(text + start, count)) part.Trim();
+// Sets part to bytes [start, start + count) of text, trimmed; false when
+// memory runs out.
+bool SetPart(CString& part, const char* text, int32_t start, int32_t count) {
+  if (!part.AssignBytes(text + start, count)) return false;
+  part.Trim();
+  return true;
 }
 
 }  // namespace
@@ -46,13 +49,15 @@ int CFileName::SetPath(const char* newPath) {
     }
   }
 
-  if (s > 1) SetPart(folder, p, 0, s - 1);
-  if (n - s > 0) SetPart(name, p, s, n - s);
-  if (d >= 0 && d - s > 1 && n - d > 0) SetPart(extension, p, d, n - d);
+  // A part left with its old text would name another file (a lost folder
+  // puts the name at the root).
+  bool copied = (s <= 1 || SetPart(folder, p, 0, s - 1)) &&
+                (n - s <= 0 || SetPart(name, p, s, n - s)) &&
+                (d < 0 || d - s <= 1 || n - d <= 0 || SetPart(extension, p, d, n - d));
   if (d >= 0) {
-    SetPart(stem, p, s, d - s - 1);
+    copied = copied && SetPart(stem, p, s, d - s - 1);
   } else if (n - s > 0) {
-    SetPart(stem, p, s, n - s);
+    copied = copied && SetPart(stem, p, s, n - s);
   }
 
   int32_t i = s;
@@ -67,7 +72,7 @@ int CFileName::SetPath(const char* newPath) {
       ++i;
     extensionStart = i < n ? i : -1;
   }
-  return 1;
+  return copied ? 1 : 0;
 }
 
 int CFileName::EnsureExtension(const char* newExtension) {

@@ -41,10 +41,12 @@ class CFileName {
   virtual ~CFileName() = default;
 
   // Splits an 8-bit path; separators are '\\' and '/'. Returns 0 for null or
-  // when memory runs out (nothing changes). Parts the path does not have keep their old values.
+  // when memory runs out: nothing changes when the path itself cannot be
+  // copied, otherwise the parts are incomplete and the name is not to be
+  // used. Parts the path does not have keep their old values.
   int SetPath(const char* newPath);
   // Appends "." + extension unless the path already ends with it (ASCII case
   // ignored); the parts are then rebuilt from scratch. Returns 1, or 0 when
-  // memory runs out (the name is then unchanged, or empty once cleared).
+  // memory runs out (the name is then unchanged, or not to be used).
   int EnsureExtension(const char* newExtension);
 };

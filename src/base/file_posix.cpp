@@ -16,6 +16,8 @@
 #include "base/file_save.h"
 #include "base/holder.h"
 
+const int32_t kSystemErrorNoMemory = ENOMEM;
+
 namespace {
 
 // handle = descriptor + 1, so that 0 means closed.
@@ -86,7 +88,7 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
 
 bool CFile::SystemOpenStandardInput() {
   if (!name.AssignBytes("-", 1)) {
-    systemError = ENOMEM;
+    systemError = kSystemErrorNoMemory;
     return false;
   }
   const int fd = fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);

@@ -22,7 +22,7 @@ bool CFileSave::Begin(const CString& path) {
   if (!FolderOfPath(target.Text(), &folder)) return false;
   // A fresh name, created exclusively: no other file is ever truncated or
   // replaced on the way, whatever stands beside the target.
-  if (CreateTemporaryFile(folder.Text(), file, &temporary) == 0) {
+  if (CreateTemporaryFile(folder.Text(), file, &temporary) == kOk) {
     open = true;
     return true;
   }
@@ -30,7 +30,7 @@ bool CFileSave::Begin(const CString& path) {
   // in place. The old content is kept in memory and the file is written
   // over, not emptied first, so that a failed write can put it back.
   if (!exists || !KeepOldContent()) return false;
-  if (file.Create(target, CreateRule::Existing) != 0) return false;
+  if (file.Create(target, CreateRule::Existing) != kOk) return false;
   inPlace = true;
   open = true;
   return true;
@@ -52,7 +52,7 @@ bool CFileSave::RestoreOldContent() {
   // Written over the same bytes, the file never has to grow past what it
   // held, so a full disk or a size limit lets it through.
   CFile writer;
-  const bool restored = writer.Create(target, CreateRule::Existing) == 0 &&
+  const bool restored = writer.Create(target, CreateRule::Existing) == kOk &&
                         (oldSize == 0 || writer.Write(old.Get(), oldSize) == oldSize) &&
                         writer.Truncate() && writer.Flush();
   old.Reset();

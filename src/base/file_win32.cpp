@@ -8,6 +8,8 @@
 #include "base/handle_win32.h"
 #include "base/system_path_win32.h"
 
+const int32_t kSystemErrorNoMemory = ERROR_NOT_ENOUGH_MEMORY;
+
 namespace {
 
 HANDLE Native(intptr_t handle) {
@@ -111,6 +113,11 @@ void AssignSystemPath(const wchar_t* units, CString* path) {
 
 bool CFile::SystemOpen(const CString& path, bool regularOnly) {
   const CSystemPath wide(path);
+  // The path is never empty here: null is memory run out.
+  if (wide.Get() == nullptr) {
+    systemError = kSystemErrorNoMemory;
+    return false;
+  }
   handle = Keep(CreateFileW(wide.Get(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_FLAG_RANDOM_ACCESS, nullptr));
   if (handle == 0) {
@@ -127,6 +134,10 @@ bool CFile::SystemOpen(const CString& path, bool regularOnly) {
 
 bool CFile::SystemCreate(const CString& path, CreateRule rule) {
   const CSystemPath wide(path);
+  if (wide.Get() == nullptr) {
+    systemError = kSystemErrorNoMemory;
+    return false;
+  }
   const DWORD disposition = rule == CreateRule::NewOnly    ? CREATE_NEW
                             : rule == CreateRule::Existing ? OPEN_EXISTING
                                                            : CREATE_ALWAYS;
@@ -143,7 +154,7 @@ bool CFile::SystemCreate(const CString& path, CreateRule rule) {
 
 bool CFile::SystemOpenStandardInput() {
   if (!name.AssignBytes("-", 1)) {
-    systemError = ERROR_NOT_ENOUGH_MEMORY;
+    systemError = kSystemErrorNoMemory;
     return false;
   }
   HANDLE copy = nullptr;
@@ -251,6 +262,11 @@ PublishStatus PublishFile(const CString& from, const CString& to, int32_t* error
   *error = 0;
   const CSystemPath source(from);
   const CSystemPath target(to);
+  // A null new name would delete the file (as Wine does) or schedule it.
+  if (source.Get() == nullptr || target.Get() == nullptr) {
+    *error = kSystemErrorNoMemory;
+    return PublishStatus::Failed;
+  }
   // No MOVEFILE_REPLACE_EXISTING: a file at target stays as it is.
   if (MoveFileExW(source.Get(), target.Get(), 0)) {
     UnlistTemporaryFile(from);

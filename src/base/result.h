@@ -15,6 +15,19 @@
 // of one file in a conversion, are enum classes of their own
 // (FileConversionStatus, ValueFormatStatus); the command line maps them to
 // its exit statuses (kExitOk ...), which keep the numbers scripts rely on.
+//
+// Each area numbers its failures in a block of its own, so that a code handed
+// on through another area's function (LoadListFile passes the CSV reader's)
+// still names one failure, and no two areas share a number. The file layer's
+// codes keep -1 and -2, which the "output file" debug line prints.
 #pragma once
 
 inline constexpr int kOk = 0;
+
+inline constexpr int kFileResults = 0;           // base/file.h
+inline constexpr int kCsvReadResults = -100;     // ui/list/csv_table.h
+inline constexpr int kCsvWriteResults = -200;    // ui/list/csv_file_list.h
+inline constexpr int kListFileResults = -300;    // ui/list/list_batch.h
+inline constexpr int kFileListResults = -400;    // ui/list/file_list.h
+inline constexpr int kOutputNameResults = -500;  // ui/list/file_list.h
+inline constexpr int kStringResults = -600;      // base/str.h

@@ -140,7 +140,7 @@ bool HasForeignUnits(const char* text, int32_t count) {
 }
 
 int32_t ReplaceForeign(const char* text, int32_t count, char replacement, CString* out) {
-  if (!out->AssignBytes("", 0)) return -1;
+  if (!out->AssignBytes("", 0)) return kStringNoMemory;
   int32_t replaced = 0;
   int32_t run = 0;
   for (int32_t i = 0; i < count;) {
@@ -149,12 +149,13 @@ int32_t ReplaceForeign(const char* text, int32_t count, char replacement, CStrin
       ++i;
       continue;
     }
-    if (!out->AppendBytes(text + run, i - run) || !out->AppendBytes(&replacement, 1)) return -1;
+    if (!out->AppendBytes(text + run, i - run) || !out->AppendBytes(&replacement, 1))
+      return kStringNoMemory;
     ++replaced;
     i += size;
     run = i;
   }
-  return out->AppendBytes(text + run, count - run) ? replaced : -1;
+  return out->AppendBytes(text + run, count - run) ? replaced : kStringNoMemory;
 }
 
 CString::CString(const WideChar* text) {
@@ -304,7 +305,9 @@ const char* CString::Assign(const CString& other) {
 
 const char* CString::AppendWide(const WideChar* text) {
   CString temporary(text);
-  if (temporary.length > 0 && !AppendBytes(temporary.data, temporary.length)) return nullptr;
+  // The conversion leaves the copy empty when memory runs out.
+  if (temporary.length == 0) return WideLength(text) == 0 ? data : nullptr;
+  if (!AppendBytes(temporary.data, temporary.length)) return nullptr;
   return data;
 }
 

@@ -20,6 +20,7 @@
 
 #include "base/holder.h"
 #include "base/object.h"
+#include "base/result.h"
 #include "base/wide.h"
 
 // Starts a foreign unit: kForeignMark, then four uppercase hex digits.
@@ -108,7 +109,10 @@ class CString : public CObject {
 // Copies count bytes of text to out with each foreign character replaced by
 // replacement: the text as the code page writes it ('?' as the system puts
 // for what it cannot show, '_' in an identifier). Returns the number of
-// characters replaced, or -1 when memory runs out.
+// characters replaced, or kStringNoMemory.
+enum : int32_t {
+  kStringNoMemory = kStringResults - 1,
+};
 int32_t ReplaceForeign(const char* text, int32_t count, char replacement, CString* out);
 
 // The UTF-16 text of a string, made once and owned here, without touching the

@@ -145,12 +145,18 @@ struct Settings {
   int fileCount = 0;
 };
 
-// Reads --template-file into text; 0, or the usage status after a message.
+// Reads --template-file into text; 0, or the usage status after a message
+// (kExitFailed when memory runs out: no fault of the usage).
 int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text) {
   CString name;
-  if (!name.AssignText(path)) return parser.Error("out of memory");
   CFile file;
-  if (!file.OpenRegular(name)) {
+  const bool noMemory = !name.AssignText(path);
+  const bool opened = !noMemory && file.OpenRegular(name);
+  if (!opened && (noMemory || file.systemError == kSystemErrorNoMemory)) {
+    PrintError("out of memory");
+    return kExitFailed;
+  }
+  if (!opened) {
     CString cause;
     DescribeSystemError(file.systemError, &cause);
     return parser.Error("cannot open the template file '%s' as a regular file: %s",
@@ -173,12 +179,18 @@ int ReadTemplateFile(const OptionParser& parser, const char* path, CString& text
     return parser.Error("the template file '%s' holds a NUL byte", Printable(path).Text());
   }
   if (!text.AssignBytes(bytes, static_cast<int32_t>(got))) {
-    return parser.Error("out of memory");
+    PrintError("out of memory");
+    return kExitFailed;
   }
   return 0;
 }
 
-// Parses the options into settings; 0, or the exit status to end with.
+// ParseSettings' result once the help is out: nothing to convert, and the
+// command ends with kExitOk. Above the exit statuses, so never one of them.
+constexpr int kHelpShown = 100;
+
+// Parses the options into settings; 0, kHelpShown, or the exit status to end
+// with.
 int ParseSettings(int count, const char* const* args, const char* storedOutputFolder,
                   Settings& settings, CString& templateText) {
   OptionParser parser(count, args);
@@ -193,7 +205,7 @@ int ParseSettings(int count, const char* const* args, const char* storedOutputFo
       std::fputs(settings.toText ? kToTextHelp : kToBinaryHelp, stdout);
       std::fputs(kSharedHelp, stdout);
       std::fputs(settings.toText ? kToTextHelpEnd : kToBinaryHelpEnd, stdout);
-      return -1;
+      return kHelpShown;
     } else if (parser.Is('q', "quiet")) {
       if (!parser.NoValue()) return kExitUsage;
       settings.quiet = true;
@@ -500,9 +512,8 @@ bool WriteExactOutput(const Settings& settings, FileConversionRequest request, C
   CFile output;
   CString temporary;
   CString reason;
-  int32_t error = CreateTemporaryFile(folder.Text(), output, &temporary);
-  if (error != 0) {
-    DescribeSystemError(error, &reason);
+  if (CreateTemporaryFile(folder.Text(), output, &temporary) != kOk) {
+    DescribeSystemError(output.systemError, &reason);
     PrintError("%s: cannot create a file beside '%s': %s", file.Text(), where.Text(),
                reason.Text());
     return false;
@@ -520,6 +531,7 @@ bool WriteExactOutput(const Settings& settings, FileConversionRequest request, C
     return true;
   }
   result->outputPath.AssignText(outputPath);
+  int32_t error = 0;
   if (!settings.update) {
     const PublishStatus status = PublishFile(temporary, target, &error);
     if (status == PublishStatus::Published) {
@@ -626,9 +638,11 @@ int ConvertOne(const Settings& settings, const CString& folder, const char* file
         PrintError("out of memory");
         return kExitFailed;
       }
-    } else {
-      ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
-                        &path);
+    } else if (!ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension,
+                                  0, &path)) {
+      progress.Clear();
+      PrintError("out of memory");
+      return kExitFailed;
     }
     bool changed = false;
     if (!WriteExactOutput(settings, request, inputFile, path.Text(), progress, &result, &changed)) {
@@ -691,8 +705,8 @@ int RunConversionCommand(bool toText, int count, const char* const* args,
     for (int i = 0; i < settings.fileCount; ++i) {
       if (ConvertOne(settings, folder, settings.files[i]) != kExitOk) status = kExitFailed;
     }
-  } else if (status < 0) {
-    status = kExitOk;  // the help was shown
+  } else if (status == kHelpShown) {
+    status = kExitOk;
   }
   return status;
 }

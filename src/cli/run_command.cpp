@@ -46,12 +46,13 @@ const char kRunHelp[] =
 // Loads the list; 0, or the exit status after a message.
 int LoadList(const char* path, FileListSettings& settings, CFileList& list) {
   CString name;
-  if (!name.AssignText(path)) {
+  const WideChar* wide = name.AssignText(path) ? name.GetWide() : nullptr;
+  if (wide == nullptr && path[0] != 0) {
     PrintError("%s: out of memory", path);
     return kExitFailed;
   }
   int32_t quoteLine = 0;
-  const int result = LoadListFile(name.GetWide(), &settings, &list, &quoteLine);
+  const int result = LoadListFile(wide, &settings, &list, &quoteLine);
   switch (result) {
     case kCsvOk:
       return 0;

@@ -17,7 +17,8 @@
 
 // Reads the settings: from file when one is given, else from the file the
 // program's own search finds. read tells whether a file was read. Returns 0,
-// or kExitUsage after a message on err when a given file cannot be read; a
+// kExitUsage after a message on err when a given file cannot be read, or
+// kExitFailed when memory runs out; a
 // file the search finds but cannot read leaves the defaults, with a warning.
 int LoadCliSettings(const char* file, CAppParameter& parameter, bool* read, FILE* err);
 

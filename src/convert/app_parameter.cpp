@@ -213,7 +213,8 @@ void CAppParameter::WriteSettings(CXml& xml, XmlNode* root) {
   WriteKeys(config, kProductKeys);
 }
 
-int CAppParameter::UpdateFromControls(const ConversionControls& controls, CString& outputFolder) {
+ParametersUpdate CAppParameter::UpdateFromControls(const ConversionControls& controls,
+                                                   CString& outputFolder) {
   bool changed = false;
 
   CString folder;
@@ -239,8 +240,8 @@ int CAppParameter::UpdateFromControls(const ConversionControls& controls, CStrin
   if (TakeTextIfChanged(data_format, controls.dataFormat)) changed = true;
   if (TakeTextIfChanged(array_format, controls.arrayFormat)) changed = true;
 
-  if (!changed) return kParametersUnchanged;
-  return Save() ? kParametersSaved : kParametersSaveFailed;
+  if (!changed) return ParametersUpdate::Unchanged;
+  return Save() ? ParametersUpdate::Saved : ParametersUpdate::SaveFailed;
 }
 
 void CAppParameter::AddRecentList(const WideChar* path) {

@@ -20,10 +20,10 @@ struct ConversionControls {
 };
 
 // What UpdateFromControls did.
-enum : int {
-  kParametersUnchanged = 0,
-  kParametersSaved = 1,
-  kParametersSaveFailed = -1,  // changed in memory, but the file was not written
+enum class ParametersUpdate {
+  Unchanged,
+  Saved,
+  SaveFailed,  // changed in memory, but the file was not written
 };
 
 class CAppParameter : public CCommConfig {
@@ -86,7 +86,7 @@ class CAppParameter : public CCommConfig {
   // them), a differing one replaces it, and the settings file is saved when
   // anything changed. outputFolder is the main window's copy of the output
   // folder, updated along with output_path.
-  int UpdateFromControls(const ConversionControls& controls, CString& outputFolder);
+  ParametersUpdate UpdateFromControls(const ConversionControls& controls, CString& outputFolder);
 
   // Puts path first among the recent lists: an equal entry further down
   // moves up, and beyond eight the oldest goes. Null or empty does nothing.

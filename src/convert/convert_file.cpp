@@ -95,11 +95,10 @@ FileConversionStatus ConvertThroughSpool(const FileConversionRequest& request, C
   CFile spool;
   CString path;
   const char* folder = request.spoolFolder != nullptr ? request.spoolFolder : request.outputFolder;
-  const int32_t created = CreateTemporaryFile(folder, spool, &path);
-  if (created != 0) {
+  if (CreateTemporaryFile(folder, spool, &path) != kOk) {
     if (result != nullptr) {
       // The name was never made: the message names the folder's pattern.
-      result->systemError = created;
+      result->systemError = spool.systemError;
       result->failedPath.AssignText(OrEmpty(folder)[0] != 0 ? folder : ".");
       result->failedPath.AppendBytes(&kFolderSeparator, 1);
       result->failedPath.AppendText(kTemporaryNamePrefix);
@@ -277,7 +276,10 @@ bool PublishOutputFile(const CString& temporaryPath, const char* folder, const c
                        const char* extension, CString* path, int32_t* error) {
   *error = 0;
   for (int32_t attempt = 0; attempt <= kLastOutputAttempt; ++attempt) {
-    if (!ComposeOutputPath(folder, stem, extension, attempt, path)) break;
+    if (!ComposeOutputPath(folder, stem, extension, attempt, path)) {
+      *error = kSystemErrorNoMemory;
+      break;
+    }
     const PublishStatus status = PublishFile(temporaryPath, *path, error);
     DebugPrint(WSTR("output file = %s (%d)\n"), path->GetWide(),
                status == PublishStatus::Published ? 0
@@ -336,14 +338,13 @@ FileConversionStatus ConvertInputFile(const FileConversionRequest& request, CFil
   // row leaves nothing under a name the user asked for.
   CFile output;
   CString temporaryPath;
-  const int32_t created = CreateTemporaryFile(request.outputFolder, output, &temporaryPath);
-  if (created != 0) {
+  if (CreateTemporaryFile(request.outputFolder, output, &temporaryPath) != kOk) {
     // Converting into nothing would only spend time. The folder is what
     // failed; the message names the output that was to be made there.
     CString outputPath;
     ComposeOutputPath(request.outputFolder, request.outputStem, request.outputExtension, 0,
                       &outputPath);
-    return fail(FileConversionStatus::OutputNotCreated, created, outputPath);
+    return fail(FileConversionStatus::OutputNotCreated, output.systemError, outputPath);
   }
 
   FileConversionStatus status = ConvertOpenFile(request, input, output, monitor, result);
@@ -364,6 +365,8 @@ FileConversionStatus ConvertInputFile(const FileConversionRequest& request, CFil
   int32_t error = 0;
   if (!PublishOutputFile(temporaryPath, request.outputFolder, request.outputStem,
                          request.outputExtension, &outputPath, &error)) {
+    // Not "every name taken": the name was never made.
+    if (error == kSystemErrorNoMemory) return Finish(result, FileConversionStatus::OutOfMemory);
     return fail(FileConversionStatus::OutputNotCreated, error, outputPath);
   }
   if (result != nullptr) result->outputPath.Assign(outputPath);

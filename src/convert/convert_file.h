@@ -96,9 +96,10 @@ bool ComposeOutputPath(const char* folder, const char* stem, const char* extensi
                        CString* path);
 
 // Creates the output file for one attempt without replacing anything, and
-// writes the debug line "output file = %s (%d)\n". Returns 0 when created,
-// -1 when output is already open or the path is empty, -2 when refused
-// (the name is taken, or the folder cannot be written).
+// writes the debug line "output file = %s (%d)\n". Returns kOk when created,
+// kFileUnusable (-1) when output is already open or the path is empty,
+// kFileRefused (-2) when refused (the name is taken, or the folder cannot be
+// written).
 int CreateOutputFile(const char* folder, const char* stem, const char* extension, CFile& output,
                      int32_t attempt, CString* path);
 
@@ -107,7 +108,8 @@ int CreateOutputFile(const char* folder, const char* stem, const char* extension
 // "output file = %s (%d)\n" for each name tried (0 taken by this file, -2
 // taken by another, -3 refused). On success the temporary name is gone and
 // *path holds the name; otherwise the temporary file is deleted, *path holds
-// the last name tried and *error the system's code (0: all names taken).
+// the last name tried and *error the system's code (0: all names taken;
+// kSystemErrorNoMemory: a name could not be made, and *path is empty).
 bool PublishOutputFile(const CString& temporaryPath, const char* folder, const char* stem,
                        const char* extension, CString* path, int32_t* error);
 

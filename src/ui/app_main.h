@@ -13,6 +13,7 @@
 #include "base/handle_win32.h"
 #include "base/holder.h"
 #include "base/str.h"
+#include "convert/app_parameter.h"
 #include "convert/conversion_monitor.h"
 #include "ui/list/file_list.h"
 #include "ui/worker_thread_win32.h"
@@ -237,7 +238,7 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   // settings as Execute does (saving them when they changed); extra: saves
   // also when only something else kept in the settings changed. Returns
   // UpdateFromControls's result, after reporting a failed save.
-  int TakeConversionControls(bool extra);
+  ParametersUpdate TakeConversionControls(bool extra);
 
   // What a file dialog asks: its texts in both languages, its OFN_ flags,
   // and the extension a typed name without one gets (null: none).

@@ -264,12 +264,12 @@ bool PrepareOutputFolder(HWND owner, int language, const CString& outputFolder) 
     // Only a file made there shows that the folder takes one.
     CFile probe;
     CString path;
-    error = CreateTemporaryFile(folder.Text(), probe, &path);
-    if (error == 0) {
+    if (CreateTemporaryFile(folder.Text(), probe, &path) == kOk) {
       probe.Close();
       RemoveTemporaryFile(path);
       return true;
     }
+    error = probe.systemError;
   }
   TellFolderProblem(owner, uitext::kOutputFolderNotWritable.In(language), folder, error);
   return false;
@@ -391,7 +391,7 @@ class RunTally {
 
 }  // namespace
 
-int CAppMain::TakeConversionControls(bool extra) {
+ParametersUpdate CAppMain::TakeConversionControls(bool extra) {
   wchar_t folder[kSettingTextUnits] = {};
   wchar_t valueFormat[kSettingTextUnits] = {};
   wchar_t arrayTemplate[kSettingTextUnits] = {};
@@ -405,11 +405,11 @@ int CAppMain::TakeConversionControls(bool extra) {
   controls.endian = SelectedItemData(IDC_ENDIAN);
   controls.dataFormat = valueFormat;
   controls.arrayFormat = arrayTemplate;
-  int result = theAppParameter->UpdateFromControls(controls, outputFolder);
-  if (result == kParametersUnchanged && extra) {
-    result = theAppParameter->Save() ? kParametersSaved : kParametersSaveFailed;
+  ParametersUpdate result = theAppParameter->UpdateFromControls(controls, outputFolder);
+  if (result == ParametersUpdate::Unchanged && extra) {
+    result = theAppParameter->Save() ? ParametersUpdate::Saved : ParametersUpdate::SaveFailed;
   }
-  if (result == kParametersSaveFailed) ReportSettingsSaveFailure();
+  if (result == ParametersUpdate::SaveFailed) ReportSettingsSaveFailure();
   return result;
 }
 

@@ -1,34 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "base/file_name.h"
-
-// Array allocations in this test program go through malloc, so that the
-// non-throwing form can be made to fail on purpose.
-namespace {
-bool failArrayAllocations = false;
-}  // namespace
-
-void* operator new[](std::size_t size) {
-  void* block = std::malloc(size != 0 ? size : 1);
-  if (block == nullptr) std::abort();
-  return block;
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return failArrayAllocations ? nullptr : std::malloc(size != 0 ? size : 1);
-}
-void operator delete[](void* block) noexcept {
-  std::free(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
-  std::free(block);
-}
-void operator delete[](void* block, const std::nothrow_t&) noexcept {
-  std::free(block);
-}
+#include "support/allocation_failure.h"
 
 namespace {
 
@@ -97,13 +72,36 @@ TEST(CFileNameTest, OutOfMemoryChangesNothing) {
     if (old != nullptr) {
       ASSERT_EQ(f.SetPath(old), 1);
     }
-    failArrayAllocations = true;
-    const int result = f.SetPath("C:\\a much longer folder\\new name.bin");
-    failArrayAllocations = false;
+    int result = 0;
+    {
+      test::FailAllocation fail(0, test::FailAllocation::kFrom);
+      result = f.SetPath("C:\\a much longer folder\\new name.bin");
+    }
     EXPECT_EQ(result, 0);
     EXPECT_EQ(Text(f.path), old != nullptr ? old : "");
     EXPECT_EQ(Text(f.name), old != nullptr ? "old.txt" : "");
   }
+}
+
+// Whichever copy fails, SetPath reports it: a name missing its folder or
+// stem would name another file.
+TEST(CFileNameTest, ReportsEveryFailedCopy) {
+  const int64_t failures = test::SweepAllocationFailures([](int64_t skip) {
+    SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
+    CFileName f;
+    int result = 0;
+    const bool fired =
+        test::RunFailingAllocation(skip, [&] { result = f.SetPath("C:\\data\\logo.png"); });
+    EXPECT_EQ(result, fired ? 0 : 1);
+    if (result == 1) {
+      EXPECT_EQ(Text(f.folder), "C:\\data");
+      EXPECT_EQ(Text(f.name), "logo.png");
+      EXPECT_EQ(Text(f.stem), "logo");
+      EXPECT_EQ(Text(f.extension), "png");
+    }
+    return fired;
+  });
+  EXPECT_GE(failures, 5) << "the path and its four parts";
 }
 
 // A path that lacks a part keeps the part of the path before it.
@@ -145,6 +143,26 @@ TEST(CFileNameTest, EnsureExtension) {
     EXPECT_EQ(Text(f.stem), Text(fresh.stem));
     EXPECT_EQ(Text(f.extension), Text(fresh.extension));
   }
+}
+
+// Whichever copy fails on the way, EnsureExtension reports it rather than
+// leave a name without its extension or folder.
+TEST(CFileNameTest, EnsureExtensionReportsEveryFailedCopy) {
+  const int64_t failures = test::SweepAllocationFailures([](int64_t skip) {
+    SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
+    CFileName f;
+    EXPECT_EQ(f.SetPath("C:\\data\\list"), 1);
+    int result = 0;
+    const bool fired = test::RunFailingAllocation(skip, [&] { result = f.EnsureExtension("csv"); });
+    EXPECT_EQ(result, fired ? 0 : 1);
+    if (result == 1) {
+      EXPECT_EQ(Text(f.path), "C:\\data\\list.csv");
+      EXPECT_EQ(Text(f.folder), "C:\\data");
+      EXPECT_EQ(Text(f.extension), "csv");
+    }
+    return fired;
+  });
+  EXPECT_GE(failures, 4) << "the joined path, then the path and its parts";
 }
 
 TEST(CFileNameTest, EnsureExtensionRebuildsPartsFromScratch) {

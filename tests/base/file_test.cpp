@@ -6,6 +6,7 @@
 
 #include "base/codepage.h"
 #include "base/file.h"
+#include "support/allocation_failure.h"
 #include "support/test_support.h"
 
 namespace {
@@ -21,7 +22,7 @@ TEST_F(CFileTest, CreateNewOnlyRefusesAnExistingFileAndLeavesItAlone) {
   CString path;
   PathOf(path, "taken.bin");
   CFile file;
-  EXPECT_EQ(file.Create(path, CreateRule::NewOnly), -2);
+  EXPECT_EQ(file.Create(path, CreateRule::NewOnly), kFileRefused);
   EXPECT_EQ(file.handle, 0);
   EXPECT_EQ(test::ReadAll(dir_ / "taken.bin"),
             std::vector<uint8_t>({'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
@@ -32,7 +33,7 @@ TEST_F(CFileTest, CreateAlwaysEmptiesAnExistingFile) {
   CString path;
   PathOf(path, "old.bin");
   CFile file;
-  ASSERT_EQ(file.Create(path, CreateRule::Always), 0);
+  ASSERT_EQ(file.Create(path, CreateRule::Always), kOk);
   EXPECT_EQ(file.Write("new", 3), 3u);
   file.Close();
   EXPECT_EQ(test::ReadAll(dir_ / "old.bin"), std::vector<uint8_t>({'n', 'e', 'w'}));
@@ -43,24 +44,91 @@ TEST_F(CFileTest, CreateResults) {
   PathOf(path, "a.bin");
   CString empty;
   CFile file;
-  EXPECT_EQ(file.Create(empty, CreateRule::Always), -1);
-  ASSERT_EQ(file.Create(path, CreateRule::NewOnly), 0);
+  EXPECT_EQ(file.Create(empty, CreateRule::Always), kFileUnusable);
+  ASSERT_EQ(file.Create(path, CreateRule::NewOnly), kOk);
   EXPECT_EQ(file.readMode, 0);
   EXPECT_EQ(file.writeMode, 1);
-  EXPECT_EQ(file.Create(path, CreateRule::Always), -1) << "already open";
+  EXPECT_EQ(file.Create(path, CreateRule::Always), kFileUnusable) << "already open";
   EXPECT_FALSE(file.Open(path)) << "already open";
 
   CString missingFolder;
   PathOf(missingFolder, "no-such-folder/a.bin");
   CFile other;
-  EXPECT_EQ(other.Create(missingFolder, CreateRule::Always), -2);
+  EXPECT_EQ(other.Create(missingFolder, CreateRule::Always), kFileRefused);
+}
+
+// Each failure to make a temporary file has its own result, the cause in
+// systemError, no file left open and no path: a path cut short for want of
+// memory would name a file in another folder.
+TEST_F(CFileTest, CreateTemporaryFileResults) {
+  const std::string folder = dir_.path().string();
+  const std::string missing = (dir_.path() / "no-such-folder").string();
+  struct Case {
+    const char* what;
+    const std::string& folder;
+    bool alreadyOpen;
+    int64_t failAllocation;  // -1: none
+    int result;
+  } cases[] = {
+      {"made", folder, false, -1, kOk},
+      {"folder missing", missing, false, -1, kFileRefused},
+      {"file already open", folder, true, -1, kFileUnusable},
+      {"path not copied", folder, false, 0, kFileNoMemory},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CFile file;
+    CString held;
+    PathOf(held, "held.bin");
+    if (c.alreadyOpen) {
+      ASSERT_EQ(file.Create(held, CreateRule::Always), kOk);
+    }
+    CString path;
+    int result = 0;
+    if (c.failAllocation >= 0) {
+      test::FailAllocation fail(c.failAllocation, test::FailAllocation::kFrom);
+      result = CreateTemporaryFile(c.folder.c_str(), file, &path);
+    } else {
+      result = CreateTemporaryFile(c.folder.c_str(), file, &path);
+    }
+    EXPECT_EQ(result, c.result);
+    if (result == kOk) {
+      EXPECT_NE(file.handle, 0);
+      EXPECT_NE(std::string(path.Text()).find(kTemporaryNamePrefix), std::string::npos);
+      file.Close();
+      EXPECT_TRUE(RemoveTemporaryFile(path));
+      continue;
+    }
+    EXPECT_EQ(path.length, 0);
+    if (!c.alreadyOpen) {
+      EXPECT_EQ(file.handle, 0);
+      EXPECT_NE(file.systemError, 0);
+    }
+    if (result == kFileNoMemory) {
+      EXPECT_EQ(file.systemError, kSystemErrorNoMemory);
+    }
+  }
+}
+
+// Standard input's name "-" is a copy too: when it cannot be made the open
+// fails with the system's no-memory code.
+TEST_F(CFileTest, OpenStandardInputReportsRunningOutOfMemory) {
+  CFile file;
+  bool opened = true;
+  {
+    test::FailAllocation fail(0, test::FailAllocation::kFrom);
+    opened = file.OpenStandardInput();
+  }
+  EXPECT_FALSE(opened);
+  EXPECT_EQ(file.handle, 0);
+  EXPECT_EQ(file.systemError, kSystemErrorNoMemory);
 }
 
 TEST_F(CFileTest, AppendingWritesGrowTheSize) {
   CString path;
   PathOf(path, "grow.bin");
   CFile file;
-  ASSERT_EQ(file.Create(path, CreateRule::NewOnly), 0);
+  ASSERT_EQ(file.Create(path, CreateRule::NewOnly), kOk);
   EXPECT_EQ(file.size, 0u);
   EXPECT_EQ(file.Write("abcd", 4), 4u);
   EXPECT_EQ(file.size, 4u);
@@ -138,15 +206,15 @@ TEST_F(CFileTest, SharingRules) {
     CFile reader1, reader2, writer;
     ASSERT_TRUE(reader1.Open(path));
     EXPECT_TRUE(reader2.Open(path)) << "two readers share";
-    EXPECT_EQ(writer.Create(path, CreateRule::Always), -2) << "no writer while read";
+    EXPECT_EQ(writer.Create(path, CreateRule::Always), kFileRefused) << "no writer while read";
   }
   EXPECT_EQ(test::ReadAll(dir_ / "shared.bin").size(), 4u) << "the refused writer emptied nothing";
   {
     CFile writer, reader;
-    ASSERT_EQ(writer.Create(path, CreateRule::Always), 0);
+    ASSERT_EQ(writer.Create(path, CreateRule::Always), kOk);
     EXPECT_FALSE(reader.Open(path)) << "no reader while written";
     CFile secondWriter;
-    EXPECT_EQ(secondWriter.Create(path, CreateRule::Always), -2);
+    EXPECT_EQ(secondWriter.Create(path, CreateRule::Always), kFileRefused);
   }
   CFile reader;
   EXPECT_TRUE(reader.Open(path)) << "closing releases the file";
@@ -169,7 +237,7 @@ TEST_F(CFileTest, AnyNameAndLongPaths) {
     test::AssignPath(folder, full.parent_path());
     ASSERT_EQ(CreateFolderPath(folder), 0);
     CFile file;
-    ASSERT_EQ(file.Create(path, CreateRule::NewOnly), 0);
+    ASSERT_EQ(file.Create(path, CreateRule::NewOnly), kOk);
     EXPECT_EQ(file.Write("xy", 2), 2u);
     file.Close();
     EXPECT_TRUE(file.Open(path));

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "base/codepage.h"
 #include "base/str.h"
+#include "support/allocation_failure.h"
 #include "support/test_support.h"
 
 namespace {
@@ -156,6 +158,59 @@ TEST(CStringTest, AssignCopiesAndUnsetClears) {
   EXPECT_EQ(target.Assign(unset), nullptr);
   EXPECT_EQ(target.data, nullptr);
   EXPECT_EQ(target.capacity, 0);
+}
+
+// Whichever allocation fails, a copy into a string is whole or reported: the
+// string then holds its old text, or nothing where the call can only clear.
+// (A name's copy may get round a failure by converting unit by unit.)
+TEST(CStringTest, RunningOutOfMemoryIsReported) {
+  const std::string added(300, 'x');  // more than any spare capacity
+  const std::basic_string<WideChar> wide = test::Utf16(added);
+  CString source;
+  SetBytes(source, added);
+  const auto size = static_cast<int32_t>(added.size());
+  struct Case {
+    const char* what;
+    std::function<bool(CString&)> copy;  // true when it reported success
+    std::string whole;
+    std::string onFailure;
+  } cases[] = {
+      {"AssignBytes", [&](CString& s) { return s.AssignBytes(added.data(), size) == 1; }, added,
+       "old"},
+      {"AppendBytes", [&](CString& s) { return s.AppendBytes(added.data(), size) == 1; },
+       "old" + added, "old"},
+      {"Assign", [&](CString& s) { return s.Assign(source) != nullptr; }, added, "old"},
+      {"AppendWide", [&](CString& s) { return s.AppendWide(wide.c_str()) != nullptr; },
+       "old" + added, "old"},
+      {"AppendName", [&](CString& s) { return s.AppendName(wide.c_str()) == 1; }, "old" + added,
+       "old"},
+      {"AssignWide",
+       [&](CString& s) {
+         s.AssignWide(wide.c_str());
+         return !s.IsEmpty();
+       },
+       added, ""},
+      {"AssignName",
+       [&](CString& s) {
+         s.AssignName(wide.c_str());
+         return !s.IsEmpty();
+       },
+       added, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int64_t failures = test::SweepAllocationFailures([&](int64_t skip) {
+      SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
+      CString s;
+      SetBytes(s, "old");
+      bool copied = false;
+      const bool fired = test::RunFailingAllocation(skip, [&] { copied = c.copy(s); });
+      EXPECT_TRUE(copied || fired);
+      EXPECT_EQ(Bytes(s), copied ? c.whole : c.onFailure);
+      return fired;
+    });
+    EXPECT_GE(failures, 1);
+  }
 }
 
 TEST(CStringTest, AssignWideWithCount) {

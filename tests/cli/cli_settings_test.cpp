@@ -13,6 +13,7 @@
 
 #include "cli/settings_file.h"
 #include "config/config_test_support.h"
+#include "support/allocation_failure.h"
 
 using configtest::Bytes;
 
@@ -134,6 +135,27 @@ TEST_F(CliSettingsTest, ListKeepsAMultiLineTemplateOnOneLine) {
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[lines.size() - 2], "array_format = a[] = {\\r\\n\\t($ARRAY_DATA)\\x01};");
   EXPECT_NE(std::find(lines.begin(), lines.end(), "output_path = C:\\out"), lines.end());
+}
+
+// A given settings file whose name cannot be copied stops the command: the
+// search would otherwise read another file.
+TEST_F(CliSettingsTest, AGivenFileNameThatCannotBeCopiedStops) {
+  CAppParameter parameter;
+  PlaceProgram(parameter);
+  test::WriteAll(dir_ / "cwd" / "brelvix.ini",
+                 Header() + "<config><language>1</language></config>");
+  const std::string file = PathText(dir_ / "given.ini");
+  Capture err;
+  bool read = true;
+  int status = 0;
+  {
+    test::FailAllocation fail(0, test::FailAllocation::kFrom);
+    status = LoadCliSettings(file.c_str(), parameter, &read, err.get());
+  }
+  EXPECT_EQ(status, kExitFailed);
+  EXPECT_FALSE(read);
+  EXPECT_EQ(parameter.language, -1) << "nothing read";
+  EXPECT_EQ(err.Text(), "brelvix-cli: out of memory\n");
 }
 
 TEST_F(CliSettingsTest, Load) {

@@ -602,7 +602,7 @@ TEST_F(AppParameterTest, MultiLineTemplateFromTheWindowSurvivesARestart) {
   CAppParameter before;
   MakePredictable(before);
   CString windowFolder;
-  ASSERT_EQ(before.UpdateFromControls(controls, windowFolder), kParametersSaved);
+  ASSERT_EQ(before.UpdateFromControls(controls, windowFolder), ParametersUpdate::Saved);
 
   CAppParameter after;
   MakePredictable(after);
@@ -611,7 +611,7 @@ TEST_F(AppParameterTest, MultiLineTemplateFromTheWindowSurvivesARestart) {
   EXPECT_EQ(Bytes(&after.data_format), "0x%02X, ");
   fs::remove(dir_ / "brelvix.ini");
   CString restartedFolder(after.output_path.GetWide());
-  EXPECT_EQ(after.UpdateFromControls(controls, restartedFolder), kParametersUnchanged);
+  EXPECT_EQ(after.UpdateFromControls(controls, restartedFolder), ParametersUpdate::Unchanged);
   EXPECT_FALSE(fs::exists(dir_ / "brelvix.ini"));
 }
 
@@ -783,14 +783,14 @@ TEST_F(AppParameterTest, UpdateFromControls) {
     int32_t convert, dataSize, endian;
     const char* dataFormat;
     const char* arrayFormat;
-    int result;
+    ParametersUpdate result;
     Stored after;
     const char* windowFolderAfter;
   };
   const Stored kDefault = {"C:\\out", 0, 1, 0, "0x%02X", "T"};
   const Row rows[] = {
       {"nothing changed", kDefault, "C:\\out", "C:\\out", 0, 1, 0, "0x%02X", "T",
-       kParametersUnchanged, kDefault, "C:\\out"},
+       ParametersUpdate::Unchanged, kDefault, "C:\\out"},
       {"new output folder",
        kDefault,
        "C:\\out",
@@ -800,11 +800,11 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02X",
        "T",
-       kParametersSaved,
+       ParametersUpdate::Saved,
        {"D:\\new", 0, 1, 0, "0x%02X", "T"},
        "D:\\new"},
       {"folder compares with the window's copy", kDefault, "E:\\win", "E:\\win", 0, 1, 0, "0x%02X",
-       "T", kParametersUnchanged, kDefault, "E:\\win"},
+       "T", ParametersUpdate::Unchanged, kDefault, "E:\\win"},
       {"folder cleared",
        kDefault,
        "C:\\out",
@@ -814,7 +814,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02X",
        "T",
-       kParametersSaved,
+       ParametersUpdate::Saved,
        {"", 0, 1, 0, "0x%02X", "T"},
        ""},
       {"direction -5 shows as 0",
@@ -826,7 +826,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02X",
        "T",
-       kParametersUnchanged,
+       ParametersUpdate::Unchanged,
        {"C:\\out", -5, 1, 0, "0x%02X", "T"},
        "C:\\out"},
       {"direction 5 shows as 1",
@@ -838,7 +838,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02X",
        "T",
-       kParametersUnchanged,
+       ParametersUpdate::Unchanged,
        {"C:\\out", 5, 1, 0, "0x%02X", "T"},
        "C:\\out"},
       {"direction changed",
@@ -850,7 +850,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02X",
        "T",
-       kParametersSaved,
+       ParametersUpdate::Saved,
        {"C:\\out", 1, 1, 0, "0x%02X", "T"},
        "C:\\out"},
       {"unit size 3 has no selection",
@@ -862,7 +862,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02X",
        "T",
-       kParametersSaved,
+       ParametersUpdate::Saved,
        {"C:\\out", 0, 0, 0, "0x%02X", "T"},
        "C:\\out"},
       {"unit size 16 shows as 8",
@@ -874,7 +874,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02X",
        "T",
-       kParametersUnchanged,
+       ParametersUpdate::Unchanged,
        {"C:\\out", 0, 16, 0, "0x%02X", "T"},
        "C:\\out"},
       {"unit size changed",
@@ -886,7 +886,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02X",
        "T",
-       kParametersSaved,
+       ParametersUpdate::Saved,
        {"C:\\out", 0, 4, 0, "0x%02X", "T"},
        "C:\\out"},
       {"byte order changed",
@@ -898,7 +898,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        1,
        "0x%02X",
        "T",
-       kParametersSaved,
+       ParametersUpdate::Saved,
        {"C:\\out", 0, 1, 1, "0x%02X", "T"},
        "C:\\out"},
       {"byte order -1 shows as 0",
@@ -910,7 +910,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02X",
        "T",
-       kParametersUnchanged,
+       ParametersUpdate::Unchanged,
        {"C:\\out", 0, 1, -1, "0x%02X", "T"},
        "C:\\out"},
       {"value format cleared",
@@ -922,7 +922,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        nullptr,
        "T",
-       kParametersSaved,
+       ParametersUpdate::Saved,
        {"C:\\out", 0, 1, 0, nullptr, "T"},
        "C:\\out"},
       {"empty format equals the empty box",
@@ -934,7 +934,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "",
        "T",
-       kParametersUnchanged,
+       ParametersUpdate::Unchanged,
        {"C:\\out", 0, 1, 0, nullptr, "T"},
        "C:\\out"},
       {"format compares case-sensitively",
@@ -946,7 +946,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02x",
        "T",
-       kParametersSaved,
+       ParametersUpdate::Saved,
        {"C:\\out", 0, 1, 0, "0x%02x", "T"},
        "C:\\out"},
       {"template changed",
@@ -958,7 +958,7 @@ TEST_F(AppParameterTest, UpdateFromControls) {
        0,
        "0x%02X",
        "T2",
-       kParametersSaved,
+       ParametersUpdate::Saved,
        {"C:\\out", 0, 1, 0, "0x%02X", "T2"},
        "C:\\out"},
   };
@@ -999,8 +999,8 @@ TEST_F(AppParameterTest, UpdateFromControls) {
     EXPECT_EQ(Bytes(&parameter.array_format), row.after.arrayFormat);
     EXPECT_EQ(Bytes(&windowFolder), row.windowFolderAfter);
     // Saved exactly when something changed, and the file holds the new values.
-    EXPECT_EQ(fs::exists(dir_ / "brelvix.ini"), row.result == kParametersSaved);
-    if (row.result == kParametersSaved) {
+    EXPECT_EQ(fs::exists(dir_ / "brelvix.ini"), row.result == ParametersUpdate::Saved);
+    if (row.result == ParametersUpdate::Saved) {
       CAppParameter reloaded;
       MakePredictable(reloaded);
       ASSERT_EQ(reloaded.Load(), 1);
@@ -1021,10 +1021,10 @@ TEST_F(AppParameterTest, ClearingTheFormatTwiceSavesOnce) {
   controls.endian = 0;
   controls.dataFormat = WSTR("");
   controls.arrayFormat = CAppParameter::kDefaultArrayFormat;
-  EXPECT_EQ(parameter.UpdateFromControls(controls, windowFolder), kParametersSaved);
+  EXPECT_EQ(parameter.UpdateFromControls(controls, windowFolder), ParametersUpdate::Saved);
   EXPECT_EQ(parameter.data_format.length, 0);
   fs::remove(dir_ / "brelvix.ini");
-  EXPECT_EQ(parameter.UpdateFromControls(controls, windowFolder), kParametersUnchanged);
+  EXPECT_EQ(parameter.UpdateFromControls(controls, windowFolder), ParametersUpdate::Unchanged);
   EXPECT_FALSE(fs::exists(dir_ / "brelvix.ini"));
 }
 
@@ -1038,7 +1038,7 @@ TEST_F(AppParameterTest, UpdateReportsAFailedSave) {
   controls.dataSize = 1;
   controls.dataFormat = WSTR("0x%02X");
   controls.arrayFormat = CAppParameter::kDefaultArrayFormat;
-  EXPECT_EQ(parameter.UpdateFromControls(controls, windowFolder), kParametersSaveFailed);
+  EXPECT_EQ(parameter.UpdateFromControls(controls, windowFolder), ParametersUpdate::SaveFailed);
   EXPECT_EQ(parameter.convert, 1);
 }
 

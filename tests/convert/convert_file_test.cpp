@@ -14,6 +14,7 @@
 #include "convert/string_literal.h"
 #include "convert/text_to_binary.h"
 #include "convert_test_support.h"
+#include "support/allocation_failure.h"
 #include "support/test_support.h"
 
 namespace {
@@ -99,6 +100,19 @@ TEST(ComposeOutputPathTest, Names) {
     CString path;
     ComposeOutputPath(row.folder, row.stem, row.extension, row.attempt, &path);
     EXPECT_EQ(Text(path), row.expected);
+    // Whichever copy fails, the path is whole or empty with false: one cut
+    // short would name another file.
+    test::SweepAllocationFailures([&](int64_t skip) {
+      SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
+      CString partial;
+      bool made = false;
+      const bool fired = test::RunFailingAllocation(skip, [&] {
+        made = ComposeOutputPath(row.folder, row.stem, row.extension, row.attempt, &partial);
+      });
+      EXPECT_EQ(made, !fired);
+      EXPECT_EQ(Text(partial), made ? row.expected : "");
+      return fired;
+    });
   }
 }
 
@@ -107,12 +121,12 @@ TEST_F(ConvertFileTest, CreateOutputFileNeverReplaces) {
   test::WriteAll(dir_ / "taken.txt", std::string("keep"));
   CFile output;
   CString path;
-  EXPECT_EQ(CreateOutputFile(folder_.Text(), "taken", "txt", output, 0, &path), -2);
+  EXPECT_EQ(CreateOutputFile(folder_.Text(), "taken", "txt", output, 0, &path), kFileRefused);
   EXPECT_EQ(output.handle, 0);
   EXPECT_EQ(AsString(test::ReadAll(dir_ / "taken.txt")), "keep");
   EXPECT_EQ(CreateOutputFile(folder_.Text(), "taken", "txt", output, 1, &path), 0);
   EXPECT_EQ(Text(path), PathOf("taken(1).txt"));
-  EXPECT_EQ(CreateOutputFile(folder_.Text(), "taken", "txt", output, 2, &path), -1)
+  EXPECT_EQ(CreateOutputFile(folder_.Text(), "taken", "txt", output, 2, &path), kFileUnusable)
       << "the output is already open";
   output.Close();
   EXPECT_TRUE(fs::exists(dir_ / "taken(1).txt"));
@@ -143,7 +157,7 @@ TEST_F(ConvertFileTest, PublishingNeverReplacesAndNumbersAtTheEnd) {
     CFile file;
     CString temporary;
     const std::string folder = PathOf("race");
-    ASSERT_EQ(CreateTemporaryFile(folder.c_str(), file, &temporary), 0);
+    ASSERT_EQ(CreateTemporaryFile(folder.c_str(), file, &temporary), kOk);
     ASSERT_EQ(file.Write("new", 3), 3u);
     file.Close();
     const std::string target = PathOf(row.folder);

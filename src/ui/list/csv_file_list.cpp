@@ -22,12 +22,14 @@ const CString* CellAt(const CsvRow* row, int32_t index) {
   return row->GetAt(index);
 }
 
-void AssignCell(CString* target, const CString* cell) {
-  if (cell == nullptr) {
+// False when memory runs out: a template, format or array name left empty
+// would convert with another one and report success.
+bool AssignCell(CString* target, const CString* cell) {
+  if (cell == nullptr || cell->data == nullptr) {
     target->Clear();
-  } else {
-    target->Assign(*cell);
+    return true;
   }
+  return target->AssignBytes(cell->data, cell->length) != 0;
 }
 
 // Sets *value and *set when the cell names one of items; otherwise leaves both.
@@ -175,18 +177,20 @@ bool ReadCsvNumber(const CString* cell, int64_t* value) {
   return true;
 }
 
-void ApplySettingsRecord(const CsvRow* row, FileListSettings* settings) {
-  AssignCell(&settings->outputFolder, CellAt(row, 0));
+bool ApplySettingsRecord(const CsvRow* row, FileListSettings* settings) {
+  if (!AssignCell(&settings->outputFolder, CellAt(row, 0))) return false;
   SelectItem(CellAt(row, 1), kDirectionItems, &settings->direction, &settings->directionSet);
   SelectItem(CellAt(row, 2), kUnitSizeItems, &settings->unitSize, &settings->unitSizeSet);
   SelectItem(CellAt(row, 3), kByteOrderItems, &settings->byteOrder, &settings->byteOrderSet);
-  AssignCell(&settings->valueFormat, CellAt(row, 4));
-  AssignCell(&settings->arrayTemplate, CellAt(row, 5));
   // Texts stay in the code page, as a list has always given them.
-  settings->valueFormat.DropForeignUnits();
-  settings->arrayTemplate.DropForeignUnits();
+  if (!AssignCell(&settings->valueFormat, CellAt(row, 4)) ||
+      !AssignCell(&settings->arrayTemplate, CellAt(row, 5)) ||
+      !settings->valueFormat.DropForeignUnits() || !settings->arrayTemplate.DropForeignUnits()) {
+    return false;
+  }
   SelectItem(CellAt(row, 6), kNumberSyntaxItems, &settings->numberSyntax,
              &settings->numberSyntaxSet);
+  return true;
 }
 
 int32_t ApplyFileRecords(const CsvTable* table, CFileList* list) {
@@ -199,8 +203,9 @@ int32_t ApplyFileRecords(const CsvTable* table, CFileList* list) {
     if (!entry.inputName.SetPath(CellAt(row, 0)->Text())) return kCsvNoMemory;
     const CString* output = CellAt(row, 1);
     if (output != nullptr && !entry.outputName.SetPath(output->Text())) return kCsvNoMemory;
-    AssignCell(&entry.arrayName, CellAt(row, 2));
-    entry.arrayName.DropForeignUnits();
+    if (!AssignCell(&entry.arrayName, CellAt(row, 2)) || !entry.arrayName.DropForeignUnits()) {
+      return kCsvNoMemory;
+    }
     if (list->AppendFileEntry(std::move(entry)) < 0) return kCsvNoMemory;
     ++appended;
   }

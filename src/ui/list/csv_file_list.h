@@ -51,9 +51,10 @@ class FileListSettings {
 // Results of WriteCsvFileList (see base/result.h).
 enum : int {
   kCsvWriteOk = kOk,
-  kCsvWriteCannotCreate = -1,  // the file could not be created or replaced
-  kCsvWriteFailed = -2,        // a write or the flush failed; the old file stays
-                               // (unless its folder allowed only writing in place)
+  kCsvWriteCannotCreate = kCsvWriteResults - 1,  // the file could not be created or replaced
+  kCsvWriteFailed = kCsvWriteResults - 2,        // a write or the flush failed; the old file
+                                                 // stays (unless its folder allowed only
+                                                 // writing in place)
 };
 
 // True when the cell must be quoted to read back as it stands: it holds a
@@ -76,8 +77,9 @@ int WriteCsvFileList(const WideChar* path, const FileListSettings& settings, CFi
 // missing cell and for any other text.
 bool ReadCsvNumber(const CString* cell, int64_t* value);
 
-// Applies a row as the settings record.
-void ApplySettingsRecord(const CsvRow* row, FileListSettings* settings);
+// Applies a row as the settings record; false when memory runs out (settings
+// are then partly applied and not to be used).
+bool ApplySettingsRecord(const CsvRow* row, FileListSettings* settings);
 
 // Appends a row of the list for each file record of the table (rows 1
 // onward); rows without cells are skipped. No duplicate or existence test.

@@ -326,10 +326,14 @@ uint32_t CsvCodePageFor(bool fileIsValidUtf8) {
 CsvTable* ReadCsvTable(const WideChar* path, int* result, int32_t* quoteLine) {
   *result = kCsvOk;
   CString name;
-  name.AssignName(path);
   CFile file;
+  // A name that cannot be copied is not a file that does not open.
+  if (!name.AppendName(path)) {
+    *result = kCsvNoMemory;
+    return nullptr;
+  }
   if (!file.OpenRegular(name)) {
-    *result = kCsvCannotOpen;
+    *result = file.systemError == kSystemErrorNoMemory ? kCsvNoMemory : kCsvCannotOpen;
     return nullptr;
   }
   CBuffer<char> block;

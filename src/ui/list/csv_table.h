@@ -19,9 +19,9 @@ using CsvTable = CArrayOf<CsvRow>;
 // Result codes of the reader (see base/result.h).
 enum : int {
   kCsvOk = kOk,
-  kCsvCannotOpen = -1,
-  kCsvNoMemory = -2,
-  kCsvUnterminatedQuote = -3,  // a quoted cell runs to the end of the file
+  kCsvCannotOpen = kCsvReadResults - 1,
+  kCsvNoMemory = kCsvReadResults - 2,
+  kCsvUnterminatedQuote = kCsvReadResults - 3,  // a quoted cell runs to the end of the file
 };
 
 inline constexpr int32_t kCsvBlockSize = 1048576;  // bytes read at a time

@@ -60,9 +60,11 @@ CFileList::~CFileList() {
 
 int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName,
                                 int32_t direction) {
+  // Appended, not assigned: AssignName empties the text when memory runs out,
+  // and the row would then name a file at the root.
   CString joined;
-  joined.AssignName(folder);
-  if (!joined.AppendBytes(&kFileListSeparator, 1) || !joined.AppendName(fileName)) {
+  if (!joined.AppendName(folder) || !joined.AppendBytes(&kFileListSeparator, 1) ||
+      !joined.AppendName(fileName)) {
     return kFileListNoMemory;
   }
 
@@ -82,6 +84,7 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
   {
     CFile probe;
     if (!probe.Open(joined)) {
+      if (probe.systemError == kSystemErrorNoMemory) return kFileListNoMemory;
       DebugPrint(WSTR("Not file : %s\n"), joinedWide);
       return kFileListNotFile;
     }
@@ -105,10 +108,17 @@ int32_t CFileList::AddFileEntry(const WideChar* folder, const WideChar* fileName
 
 int32_t CFileList::AddFilePath(const WideChar* path, int32_t direction) {
   CString text;
-  text.AssignName(path);
   CFileName split;
-  if (!split.SetPath(text.Text())) return kFileListNoMemory;
-  return AddFileEntry(split.folder.GetWide(), split.name.GetWide(), direction);
+  if (!text.AppendName(path) || !split.SetPath(text.Text())) return kFileListNoMemory;
+  // A part that has text but no UTF-16 copy ran out of memory; passed on as
+  // null it would count as empty.
+  const WideChar* folder = split.folder.GetWide();
+  const WideChar* name = split.name.GetWide();
+  if ((folder == nullptr && split.folder.length > 0) ||
+      (name == nullptr && split.name.length > 0)) {
+    return kFileListNoMemory;
+  }
+  return AddFileEntry(folder, name, direction);
 }
 
 int32_t CFileList::AddSelectedFiles(const WideChar* buffer, int32_t direction, int32_t* leftOut) {

@@ -7,6 +7,7 @@
 
 #include "base/file_name.h"
 #include "base/holder.h"
+#include "base/result.h"
 #include "base/str.h"
 #include "base/wide.h"
 
@@ -38,9 +39,9 @@ class FileListEntry {
 // Results of AddFileEntry and AppendFileEntry other than a row index (see
 // base/result.h).
 enum : int32_t {
-  kFileListDuplicate = -1,  // the same input path is already a row
-  kFileListNotFile = -2,    // the input does not open for reading
-  kFileListNoMemory = -3,
+  kFileListDuplicate = kFileListResults - 1,  // the same input path is already a row
+  kFileListNotFile = kFileListResults - 2,    // the input does not open for reading
+  kFileListNoMemory = kFileListResults - 3,
 };
 
 // The separator that joins a folder and a file name on this platform.
@@ -137,13 +138,13 @@ int CompareListText(const WideChar* a, const WideChar* b);
 // it can. The run writes the name into the output folder as it stands, so it
 // must be one file name that Windows keeps as typed.
 enum : int32_t {
-  kOutputNameOk = 0,
-  kOutputNameEmpty = -1,
-  kOutputNameFolder = -2,            // holds \ or /: a folder, not a name
-  kOutputNameForbidden = -3,         // one of < > : " | ? *
-  kOutputNameControl = -4,           // a character below 0x20
-  kOutputNameTrailingDotSpace = -5,  // Windows drops a final dot or space
-  kOutputNameDevice = -6,            // CON, PRN, AUX, NUL, COM1-9, LPT1-9, any extension
+  kOutputNameOk = kOk,
+  kOutputNameEmpty = kOutputNameResults - 1,
+  kOutputNameFolder = kOutputNameResults - 2,            // holds \ or /: a folder, not a name
+  kOutputNameForbidden = kOutputNameResults - 3,         // one of < > : " | ? *
+  kOutputNameControl = kOutputNameResults - 4,           // a character below 0x20
+  kOutputNameTrailingDotSpace = kOutputNameResults - 5,  // Windows drops a final dot or space
+  kOutputNameDevice = kOutputNameResults - 6,  // CON, PRN, AUX, NUL, COM1-9, LPT1-9, any extension
 };
 
 // Checks a typed output file name (UTF-16, null counts as empty). For

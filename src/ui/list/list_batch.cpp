@@ -32,8 +32,7 @@ int LoadListFile(const WideChar* path, FileListSettings* settings, CFileList* li
   const CHolder<CsvTable> table(ReadCsvTable(path, &result, quoteLine));
   if (result != kCsvOk) return result;
   if (!table) return kListFileEmpty;
-  ApplySettingsRecord(table->GetAt(0), settings);
-  if (ApplyFileRecords(table.Get(), list) < 0) {
+  if (!ApplySettingsRecord(table->GetAt(0), settings) || ApplyFileRecords(table.Get(), list) < 0) {
     list->ClearFileList();
     result = kCsvNoMemory;
   }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "base/result.h"
 #include "base/str.h"
 #include "base/wide.h"
 #include "convert/convert_file.h"
@@ -15,13 +16,17 @@
 
 enum class ValueFormatStatus;
 
-// A list file without any line: kept apart from the ReadCsvTable codes.
-inline constexpr int kListFileEmpty = -10;
+// Results of LoadListFile beside the ReadCsvTable codes it hands on (see
+// base/result.h).
+enum : int {
+  kListFileEmpty = kListFileResults - 1,  // the file holds no line
+};
 
 // Loads path: empties list, then on success (kCsvOk) list holds the file
 // records and settings takes the settings record (see ApplySettingsRecord).
 // Otherwise the result is kListFileEmpty or a ReadCsvTable code, settings
-// stay as they were, and *quoteLine is set for kCsvUnterminatedQuote.
+// stay as they were (after kCsvNoMemory they may be partly set and are not to
+// be used), and *quoteLine is set for kCsvUnterminatedQuote.
 int LoadListFile(const WideChar* path, FileListSettings* settings, CFileList* list,
                  int32_t* quoteLine);
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/codepage.h"
+#include "support/allocation_failure.h"
 #include "support/test_support.h"
 #include "ui/list/ui_test_util.h"
 
@@ -367,9 +368,26 @@ TEST_F(CsvFileListTest, RowsMapToTheFolderAsWrittenOrBesideTheirInput) {
     AddRow(list, c.input, "o.txt", "arr");
     FileConversionRequest request;
     CString folder;
-    MapListRow(settings, c.outputFolder, list.entries[0], &folder, &request);
+    ASSERT_TRUE(MapListRow(settings, c.outputFolder, list.entries[0], &folder, &request));
     EXPECT_STREQ(c.folder, request.outputFolder);
     EXPECT_STREQ(c.input, request.inputPath);
+    // Whichever copy fails, the row maps to its folder or reports false: an
+    // empty folder would put the output in the current one.
+    const int64_t failures = test::SweepAllocationFailures([&](int64_t skip) {
+      SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
+      FileConversionRequest mapped;
+      CString mappedFolder;
+      bool made = false;
+      const bool fired = test::RunFailingAllocation(skip, [&] {
+        made = MapListRow(settings, c.outputFolder, list.entries[0], &mappedFolder, &mapped);
+      });
+      EXPECT_EQ(made, !fired);
+      if (made) {
+        EXPECT_STREQ(c.folder, mapped.outputFolder);
+      }
+      return fired;
+    });
+    EXPECT_GE(failures, 1);
   }
 }
 

@@ -201,7 +201,7 @@ TEST(CsvReader, FileThatDoesNotOpenGivesMinusOne) {
   CFile writer;
   CString held;
   test::AssignPath(held, folder / "held.csv");
-  ASSERT_EQ(0, writer.Create(held, CreateRule::Always));
+  ASSERT_EQ(kOk, writer.Create(held, CreateRule::Always));
   EXPECT_EQ(Rows{}, ReadFile(folder / "held.csv", kCsvCannotOpen));
 }
 

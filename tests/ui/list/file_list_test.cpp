@@ -11,6 +11,7 @@
 #include "base/codepage.h"
 #include "base/debug_print.h"
 #include "base/file.h"
+#include "support/allocation_failure.h"
 #include "support/test_support.h"
 #include "ui/list/progress_text.h"
 #include "ui/list/ui_test_util.h"
@@ -149,7 +150,7 @@ TEST_F(FileListTest, InputThatDoesNotOpenIsLeftOutWithADebugLine) {
   CFile writer;
   CString heldPath;
   heldPath.AssignWide(Joined(held).c_str());
-  ASSERT_EQ(0, writer.Create(heldPath, CreateRule::Always));
+  ASSERT_EQ(kOk, writer.Create(heldPath, CreateRule::Always));
   std::filesystem::create_directory(folder.path() / "sub");
   const Wide names[] = {WSTR("missing.bin"), WSTR("sub"), held};
   for (const Wide& name : names) {
@@ -180,6 +181,49 @@ TEST_F(FileListTest, AddsSelectionsAndDroppedPaths) {
   const char* expected[] = {"c.txt", "a.txt", "b.bin"};
   for (int32_t i = 0; i < 3; ++i)
     EXPECT_EQ(expected[i], Text(list.entries[i].outputName.path));
+}
+
+// Whichever allocation fails, adding a file adds the whole row or reports
+// kFileListNoMemory with the list as it was: never a row whose folder was
+// lost on the way (it would name a file at the root).
+TEST_F(FileListTest, RunningOutOfMemoryAddsTheWholeRowOrNone) {
+  const Wide name = Touch("logo.png");
+  const Wide joined = Joined(name);
+  CString expected;
+  expected.AssignName(joined.c_str());
+  struct Adder {
+    const char* how;
+    std::function<int32_t(CFileList&)> add;
+  } adders[] = {
+      {"AddFileEntry",
+       [&](CFileList& l) { return l.AddFileEntry(folderWide.c_str(), name.c_str(), 0); }},
+      {"AddFilePath", [&](CFileList& l) { return l.AddFilePath(joined.c_str(), 0); }},
+  };
+  for (const Adder& adder : adders) {
+    SCOPED_TRACE(adder.how);
+    const int64_t failures = test::SweepAllocationFailures([&](int64_t skip) {
+      SCOPED_TRACE("allocation " + std::to_string(skip) + " fails");
+      CFileList fresh;
+      int32_t result = 0;
+      const bool fired = test::RunFailingAllocation(skip, [&] { result = adder.add(fresh); });
+      if (result == kFileListNoMemory) {
+        EXPECT_TRUE(fired);
+        EXPECT_EQ(0, fresh.entryCount);
+      } else {
+        EXPECT_EQ(0, result);
+        EXPECT_EQ(1, fresh.entryCount);
+        if (fresh.entryCount == 1) {
+          const FileListEntry& entry = fresh.entries[0];
+          EXPECT_EQ(Text(expected), Text(entry.inputName.path));
+          EXPECT_EQ("logo", Text(entry.inputName.stem));
+          EXPECT_EQ("logo.txt", Text(entry.outputName.path));
+          EXPECT_EQ("logo", Text(entry.arrayName));
+        }
+      }
+      return fired;
+    });
+    EXPECT_GT(failures, 3) << "the row takes several allocations";
+  }
 }
 
 TEST_F(FileListTest, DeletesTheGivenRowOnly) {
