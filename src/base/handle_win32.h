@@ -33,6 +33,64 @@ class CHandle {
   HANDLE handle_ = nullptr;
 };
 
+// A handle of one of the kinds freed by a function of their own (Free): a
+// hook, an accelerator table, a menu, a loaded module.
+template <typename T, typename Free>
+class CWin32Owned {
+ public:
+  CWin32Owned() = default;
+  explicit CWin32Owned(T owned) : handle_(owned) {}
+  ~CWin32Owned() { Reset(); }
+  CWin32Owned(const CWin32Owned&) = delete;
+  CWin32Owned& operator=(const CWin32Owned&) = delete;
+
+  T Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+  // Frees what is held and takes owned instead.
+  void Reset(T owned = nullptr) {
+    if (handle_ != nullptr && owned != handle_) Free{}(handle_);
+    handle_ = owned;
+  }
+
+ private:
+  T handle_ = nullptr;
+};
+
+struct HookFree {
+  void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
+};
+struct AcceleratorFree {
+  void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
+};
+struct MenuFree {
+  void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+struct ModuleFree {
+  void operator()(HMODULE module) const { FreeLibrary(module); }
+};
+using CHook = CWin32Owned<HHOOK, HookFree>;
+using CAcceleratorTable = CWin32Owned<HACCEL, AcceleratorFree>;
+using CMenu = CWin32Owned<HMENU, MenuFree>;
+using CModule = CWin32Owned<HMODULE, ModuleFree>;
+
+// A window's device context (the screen's for a null window) from GetDC,
+// released with ReleaseDC.
+class CWindowDC {
+ public:
+  explicit CWindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~CWindowDC() {
+    if (dc_ != nullptr) ReleaseDC(window_, dc_);
+  }
+  CWindowDC(const CWindowDC&) = delete;
+  CWindowDC& operator=(const CWindowDC&) = delete;
+
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
 // A GDI object (a font, a brush) deleted with DeleteObject.
 template <typename T>
 class CGdiObject {

@@ -295,8 +295,8 @@ class CAppMain : public CAppBase, public CAppEventListener, public ConversionMon
   bool listLocked_ = false;            // a run holds the list
   int sortColumn_ = -1;                // the column last sorted by, -1 none
   bool sortDescending_ = false;
-  HACCEL keys_ = nullptr;  // the accelerator table while the window exists
-  HHOOK keyHook_ = nullptr;
+  CAcceleratorTable keys_;  // the accelerator table while the window exists
+  CHook keyHook_;
 
   // Where a control sits at the template's size and which edges it follows.
   struct ControlPlace {

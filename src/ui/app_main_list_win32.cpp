@@ -325,10 +325,10 @@ void CAppMain::ShowRowMenu(POINT at) {
     at = {rect.left + 8, rect.bottom};
     ClientToScreen(list.Handle(), &at);
   }
-  HMENU menu = LoadMenuW(
-      instance, MAKEINTRESOURCEW(UseJapanese() ? IDR_ROW_MENU_JAPANESE : IDR_ROW_MENU_ENGLISH));
-  if (menu == nullptr) return;
-  HMENU popup = GetSubMenu(menu, 0);
+  const CMenu menu(LoadMenuW(
+      instance, MAKEINTRESOURCEW(UseJapanese() ? IDR_ROW_MENU_JAPANESE : IDR_ROW_MENU_ENGLISH)));
+  if (!menu) return;
+  HMENU popup = GetSubMenu(menu.Get(), 0);
   const int32_t selected = SelectedRowCount();
   const bool free = !RunActive() && !listLocked_;
   const struct {
@@ -345,7 +345,6 @@ void CAppMain::ShowRowMenu(POINT at) {
   // The choice comes back as WM_COMMAND, as the buttons send it.
   TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, mainWindow,
                  nullptr);
-  DestroyMenu(menu);
 }
 
 void CAppMain::UpdateCommandStates() {

@@ -39,22 +39,20 @@ LRESULT CALLBACK CAppMain::KeyFilter(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 void CAppMain::InstallKeys() {
-  keys_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
-  if (keys_ == nullptr) return;
+  keys_.Reset(LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS)));
+  if (!keys_) return;
   g_keyWindow = this;
-  keyHook_ = SetWindowsHookExW(WH_MSGFILTER, &KeyFilter, nullptr, GetCurrentThreadId());
+  keyHook_.Reset(SetWindowsHookExW(WH_MSGFILTER, &KeyFilter, nullptr, GetCurrentThreadId()));
 }
 
 void CAppMain::RemoveKeys() {
-  if (keyHook_ != nullptr) UnhookWindowsHookEx(keyHook_);
-  keyHook_ = nullptr;
-  if (keys_ != nullptr) DestroyAcceleratorTable(keys_);
-  keys_ = nullptr;
+  keyHook_.Reset();
+  keys_.Reset();
   if (g_keyWindow == this) g_keyWindow = nullptr;
 }
 
 bool CAppMain::TranslateKeys(MSG* message) {
-  if (keys_ == nullptr || message == nullptr || mainWindow == nullptr) return false;
+  if (!keys_ || message == nullptr || mainWindow == nullptr) return false;
   if (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN) return false;
   // Only the main window's own keys: not those of a message box or file
   // dialog it shows (they have loops of their own, but the hook sees them),
@@ -69,7 +67,7 @@ bool CAppMain::TranslateKeys(MSG* message) {
     return false;
   const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
   if (control && message->wParam == 'A' && IsEditControl(message->hwnd)) return false;
-  return TranslateAcceleratorW(mainWindow, keys_, message) != 0;
+  return TranslateAcceleratorW(mainWindow, keys_.Get(), message) != 0;
 }
 
 void CAppMain::UpdateTitle() {

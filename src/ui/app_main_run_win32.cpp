@@ -171,10 +171,10 @@ class EndMessageWatch {
  public:
   explicit EndMessageWatch(CWorkerThread& worker) {
     watched_ = &worker;
-    hook_ = SetWindowsHookExW(WH_CBT, &Watch, nullptr, GetCurrentThreadId());
+    hook_.Reset(SetWindowsHookExW(WH_CBT, &Watch, nullptr, GetCurrentThreadId()));
   }
   ~EndMessageWatch() {
-    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+    hook_.Reset();
     watched_ = nullptr;
   }
   EndMessageWatch(const EndMessageWatch&) = delete;
@@ -191,7 +191,7 @@ class EndMessageWatch {
   }
 
   static thread_local CWorkerThread* watched_;
-  HHOOK hook_ = nullptr;
+  CHook hook_;
 };
 thread_local CWorkerThread* EndMessageWatch::watched_ = nullptr;
 

@@ -228,12 +228,11 @@ int CAppMain::LeastListHeight() {
   RECT header = {};
   GetWindowRect(view.Header(), &header);
   TEXTMETRICW metrics = {};
-  HDC dc = GetDC(list);
-  if (dc != nullptr) {
-    HGDIOBJ old = SelectObject(dc, view.Font());
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
+  const CWindowDC dc(list);
+  if (dc.Get() != nullptr) {
+    HGDIOBJ old = SelectObject(dc.Get(), view.Font());
+    GetTextMetricsW(dc.Get(), &metrics);
+    SelectObject(dc.Get(), old);
   }
   // A row is the text's height and a little room; the frame takes the rest.
   RECT window = {};

@@ -1,5 +1,7 @@
 #include "ui/window_dpi_win32.h"
 
+#include "base/handle_win32.h"
+
 namespace {
 
 using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
@@ -21,9 +23,8 @@ int SystemMetric(int index, UINT dpi) {
     if (value > 0) return value;
   }
   // The system's figure is for the primary monitor's DPI.
-  HDC screen = GetDC(nullptr);
-  const int systemDpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen != nullptr) ReleaseDC(nullptr, screen);
+  const CWindowDC screen(nullptr);
+  const int systemDpi = screen.Get() != nullptr ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
   return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), systemDpi > 0 ? systemDpi : 96);
 }
 
@@ -68,10 +69,9 @@ UINT WindowDpi(HWND window) {
     const UINT dpi = forWindow(window);
     if (dpi > 0) return dpi;
   }
-  HDC dc = GetDC(window);
-  if (dc == nullptr) return 96;
-  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(window, dc);
+  const CWindowDC dc(window);
+  if (dc.Get() == nullptr) return 96;
+  const int dpi = GetDeviceCaps(dc.Get(), LOGPIXELSY);
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
