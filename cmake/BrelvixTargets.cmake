@@ -115,6 +115,20 @@ function(bx_add_test name)
   endif()
 endfunction()
 
+# bx_add_japanese_run(TEST [TIMEOUT s] [ENVIRONMENT VAR=value...])
+# The Windows test binary TEST once more, as TEST_ja, under a Japanese locale,
+# where Wine's ANSI code page is 932 (Wine follows LC_ALL; LANG alone does not
+# switch it). Tests that read BX_EXPECT_ACP fail should the locale not take.
+function(bx_add_japanese_run test)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "ENVIRONMENT" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  set(environment LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 BX_EXPECT_ACP=932 ${ARG_ENVIRONMENT})
+  add_test(NAME ${test}_ja COMMAND ${test})
+  set_tests_properties(${test}_ja PROPERTIES TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${environment}")
+endfunction()
+
 # bx_add_library(NAME SOURCES src... [WIN32_SOURCES src...] [POSIX_SOURCES src...] LIBS lib...)
 function(bx_add_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;WIN32_SOURCES;POSIX_SOURCES;LIBS" ${ARGN})
