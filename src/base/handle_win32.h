@@ -34,7 +34,7 @@ class CHandle {
 };
 
 // A handle of one of the kinds freed by a function of their own (Free): a
-// hook, an accelerator table, a menu, a loaded module.
+// hook, an accelerator table, a menu, a GDI object, global memory.
 template <typename T, typename Free>
 class CWin32Owned {
  public:
@@ -51,6 +51,12 @@ class CWin32Owned {
     if (handle_ != nullptr && owned != handle_) Free{}(handle_);
     handle_ = owned;
   }
+  // Hands the handle on to a new owner; leaves this empty.
+  [[nodiscard]] T Release() {
+    T owned = handle_;
+    handle_ = nullptr;
+    return owned;
+  }
 
  private:
   T handle_ = nullptr;
@@ -65,13 +71,21 @@ struct AcceleratorFree {
 struct MenuFree {
   void operator()(HMENU menu) const { DestroyMenu(menu); }
 };
-struct ModuleFree {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
+struct GdiObjectFree {
+  void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct GlobalMemoryFree {
+  void operator()(HGLOBAL memory) const { GlobalFree(memory); }
 };
 using CHook = CWin32Owned<HHOOK, HookFree>;
 using CAcceleratorTable = CWin32Owned<HACCEL, AcceleratorFree>;
 using CMenu = CWin32Owned<HMENU, MenuFree>;
-using CModule = CWin32Owned<HMODULE, ModuleFree>;
+// A GDI object (a font, a brush) deleted with DeleteObject.
+template <typename T>
+using CGdiObject = CWin32Owned<T, GdiObjectFree>;
+// Global memory from GlobalAlloc, freed unless handed on (to the clipboard,
+// which then owns it).
+using CGlobalMemory = CWin32Owned<HGLOBAL, GlobalMemoryFree>;
 
 // A window's device context (the screen's for a null window) from GetDC,
 // released with ReleaseDC.
@@ -89,48 +103,6 @@ class CWindowDC {
  private:
   HWND window_;
   HDC dc_;
-};
-
-// A GDI object (a font, a brush) deleted with DeleteObject.
-template <typename T>
-class CGdiObject {
- public:
-  CGdiObject() = default;
-  ~CGdiObject() { Reset(); }
-  CGdiObject(const CGdiObject&) = delete;
-  CGdiObject& operator=(const CGdiObject&) = delete;
-
-  T Get() const { return object_; }
-  // Deletes what is held and takes owned instead.
-  void Reset(T owned = nullptr) {
-    if (object_ != nullptr && owned != object_) DeleteObject(object_);
-    object_ = owned;
-  }
-
- private:
-  T object_ = nullptr;
-};
-
-// Global memory from GlobalAlloc, freed with GlobalFree unless handed on
-// (to the clipboard, which then owns it).
-class CGlobalMemory {
- public:
-  explicit CGlobalMemory(HGLOBAL owned) : memory_(owned) {}
-  ~CGlobalMemory() {
-    if (memory_ != nullptr) GlobalFree(memory_);
-  }
-  CGlobalMemory(const CGlobalMemory&) = delete;
-  CGlobalMemory& operator=(const CGlobalMemory&) = delete;
-
-  HGLOBAL Get() const { return memory_; }
-  [[nodiscard]] HGLOBAL Release() {
-    HGLOBAL owned = memory_;
-    memory_ = nullptr;
-    return owned;
-  }
-
- private:
-  HGLOBAL memory_;
 };
 
 // COM on this thread for the holder's life. An initialisation that failed
