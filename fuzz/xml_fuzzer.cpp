@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   char* bytes = new char[size];
   if (size > 0) std::memcpy(bytes, data, size);
 
-  XmlNode* first = Parse(bytes, size);
+  const CHolder<XmlNode> owned(Parse(bytes, size));
+  XmlNode* first = owned.Get();
   if (first != nullptr) {
     static CAppParameter* parameter = new CAppParameter();
     CXml xml;
@@ -82,12 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     char* written = xml.WriteDocument(first);
     if (written == nullptr) std::abort();
-    XmlNode* again = Parse(written, std::strlen(written));
-    if (!SameTree(first, again)) std::abort();
-    FreeNodes(again);
+    const CHolder<XmlNode> again(Parse(written, std::strlen(written)));
+    if (!SameTree(first, again.Get())) std::abort();
     delete[] written;
   }
-  FreeNodes(first);
   delete[] bytes;
   return 0;
 }

@@ -243,10 +243,9 @@ int CCommConfig::Load() {
   XmlCursor cursor;
   cursor.bytes = buffer.Get();
   cursor.size = static_cast<int32_t>(size);
-  XmlNode* first = xml.ParseDocument(cursor);
-  if (first == nullptr) return 0;
-  ReadSettings(xml, first);
-  FreeNodes(first);
+  const CHolder<XmlNode> first(xml.ParseDocument(cursor));
+  if (!first) return 0;
+  ReadSettings(xml, first.Get());
   return 1;
 }
 
@@ -257,16 +256,12 @@ int CCommConfig::Save() {
 
 int CCommConfig::SaveThrough(CFile& file) {
   CXml xml;
-  XmlNode* root = CreateNode(WSTR("root"), nullptr);
-  if (root == nullptr) return 0;
-  WriteSettings(xml, root);
+  const CHolder<XmlNode> root(CreateNode(WSTR("root"), nullptr));
+  if (!root) return 0;
+  WriteSettings(xml, root.Get());
   // The root never reaches the file: the document's top element is config.
-  if (root->firstChild == nullptr) {
-    FreeNodes(root);
-    return 0;
-  }
-  CBuffer<char> document(xml.WriteDocument(root->firstChild.Get()));
-  FreeNodes(root);
+  if (root->firstChild == nullptr) return 0;
+  const CBuffer<char> document(xml.WriteDocument(root->firstChild.Get()));
   if (!document) return 0;
   return WriteWholeFile(settingsPath, document.Get(),
                         static_cast<uint32_t>(std::strlen(document.Get())), file);

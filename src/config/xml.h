@@ -135,10 +135,6 @@ class CXml : public CObject {
 // A node with no children and no attributes. A null text leaves text null; an
 // empty one gives an unset but present string. Null when memory runs out.
 XmlNode* CreateNode(const WideChar* name, const WideChar* text);
-// Releases the node, every following sibling, and all their subtrees.
-void FreeNodes(XmlNode* node);
-// Releases the attribute, every following one, and their strings.
-void FreeAttributes(XmlAttribute* attribute);
 // The first child whose name equals name; children without a name are skipped.
 XmlNode* FindChild(XmlNode* parent, const WideChar* name);
 // Links child at the end of parent's child chain.

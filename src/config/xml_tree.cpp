@@ -56,14 +56,6 @@ XmlNode* CreateNode(const WideChar* name, const WideChar* text) {
   return node.Release();
 }
 
-void FreeAttributes(XmlAttribute* attribute) {
-  const CHolder<XmlAttribute> released(attribute);
-}
-
-void FreeNodes(XmlNode* node) {
-  const CHolder<XmlNode> released(node);
-}
-
 XmlNode* FindChild(XmlNode* parent, const WideChar* name) {
   if (parent == nullptr) return nullptr;
   for (XmlNode* child = parent->firstChild.Get(); child != nullptr; child = child->next.Get()) {

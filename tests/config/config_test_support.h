@@ -61,17 +61,22 @@ struct Parsed {
     cursor.bytes = bytes.data();
     cursor.size = static_cast<int32_t>(bytes.size());
   }
-  ~Parsed() { FreeNodes(tree); }
   Parsed(const Parsed&) = delete;
   Parsed& operator=(const Parsed&) = delete;
 
-  XmlNode* Element() { return tree = xml.ParseElement(cursor); }
-  XmlNode* Document() { return tree = xml.ParseDocument(cursor); }
+  XmlNode* Element() {
+    tree.Reset(xml.ParseElement(cursor));
+    return tree.Get();
+  }
+  XmlNode* Document() {
+    tree.Reset(xml.ParseDocument(cursor));
+    return tree.Get();
+  }
 
   std::string bytes;
   CXml xml;
   XmlCursor cursor;
-  XmlNode* tree = nullptr;
+  CHolder<XmlNode> tree;
 };
 
 // Collects every debug line while it lives.

@@ -72,9 +72,8 @@ TEST(XmlReaderTest, ParseElementReadsOneElementAndStopsAfterIt) {
   Parsed parsed("<a>1</a>  <b>2</b>");
   ASSERT_EQ(Dump(parsed.Element()), "a\"1\"");
   EXPECT_EQ(parsed.cursor.pos, 8);
-  XmlNode* second = parsed.xml.ParseElement(parsed.cursor);
-  EXPECT_EQ(Dump(second), "b\"2\"");
-  FreeNodes(second);
+  const CHolder<XmlNode> second(parsed.xml.ParseElement(parsed.cursor));
+  EXPECT_EQ(Dump(second.Get()), "b\"2\"");
   EXPECT_EQ(parsed.xml.ParseElement(parsed.cursor), nullptr);
 }
 

@@ -16,7 +16,7 @@ namespace {
 // A tree released at the end of the test.
 struct Tree {
   explicit Tree(XmlNode* node) : root(node) {}
-  ~Tree() { FreeNodes(root); }
+  ~Tree() { const CHolder<XmlNode> released(root); }
   Tree(const Tree&) = delete;
   Tree& operator=(const Tree&) = delete;
   XmlNode* root;
@@ -122,11 +122,11 @@ TEST(XmlTreeTest, GetInt) {
   EXPECT_EQ(GetInt(nullptr, kDefault), kDefault);
 }
 
-TEST(XmlTreeTest, FreeNodesReleasesDeepAndLongTrees) {
+TEST(XmlTreeTest, ReleasingAHolderFreesDeepAndLongTrees) {
   // Deeper than any stack would take recursively; run under the sanitizer
   // build this also proves nothing leaks.
-  XmlNode* root = CreateNode(WSTR("r"), nullptr);
-  XmlNode* node = root;
+  const CHolder<XmlNode> root(CreateNode(WSTR("r"), nullptr));
+  XmlNode* node = root.Get();
   for (int i = 0; i < 200000; ++i) {
     XmlNode* child = CreateNode(WSTR("c"), WSTR("t"));
     AddAttribute(child, WSTR("k"), WSTR("v"));
@@ -135,10 +135,9 @@ TEST(XmlTreeTest, FreeNodesReleasesDeepAndLongTrees) {
     node = child;
   }
   int depth = 0;
-  for (XmlNode* n = root; n != nullptr; n = n->firstChild.Get())
+  for (XmlNode* n = root.Get(); n != nullptr; n = n->firstChild.Get())
     ++depth;
   ASSERT_EQ(depth, 200001);
-  FreeNodes(root);
 }
 
 TEST(XmlWriterTest, ElementLayout) {
